@@ -1,0 +1,90 @@
+// The tool library: 1-based string and Text routines, German number formatting, time texts,
+// file reading and writing. Every routine answers out-of-range arguments with an empty result
+// or 0 rather than failing.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "runtime/types.h"
+
+namespace mdx {
+
+// A byte-array text. Strings enter it as their UTF-8 bytes.
+struct Text {
+    Bytes Elements;
+    bool operator==(const Text&) const = default;
+};
+
+Text totext(std::string_view s);
+// Decodes UTF-8; bytes that are not valid UTF-8 are taken one by one as characters (Latin-1).
+std::string tostring(const Text& t);
+
+// Set-up: builds the tables, seeds the random numbers, logs its start and end.
+void initkwtools();
+bool kwtoolsinitialized();
+UInt8 uppercase(UInt8 code);
+UInt8 lowercase(UInt8 code);
+char hexdigit(int value);   // 0..15 -> '0'..'F'
+int hexvalue(UInt8 code);   // '0'..'9', 'A'..'F', 'a'..'f' -> 0..15, else -1
+
+// Searching and cutting.
+Int position(const Text& text, const Text& pattern, Int start);
+struct KeyValue {
+    Int Position = 0;
+    Text Value;
+};
+KeyValue keyvalue(const Text& text, const Text& key, UInt8 terminator, Int start);
+Text lefttext(const Text& text, Int n);
+Text resttext(const Text& text, Int n);
+std::string reststring(const std::string& s, Int n); // counted in characters
+std::string charat(const std::string& s, Int n);     // counted in characters
+Int charcode(const std::string& s);
+Text trimtext(const Text& text);
+std::string replacestring(const std::string& s, const std::string& find, const std::string& with,
+                          bool all);
+int comparetext(const Text& a, const Text& b);
+Int leadinginteger(const Text& text);
+std::string spaces(Int n);
+std::string repeatstring(const std::string& s, Int n);
+std::string centertext(const std::string& s, Int width);
+std::vector<Text> splittext(const Text& text, UInt8 separator);
+Text jointext(const std::vector<Text>& pieces, UInt8 separator);
+std::uint32_t bigendian32(const Bytes& bytes, std::size_t offset);
+
+// Numbers.
+std::string formatinteger(Int n, UInt8 fillcode, Int width, bool grouping);
+std::string realtostring(double x);
+std::string formatreal(UInt8 fillcode, Int width, Int decimals, bool grouping, double x);
+struct Uptime {
+    Int Days = 0;
+    Int Hours = 0;
+    Int Minutes = 0;
+    Int Seconds = 0;
+    std::string Text;
+};
+Uptime uptimetext(Int seconds);
+
+// Time.
+void pause(double seconds);
+
+// Files.
+Int filetype(const std::string& path); // -1 empty path, 0 nothing, 1 file, 2 directory
+std::string getstringfromfile(const std::string& path);
+// The encoding that the last getstringfromfile used: "NSUTF8StringEncoding",
+// "NSMacOSRomanStringEncoding" or "Error: Unknown Encoding".
+std::string lastfileencoding();
+Bytes getbinaryfromfile(const std::string& path);
+// Writes to a temporary file beside the target and renames it over the target, so a failed
+// save never leaves a half-written file. Returns whether the file was written.
+bool setstringtofile(const std::string& path, const std::string& text);
+
+// Path of the application bundle (".../Miradex.app"), found from the running executable unless
+// set explicitly (tests set it to the build's bundle).
+std::string bundlepath();
+void setbundlepath(const std::string& path);
+// Text after the last "/".
+std::string lastpathcomponent(const std::string& path);
+
+} // namespace mdx

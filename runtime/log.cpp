@@ -1,0 +1,75 @@
+#include "runtime/log.h"
+
+#include <mutex>
+
+namespace mdx {
+namespace {
+
+struct LogSink {
+    std::mutex lock;
+    std::FILE* stream = stdout;
+    std::function<void(std::string_view)> capture;
+};
+
+LogSink& sink() {
+    static LogSink instance;
+    return instance;
+}
+
+void write(std::string_view text) {
+    LogSink& s = sink();
+    std::lock_guard guard(s.lock);
+    if (s.capture) {
+        s.capture(text);
+        return;
+    }
+    std::fwrite(text.data(), 1, text.size(), s.stream);
+    std::fflush(s.stream);
+}
+
+} // namespace
+
+void logline(std::string_view line) {
+    std::string text(line);
+    text.push_back('\n');
+    write(text);
+}
+
+void logtext(std::string_view text) {
+    write(text);
+}
+
+void setlogstream(std::FILE* stream) {
+    std::lock_guard guard(sink().lock);
+    sink().stream = stream;
+}
+
+void setlogcapture(std::function<void(std::string_view)> capture) {
+    std::lock_guard guard(sink().lock);
+    sink().capture = std::move(capture);
+}
+
+void lognotgraphic(std::string_view routine) {
+    logline(std::string(routine) + ": Window is not a graphic window.");
+}
+
+void lognotinitialized(std::string_view routine, Int window) {
+    logline(std::string(routine) + ": Window #" + std::to_string(window) + " not initialized.");
+}
+
+void lognowindow(std::string_view routine) {
+    logline(std::string(routine) + ": Window does not exist.");
+}
+
+std::string hex8(Int value) {
+    static constexpr char digits[] = "0123456789ABCDEF";
+    auto bits = static_cast<std::uint32_t>(value);
+    std::string text(8, '0');
+    for (int i = 7; i >= 0; --i) {
+        text[i] = digits[bits & 0xF];
+        bits >>= 4;
+    }
+    return text;
+}
+
+} // namespace mdx

@@ -1,0 +1,36 @@
+// The one sink for log lines: "routine: text", one write and flush per line.
+#pragma once
+
+#include <cstdio>
+#include <functional>
+#include <string>
+#include <string_view>
+
+#include "runtime/types.h"
+
+namespace mdx {
+
+// Writes one complete line (a line end is added) and flushes it at once. Lines of different
+// threads never interleave.
+void logline(std::string_view line);
+
+// Writes text without a line end (the tool library's logtext and output redirection use it).
+void logtext(std::string_view text);
+
+// Where lines go: standard output by default; batch mode sends them to standard error.
+void setlogstream(std::FILE* stream);
+
+// Tests capture lines instead of printing them. Pass an empty function to stop capturing.
+void setlogcapture(std::function<void(std::string_view)> capture);
+
+// "<routine>: Window is not a graphic window."
+void lognotgraphic(std::string_view routine);
+// "<routine>: Window #<n> not initialized."
+void lognotinitialized(std::string_view routine, Int window);
+// "<routine>: Window does not exist."
+void lognowindow(std::string_view routine);
+
+// Eight upper-case hexadecimal digits of the low 32 bits, as in "$00CFF400".
+std::string hex8(Int value);
+
+} // namespace mdx

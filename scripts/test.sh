@@ -1,0 +1,43 @@
+#!/usr/bin/env bash
+# Builds every configuration and runs every test:
+#   1. the house checks (formatting, no Qt header in the core library),
+#   2. the normal build with warnings as errors, its tests and a short benchmark smoke run,
+#   3. the AddressSanitizer + UndefinedBehaviorSanitizer build and its tests,
+#   4. the libFuzzer targets under clang, each run for MIRADEX_FUZZ_SECONDS (default 60).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+scripts/deps.sh test
+jobs=$(nproc)
+fuzz_seconds=${MIRADEX_FUZZ_SECONDS:-60}
+
+echo "== Checks"
+scripts/check-format.sh
+scripts/check-layers.sh
+
+echo "== Build (ci)"
+cmake --preset ci >/dev/null
+cmake --build --preset ci -j "$jobs"
+ctest --preset ci -j "$jobs"
+build/bench/miradex_bench --benchmark_min_time=0.01 >/dev/null
+
+echo "== Build (asan)"
+cmake --preset asan >/dev/null
+cmake --build --preset asan -j "$jobs"
+ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 ctest --preset asan -j "$jobs"
+
+echo "== Fuzz (${fuzz_seconds} s per target)"
+cmake --preset fuzz >/dev/null
+cmake --build --preset fuzz -j "$jobs"
+if [ "$fuzz_seconds" -gt 0 ]; then
+    for fuzzer in build-fuzz/fuzz/fuzz_*; do
+        name=$(basename "$fuzzer")
+        name=${name#fuzz_}
+        work=$(mktemp -d)
+        cp -r "tests/fuzz_corpus/$name/." "$work/" 2>/dev/null || true
+        echo "-- $name"
+        "$fuzzer" -max_total_time="$fuzz_seconds" -max_len=4096 -rss_limit_mb=4096 \
+            -print_final_stats=1 -artifact_prefix="build-fuzz/$name-" "$work" 2>&1 | tail -n 5
+        rm -rf "$work"
+    done
+fi
+echo "== All tests passed"

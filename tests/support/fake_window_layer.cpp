@@ -1,0 +1,70 @@
+#include "support/fake_window_layer.h"
+
+namespace mdx::test {
+namespace {
+
+std::string number(Handle h) {
+    return std::to_string(h.value > 100 ? h.value - 101 : h.value - 1);
+}
+
+std::string rect(Rect r) {
+    auto n = [](double v) { return std::to_string(static_cast<long long>(v)); };
+    return n(r.x) + "," + n(r.y) + "," + n(r.width) + "," + n(r.height);
+}
+
+} // namespace
+
+void FakeWindowLayer::setTitle(Handle window, const std::string& title) {
+    record("setTitle " + number(window) + " " + title);
+    HeadlessWindowLayer::setTitle(window, title);
+}
+
+void FakeWindowLayer::setTitleBarVisible(Handle window, bool visible) {
+    record("setTitleBarVisible " + number(window) + " " + (visible ? "1" : "0"));
+    HeadlessWindowLayer::setTitleBarVisible(window, visible);
+}
+
+void FakeWindowLayer::setFrame(Handle window, Rect frame) {
+    record("setFrame " + number(window) + " " + rect(frame));
+    HeadlessWindowLayer::setFrame(window, frame);
+}
+
+void FakeWindowLayer::setBackgroundColor(Handle window, t_RGBColor c) {
+    record("setBackgroundColor " + number(window) + " " + std::to_string(c.Alpha) + "," +
+           std::to_string(c.Red) + "," + std::to_string(c.Green) + "," + std::to_string(c.Blue));
+    HeadlessWindowLayer::setBackgroundColor(window, c);
+}
+
+void FakeWindowLayer::setViewFrame(Handle view, Rect frame) {
+    record("setViewFrame " + number(view) + " " + rect(frame));
+    HeadlessWindowLayer::setViewFrame(view, frame);
+}
+
+void FakeWindowLayer::beep() {
+    record("beep");
+}
+
+std::vector<std::string> FakeWindowLayer::calls() const {
+    std::lock_guard guard(callLock_);
+    return calls_;
+}
+
+int FakeWindowLayer::count(const std::string& prefix) const {
+    std::lock_guard guard(callLock_);
+    int n = 0;
+    for (const auto& c : calls_)
+        if (c.rfind(prefix, 0) == 0) ++n;
+    return n;
+}
+
+void FakeWindowLayer::clearCalls() {
+    std::lock_guard guard(callLock_);
+    calls_.clear();
+}
+
+void FakeWindowLayer::record(std::string call) {
+    std::lock_guard guard(callLock_);
+    calls_.push_back(std::move(call));
+}
+
+} // namespace mdx::test

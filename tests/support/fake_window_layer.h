@@ -1,0 +1,35 @@
+// A window layer for tests: the headless layer's windows, plus a record of every call.
+#pragma once
+
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "platform/headless_window_layer.h"
+
+namespace mdx::test {
+
+class FakeWindowLayer : public HeadlessWindowLayer {
+  public:
+    void setTitle(Handle window, const std::string& title) override;
+    void setTitleBarVisible(Handle window, bool visible) override;
+    void setFrame(Handle window, Rect frame) override;
+    void setBackgroundColor(Handle window, t_RGBColor color) override;
+    void setViewFrame(Handle view, Rect frame) override;
+    void beep() override;
+
+    // Calls in the order they came, as "setTitle 0 Miradex", "beep" ...; windows and views are
+    // written as their window numbers.
+    std::vector<std::string> calls() const;
+    int count(const std::string& prefix) const;
+    void clearCalls();
+
+  protected:
+    void record(std::string call);
+
+  private:
+    mutable std::mutex callLock_;
+    std::vector<std::string> calls_;
+};
+
+} // namespace mdx::test
