@@ -20,14 +20,16 @@ struct Text {
 Text totext(std::string_view s);
 // Decodes UTF-8; bytes that are not valid UTF-8 are taken one by one as characters (Latin-1).
 std::string tostring(const Text& t);
+// Whether the bytes are well-formed UTF-8 (no overlong forms, surrogates or codes above U+10FFFF).
+bool isvalidutf8(std::string_view bytes);
 
 // Set-up: builds the tables, seeds the random numbers, logs its start and end.
 void initkwtools();
 bool kwtoolsinitialized();
 UInt8 uppercase(UInt8 code);
 UInt8 lowercase(UInt8 code);
-char hexdigit(int value);   // 0..15 -> '0'..'F'
-int hexvalue(UInt8 code);   // '0'..'9', 'A'..'F', 'a'..'f' -> 0..15, else -1
+char hexdigit(int value); // 0..15 -> '0'..'F'
+int hexvalue(UInt8 code); // '0'..'9', 'A'..'F', 'a'..'f' -> 0..15, else -1
 
 // Searching and cutting.
 Int position(const Text& text, const Text& pattern, Int start);
@@ -84,6 +86,9 @@ bool setstringtofile(const std::string& path, const std::string& text);
 // set explicitly (tests set it to the build's bundle).
 std::string bundlepath();
 void setbundlepath(const std::string& path);
+// The bundle that holds an executable at <bundle>/Contents/MacOS/<name>; for an executable outside
+// such a layout, its own folder.
+std::string bundlepathforexecutable(const std::string& executable);
 // Text after the last "/".
 std::string lastpathcomponent(const std::string& path);
 
