@@ -1,0 +1,23 @@
+// The shared video memory and the initialisation of graphic windows: each window takes a graphic
+// block and a text block from the top of the memory downwards.
+#pragma once
+
+#include "runtime/font.h"
+#include "runtime/types.h"
+
+namespace mdx {
+
+// Creates the window table and the video memory; only the first call acts, callers on other
+// threads wait until it has finished.
+void t_InitMemory();
+
+void t_InitWindow(UInt8 window, Int bitDepth, bool autoUpdate, Int width, Int height,
+                  Int borderWidth, Int borderHeight, const t_Font& font, bool titleVisible);
+
+// Clears the picture to black and the text grid to spaces in the window's text colour.
+void t_ClearWindowMemory(UInt8 window);
+
+// Bytes per picture line at a bit depth, 0 for depths the runtime does not know.
+Int bytesperline(Int bitDepth, Int width);
+
+} // namespace mdx

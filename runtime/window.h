@@ -1,0 +1,87 @@
+// The window record of a graphic window, the 16-colour palette and the window lookups.
+#pragma once
+
+#include <array>
+#include <string>
+
+#include "runtime/font.h"
+#include "runtime/types.h"
+
+namespace mdx {
+
+// One graphic window. Fields that other threads read while the program thread works
+// (the views and the refresh thread) are Shared: each is read and written as a whole.
+struct t_Window {
+    Shared<bool> Initialized = false;
+    Shared<bool> Visible = false;
+    Shared<bool> IgnoreEvents = false;
+    Shared<bool> AutoUpdate = false;
+    Shared<bool> QuickUpdate = false;
+    Shared<bool> ScrollLock = false;
+    Shared<bool> VerticalBlank = true;
+    Shared<Int> UpdateStarted = 0;
+    Shared<Int> UpdateFinished = 0;
+    Shared<Int> UpdateDuration = 0;
+    Shared<Int> RefreshRate = 30;
+    Handle Window;
+    Handle View;
+    Rect DrawingRect;
+    Shared<Int> TitleHeight = 0;
+    Int BorderWidth = 0;
+    Int BorderHeight = 0;
+    t_RGBColor RGBColorBorder;
+    Int BitDepth = 0;
+    Int Width = 0;
+    Int Height = 0;
+    t_RGBColor RGBColor;
+    Int DrawingMode = 0;
+    Int PositionX = 0;
+    Int PositionY = 0;
+    Int MemoryStart = -1;
+    Int MemoryEnd = -1;
+    t_Font Font;
+    Int TextWidth = 0;
+    Int TextHeight = 0;
+    Int TextFirstColumn = 0;
+    Int TextLastColumn = 0;
+    Int TextFirstLine = 0;
+    Int TextLastLine = 0;
+    Int TextHpos = 0;
+    Int TextVpos = 0;
+    UInt8 TextColor = 0;
+    bool TextInverse = false;
+    Int TextDisplayMode = 0;
+    Int TextCursorLevel = 0;
+    Int TextRedirectOutput = 1;
+    std::string InputString;
+    bool InputFinished = false;
+    Int InputMode = 0;
+    Int InputHpos = 0;
+    Int InputVpos = 0;
+    Int InputCursorPos = 0;
+    Int InputMaxCharacters = 0;
+    Int LoResOffsetX = 0;
+    Int LoResOffsetY = 0;
+    Int LoResMode = 0;
+    Int TextMemoryStart = -1;
+    Int TextMemoryEnd = -1;
+};
+
+inline constexpr int GraphicWindowCount = 8;
+
+// The 16-colour palette as three tables indexed alike.
+inline constexpr std::array<UInt8, 16> Palette16Red{0,   255, 0,   255, 0, 84,  0, 0,
+                                                    128, 255, 168, 255, 0, 255, 0, 255};
+inline constexpr std::array<UInt8, 16> Palette16Green{0,  0,   0,   0,   128, 84,  0,   128,
+                                                      64, 128, 168, 128, 255, 255, 255, 255};
+inline constexpr std::array<UInt8, 16> Palette16Blue{0, 0, 128, 255, 0, 84, 255, 255,
+                                                     0, 0, 168, 128, 0, 0,  255, 255};
+
+// Opaque palette colour for 0..15, opaque black for every other index.
+t_RGBColor t_ColorIndexToRGB(Int index);
+
+// The view of graphic window 0..7 and the window object of 0..12, looked up on the main thread.
+Handle t_WindowView(UInt8 window);
+Handle t_WindowObject(UInt8 window);
+
+} // namespace mdx

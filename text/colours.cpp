@@ -1,0 +1,25 @@
+#include "text/colours.h"
+
+#include "platform/window_layer.h"
+#include "runtime/log.h"
+#include "runtime/state.h"
+
+namespace mdx {
+
+void t_ColorBorder(UInt8 window, Int color) {
+    if (window >= GraphicWindowCount) {
+        lognotgraphic("t_ColorBorder");
+        return;
+    }
+    if (!windowready(window)) {
+        lognotinitialized("t_ColorBorder", window);
+        return;
+    }
+    t_Window& w = rt().WindowTable[window];
+    w.RGBColorBorder = t_ColorIndexToRGB(color % 16);
+    Handle object = w.Window;
+    t_RGBColor border = w.RGBColorBorder;
+    if (object) onMainThread([&] { windowlayer().setBackgroundColor(object, border); });
+}
+
+} // namespace mdx

@@ -1,0 +1,11 @@
+// Colours of a graphic window.
+#pragma once
+
+#include "runtime/types.h"
+
+namespace mdx {
+
+// Sets the border colour to palette colour `color` mod 16 and gives the window that background.
+void t_ColorBorder(UInt8 window, Int color);
+
+} // namespace mdx

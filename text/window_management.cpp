@@ -1,0 +1,172 @@
+#include "text/window_management.h"
+
+#include "platform/window_layer.h"
+#include "runtime/log.h"
+#include "runtime/state.h"
+
+namespace mdx {
+namespace {
+
+bool isgraphic(UInt8 window) {
+    return window < GraphicWindowCount;
+}
+
+// The frame size and the border and title values that the geometry items are computed from.
+struct Geometry {
+    Int W = 0;
+    Int H = 0;
+    Int BorderWidth = 0;
+    Int BorderHeight = 0;
+    Int TitleHeight = 0;
+    bool FromRecord = false;
+};
+
+Geometry geometry(UInt8 window, Handle object) {
+    Runtime& r = rt();
+    Geometry g;
+    if (isgraphic(window) && r.MemoryInitialized) {
+        const t_Window& w = r.WindowTable[window];
+        g.BorderWidth = w.BorderWidth;
+        g.BorderHeight = w.BorderHeight;
+        g.TitleHeight = w.TitleHeight;
+        g.W = w.Width + 2 * w.BorderWidth;
+        g.H = w.Height + 2 * w.BorderHeight + g.TitleHeight;
+        g.FromRecord = true;
+        return g;
+    }
+    Rect frame;
+    onMainThread([&] { frame = windowlayer().frame(object); });
+    g.W = static_cast<Int>(frame.width);
+    g.H = static_cast<Int>(frame.height);
+    g.TitleHeight = r.TitleBarHeight;
+    return g;
+}
+
+// Items 0..7: the text area of a graphic window, the frame for every other window.
+Int textitem(UInt8 window, Int item, const Geometry& g) {
+    if (isgraphic(window)) {
+        if (!g.FromRecord) return 0;
+        const t_Window& w = rt().WindowTable[window];
+        switch (item) {
+        case 0: return w.TextFirstColumn;
+        case 1: return w.TextFirstLine;
+        case 2: return w.TextLastColumn;
+        case 3: return w.TextLastLine;
+        case 4: return w.TextLastColumn - w.TextFirstColumn + 1;
+        case 5: return w.TextLastLine - w.TextFirstLine + 1;
+        case 6: return w.TextWidth;
+        default: return w.TextHeight;
+        }
+    }
+    switch (item) {
+    case 0:
+    case 1: return 0;
+    case 2: return g.W - 1;
+    case 3: return g.H - 1;
+    default: return item % 2 == 0 ? g.W : g.H;
+    }
+}
+
+Int screenitem(Handle object, Int item, Int H) {
+    Rect frame;
+    Size screen;
+    onMainThread([&] {
+        frame = windowlayer().frame(object);
+        screen = windowlayer().screenSize(object);
+    });
+    switch (item) {
+    case 13: return static_cast<Int>(frame.x);
+    case 14: return static_cast<Int>(screen.height - frame.y) - H;
+    case 15: return static_cast<Int>(screen.width);
+    case 16: return static_cast<Int>(screen.height);
+    default: return static_cast<Int>(frame.y);
+    }
+}
+
+} // namespace
+
+Int t_WindowPos(UInt8 window, Int item) {
+    Handle object = t_WindowObject(window);
+    if (!object) {
+        lognowindow("t_WindowPos");
+        return 0;
+    }
+    if (item < 0 || item > 20) return 0;
+    Geometry g = geometry(window, object);
+    bool graphic = isgraphic(window);
+    switch (item) {
+    case 8: return graphic ? g.W - 2 * g.BorderWidth : g.W;
+    case 9: return g.H - g.TitleHeight - 2 * g.BorderHeight;
+    case 10: return g.W;
+    case 11: return g.H - g.TitleHeight;
+    case 12: return g.H;
+    case 13:
+    case 14:
+    case 15:
+    case 16:
+    case 20: return screenitem(object, item, g.H);
+    case 17: return g.TitleHeight;
+    case 18: return g.BorderWidth;
+    case 19: return g.BorderHeight;
+    default: return textitem(window, item, g);
+    }
+}
+
+void t_WindowSize(UInt8 window, Int x, Int y, Int width, Int height) {
+    Handle object = t_WindowObject(window);
+    if (!object) {
+        lognowindow("t_WindowSize");
+        return;
+    }
+    if (isgraphic(window) && !windowready(window)) {
+        lognotinitialized("t_WindowSize", window);
+        return;
+    }
+    if (x == -1) x = t_WindowPos(window, 13);
+    if (y == -1) y = t_WindowPos(window, 20);
+    if (width == -1) width = t_WindowPos(window, 8);
+    if (height == -1) height = t_WindowPos(window, 9);
+
+    auto d = [](Int v) { return static_cast<double>(v); };
+    if (isgraphic(window)) {
+        const t_Window& w = rt().WindowTable[window];
+        Rect frame{d(x), d(y), d(width + 2 * w.BorderWidth),
+                   d(height + 2 * w.BorderHeight + w.TitleHeight)};
+        Rect viewFrame{d(w.BorderWidth), d(w.BorderHeight), d(width), d(height)};
+        Handle view = t_WindowView(window);
+        onMainThread([&] {
+            windowlayer().setFrame(object, frame);
+            if (view) windowlayer().setViewFrame(view, viewFrame);
+        });
+        return;
+    }
+    Rect frame{d(x), d(y), d(width), d(height + rt().TitleBarHeight)};
+    onMainThread([&] { windowlayer().setFrame(object, frame); });
+}
+
+void t_WindowTitle(UInt8 window, const std::string& title) {
+    Handle object = t_WindowObject(window);
+    if (!object) {
+        lognowindow("t_WindowTitle");
+        return;
+    }
+    WindowLayer& layer = windowlayer();
+    if (layer.isMainThread())
+        layer.setTitle(object, title);
+    else
+        layer.runOnMain([object, title] { windowlayer().setTitle(object, title); }, false);
+}
+
+void t_WindowTitleVisible(UInt8 window, bool visible) {
+    Handle object = t_WindowObject(window);
+    if (!object) {
+        lognowindow("t_WindowTitleVisible");
+        return;
+    }
+    Runtime& r = rt();
+    if (isgraphic(window) && r.MemoryInitialized)
+        r.WindowTable[window].TitleHeight = visible ? r.TitleBarHeight.load() : 0;
+    onMainThread([&] { windowlayer().setTitleBarVisible(object, visible); });
+}
+
+} // namespace mdx
