@@ -55,8 +55,8 @@ struct Rect {
 };
 
 // A field that several threads read and write as a whole. It behaves like a plain value (copy,
-// assign, compare) but every access is a relaxed atomic load or store, so stale reads are allowed
-// and torn ones are not.
+// assign, compare) but every access is atomic, so reads are never torn, and a flag set after
+// other data was written (MemoryInitialized, Initialized) publishes that data to its readers.
 template <class T>
 class Shared {
   public:
@@ -71,8 +71,11 @@ class Shared {
         return *this;
     }
     operator T() const { return load(); }
-    T load() const { return value_.load(std::memory_order_relaxed); }
-    void store(T value) { value_.store(value, std::memory_order_relaxed); }
+    T load() const { return value_.load(); }
+    void store(T value) { value_.store(value); }
+    // Stores value and returns the previous one in one step, so only one thread can see the
+    // old value (the start of a one-time job).
+    T exchange(T value) { return value_.exchange(value); }
 
   private:
     std::atomic<T> value_;

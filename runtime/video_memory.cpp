@@ -207,9 +207,8 @@ Int bytesperline(Int bitDepth, Int width) {
 
 void t_InitMemory() {
     Runtime& r = rt();
-    if (r.MemoryInitStarted) return;
+    if (r.MemoryInitStarted.exchange(true)) return;
     logline("t_InitMemory: Start.");
-    r.MemoryInitStarted = true;
     if (t_ThreadNumber() == 2) setthreadname("Main Program");
     r.HighMemory = VideoMemoryTop;
     r.VideoMemory.assign(static_cast<std::size_t>(VideoMemorySize), 0xFF);
