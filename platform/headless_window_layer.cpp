@@ -3,6 +3,8 @@
 #include <sys/syscall.h>
 #include <unistd.h>
 
+#include "runtime/image.h"
+
 namespace mdx {
 
 HeadlessWindowLayer::HeadlessWindowLayer() {
@@ -77,6 +79,14 @@ void HeadlessWindowLayer::setViewFrame(Handle view, Rect frame) {
     std::lock_guard guard(lock_);
     if (int i = viewIndex(view); i >= 0) windows_[i].ViewFrame = frame;
 }
+
+// Drawing without a screen still makes the picture, as a view would, and then drops it.
+void HeadlessWindowLayer::redrawNow(Handle view) {
+    if (int i = viewIndex(view); i >= 0) viewimage(static_cast<UInt8>(i));
+}
+
+// Without a display cycle a deferred redraw never comes; there is nothing to mark.
+void HeadlessWindowLayer::redrawLater(Handle) {}
 
 void HeadlessWindowLayer::beep() {}
 

@@ -32,6 +32,8 @@ class HeadlessWindowLayer : public WindowLayer {
     void setTitleBarVisible(Handle window, bool visible) override;
     void setBackgroundColor(Handle window, t_RGBColor color) override;
     void setViewFrame(Handle view, Rect frame) override;
+    void redrawNow(Handle view) override;
+    void redrawLater(Handle view) override;
     void beep() override;
 
     // What the layer holds, for tests and batch output.

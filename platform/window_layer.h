@@ -37,6 +37,10 @@ class WindowLayer {
 
     // Views.
     virtual void setViewFrame(Handle view, Rect frame) = 0;
+    // Draws the view at once and returns when it has been drawn.
+    virtual void redrawNow(Handle view) = 0;
+    // Marks the view as needing display; it is drawn in the next display cycle.
+    virtual void redrawLater(Handle view) = 0;
 
     // Desktop.
     virtual void beep() = 0;

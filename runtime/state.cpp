@@ -12,6 +12,26 @@ std::shared_ptr<Runtime>& slot() {
 
 } // namespace
 
+void ThreadCount::enter() {
+    std::lock_guard guard(lock_);
+    ++running_;
+}
+
+void ThreadCount::leave() {
+    std::lock_guard guard(lock_);
+    if (--running_ == 0) none_.notify_all();
+}
+
+void ThreadCount::waituntilnone() {
+    std::unique_lock guard(lock_);
+    none_.wait(guard, [this] { return running_ == 0; });
+}
+
+int ThreadCount::running() const {
+    std::lock_guard guard(lock_);
+    return running_;
+}
+
 Runtime& rt() {
     return *std::atomic_load(&slot());
 }
@@ -24,6 +44,7 @@ std::shared_ptr<Runtime> currentruntime() {
 void resetruntime() {
     auto old = std::atomic_exchange(&slot(), std::make_shared<Runtime>());
     old->AutoUpdateRunning = false;
+    old->RefreshThreads.waituntilnone();
 }
 
 bool windowready(UInt8 window) {

@@ -228,7 +228,7 @@ void t_InitWindow(UInt8 window, Int bitDepth, bool autoUpdate, Int width, Int he
     waitformemory();
     Runtime& r = rt();
     if (r.DefaultWindow == NoWindow) r.DefaultWindow = window;
-    if (!r.AutoUpdateRunning) t_StartAsync(t_WindowAutoUpdateProcess);
+    if (!r.AutoUpdateRunning) startautoupdate(currentruntime());
     t_Window& w = r.WindowTable[window];
     if (w.Initialized) giveblocksback(window);
 

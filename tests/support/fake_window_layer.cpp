@@ -40,6 +40,17 @@ void FakeWindowLayer::setViewFrame(Handle view, Rect frame) {
     HeadlessWindowLayer::setViewFrame(view, frame);
 }
 
+// Recorded before drawing, so that the call shows even when drawing logs or fails.
+void FakeWindowLayer::redrawNow(Handle view) {
+    record("redrawNow " + number(view));
+    HeadlessWindowLayer::redrawNow(view);
+}
+
+void FakeWindowLayer::redrawLater(Handle view) {
+    record("redrawLater " + number(view));
+    HeadlessWindowLayer::redrawLater(view);
+}
+
 void FakeWindowLayer::beep() {
     record("beep");
 }

@@ -16,10 +16,13 @@ class FakeWindowLayer : public HeadlessWindowLayer {
     void setFrame(Handle window, Rect frame) override;
     void setBackgroundColor(Handle window, t_RGBColor color) override;
     void setViewFrame(Handle view, Rect frame) override;
+    void redrawNow(Handle view) override;
+    void redrawLater(Handle view) override;
     void beep() override;
 
-    // Calls in the order they came, as "setTitle 0 Miradex", "beep" ...; windows and views are
-    // written as their window numbers.
+    // Calls in the order they came, as "setTitle 0 Miradex", "redrawLater 0", "beep" ...; windows
+    // and views are written as their window numbers. Safe to call from any thread: the refresh
+    // thread records its redraw requests here too.
     std::vector<std::string> calls() const;
     int count(const std::string& prefix) const;
     void clearCalls();
