@@ -3,6 +3,7 @@
 #include "platform/window_layer.h"
 #include "runtime/log.h"
 #include "runtime/state.h"
+#include "text/display.h"
 
 namespace mdx {
 
@@ -16,7 +17,7 @@ void t_ColorBorder(UInt8 window, Int color) {
         return;
     }
     t_Window& w = rt().WindowTable[window];
-    w.RGBColorBorder = t_ColorIndexToRGB(color % 16);
+    w.RGBColorBorder = t_ColorIndexToRGB(colourindex(color));
     Handle object = w.Window;
     t_RGBColor border = w.RGBColorBorder;
     if (object) onMainThread([&] { windowlayer().setBackgroundColor(object, border); });

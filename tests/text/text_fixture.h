@@ -1,0 +1,96 @@
+// Shared helpers of the text engine tests: small fonts built in memory, a window to print into,
+// and readers for the two text planes and the picture bytes.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "runtime/state.h"
+#include "runtime/video_memory.h"
+#include "support/runtime_fixture.h"
+
+namespace mdx::test {
+
+// Coverage of pixel (row, column) of the glyph of `code` in the pattern font: every glyph is
+// different, and each holds 0, 255 and values between, and an empty row.
+inline UInt8 patterncoverage(Int code, Int row, Int column) {
+    if (row == 0) return 255;
+    if (column == 0 || row == 3) return 0;
+    return static_cast<UInt8>((code * 31 + row * 17 + column * 29) & 0xFF);
+}
+
+// A grey font of fw x fh glyphs for the codes start..end, data for every code up to `end`.
+inline t_Font patternfont(Int fw = 8, Int fh = 8, UInt8 start = 0, UInt8 end = 255) {
+    t_Font font;
+    font.Format = FontFormatGrey;
+    font.Start = start;
+    font.End = end;
+    font.Width = fw;
+    font.Height = fh;
+    for (Int code = 0; code <= end; ++code)
+        for (Int r = 0; r < fh; ++r)
+            for (Int c = 0; c < fw; ++c)
+                font.Data.push_back(patterncoverage(code, r, c));
+    return font;
+}
+
+class TextTest : public RuntimeTest {
+  protected:
+    static constexpr const char* RefreshThreadPrefix = "t_WindowAutoUpdateProcess:";
+
+    // Window `n` at `depth` with the pattern font; picture width x height pixels.
+    void openwindow(UInt8 n, Int depth, Int width, Int height, const t_Font& font = patternfont()) {
+        t_InitWindow(n, depth, false, width, height, 0, 0, font, true);
+        win(n).Visible = true;
+        log.clear();
+        layer.clearCalls();
+    }
+    t_Window& win(UInt8 n = 0) { return rt().WindowTable[n]; }
+    UInt8& byte(Int address) { return rt().VideoMemory[static_cast<std::size_t>(address)]; }
+    Int half(UInt8 n = 0) { return (win(n).TextMemoryEnd - win(n).TextMemoryStart + 1) / 2; }
+    UInt8 character(Int x, Int y, UInt8 n = 0) {
+        return byte(win(n).TextMemoryStart + (y - 1) * win(n).TextWidth + (x - 1));
+    }
+    UInt8 attribute(Int x, Int y, UInt8 n = 0) {
+        return byte(win(n).TextMemoryStart + half(n) + (y - 1) * win(n).TextWidth + (x - 1));
+    }
+    // The character plane of line y as text.
+    std::string row(Int y, UInt8 n = 0) {
+        std::string text;
+        for (Int x = 1; x <= win(n).TextWidth; ++x)
+            text.push_back(static_cast<char>(character(x, y, n)));
+        return text;
+    }
+    std::vector<std::string> rows(UInt8 n = 0) {
+        std::vector<std::string> all;
+        for (Int y = 1; y <= win(n).TextHeight; ++y)
+            all.push_back(row(y, n));
+        return all;
+    }
+    // The graphic block's picture bytes.
+    Bytes picture(UInt8 n = 0) {
+        const t_Window& w = win(n);
+        auto first = rt().VideoMemory.begin() + w.MemoryStart;
+        return Bytes(first, first + bytesperline(w.BitDepth, w.Width) * w.Height);
+    }
+    // The log without the refresh thread's lines, which arrive whenever that thread runs: as
+    // lines, and as the raw text that redirected output is part of.
+    std::vector<std::string> textlines() {
+        std::vector<std::string> lines;
+        for (std::string& line : log.lines())
+            if (line.rfind(RefreshThreadPrefix, 0) != 0) lines.push_back(std::move(line));
+        return lines;
+    }
+    std::string textoutput() {
+        std::string text = log.text();
+        for (std::size_t at; (at = text.find(RefreshThreadPrefix)) != std::string::npos;)
+            text.erase(at, text.find('\n', at) - at + 1);
+        return text;
+    }
+    void setcursor(Int x, Int y, UInt8 n = 0) {
+        win(n).TextHpos = x;
+        win(n).TextVpos = y;
+    }
+};
+
+} // namespace mdx::test

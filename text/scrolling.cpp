@@ -1,0 +1,183 @@
+#include "text/scrolling.h"
+
+#include <cstring>
+
+#include "runtime/log.h"
+#include "runtime/state.h"
+#include "text/output.h"
+
+namespace mdx {
+namespace {
+
+constexpr UInt8 Blank = 32;
+
+t_Window& record(UInt8 window) {
+    return rt().WindowTable[window];
+}
+
+// A locked window is skipped without a word, whatever state it is in.
+bool scrollAllowed(std::string_view routine, UInt8 window) {
+    if (window >= GraphicWindowCount) {
+        lognotgraphic(routine);
+        return false;
+    }
+    const Runtime& r = rt();
+    if (r.WindowTable.size() == GraphicWindowCount && r.WindowTable[window].ScrollLock)
+        return false;
+    return checktextwindow(routine, window);
+}
+
+bool fullWidth(const t_Window& w) {
+    return w.TextFirstColumn == 1 && w.TextLastColumn == w.TextWidth;
+}
+
+// Bytes from the start of the picture up to and including the one that holds the last pixel
+// before pixel index `pixels` (rounded up, so that a last byte shared by two cells moves too).
+Int bytesBefore(const t_Window& w, Int pixels) {
+    return (pixels * w.BitDepth + 7) / 8;
+}
+
+Int lineBytes(const t_Window& w) {
+    return (w.Font.Height * w.Width * w.BitDepth) / 8;
+}
+
+// The region's picture rows from `firstLine` to `lastLine` (text lines), as the number of the
+// first byte and the number of bytes up to the region's last pixel.
+struct ByteRange {
+    Int start;
+    Int count;
+};
+
+ByteRange regionBytes(const t_Window& w, Int firstLine, Int lastLine) {
+    const Int start = w.MemoryStart + (firstLine * w.Font.Height * w.Width * w.BitDepth) / 8;
+    const Int lastRowStart = (lastLine * w.Font.Height - 1) * w.Width;
+    const Int end = w.MemoryStart + bytesBefore(w, lastRowStart + w.Font.Width * w.TextLastColumn);
+    return {start, end - start};
+}
+
+void movePlanes(const t_Window& w, Int fromLine, Int toLine) {
+    const Int half = (w.TextMemoryEnd - w.TextMemoryStart + 1) / 2;
+    const Int count = (w.TextLastLine - w.TextFirstLine) * w.TextWidth;
+    for (Int plane : {w.TextMemoryStart, w.TextMemoryStart + half})
+        t_MoveMemory(plane + fromLine * w.TextWidth, plane + toLine * w.TextWidth, count);
+}
+
+struct Cell {
+    UInt8 Symbol = Blank;
+    UInt8 Attribute = 0;
+};
+
+Cell readCell(const t_Window& w, Int x, Int y) {
+    const Int half = (w.TextMemoryEnd - w.TextMemoryStart + 1) / 2;
+    const Int offset = (y - 1) * w.TextWidth + (x - 1);
+    const Int address = w.TextMemoryStart + offset;
+    if (offset < 0 || offset >= half || address + half >= static_cast<Int>(rt().VideoMemory.size()))
+        return {Blank, w.TextColor};
+    const Bytes& memory = rt().VideoMemory;
+    return {memory[static_cast<std::size_t>(address)],
+            memory[static_cast<std::size_t>(address + half)]};
+}
+
+// Redraws line `to` of the region from the cells of line `from`. The stored attributes are the
+// ones drawn, so with inverse held off the copy is exact.
+void copyLine(UInt8 window, Int from, Int to) {
+    const t_Window& w = record(window);
+    for (Int h = w.TextFirstColumn; h <= w.TextLastColumn; ++h) {
+        const Cell cell = readCell(w, h, from);
+        drawcell(window, cell.Symbol, cell.Attribute, h, to);
+    }
+}
+
+void blankLine(UInt8 window, Int line) {
+    const t_Window& w = record(window);
+    for (Int h = w.TextFirstColumn; h <= w.TextLastColumn; ++h)
+        drawcell(window, Blank, w.TextColor, h, line);
+}
+
+void scrollUpByBlocks(const t_Window& w) {
+    const ByteRange r = regionBytes(w, w.TextFirstLine, w.TextLastLine);
+    t_MoveMemory(r.start, r.start - lineBytes(w), r.count);
+    movePlanes(w, w.TextFirstLine, w.TextFirstLine - 1);
+}
+
+void scrollDownByBlocks(const t_Window& w) {
+    const ByteRange r = regionBytes(w, w.TextFirstLine - 1, w.TextLastLine - 1);
+    t_MoveMemory(r.start, r.start + lineBytes(w), r.count);
+    movePlanes(w, w.TextFirstLine - 1, w.TextFirstLine);
+}
+
+void scrollUpByCells(UInt8 window) {
+    t_Window& w = record(window);
+    const bool inverse = w.TextInverse;
+    w.TextInverse = false;
+    for (Int v = w.TextFirstLine; v < w.TextLastLine; ++v)
+        copyLine(window, v + 1, v);
+    w.TextInverse = inverse;
+}
+
+void scrollDownByCells(UInt8 window) {
+    t_Window& w = record(window);
+    const bool inverse = w.TextInverse;
+    w.TextInverse = false;
+    for (Int v = w.TextLastLine; v > w.TextFirstLine; --v)
+        copyLine(window, v - 1, v);
+    w.TextInverse = inverse;
+}
+
+} // namespace
+
+void t_MoveMemory(Int source, Int destination, Int count) {
+    Bytes& memory = rt().VideoMemory;
+    const auto size = static_cast<Int>(memory.size());
+    if (count <= 0 || source < 0 || destination < 0 || source > size - count ||
+        destination > size - count)
+        return;
+    std::memmove(memory.data() + destination, memory.data() + source,
+                 static_cast<std::size_t>(count));
+}
+
+void t_ScrollUp(UInt8 window) {
+    if (!scrollAllowed("t_ScrollUp", window)) return;
+    const t_Window& w = record(window);
+    if (fullWidth(w))
+        scrollUpByBlocks(w);
+    else
+        scrollUpByCells(window);
+    blankLine(window, w.TextLastLine);
+}
+
+void t_ScrollDown(UInt8 window) {
+    if (!scrollAllowed("t_ScrollDown", window)) return;
+    const t_Window& w = record(window);
+    if (fullWidth(w))
+        scrollDownByBlocks(w);
+    else
+        scrollDownByCells(window);
+    blankLine(window, w.TextFirstLine);
+}
+
+void t_ClearEndOfLine(UInt8 window) {
+    if (!checktextwindow("t_ClearEndOfLine", window)) return;
+    const t_Window& w = record(window);
+    for (Int h = w.TextHpos; h <= w.TextLastColumn; ++h)
+        t_PrintSymbol(window, Blank, w.TextColor, h, w.TextVpos);
+}
+
+void t_ClearEndOfWindow(UInt8 window) {
+    if (!checktextwindow("t_ClearEndOfWindow", window)) return;
+    t_ClearEndOfLine(window);
+    t_Window& w = record(window);
+    const Int hpos = w.TextHpos;
+    const Int vpos = w.TextVpos;
+    if (vpos < w.TextLastLine) {
+        w.TextHpos = w.TextFirstColumn;
+        for (Int v = vpos + 1; v <= w.TextLastLine; ++v) {
+            w.TextVpos = v;
+            t_ClearEndOfLine(window);
+        }
+    }
+    w.TextHpos = hpos;
+    w.TextVpos = vpos;
+}
+
+} // namespace mdx
