@@ -5,7 +5,7 @@
 set -euo pipefail
 
 build_packages=(cmake ninja-build g++ pkg-config libfreetype-dev fonts-dejavu-core libpng-dev
-                libgtest-dev libbenchmark-dev)
+                libgtest-dev libbenchmark-dev libdrm-dev pci.ids)
 test_packages=(clang libclang-rt-14-dev clang-format)
 
 packages=("${build_packages[@]}")

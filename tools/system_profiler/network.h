@@ -1,0 +1,56 @@
+// Active network interfaces with their IPv4 addresses, the default router and whether the
+// router answers in the neighbour (ARP) table.
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "tools/system_profiler/devices.h"
+#include "tools/system_profiler/output.h"
+
+namespace mdx::sysprof {
+
+// IPv4 addresses as numbers, first octet highest: 192.168.2.1 is 0xC0A80201.
+using Ipv4 = std::uint32_t;
+std::string ipv4text(Ipv4 address);
+std::optional<Ipv4> parseipv4(const std::string& text);
+
+// One line of /proc/net/route.
+struct Route {
+    std::string interface;
+    Ipv4 destination = 0;
+    Ipv4 gateway = 0;
+    unsigned flags = 0;
+    std::uint64_t metric = 0;
+    Ipv4 mask = 0;
+};
+// /proc/net/route writes each address as the hexadecimal of its four bytes read as one
+// native-order number; damaged lines are skipped.
+std::vector<Route> parseroutes(const std::string& text);
+// The usable default route with the lowest metric.
+std::optional<Route> defaultroute(const std::vector<Route>& routes);
+
+struct Neighbour {
+    Ipv4 address = 0;
+    unsigned flags = 0;
+    std::string hardware;
+    std::string interface;
+};
+std::vector<Neighbour> parsearp(const std::string& text);
+// The neighbour entry of an address on an interface when it is complete.
+std::optional<Neighbour> resolvedneighbour(const std::vector<Neighbour>& table, Ipv4 address,
+                                           const std::string& interface);
+
+// The local addresses that /proc/net/fib_trie lists ("/32 host LOCAL"), loopback left out.
+std::vector<Ipv4> parsefibtrie(const std::string& text);
+// Gives every local address to the interface whose on-link route holds it (the longest prefix
+// wins); addresses no route holds are left out.
+std::map<std::string, std::vector<Ipv4>> addressesbyinterface(const std::vector<Ipv4>& locals,
+                                                              const std::vector<Route>& routes);
+
+std::vector<Section> networksections(const Context& context);
+
+} // namespace mdx::sysprof

@@ -1,0 +1,67 @@
+#include "tools/system_profiler/output.h"
+
+#include <map>
+
+#include "tools/system_profiler/text_util.h"
+
+namespace mdx::sysprof {
+
+namespace {
+
+void renderfields(std::string& out, const std::vector<Field>& fields, std::size_t indent) {
+    for (const Field& field : fields)
+        out += std::string(indent, ' ') + field.key + ": " + field.value + "\n";
+}
+
+void rendercompact(std::string& out, const Section& section, std::size_t indent) {
+    out += std::string(indent, ' ') + section.name + ":\n";
+    renderfields(out, section.fields, indent + 2);
+}
+
+void rendersection(std::string& out, const Section& section, std::size_t depth) {
+    std::size_t indent = 4 * depth;
+    out += std::string(indent, ' ') + section.name + ":\n\n";
+    renderfields(out, section.fields, indent + 2);
+    if (!section.list.empty()) {
+        out += std::string(indent + 2, ' ') + section.listtitle + ":\n";
+        for (const Section& entry : section.list)
+            rendercompact(out, entry, indent + 4);
+    }
+    if (!section.fields.empty() || !section.list.empty()) out += "\n";
+    for (const Section& child : section.children)
+        rendersection(out, child, depth + 1);
+}
+
+} // namespace
+
+void Section::add(const std::string& key, const std::string& value) {
+    if (printable(value)) fields.push_back({key, value});
+}
+
+std::string Section::valueof(std::string_view key) const {
+    for (const Field& field : fields)
+        if (field.key == key) return field.value;
+    return {};
+}
+
+std::string sectionname(const std::string& name, const std::string& fallback) {
+    return printable(name) ? name : fallback;
+}
+
+std::string render(std::string_view title, const std::vector<Section>& sections) {
+    if (sections.empty()) return {};
+    std::string out = std::string(title) + ":\n\n";
+    for (const Section& section : sections)
+        rendersection(out, section, 1);
+    return out;
+}
+
+void numberduplicates(std::vector<Section>& sections) {
+    std::map<std::string, int> seen;
+    for (Section& section : sections) {
+        int count = ++seen[section.name];
+        if (count > 1) section.name += " " + std::to_string(count);
+    }
+}
+
+} // namespace mdx::sysprof

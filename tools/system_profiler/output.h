@@ -1,0 +1,50 @@
+// The profiler's text form: a data type's title, then indented sections of "Key: Value" lines.
+//
+//   Hardware:
+//
+//       Hardware Overview:
+//
+//         Model Name: ...
+//
+// A section at depth d (1 for the first level) has its name at 4 d spaces and its keys at
+// 4 d + 2; a compact list (such as a graphics device's "Displays:") stands at the key column and
+// its entries follow without blank lines, names 2 and keys 4 further in.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace mdx::sysprof {
+
+struct Field {
+    std::string key;
+    std::string value;
+};
+
+struct Section {
+    std::string name;
+    std::vector<Field> fields;
+    std::vector<Section> children;
+    std::string listtitle;
+    std::vector<Section> list;
+
+    explicit Section(std::string sectionname = {}) : name(std::move(sectionname)) {}
+
+    // Adds a key unless the value is empty or not printable text, so that damaged kernel files
+    // leave their key out instead of writing garbage.
+    void add(const std::string& key, const std::string& value);
+    std::string valueof(std::string_view key) const;
+};
+
+// A section name when it is printable text, else the fallback.
+std::string sectionname(const std::string& name, const std::string& fallback);
+
+// The whole text of one data type. Nothing at all when there are no sections: a data type
+// without hardware prints nothing.
+std::string render(std::string_view title, const std::vector<Section>& sections);
+
+// Makes repeated names distinct by appending " 2", " 3" ... to the later ones.
+void numberduplicates(std::vector<Section>& sections);
+
+} // namespace mdx::sysprof

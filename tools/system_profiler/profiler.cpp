@@ -1,0 +1,134 @@
+#include "tools/system_profiler/profiler.h"
+
+#include <algorithm>
+#include <functional>
+#include <ostream>
+
+#include "tools/system_profiler/buses.h"
+#include "tools/system_profiler/devices.h"
+#include "tools/system_profiler/displays.h"
+#include "tools/system_profiler/hardware.h"
+#include "tools/system_profiler/network.h"
+
+namespace mdx::sysprof {
+
+namespace {
+
+struct DataType {
+    const char* name;
+    const char* title;
+    std::function<std::vector<Section>(const Context&)> sections;
+};
+
+const std::vector<DataType>& table() {
+    static const std::vector<DataType> types{
+        {"SPHardwareDataType", "Hardware", hardwaresections},
+        {"SPNetworkDataType", "Network", networksections},
+        {"SPDisplaysDataType", "Graphics/Displays", displaysections},
+        {"SPParallelATADataType", "Parallel ATA", parallelatasections},
+        {"SPAudioDataType", "Audio", audiosections},
+        {"SPBluetoothDataType", "Bluetooth", bluetoothsections},
+        {"SPCameraDataType", "Camera", camerasections},
+        {"SPCardReaderDataType", "Card Reader", cardreadersections},
+        {"SPPCIDataType", "PCI", pcisections},
+        {"SPParallelSCSIDataType", "Parallel SCSI", parallelscsisections},
+        {"SPSASDataType", "SAS", sassections},
+        {"SPSerialATADataType", "SATA", serialatasections},
+        {"SPSPIDataType", "SPI", spisections},
+        {"SPThunderboltDataType", "Thunderbolt/USB4", thunderboltsections},
+        {"SPUSBDataType", "USB", usbsections},
+        {"SPFireWireDataType", "FireWire", firewiresections},
+        {"SPFibreChannelDataType", "Fibre Channel", fibrechannelsections},
+        {"SPEthernetDataType", "Ethernet Cards", ethernetsections},
+    };
+    return types;
+}
+
+const char* const Usage =
+    "Usage: system_profiler [--root DIR] [-listDataTypes] [DATATYPE ...]\n"
+    "\n"
+    "Prints the hardware facts that Linux tells without root, as indented\n"
+    "\"Key: Value\" sections, one data type after the other; without data types,\n"
+    "all of them. Data types without such hardware print nothing; values that\n"
+    "cannot be read are left out.\n"
+    "\n"
+    "  -listDataTypes  lists the data types\n"
+    "  --root DIR      reads the /sys, /proc and /usr/share files below DIR instead\n"
+    "                  of / (also the environment variable MIRADEX_SYSROOT)\n"
+    "  -h, -help       prints this text\n";
+
+struct Options {
+    std::string root;
+    bool list = false;
+    bool help = false;
+    std::vector<std::string> types;
+    std::string error;
+};
+
+Options parse(const std::vector<std::string>& arguments, const std::string& environmentroot) {
+    Options options;
+    options.root = environmentroot;
+    for (std::size_t i = 0; i < arguments.size(); ++i) {
+        const std::string& argument = arguments[i];
+        if (argument == "-listDataTypes")
+            options.list = true;
+        else if (argument == "-h" || argument == "-help" || argument == "--help")
+            options.help = true;
+        else if (argument == "--root" && i + 1 < arguments.size())
+            options.root = arguments[++i];
+        else if (argument.rfind("--root=", 0) == 0)
+            options.root = argument.substr(7);
+        else if (!argument.empty() && argument[0] == '-')
+            options.error = argument;
+        else
+            options.types.push_back(argument);
+    }
+    return options;
+}
+
+} // namespace
+
+const std::vector<std::string>& datatypes() {
+    static const std::vector<std::string> names = [] {
+        std::vector<std::string> list;
+        for (const DataType& type : table())
+            list.emplace_back(type.name);
+        return list;
+    }();
+    return names;
+}
+
+std::string profile(const Context& context, std::string_view datatype) {
+    for (const DataType& type : table())
+        if (datatype == type.name) return render(type.title, type.sections(context));
+    return {};
+}
+
+int runprofiler(const std::vector<std::string>& arguments, const std::string& environmentroot,
+                std::ostream& out, std::ostream& err) {
+    Options options = parse(arguments, environmentroot);
+    if (!options.error.empty()) {
+        err << "system_profiler: unknown option " << options.error << "\n" << Usage;
+        return 2;
+    }
+    if (options.help) {
+        out << Usage;
+        return 0;
+    }
+    if (options.list) {
+        out << "Available Datatypes:\n";
+        for (const std::string& name : datatypes())
+            out << name << "\n";
+        return 0;
+    }
+    Context context(options.root);
+    const std::vector<std::string>& types = options.types.empty() ? datatypes() : options.types;
+    std::string text;
+    for (const std::string& type : types)
+        text += profile(context, type);
+    out << text;
+    out.flush();
+    return 0;
+}
+
+} // namespace mdx::sysprof
