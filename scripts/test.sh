@@ -29,7 +29,7 @@ echo "== Fuzz (${fuzz_seconds} s per target)"
 cmake --preset fuzz >/dev/null
 cmake --build --preset fuzz -j "$jobs"
 if [ "$fuzz_seconds" -gt 0 ]; then
-    for fuzzer in build-fuzz/fuzz/fuzz_*; do
+    for fuzzer in $(find build-fuzz -type f -executable -name 'fuzz_*' | sort); do
         name=$(basename "$fuzzer")
         name=${name#fuzz_}
         work=$(mktemp -d)
