@@ -7,8 +7,11 @@
 #pragma once
 
 #include <functional>
+#include <optional>
 #include <string>
+#include <vector>
 
+#include "runtime/image.h"
 #include "runtime/types.h"
 
 namespace mdx {
@@ -42,7 +45,60 @@ class WindowLayer {
     // Marks the view as needing display; it is drawn in the next display cycle.
     virtual void redrawLater(Handle view) = 0;
 
-    // Desktop.
+    // Showing and ordering windows.
+    virtual bool isVisible(Handle window) = 0;
+    virtual void orderFront(Handle window) = 0; // show without making it the key window
+    virtual void orderOut(Handle window) = 0;   // hide
+    virtual void makeKeyAndOrderFront(Handle window) = 0;
+    virtual void center(Handle window) = 0;
+    // The number of the application's current main window (0..12), 255 when there is none.
+    virtual UInt8 frontWindow() = 0;
+
+    // Text windows 8 (pasteboard), 9 (virtual printer) and 10 (system console): a text view in
+    // a scroll view, and for 9 and 10 a one-line ruler field above it.
+    virtual bool hasTextView(UInt8 window) = 0;
+    // No automatic substitutions or detections, a 12-point monospaced font, empty text.
+    virtual void setUpTextView(UInt8 window) = 0;
+    virtual void setText(UInt8 window, const std::string& text) = 0; // and redisplay
+    virtual std::string text(UInt8 window) = 0;
+    virtual bool hasRuler(UInt8 window) = 0;
+    virtual void setRuler(UInt8 window, const std::string& text) = 0;
+    // Resizes the scroll view around the text view, keeping its origin; a negative width or
+    // height keeps that dimension.
+    virtual void setScrollViewSize(UInt8 window, double width, double height) = 0;
+
+    // The general pasteboard (the clipboard). Its text is "" when it holds no text.
+    virtual std::string pasteboardText() = 0;
+    virtual void setPasteboardText(const std::string& text) = 0;
+    virtual void setPasteboardImage(const WindowImage& image) = 0;
+
+    // Modal file panels. Allowed types are extensions without the dot; empty allows any file.
+    struct OpenPanelRequest {
+        std::string Title;
+        std::string Message;
+        std::vector<std::string> FileTypes;
+        bool MultipleSelection = false;
+        bool ChooseFiles = true;
+        bool ChooseDirectories = false;
+    };
+    struct SavePanelRequest {
+        std::string FileName;
+        std::string Title;
+        std::string Message;
+        std::vector<std::string> FileTypes;
+    };
+    // The chosen paths, none when cancelled.
+    virtual std::vector<std::string> openPanel(const OpenPanelRequest& request) = 0;
+    // The chosen path, "" when cancelled.
+    virtual std::string savePanel(const SavePanelRequest& request) = 0;
+
+    // The menu bar, menus and items found by their titles. Positions count from 0.
+    // The number of items of the menu with that title, -1 when there is no such menu.
+    virtual Int menuItemCount(const std::string& menu) = 0;
+    virtual std::string menuItemTitle(const std::string& menu, Int position) = 0;
+    virtual void deleteMenuItem(const std::string& menu, Int position) = 0;
+
+    // Desktop: the short warning sound (the bundle's sysbeep.aif, or the system beep).
     virtual void beep() = 0;
 };
 

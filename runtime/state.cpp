@@ -32,6 +32,15 @@ int ThreadCount::running() const {
     return running_;
 }
 
+ThreadTicket::ThreadTicket(std::shared_ptr<Runtime> runtime, ThreadCount Runtime::*threads)
+    : runtime_(std::move(runtime)), threads_(threads) {
+    ((*runtime_).*threads_).enter();
+}
+
+ThreadTicket::~ThreadTicket() {
+    ((*runtime_).*threads_).leave();
+}
+
 Runtime& rt() {
     return *std::atomic_load(&slot());
 }
@@ -40,11 +49,15 @@ std::shared_ptr<Runtime> currentruntime() {
     return std::atomic_load(&slot());
 }
 
-// The old runtime's refresh thread ends after its current pass once its flag is cleared.
+// The old runtime's threads end after their current pass once their flags are cleared.
 void resetruntime() {
     auto old = std::atomic_exchange(&slot(), std::make_shared<Runtime>());
     old->AutoUpdateRunning = false;
+    old->PrinterUpdateRunning = false;
+    old->ProgramRunning = false;
     old->RefreshThreads.waituntilnone();
+    old->PrinterThreads.waituntilnone();
+    old->ProgramThreads.waituntilnone();
 }
 
 bool windowready(UInt8 window) {

@@ -5,8 +5,10 @@
 #include <condition_variable>
 #include <memory>
 #include <mutex>
+#include <string>
 #include <vector>
 
+#include "app/event_state.h"
 #include "runtime/window.h"
 
 namespace mdx {
@@ -40,15 +42,59 @@ struct Runtime {
     Shared<UInt8> DefaultWindow = NoWindow;
     Shared<Int> TitleBarHeight = 0; // measured by the window layer at launch
     ThreadCount RefreshThreads;
+
+    // The application: its lifecycle, the event queues between the main thread and the program
+    // thread, the input held now, the program's hooks and the standard menu actions.
+    Shared<bool> ApplicationStarted = false;
+    Shared<bool> ApplicationActive = false;
+    Shared<bool> ProgramRunning = false; // the program thread runs (cleared to end it)
+    Shared<bool> ProgramStarted = false; // it has entered its event loop
+    Shared<bool> ProgramBusy = false;    // it is handling a menu or file event
+    ThreadCount ProgramThreads;
+    EventQueue<t_Event> KeyEventQueue;
+    EventQueue<t_Event> MouseEventQueue;
+    EventQueue<t_Event> FileEventQueue;
+    EventQueue<t_MenuEvent> MenuEventQueue;
+    LiveInput Live;
+    Hook TerminateHandler;
+    Hook ProgramMouseHandler;
+    Hook ProgramFileHandler;
+    Hook ProgramMenuHandler;
+    Hook EditActionHandler; // unset: the warning sound
+    std::vector<t_MenuAction> MenuActions;
+
+    // The virtual printer: text waiting for its window, and the thread that moves it there.
+    std::mutex PrinterLock; // guards PrinterBuffer
+    std::string PrinterBuffer;
+    Shared<bool> PrinterChanged = false;
+    Shared<Int> PrinterLastUpdate = 0;
+    Shared<bool> PrinterUpdateRunning = false;
+    ThreadCount PrinterThreads;
+};
+
+// Counts a thread among one kind of threads of a runtime (RefreshThreads, PrinterThreads ...) from
+// before its start to its end, and keeps the runtime alive meanwhile. A ticket dropped because
+// the thread never started uncounts it all the same.
+class ThreadTicket {
+  public:
+    ThreadTicket(std::shared_ptr<Runtime> runtime, ThreadCount Runtime::*threads);
+    ~ThreadTicket();
+    ThreadTicket(const ThreadTicket&) = delete;
+    ThreadTicket& operator=(const ThreadTicket&) = delete;
+    Runtime& runtime() const { return *runtime_; }
+
+  private:
+    std::shared_ptr<Runtime> runtime_;
+    ThreadCount Runtime::*threads_;
 };
 
 // The current runtime. Threads that outlive a call keep the shared pointer they started with.
 Runtime& rt();
 std::shared_ptr<Runtime> currentruntime();
 // Replaces the current runtime by a fresh one (tests, and nothing else). Stops the old runtime's
-// refresh thread and returns once it has ended, so that the window layer it used may go. The
-// thread may be waiting for the main thread; with a window layer that has an event loop, call
-// this elsewhere than on the main thread.
+// refresh, printer and program threads and returns once they have ended, so that the window
+// layer they used may go. They may be waiting for the main thread; with a window layer that has an
+// event loop, call this elsewhere than on the main thread.
 void resetruntime();
 
 // True when the window table exists and `window` is an initialised graphic window.

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <thread>
 
+#include "app/menus.h"
 #include "app/threads.h"
 #include "report/kwtools.h"
 #include "runtime/log.h"
@@ -213,6 +214,7 @@ void t_InitMemory() {
     r.HighMemory = VideoMemoryTop;
     r.VideoMemory.assign(static_cast<std::size_t>(VideoMemorySize), 0xFF);
     r.WindowTable.assign(GraphicWindowCount, t_Window{});
+    preparemenus();
     r.MemoryInitialized = true;
     logline("t_InitMemory: End.");
 }

@@ -11,6 +11,53 @@ bool isgraphic(UInt8 window) {
     return window < GraphicWindowCount;
 }
 
+bool istextwindow(UInt8 window) {
+    return window >= PasteboardWindowNumber && window <= SystemConsoleWindowNumber;
+}
+
+void beep() {
+    onMainThread([] { windowlayer().beep(); });
+}
+
+// A text window whose text view is missing: reported, with the warning sound.
+bool textviewmissing(UInt8 window) {
+    bool present = false;
+    onMainThread([&] { present = windowlayer().hasTextView(window); });
+    if (present) return false;
+    static const char* const names[] = {"Pasteboard", "Virtual printer", "System console"};
+    logline(std::string("t_WindowVisible: ") + names[window - PasteboardWindowNumber] +
+            " window is nil, resource undefined.");
+    beep();
+    return true;
+}
+
+// Showing the pasteboard window fills it with the pasteboard's text, "" when it holds none.
+void showtextwindow(UInt8 window, Handle object) {
+    WindowLayer& layer = windowlayer();
+    if (window == PasteboardWindowNumber) layer.setText(window, layer.pasteboardText());
+    layer.orderFront(object);
+}
+
+// The record follows before the window is ordered, so that a view drawn at once draws the
+// picture; a hidden window's conversion time no longer counts.
+void markvisible(UInt8 window, bool visible) {
+    Runtime& r = rt();
+    if (!isgraphic(window) || !r.MemoryInitialized) return;
+    t_Window& w = r.WindowTable[window];
+    w.Visible = visible;
+    if (!visible) w.UpdateDuration = 0;
+}
+
+// Text windows keep their text view's scroll view 40 points narrower and 77 points lower than
+// the size asked for; a dimension given as -1 stays as it is.
+void sizetextwindow(UInt8 window, Handle object, Rect frame, Int width, Int height) {
+    WindowLayer& layer = windowlayer();
+    if (layer.isVisible(object)) layer.orderFront(object);
+    layer.setFrame(object, frame);
+    layer.setScrollViewSize(window, width == -1 ? -1.0 : static_cast<double>(width - 40),
+                            height == -1 ? -1.0 : static_cast<double>(height - 77));
+}
+
 // The frame size and the border and title values that the geometry items are computed from.
 struct Geometry {
     Int W = 0;
@@ -122,6 +169,8 @@ void t_WindowSize(UInt8 window, Int x, Int y, Int width, Int height) {
         lognotinitialized("t_WindowSize", window);
         return;
     }
+    const Int askedWidth = width;
+    const Int askedHeight = height;
     if (x == -1) x = t_WindowPos(window, 13);
     if (y == -1) y = t_WindowPos(window, 20);
     if (width == -1) width = t_WindowPos(window, 8);
@@ -141,7 +190,47 @@ void t_WindowSize(UInt8 window, Int x, Int y, Int width, Int height) {
         return;
     }
     Rect frame{d(x), d(y), d(width), d(height + rt().TitleBarHeight)};
+    if (istextwindow(window)) {
+        onMainThread([&] { sizetextwindow(window, object, frame, askedWidth, askedHeight); });
+        return;
+    }
     onMainThread([&] { windowlayer().setFrame(object, frame); });
+}
+
+void t_WindowCenter(UInt8 window) {
+    Handle object = t_WindowObject(window);
+    if (!object) {
+        lognowindow("t_WindowCenter");
+        return;
+    }
+    onMainThread([&] { windowlayer().center(object); });
+}
+
+void t_WindowFront(UInt8 window) {
+    Handle object = t_WindowObject(window);
+    if (!object) {
+        lognowindow("t_WindowFront");
+        return;
+    }
+    onMainThread([&] { windowlayer().makeKeyAndOrderFront(object); });
+}
+
+void t_WindowVisible(UInt8 window, bool visible) {
+    Handle object = t_WindowObject(window);
+    if (!object) {
+        lognowindow("t_WindowVisible");
+        return;
+    }
+    if (istextwindow(window) && textviewmissing(window)) return;
+    markvisible(window, visible);
+    onMainThread([&] {
+        if (!visible)
+            windowlayer().orderOut(object);
+        else if (istextwindow(window))
+            showtextwindow(window, object);
+        else
+            windowlayer().orderFront(object);
+    });
 }
 
 void t_WindowTitle(UInt8 window, const std::string& title) {

@@ -15,5 +15,8 @@ void t_WindowSize(UInt8 window, Int x, Int y, Int width, Int height);
 // From another thread the title change is queued and the call returns at once.
 void t_WindowTitle(UInt8 window, const std::string& title);
 void t_WindowTitleVisible(UInt8 window, bool visible);
+void t_WindowCenter(UInt8 window);
+void t_WindowFront(UInt8 window);
+void t_WindowVisible(UInt8 window, bool visible);
 
 } // namespace mdx

@@ -51,6 +51,73 @@ void FakeWindowLayer::redrawLater(Handle view) {
     HeadlessWindowLayer::redrawLater(view);
 }
 
+void FakeWindowLayer::orderFront(Handle window) {
+    record("orderFront " + number(window));
+    HeadlessWindowLayer::orderFront(window);
+}
+
+void FakeWindowLayer::orderOut(Handle window) {
+    record("orderOut " + number(window));
+    HeadlessWindowLayer::orderOut(window);
+}
+
+void FakeWindowLayer::makeKeyAndOrderFront(Handle window) {
+    record("makeKeyAndOrderFront " + number(window));
+    HeadlessWindowLayer::makeKeyAndOrderFront(window);
+}
+
+void FakeWindowLayer::center(Handle window) {
+    record("center " + number(window));
+    HeadlessWindowLayer::center(window);
+}
+
+void FakeWindowLayer::setUpTextView(UInt8 window) {
+    record("setUpTextView " + std::to_string(window));
+    HeadlessWindowLayer::setUpTextView(window);
+}
+
+void FakeWindowLayer::setText(UInt8 window, const std::string& text) {
+    record("setText " + std::to_string(window) + " " + std::to_string(text.size()));
+    HeadlessWindowLayer::setText(window, text);
+}
+
+void FakeWindowLayer::setRuler(UInt8 window, const std::string& text) {
+    record("setRuler " + std::to_string(window) + " " + std::to_string(text.size()));
+    HeadlessWindowLayer::setRuler(window, text);
+}
+
+void FakeWindowLayer::setScrollViewSize(UInt8 window, double width, double height) {
+    auto n = [](double v) { return std::to_string(static_cast<long long>(v)); };
+    record("setScrollViewSize " + std::to_string(window) + " " + n(width) + "," + n(height));
+    HeadlessWindowLayer::setScrollViewSize(window, width, height);
+}
+
+void FakeWindowLayer::setPasteboardText(const std::string& text) {
+    record("setPasteboardText " + std::to_string(text.size()));
+    HeadlessWindowLayer::setPasteboardText(text);
+}
+
+void FakeWindowLayer::setPasteboardImage(const WindowImage& image) {
+    record("setPasteboardImage " + std::to_string(image.Width) + "x" +
+           std::to_string(image.Height));
+    HeadlessWindowLayer::setPasteboardImage(image);
+}
+
+std::vector<std::string> FakeWindowLayer::openPanel(const OpenPanelRequest& request) {
+    record("openPanel " + request.Title);
+    return HeadlessWindowLayer::openPanel(request);
+}
+
+std::string FakeWindowLayer::savePanel(const SavePanelRequest& request) {
+    record("savePanel " + request.Title);
+    return HeadlessWindowLayer::savePanel(request);
+}
+
+void FakeWindowLayer::deleteMenuItem(const std::string& menu, Int position) {
+    record("deleteMenuItem " + menu + " " + std::to_string(position));
+    HeadlessWindowLayer::deleteMenuItem(menu, position);
+}
+
 void FakeWindowLayer::beep() {
     record("beep");
 }

@@ -1,0 +1,163 @@
+#include "app/program.h"
+
+#include <chrono>
+#include <mutex>
+#include <thread>
+
+#include "app/menus.h"
+#include "app/threads.h"
+#include "report/kwtools.h"
+#include "report/report_hooks.h"
+#include "runtime/font.h"
+#include "runtime/log.h"
+#include "runtime/state.h"
+#include "runtime/video_memory.h"
+#include "text/text_windows.h"
+#include "text/window_management.h"
+
+namespace mdx {
+namespace {
+
+constexpr Int ScreenWidth = 1312;
+constexpr Int ScreenHeight = 800;
+constexpr Int RevarudSystemFileSize = 6400;
+constexpr Int RevarudScsiFileSize = 8192;
+constexpr const char* PrinterBanner = "Miradex – Virtueller Drucker – 2001–2026";
+
+std::mutex EntriesLock;
+ProgramEntries Entries;
+
+ProgramEntries withdefaults(ProgramEntries e) {
+    if (!e.RunReport) e.RunReport = runreport;
+    if (!e.OpenReport) e.OpenReport = openreport;
+    if (!e.ImportRevarud) e.ImportRevarud = importrevarud;
+    if (!e.ImportRevarud6400) e.ImportRevarud6400 = importrevarud6400;
+    if (!e.ImportRevarud8192) e.ImportRevarud8192 = importrevarud8192;
+    if (!e.SaveReport) e.SaveReport = savereport;
+    return e;
+}
+
+// Window 0 keeps its full size on a screen of at least 1312 x 800 points.
+void fittoscreen() {
+    const bool fits = t_WindowPos(0, 15) >= ScreenWidth && t_WindowPos(0, 16) >= ScreenHeight;
+    if (!fits) t_WindowSize(0, 50, 50, 688, 432);
+}
+
+// Documents of the two Revarud Erur sizes are imports whatever their names; everything else
+// goes to the report opener, which also tells files that are no report documents.
+void openfile(const std::string& path) {
+    const auto size = static_cast<Int>(getbinaryfromfile(path).size());
+    const ProgramEntries entries = programentries();
+    if (size == RevarudSystemFileSize)
+        entries.ImportRevarud6400(path);
+    else if (size == RevarudScsiFileSize)
+        entries.ImportRevarud8192(path);
+    else
+        entries.OpenReport(path);
+}
+
+// Takes the oldest event of a queue and handles it, marked busy from before the take until the
+// end, so that an idle test in between never sees neither a waiting nor a running event.
+template <class Event, class Handler>
+bool handlenext(Runtime& r, EventQueue<Event>& queue, Handler handle) {
+    if (!queue.pending()) return false;
+    r.ProgramBusy = true;
+    if (std::optional<Event> event = queue.take()) handle(*event);
+    r.ProgramBusy = false;
+    return true;
+}
+
+// Menu events go first: a waiting document is opened only when no menu choice waits.
+bool handleoneevent(Runtime& r) {
+    return handlenext(r, r.MenuEventQueue, programmenudispatch) ||
+           handlenext(r, r.FileEventQueue, [](const t_Event& e) { openfile(e.Description); });
+}
+
+// The program thread's work, until its runtime is replaced (which only tests do).
+void runprogram(Runtime& r) {
+    programinit();
+    r.ProgramStarted = true;
+    while (r.ProgramRunning)
+        if (!handleoneevent(r)) std::this_thread::sleep_for(std::chrono::milliseconds(100));
+}
+
+// The flag is set before the thread starts, so that the thread is started once and a runtime
+// reset that comes early is not undone by the thread.
+void startprogramthread(const std::shared_ptr<Runtime>& runtime) {
+    if (runtime->ProgramRunning.exchange(true)) return;
+    auto ticket = std::make_shared<ThreadTicket>(runtime, &Runtime::ProgramThreads);
+    startprocess([ticket] { runprogram(ticket->runtime()); }, ProgramStackSize);
+}
+
+} // namespace
+
+void applicationWillFinishLaunching() {
+    logline("applicationWillFinishLaunching: Called.");
+    if (t_ThreadNumber() == 1) setthreadname("AppDelegate");
+}
+
+void applicationDidFinishLaunching(Int titleBarHeight) {
+    logline("applicationDidFinishLaunching: Start.");
+    initkwtools();
+    rt().TitleBarHeight = titleBarHeight;
+    logline("Program: Start.");
+    startprogramthread(currentruntime());
+    logline("applicationDidFinishLaunching: End.");
+    rt().ApplicationStarted = true;
+}
+
+void applicationDidBecomeActive() {
+    rt().ApplicationActive = true;
+}
+
+void applicationWillResignActive() {
+    rt().ApplicationActive = false;
+}
+
+void applicationWillTerminate() {
+    logline("applicationWillTerminate: Called.");
+    rt().TerminateHandler.call();
+}
+
+void ProgramMain() {
+    const std::shared_ptr<Runtime> runtime = currentruntime();
+    ThreadTicket ticket(runtime, &Runtime::ProgramThreads);
+    runtime->ProgramRunning = true;
+    runprogram(*runtime);
+}
+
+// Window 0 is shown as well: a hidden window's picture is never drawn.
+void programinit() {
+    const t_Font font = t_LoadFontResource("MenloRegular 16x32.font");
+    t_InitWindow(0, 24, true, ScreenWidth, ScreenHeight, 16, 16, font, true);
+    fittoscreen();
+    t_WindowVisible(0, true);
+    p_InitPrinter();
+    p_SetPrinterWidth(82);
+    p_SetRuler("");
+    t_WindowTitle(VirtualPrinterWindowNumber, PrinterBanner);
+}
+
+bool programpass() {
+    return handleoneevent(*currentruntime());
+}
+
+// The flags are read before the busy mark: a pass sets the mark before it takes an event.
+bool programidle() {
+    Runtime& r = rt();
+    if (!r.ProgramStarted) return false;
+    const bool waiting = r.MenuEventQueue.pending() || r.FileEventQueue.pending();
+    return !waiting && !r.ProgramBusy;
+}
+
+void setprogramentries(ProgramEntries entries) {
+    std::lock_guard guard(EntriesLock);
+    Entries = std::move(entries);
+}
+
+ProgramEntries programentries() {
+    std::lock_guard guard(EntriesLock);
+    return withdefaults(Entries);
+}
+
+} // namespace mdx

@@ -1,0 +1,256 @@
+// Menu choices: the queued records, the standard actions, the menu lookups and the clean-up of
+// the menu bar at the runtime's start.
+#include <gtest/gtest.h>
+
+#include <atomic>
+
+#include "app/events.h"
+#include "app/menus.h"
+#include "app_fixture.h"
+#include "runtime/image.h"
+#include "runtime/readback.h"
+#include "text/output.h"
+#include "text/text_windows.h"
+
+namespace mdx::test {
+namespace {
+
+class MenusTest : public AppTest {
+  protected:
+    void SetUp() override { initscreen(); }
+
+    void choose(Int tag, const std::string& item = "Punkt") {
+        t_MenuEventHandler(MenuItemInfo{true, "Fenster", item, "", 0, tag});
+    }
+    // The calls of one kind, e.g. every "orderOut ...".
+    std::vector<std::string> callsof(const std::string& prefix) const {
+        std::vector<std::string> found;
+        for (const std::string& call : layer.calls())
+            if (call.rfind(prefix, 0) == 0) found.push_back(call);
+        return found;
+    }
+};
+
+TEST_F(MenusTest, EveryChoiceIsQueuedAndOnlyUnknownTagsRunTheHook) {
+    std::atomic<int> hooks{0};
+    rt().ProgramMenuHandler.set([&hooks] { ++hooks; });
+
+    t_MenuEventHandler(MenuItemInfo{true, "Fenster", "Hauptfenster", "m", ModifierCommand, 205});
+    t_MenuEventHandler(MenuItemInfo{true, "Ablage", "Neu", "", 0, 0});
+    t_MenuEventHandler(MenuItemInfo{true, "Ablage", "Drucken", "p", 0, 999});
+    t_MenuEventHandler(MenuItemInfo{false, "", "Knopf", "k", 1, 42});
+
+    const std::vector<t_MenuEvent> events = rt().MenuEventQueue.contents();
+    ASSERT_EQ(events.size(), 4u);
+    const t_MenuEvent& shown = events[0];
+    EXPECT_EQ(shown.Kind, 3);
+    EXPECT_EQ(shown.MenuTitle, "Fenster");
+    EXPECT_EQ(shown.ItemTitle, "Hauptfenster");
+    EXPECT_EQ(shown.ItemKeyChar, "m");
+    EXPECT_EQ(shown.ItemKeyMods, ModifierCommand);
+    EXPECT_EQ(shown.ItemKeyAsc, 'm');
+    EXPECT_EQ(shown.ItemAction, 205);
+    EXPECT_GT(shown.Time, 0);
+    EXPECT_EQ(events[1].ItemKeyAsc, 0);
+    EXPECT_EQ(events[2].ItemAction, 999);
+    // A sender outside any menu leaves everything empty but its tag.
+    EXPECT_EQ(events[3].Kind, 0);
+    EXPECT_EQ(events[3].ItemTitle, "");
+    EXPECT_EQ(events[3].ItemKeyChar, "");
+    EXPECT_EQ(events[3].Time, 0);
+
+    EXPECT_EQ(callsof("makeKeyAndOrderFront"), std::vector<std::string>{"makeKeyAndOrderFront 12"});
+    EXPECT_TRUE(layer.isVisible(layer.window(MainWindowNumber)));
+    ASSERT_TRUE(eventually([&] { return hooks == 3; }));
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    EXPECT_EQ(hooks, 3); // none for the standard action
+}
+
+struct CopyCase {
+    UInt8 front;
+    Int tag;
+    const char* expected; // "picture", "screen", "console" or "beep"
+};
+
+TEST_F(MenusTest, CopyPutsTheFrontWindowsPictureOrTextOnThePasteboard) {
+    t_Print(0, "Hallo\rWelt");
+    layer.setText(SystemConsoleWindowNumber, "Konsole\rZeile");
+    const CopyCase cases[] = {
+        {0, 110, "picture"}, {0, 111, "screen"}, {10, 111, "console"}, {10, 110, "beep"},
+        {8, 111, "beep"},    {1, 110, "beep"},   {1, 111, "beep"},     {NoWindow, 111, "beep"},
+    };
+    for (const CopyCase& c : cases) {
+        layer.setPasteboardText("vorher");
+        layer.setFrontWindow(c.front);
+        layer.clearCalls();
+        choose(c.tag);
+        const std::string what = std::to_string(c.front) + "/" + std::to_string(c.tag);
+        const std::string expected = c.expected;
+        if (expected == "picture") {
+            std::optional<WindowImage> image = t_WindowImage(0);
+            std::optional<WindowImage> copied = layer.pasteboardImage();
+            ASSERT_TRUE(image && copied) << what;
+            EXPECT_EQ(copied->Width, 1312);
+            EXPECT_EQ(copied->Pixels, image->Pixels) << what;
+        } else if (expected == "screen") {
+            EXPECT_EQ(layer.pasteboardText(), t_GetScreen(0, "\r")) << what;
+            EXPECT_EQ(layer.pasteboardText().rfind("Hallo\rWelt", 0), 0u) << what;
+        } else if (expected == "console") {
+            EXPECT_EQ(layer.pasteboardText(), "Konsole\rZeile") << what;
+        } else {
+            EXPECT_EQ(layer.calls(), std::vector<std::string>{"beep"}) << what;
+            EXPECT_EQ(layer.pasteboardText(), "vorher") << what;
+        }
+    }
+}
+
+TEST_F(MenusTest, ClearingEmptiesThePrinterWithItsPendingTextAndTheConsole) {
+    layer.setText(VirtualPrinterWindowNumber, "Drucker");
+    layer.setText(SystemConsoleWindowNumber, "Konsole");
+    p_AppendPrinter("noch nicht gezeigt");
+    choose(112);
+    EXPECT_EQ(layer.text(VirtualPrinterWindowNumber), "");
+    EXPECT_EQ(rt().PrinterBuffer, "");
+    EXPECT_EQ(layer.text(SystemConsoleWindowNumber), "Konsole");
+    choose(114);
+    EXPECT_EQ(layer.text(SystemConsoleWindowNumber), "");
+
+    layer.removeTextView(VirtualPrinterWindowNumber);
+    layer.removeTextView(SystemConsoleWindowNumber);
+    layer.clearCalls();
+    choose(112);
+    choose(114);
+    EXPECT_EQ(layer.calls(), (std::vector<std::string>{"beep", "beep"}));
+    EXPECT_EQ(log.lines(),
+              (std::vector<std::string>{
+                  "t_MenuEventHandler: Virtual printer window is nil, resource undefined.",
+                  "t_MenuEventHandler: System console window is nil, resource undefined.",
+              }));
+}
+
+TEST_F(MenusTest, HideAllHidesEveryWindowInOrder) {
+    choose(213);
+    choose(229);
+    ASSERT_TRUE(rt().WindowTable[0].Visible);
+    layer.clearCalls();
+    choose(200);
+    std::vector<std::string> expected;
+    for (int n = 0; n <= 12; ++n)
+        expected.push_back("orderOut " + std::to_string(n));
+    EXPECT_EQ(callsof("orderOut"), expected);
+    EXPECT_FALSE(rt().WindowTable[0].Visible);
+    EXPECT_EQ(layer.frontWindow(), NoWindow);
+}
+
+TEST_F(MenusTest, GraphicWindowActionsShowAndHideOrWarn) {
+    const struct {
+        Int tag;
+        std::vector<std::string> calls;
+        const char* line;
+    } cases[] = {
+        {213, {"orderFront 0", "makeKeyAndOrderFront 0"}, nullptr},
+        {214, {"orderOut 0"}, nullptr},
+        {215, {"beep"}, "t_MenuEventHandler: Window #1 not initialized."},
+        {228, {"beep"}, "t_MenuEventHandler: Window #7 not initialized."},
+    };
+    for (const auto& c : cases) {
+        layer.clearCalls();
+        log.clear();
+        choose(c.tag);
+        EXPECT_EQ(layer.calls(), c.calls) << c.tag;
+        EXPECT_EQ(log.lines(),
+                  c.line ? std::vector<std::string>{c.line} : std::vector<std::string>{})
+            << c.tag;
+    }
+    EXPECT_FALSE(rt().WindowTable[0].Visible);
+    choose(213);
+    EXPECT_TRUE(rt().WindowTable[0].Visible); // shown again, so its picture is drawn
+}
+
+TEST_F(MenusTest, CloseBoxHidesTheConsoleAndTheMenuShowsItAgainWithItsText) {
+    layer.setText(SystemConsoleWindowNumber, "Meldung 1\rMeldung 2");
+    choose(229);
+    const Handle console = layer.window(SystemConsoleWindowNumber);
+    ASSERT_TRUE(layer.isVisible(console));
+    t_MouseEventPostCloseBoxClick(SystemConsoleWindowNumber);
+    EXPECT_FALSE(layer.isVisible(console));
+    EXPECT_EQ(log.lines(), std::vector<std::string>{"t_MouseEventPostCloseBoxClick: Window = 10"});
+    choose(229);
+    EXPECT_TRUE(layer.isVisible(console));
+    EXPECT_EQ(layer.frontWindow(), SystemConsoleWindowNumber);
+    EXPECT_EQ(layer.text(SystemConsoleWindowNumber), "Meldung 1\rMeldung 2");
+}
+
+// ---- Menu lookups ---------------------------------------------------------------------------
+
+TEST_F(MenusTest, LookupsFindItemsByTitleAndPosition) {
+    layer.setMenus({{"Ablage", {"Neu", "Öffnen…", "Neu", ""}}, {"Leer", {}}});
+    EXPECT_EQ(t_MenuItemIndex("Ablage", "Neu"), 0);
+    EXPECT_EQ(t_MenuItemIndex("Ablage", "Öffnen…"), 1);
+    EXPECT_EQ(t_MenuItemIndex("Ablage", "Fehlt"), -1);
+    EXPECT_EQ(t_MenuItemIndex("Datei", "Neu"), -2);
+    EXPECT_EQ(t_MenuItemTitle("Ablage", 1), "Öffnen…");
+    EXPECT_EQ(t_MenuItemTitle("Ablage", LastMenuItem), "");
+    EXPECT_EQ(t_MenuItemTitle("Ablage", 4), "");
+    EXPECT_EQ(t_MenuItemTitle("Ablage", -1), "");
+    EXPECT_EQ(t_MenuItemTitle("Datei", 0), "");
+    t_MenuItemDelete("Ablage", LastMenuItem);
+    t_MenuItemDelete("Ablage", 0);
+    t_MenuItemDelete("Ablage", 2);
+    t_MenuItemDelete("Leer", LastMenuItem);
+    t_MenuItemDelete("Datei", 0);
+    EXPECT_EQ(layer.menus()[0].Items, (std::vector<std::string>{"Öffnen…", "Neu"}));
+    EXPECT_EQ(log.lines(), (std::vector<std::string>{
+                               "t_MenuItemIndex: Menu not found.",
+                               "t_MenuItemTitle: Item position out of range",
+                               "t_MenuItemTitle: Item position out of range",
+                               "t_MenuItemTitle: Menu not found.",
+                               "t_MenuItemDelete: Item position out of range",
+                               "t_MenuItemDelete: Item position out of range",
+                               "t_MenuItemDelete: Menu not found.",
+                           }));
+}
+
+class MenuStartTest : public AppTest {};
+
+TEST_F(MenuStartTest, AGermanMenuBarLosesTheDesktopsItems) {
+    layer.setMenus({
+        {"Ablage", {"Neu", "Öffnen…"}},
+        {"Bearbeiten",
+         {"Widerrufen", "Kopieren", "", "Start Dictation…", "Emoji & Symbols",
+          "Special Characters…"}},
+        {"Fenster",
+         {"Im Dock ablegen", "Tile Window to Left of Screen", "Tile Window to Right of Screen",
+          "Vollbildmodus", "Alle nach vorne bringen"}},
+    });
+    t_InitMemory();
+    const auto menus = layer.menus();
+    EXPECT_EQ(menus[0].Items, (std::vector<std::string>{"Neu", "Öffnen…"}));
+    EXPECT_EQ(menus[1].Items, (std::vector<std::string>{"Widerrufen", "Kopieren"}));
+    EXPECT_EQ(menus[2].Items,
+              (std::vector<std::string>{"Im Dock ablegen", "Alle nach vorne bringen"}));
+
+    std::vector<std::string> expected{"t_InitMemory: Start."};
+    for (int i = 0; i < 5; ++i)
+        expected.push_back("t_MenuItemIndex: Menu not found."); // each title in "Edit"
+    expected.push_back("t_MenuItemTitle: Menu not found.");     // its last item
+    for (const char* title :
+         {"Tile Window to Left of Screen", "Tile Window to Right of Screen", "Vollbildmodus"}) {
+        expected.push_back(std::string("*** Found Fenster Menu Item ") + title);
+        expected.push_back("t_MenuItemIndex: Menu not found."); // and in "Window"
+    }
+    expected.push_back("t_InitMemory: End.");
+    EXPECT_EQ(log.lines(), expected);
+    EXPECT_EQ(layer.count("setUpTextView 8"), 1);
+}
+
+// Batch runs and the other tests' layers have no menu bar: nothing to clean up or log.
+TEST_F(MenuStartTest, WithoutAMenuBarNothingIsLogged) {
+    t_InitMemory();
+    EXPECT_EQ(rt().MenuActions.size(), 37u);
+    EXPECT_EQ(log.lines(),
+              (std::vector<std::string>{"t_InitMemory: Start.", "t_InitMemory: End."}));
+}
+
+} // namespace
+} // namespace mdx::test

@@ -1,0 +1,186 @@
+// The program thread: its start-up, the order in which it takes menu and file events, the
+// dispatch of the "Ablage" menu and of opened documents, and the application's lifecycle.
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <mutex>
+
+#include "app/events.h"
+#include "app/menus.h"
+#include "app/threads.h"
+#include "app_fixture.h"
+#include "text/text_windows.h"
+#include "text/window_management.h"
+
+namespace mdx::test {
+namespace {
+
+// Puts recorders in place of the report's routines: each call leaves a line such as
+// "open /tmp/x" or "run".
+class ProgramTest : public AppTest {
+  protected:
+    void SetUp() override {
+        auto note = [this](const std::string& what) {
+            std::lock_guard guard(lock_);
+            calls_.push_back(what);
+        };
+        ProgramEntries entries;
+        entries.RunReport = [note] { note("run"); };
+        entries.SaveReport = [note] { note("save"); };
+        entries.OpenReport = [note](const std::string& p) { note("open " + p); };
+        entries.ImportRevarud = [note](const std::string& p) { note("import " + p); };
+        entries.ImportRevarud6400 = [note](const std::string& p) { note("import6400 " + p); };
+        entries.ImportRevarud8192 = [note](const std::string& p) { note("import8192 " + p); };
+        setprogramentries(entries);
+    }
+    std::vector<std::string> reportcalls() {
+        std::lock_guard guard(lock_);
+        return calls_;
+    }
+    void ablage(const std::string& item) {
+        t_MenuEventHandler(MenuItemInfo{true, "Ablage", item, "", 0, 0});
+    }
+    std::string writefile(const std::string& name, std::size_t size) {
+        std::ofstream(dir_.file(name), std::ios::binary) << std::string(size, 'x');
+        return dir_.file(name);
+    }
+    std::string missingfile() const { return dir_.file("fehlt"); }
+    void runallevents() {
+        while (programpass()) {
+        }
+    }
+
+  private:
+    std::mutex lock_;
+    std::vector<std::string> calls_;
+    TempDir dir_;
+};
+
+TEST_F(ProgramTest, MenuChoicesGoBeforeDocumentsInTheirOrder) {
+    const std::string document = writefile("bericht.mirdx", 10);
+    t_PostFileEvent(document, 0);
+    ablage("Neu");
+    ablage("Sichern unter…");
+    EXPECT_TRUE(programpass());
+    EXPECT_EQ(reportcalls(), std::vector<std::string>{"run"});
+    EXPECT_EQ(rt().MenuEventQueue.current().ItemTitle, "Neu");
+    runallevents();
+    EXPECT_EQ(reportcalls(), (std::vector<std::string>{"run", "save", "open " + document}));
+    EXPECT_EQ(rt().FileEventQueue.current().Description, document);
+    EXPECT_FALSE(programpass());
+}
+
+TEST_F(ProgramTest, DocumentsGoToTheImportsByTheirSizeAlone) {
+    const std::string files[] = {writefile("system.mirdx", 6400), writefile("scsi", 8192),
+                                 writefile("leer", 0), writefile("fast", 6401), missingfile()};
+    for (const std::string& f : files)
+        t_PostFileEvent(f, 0);
+    runallevents();
+    EXPECT_EQ(reportcalls(), (std::vector<std::string>{"import6400 " + files[0],
+                                                       "import8192 " + files[1], "open " + files[2],
+                                                       "open " + files[3], "open " + files[4]}));
+}
+
+TEST_F(ProgramTest, AblageOpensThroughPanelsAndIgnoresOtherMenus) {
+    layer.setNextOpenPanelResult({"/daten/alt.mirdx"});
+    layer.setNextOpenPanelResult({}); // cancelled
+    layer.setNextOpenPanelResult({"/daten/RE.DAT"});
+    ablage("Öffnen…");
+    ablage("Öffnen…");
+    ablage("Revarud Erur importieren…");
+    ablage("Unbekannt");
+    t_MenuEventHandler(MenuItemInfo{true, "Bearbeiten", "Neu", "", 0, 0});
+    runallevents();
+    EXPECT_EQ(reportcalls(),
+              (std::vector<std::string>{"open /daten/alt.mirdx", "import /daten/RE.DAT"}));
+    const auto requests = layer.openPanelRequests();
+    ASSERT_EQ(requests.size(), 3u);
+    EXPECT_EQ(requests[0].Title, "Miradex öffnen");
+    EXPECT_EQ(requests[0].Message, "Miradex öffnen");
+    EXPECT_EQ(requests[0].FileTypes, std::vector<std::string>{"mirdx"});
+    EXPECT_FALSE(requests[0].MultipleSelection);
+    EXPECT_EQ(requests[2].Title, "Revarud Erur öffnen");
+    EXPECT_EQ(requests[2].Message, "Revarud Erur öffnen");
+    EXPECT_TRUE(requests[2].FileTypes.empty());
+}
+
+TEST_F(ProgramTest, IdleOnlyOnceStartedWithNothingWaiting) {
+    EXPECT_FALSE(programidle());
+    rt().ProgramStarted = true;
+    EXPECT_TRUE(programidle());
+    ablage("Neu");
+    EXPECT_FALSE(programidle());
+    runallevents();
+    EXPECT_TRUE(programidle());
+}
+
+// ---- Start-up ---------------------------------------------------------------------------------
+
+TEST_F(ProgramTest, SmallScreensGetASmallerWindowZero) {
+    const struct {
+        Size screen;
+        bool smaller;
+    } cases[] = {
+        {{1920, 1080}, false}, {{1312, 800}, false}, {{1311, 1080}, true}, {{1312, 799}, true}};
+    for (const auto& c : cases) {
+        resetruntime();
+        rt().TitleBarHeight = 28;
+        layer.setScreenSize(c.screen);
+        programinit();
+        const Rect view = layer.state(0).ViewFrame;
+        EXPECT_EQ(view.width, c.smaller ? 688 : 1312) << c.screen.width << "x" << c.screen.height;
+        EXPECT_EQ(view.height, c.smaller ? 432 : 800) << c.screen.width << "x" << c.screen.height;
+        if (c.smaller) {
+            EXPECT_EQ(layer.state(0).Frame.x, 50);
+        }
+    }
+}
+
+TEST_F(ProgramTest, StartUpShowsWindowZeroAndPreparesThePrinter) {
+    rt().TitleBarHeight = 28;
+    programinit();
+    EXPECT_TRUE(windowready(0));
+    EXPECT_TRUE(rt().WindowTable[0].Visible);
+    EXPECT_TRUE(layer.isVisible(layer.window(0)));
+    EXPECT_EQ(layer.textView(VirtualPrinterWindowNumber).Ruler, "");
+    EXPECT_EQ(layer.state(VirtualPrinterWindowNumber).Frame.width, 657);
+    EXPECT_NE(layer.state(VirtualPrinterWindowNumber).Title.find("Miradex"), std::string::npos);
+    EXPECT_TRUE(rt().PrinterUpdateRunning);
+}
+
+// ---- Lifecycle --------------------------------------------------------------------------------
+
+TEST_F(ProgramTest, LaunchStartsTheProgramThreadWhichTakesMenuChoices) {
+    applicationWillFinishLaunching();
+    EXPECT_EQ(threadname(), "AppDelegate");
+    applicationDidFinishLaunching(28);
+    EXPECT_TRUE(rt().ApplicationStarted);
+    EXPECT_EQ(rt().TitleBarHeight, 28);
+    ASSERT_TRUE(eventually([] { return programidle(); }));
+    EXPECT_TRUE(windowready(0));
+
+    ablage("Neu");
+    ASSERT_TRUE(eventually([&] { return !reportcalls().empty() && programidle(); }));
+    EXPECT_EQ(reportcalls(), std::vector<std::string>{"run"});
+    std::shared_ptr<Runtime> old = currentruntime();
+    resetruntime();
+    EXPECT_EQ(old->ProgramThreads.running(), 0); // the thread ends with its runtime
+
+    // The program thread logs its own start-up meanwhile; the launch's lines keep their order.
+    std::vector<std::string> launch;
+    for (const std::string& line : log.lines())
+        if (line.rfind("application", 0) == 0 || line.rfind("Program:", 0) == 0 ||
+            line.rfind("initkwtools:", 0) == 0)
+            launch.push_back(line);
+    EXPECT_EQ(launch, (std::vector<std::string>{
+                          "applicationWillFinishLaunching: Called.",
+                          "applicationDidFinishLaunching: Start.",
+                          "initkwtools: Start.",
+                          "initkwtools: End.",
+                          "Program: Start.",
+                          "applicationDidFinishLaunching: End.",
+                      }));
+}
+
+} // namespace
+} // namespace mdx::test
