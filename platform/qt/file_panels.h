@@ -1,0 +1,28 @@
+// Modal open and save panels as Qt file dialogs, with German labels.
+#pragma once
+
+#include <QStringList>
+
+#include <string>
+#include <vector>
+
+#include "platform/window_layer.h"
+
+class QFileDialog;
+class QWidget;
+
+namespace mdx::qt {
+
+// Name filters for the allowed extensions (without the dot); none means any file.
+QStringList namefilters(const std::vector<std::string>& types);
+
+// Sets a dialog up for the request: title, message, mode, filters and button labels.
+void setupopendialog(QFileDialog& dialog, const WindowLayer::OpenPanelRequest& request);
+void setupsavedialog(QFileDialog& dialog, const WindowLayer::SavePanelRequest& request);
+
+// Runs the dialog modally; the chosen paths, none (or "") when cancelled.
+std::vector<std::string> runopenpanel(const WindowLayer::OpenPanelRequest& request,
+                                      QWidget* parent);
+std::string runsavepanel(const WindowLayer::SavePanelRequest& request, QWidget* parent);
+
+} // namespace mdx::qt

@@ -1,0 +1,269 @@
+#include "platform/qt/qt_window_layer.h"
+
+#include <QApplication>
+#include <QScreen>
+#include <QThread>
+
+#include <algorithm>
+
+#include "platform/qt/geometry.h"
+#include "platform/qt/graphic_view.h"
+#include "platform/qt/layer_window.h"
+#include "runtime/window.h"
+
+namespace mdx::qt {
+namespace {
+
+constexpr int WindowCount = 13;
+constexpr int Border = 16;
+
+// The content of a graphic window before the runtime sizes it: the report screen (or the small
+// one) with its border.
+QSize graphiccontentsize(bool first) {
+    return first ? QSize(1312 + 2 * Border, 800 + 2 * Border)
+                 : QSize(688 + 2 * Border, 432 + 2 * Border);
+}
+
+const char* windowtitle(UInt8 number) {
+    switch (number) {
+    case PasteboardWindowNumber: return "Zwischenablage";
+    case VirtualPrinterWindowNumber: return "Drucker";
+    case SystemConsoleWindowNumber: return "Systemkonsole";
+    case PreferencesWindowNumber: return "Einstellungen";
+    case MainWindowNumber: return "Miradex";
+    default: return "Miradex-Grafik";
+    }
+}
+
+} // namespace
+
+QtWindowLayer::QtWindowLayer(Options options)
+    : options_(std::move(options)), mainThreadTarget_(std::make_unique<QObject>()) {
+    build();
+}
+
+QtWindowLayer::QtWindowLayer() : QtWindowLayer(Options{}) {}
+
+QtWindowLayer::~QtWindowLayer() {
+    for (LayerWindow* window : windows_)
+        delete window;
+}
+
+bool QtWindowLayer::isMainThread() const {
+    return QThread::currentThread() == mainThreadTarget_->thread();
+}
+
+// On the main thread work that must be waited for runs at once; everything else is posted to
+// the main thread's event loop.
+void QtWindowLayer::runOnMain(std::function<void()> work, bool wait) {
+    if (wait && isMainThread()) {
+        work();
+        return;
+    }
+    QMetaObject::invokeMethod(mainThreadTarget_.get(), std::move(work),
+                              wait ? Qt::BlockingQueuedConnection : Qt::QueuedConnection);
+}
+
+void QtWindowLayer::build() {
+    QApplication::setQuitOnLastWindowClosed(false);
+    for (UInt8 n = 0; n < GraphicWindowCount; ++n)
+        buildgraphicwindow(n);
+    buildtextwindows();
+    buildotherwindows();
+}
+
+// A window with the given content size, centred on its screen.
+LayerWindow* QtWindowLayer::addwindow(UInt8 number, const QString& title, QSize content) {
+    auto* window = new LayerWindow(number, title);
+    menus_.attach(window->menubar(), window);
+    window->activated = [this](UInt8 n) { keyWindow_ = n; };
+    windows_[number] = window;
+    QRect geometry(QPoint(), content + QSize(0, window->titlebarheight()));
+    geometry.moveCenter(screengeometry(*window).center());
+    geometry.moveTop(std::max(geometry.top(), screengeometry(*window).top()));
+    window->setclientgeometry(geometry);
+    return window;
+}
+
+void QtWindowLayer::buildgraphicwindow(UInt8 number) {
+    LayerWindow* window = addwindow(number, windowtitle(number), graphiccontentsize(number == 0));
+    window->acceptfiles();
+    auto* view = new GraphicView(number, window->content(), options_.Keys);
+    views_[number] = view;
+    const QSize content = window->content()->size();
+    window->content()->place(view, Rect{Border, Border, double(content.width() - 2 * Border),
+                                        double(content.height() - 2 * Border)});
+    window->setFocusProxy(view);
+}
+
+void QtWindowLayer::buildtextwindows() {
+    LayerWindow* pasteboard =
+        addwindow(PasteboardWindowNumber, windowtitle(PasteboardWindowNumber), QSize(480, 340));
+    texts_[PasteboardWindowNumber] = buildtextwindow(*pasteboard, false);
+    for (UInt8 n : {VirtualPrinterWindowNumber, SystemConsoleWindowNumber}) {
+        LayerWindow* window = addwindow(n, windowtitle(n), QSize(657, 540));
+        texts_[n] = buildtextwindow(*window, true);
+    }
+}
+
+void QtWindowLayer::buildotherwindows() {
+    buildpreferences(
+        *addwindow(PreferencesWindowNumber, windowtitle(PreferencesWindowNumber), QSize(420, 180)));
+    buildmainwindow(*addwindow(MainWindowNumber, windowtitle(MainWindowNumber), QSize(520, 260)),
+                    [this](const std::string& item) {
+                        if (auto choice = menus_.choiceof("Ablage", item)) menus_.chosen(*choice);
+                    });
+}
+
+LayerWindow* QtWindowLayer::windowof(Handle handle) const {
+    for (LayerWindow* window : windows_)
+        if (window && reinterpret_cast<std::uintptr_t>(window) == handle.value) return window;
+    return nullptr;
+}
+
+GraphicView* QtWindowLayer::viewof(Handle handle) const {
+    for (GraphicView* view : views_)
+        if (view && reinterpret_cast<std::uintptr_t>(view) == handle.value) return view;
+    return nullptr;
+}
+
+LayerWindow* QtWindowLayer::windowwidget(UInt8 window) const {
+    return window < WindowCount ? windows_[window] : nullptr;
+}
+
+GraphicView* QtWindowLayer::viewwidget(UInt8 window) const {
+    return window < GraphicWindowCount ? views_[window] : nullptr;
+}
+
+// Measured on the pasteboard window's bar; every window's bar holds the same menus.
+Int QtWindowLayer::titlebarheight() const {
+    return windows_[PasteboardWindowNumber]->titlebarheight();
+}
+
+Handle QtWindowLayer::view(UInt8 window) {
+    GraphicView* view = viewwidget(window);
+    return view ? Handle{reinterpret_cast<std::uintptr_t>(view)} : Handle{};
+}
+
+Handle QtWindowLayer::window(UInt8 window) {
+    LayerWindow* widget = windowwidget(window);
+    return widget ? Handle{reinterpret_cast<std::uintptr_t>(widget)} : Handle{};
+}
+
+QRect QtWindowLayer::screengeometry(const LayerWindow& window) const {
+    if (options_.Screen)
+        return QRect(0, 0, static_cast<int>(options_.Screen->width),
+                     static_cast<int>(options_.Screen->height));
+    QScreen* screen = window.screen();
+    return screen ? screen->geometry() : QRect();
+}
+
+int QtWindowLayer::flipheight(const LayerWindow& window) const {
+    const QRect screen = screengeometry(window);
+    return screen.y() + screen.height();
+}
+
+Rect QtWindowLayer::frame(Handle window) {
+    LayerWindow* widget = windowof(window);
+    return widget ? tobottomleft(widget->geometry(), flipheight(*widget)) : Rect{};
+}
+
+void QtWindowLayer::setFrame(Handle window, Rect frame) {
+    if (LayerWindow* widget = windowof(window))
+        widget->setclientgeometry(totopleft(frame, flipheight(*widget)));
+}
+
+Size QtWindowLayer::screenSize(Handle window) {
+    LayerWindow* widget = windowof(window);
+    if (!widget) return Size{};
+    const QRect screen = screengeometry(*widget);
+    return Size{double(screen.width()), double(screen.height())};
+}
+
+void QtWindowLayer::setTitle(Handle window, const std::string& title) {
+    if (LayerWindow* widget = windowof(window))
+        widget->setWindowTitle(QString::fromStdString(title));
+}
+
+void QtWindowLayer::setTitleBarVisible(Handle window, bool visible) {
+    if (LayerWindow* widget = windowof(window)) widget->settitlebarvisible(visible);
+}
+
+void QtWindowLayer::setBackgroundColor(Handle window, t_RGBColor color) {
+    LayerWindow* widget = windowof(window);
+    if (!widget) return;
+    QPalette palette = widget->content()->palette();
+    palette.setColor(QPalette::Window, QColor(color.Red, color.Green, color.Blue));
+    widget->content()->setPalette(palette);
+}
+
+void QtWindowLayer::setViewFrame(Handle view, Rect frame) {
+    if (GraphicView* widget = viewof(view))
+        windows_[widget->windownumber()]->content()->place(widget, frame);
+}
+
+void QtWindowLayer::redrawNow(Handle view) {
+    if (GraphicView* widget = viewof(view)) widget->repaint();
+}
+
+void QtWindowLayer::redrawLater(Handle view) {
+    if (GraphicView* widget = viewof(view)) widget->update();
+}
+
+bool QtWindowLayer::isVisible(Handle window) {
+    LayerWindow* widget = windowof(window);
+    if (!widget) return false;
+    return options_.Invisible ? shownInName_[widget->number()] : widget->isVisible();
+}
+
+void QtWindowLayer::show(LayerWindow& window, bool activate) {
+    const UInt8 n = window.number();
+    if (activate) keyWindow_ = n;
+    if (options_.Invisible) {
+        shownInName_[n] = true;
+        return;
+    }
+    window.setAttribute(Qt::WA_ShowWithoutActivating, !activate);
+    window.show();
+    window.raise();
+    window.setAttribute(Qt::WA_ShowWithoutActivating, false);
+    if (!activate) return;
+    window.activateWindow();
+    if (n < GraphicWindowCount) views_[n]->setFocus();
+}
+
+void QtWindowLayer::orderFront(Handle window) {
+    if (LayerWindow* widget = windowof(window)) show(*widget, false);
+}
+
+void QtWindowLayer::makeKeyAndOrderFront(Handle window) {
+    if (LayerWindow* widget = windowof(window)) show(*widget, true);
+}
+
+void QtWindowLayer::orderOut(Handle window) {
+    LayerWindow* widget = windowof(window);
+    if (!widget) return;
+    shownInName_[widget->number()] = false;
+    if (!options_.Invisible) widget->hide();
+}
+
+void QtWindowLayer::center(Handle window) {
+    LayerWindow* widget = windowof(window);
+    if (!widget) return;
+    const QRect screen = screengeometry(*widget);
+    QRect geometry = widget->geometry();
+    geometry.moveCenter(screen.center());
+    geometry.moveTop(std::max(geometry.top(), screen.top()));
+    widget->setclientgeometry(geometry);
+}
+
+// The window made key last, by the runtime or by the user's click, while it is still shown (a
+// file panel or a message in front does not change it); else the active window if it is ours.
+UInt8 QtWindowLayer::frontWindow() {
+    if (keyWindow_ < WindowCount && isVisible(window(keyWindow_))) return keyWindow_;
+    for (LayerWindow* window : windows_)
+        if (window && window == QApplication::activeWindow()) return window->number();
+    return NoWindow;
+}
+
+} // namespace mdx::qt

@@ -1,0 +1,61 @@
+#include "platform/qt/startup.h"
+
+#include <QFileInfo>
+#include <QTimer>
+
+#include <cstdio>
+#include <cstdlib>
+
+#include "app/events.h"
+#include "app/menus.h"
+#include "app/program.h"
+#include "platform/qt/qt_window_layer.h"
+#include "runtime/state.h"
+#include "text/window_management.h"
+
+namespace mdx::qt {
+namespace {
+
+constexpr int WindowZeroPollMs = 5;
+
+} // namespace
+
+void launchruntime(QtWindowLayer& layer) {
+    applicationWillFinishLaunching();
+    applicationDidFinishLaunching(layer.titlebarheight());
+}
+
+void queuestartevents(QtWindowLayer& layer, bool newReport, const std::vector<std::string>& files) {
+    if (newReport) {
+        if (auto choice = layer.menus().choiceof("Ablage", "Neu")) t_MenuEventHandler(*choice);
+    }
+    for (const std::string& file : files)
+        t_PostFileEvent(file, 0);
+}
+
+std::vector<std::string> absolutepaths(const std::vector<std::string>& paths) {
+    std::vector<std::string> absolute;
+    for (const std::string& path : paths)
+        if (!path.empty())
+            absolute.push_back(
+                QFileInfo(QString::fromStdString(path)).absoluteFilePath().toStdString());
+    return absolute;
+}
+
+void focuswindowzerowhenshown(QObject* owner) {
+    auto* timer = new QTimer(owner);
+    QObject::connect(timer, &QTimer::timeout, timer, [timer] {
+        if (!windowready(0) || !rt().WindowTable[0].Visible) return;
+        timer->stop();
+        timer->deleteLater();
+        t_WindowFront(0);
+    });
+    timer->start(WindowZeroPollMs);
+}
+
+void endprocess(int code) {
+    std::fflush(nullptr);
+    std::_Exit(code);
+}
+
+} // namespace mdx::qt

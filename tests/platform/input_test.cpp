@@ -1,0 +1,235 @@
+// Keys, clicks, modifier changes, the close box and dropped files, from the Qt event to the
+// runtime's event records.
+#include <QCoreApplication>
+#include <QDropEvent>
+#include <QKeyEvent>
+#include <QMimeData>
+#include <QMouseEvent>
+#include <QUrl>
+
+#include "platform/qt/graphic_view.h"
+#include "platform/qt/key_input.h"
+#include "platform/qt/layer_window.h"
+#include "qt_fixture.h"
+#include "runtime/state.h"
+
+namespace mdx::test {
+namespace {
+
+using Mods = Qt::KeyboardModifiers;
+
+class InputTest : public QtLayerTest {
+  protected:
+    InputTest() { initwindow(0, 64, 48, 8); }
+
+    void key(QEvent::Type type, int qtKey, Mods mods, const QString& text) {
+        QKeyEvent event(type, qtKey, mods, text);
+        QCoreApplication::sendEvent(layer->viewwidget(0), &event);
+    }
+    void press(int qtKey, Mods mods, const QString& text) {
+        key(QEvent::KeyPress, qtKey, mods, text);
+    }
+    void click(QEvent::Type type, QPoint at, Qt::MouseButton button, Qt::MouseButtons held) {
+        QMouseEvent event(type, QPointF(at), layer->viewwidget(0)->mapToGlobal(QPointF(at)), button,
+                          held, Qt::NoModifier);
+        QCoreApplication::sendEvent(layer->viewwidget(0), &event);
+    }
+    std::vector<t_Event> keys() const { return rt().KeyEventQueue.contents(); }
+};
+
+struct KeyCase {
+    const char* Name;
+    int QtKey;
+    Mods Modifiers;
+    const char* Text; // UTF-8
+    Int Value;
+    bool Cursor;
+    bool Function;
+};
+
+// The key table's cases with the German characters the option key gives, control characters,
+// cursor and function keys, and keys that fall back to their character.
+const KeyCase KeyCases[] = {
+    {"option-A å", Qt::Key_A, Qt::AltModifier, "å", 176, false, false},
+    {"plain A", Qt::Key_A, Qt::NoModifier, "a", 97, false, false},
+    {"option-D without ∂", Qt::Key_D, Qt::AltModifier, "d", 100, false, false},
+    {"option-E €", Qt::Key_E, Qt::AltModifier, "€", 164, false, false},
+    {"option-P ∏", Qt::Key_P, Qt::AltModifier | Qt::ShiftModifier, "∏", 208, false, false},
+    {"tab", Qt::Key_Tab, Qt::NoModifier, "\t", 9, false, false},
+    {"shift-tab", Qt::Key_Backtab, Qt::ShiftModifier, "", 20, false, false},
+    {"backspace", Qt::Key_Backspace, Qt::NoModifier, "\b", 127, false, false},
+    {"forward delete", Qt::Key_Delete, Qt::NoModifier, "\x7f", 7, false, false},
+    {"left", Qt::Key_Left, Qt::NoModifier, "", 8, true, false},
+    {"right", Qt::Key_Right, Qt::NoModifier, "", 21, true, false},
+    {"down", Qt::Key_Down, Qt::NoModifier, "", 10, true, false},
+    {"up", Qt::Key_Up, Qt::NoModifier, "", 11, true, false},
+    {"home", Qt::Key_Home, Qt::NoModifier, "", 2, true, false},
+    {"end", Qt::Key_End, Qt::NoModifier, "", 5, true, false},
+    {"page up", Qt::Key_PageUp, Qt::NoModifier, "", 18, true, false},
+    {"page down", Qt::Key_PageDown, Qt::NoModifier, "", 3, true, false},
+    {"F1", Qt::Key_F1, Qt::NoModifier, "", 129, false, true},
+    {"F2", Qt::Key_F2, Qt::NoModifier, "", 130, false, true},
+    {"escape", Qt::Key_Escape, Qt::NoModifier, "\x1b", 27, false, false},
+    {"return", Qt::Key_Return, Qt::NoModifier, "\r", 13, false, false},
+    {"keypad enter", Qt::Key_Enter, Qt::KeypadModifier, "\r", 13, false, false},
+    {"option keypad 8", Qt::Key_8, Qt::KeypadModifier | Qt::AltModifier, "8", 230, false, false},
+    {"keypad 8", Qt::Key_8, Qt::KeypadModifier, "8", 56, false, false},
+    {"control-S", Qt::Key_S, Qt::ControlModifier, "\x13", 19, false, false},
+    {"digit 0 with ≠", Qt::Key_0, Qt::AltModifier, "≠", 172, false, false},
+};
+
+TEST_F(InputTest, KeysBecomeKeyEventsWithTheTableValues) {
+    for (const KeyCase& c : KeyCases) {
+        SCOPED_TRACE(c.Name);
+        rt().KeyEventQueue.clear();
+        press(c.QtKey, c.Modifiers, QString::fromUtf8(c.Text));
+        const std::vector<t_Event> queued = keys();
+        ASSERT_EQ(queued.size(), 1u);
+        EXPECT_EQ(queued[0].Kind, 1);
+        EXPECT_EQ(queued[0].Value, c.Value);
+        EXPECT_EQ(queued[0].CursorKeyPressed, c.Cursor);
+        EXPECT_EQ(queued[0].FunctionKeyPressed, c.Function);
+        EXPECT_EQ(queued[0].OptionPressed, bool(c.Modifiers & Qt::AltModifier));
+        EXPECT_EQ(queued[0].Window, 0);
+    }
+}
+
+// On X11 and Wayland a key is known by its place (evdev code + 8), whatever the layout types on
+// it: the German layout's Z sits where the table's Y (16) is, and its ^ and < keys are the ISO
+// keys 10 and 50.
+TEST(KeyCodeTest, ScanCodesNameTheKeysPlace) {
+    struct Case {
+        quint32 ScanCode;
+        int QtKey;
+        Int Code;
+    };
+    const Case cases[] = {
+        {38, Qt::Key_A, 0},
+        {29, Qt::Key_Z, 16},
+        {52, Qt::Key_Y, qt::UnlistedKeyCode},
+        {49, Qt::Key_Dead_Circumflex, 10},
+        {94, Qt::Key_Less, 50},
+        {22, Qt::Key_Backspace, 51},
+        {119, Qt::Key_Delete, 117},
+        {80, Qt::Key_Up, 91},
+        {104, Qt::Key_Enter, 76},
+        {113, Qt::Key_Left, 123},
+        {116, Qt::Key_Down, 125},
+        {21, Qt::Key_Dead_Acute, 24},
+        {20, Qt::Key_ssharp, 27},
+        {34, Qt::Key_Udiaeresis, 33},
+        {36, Qt::Key_Return, qt::UnlistedKeyCode},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(qt::keycode(c.QtKey, Qt::NoModifier, c.ScanCode, qt::KeySource::ScanCode), c.Code)
+            << "scan code " << c.ScanCode;
+    // An event without a scan code (a synthetic one) is known by its Qt key.
+    EXPECT_EQ(qt::keycode(Qt::Key_Y, Qt::NoModifier, 0, qt::KeySource::ScanCode), 16);
+}
+
+TEST_F(InputTest, SpecialKeysCarryTheCharactersTheKeyHandlerKnows) {
+    press(Qt::Key_F1, Qt::NoModifier, "");
+    press(Qt::Key_Backspace, Qt::NoModifier, "\b");
+    press(Qt::Key_Left, Qt::NoModifier, "");
+    const std::vector<t_Event> queued = keys();
+    ASSERT_EQ(queued.size(), 3u);
+    EXPECT_EQ(queued[0].Description, "\xEF\x9C\x84"); // U+F704
+    EXPECT_EQ(queued[1].Description, "\x7f");
+    EXPECT_EQ(queued[2].Description, "\xEF\x9C\x82"); // U+F702
+}
+
+// Characters above 255 queue nothing unless they are the function keys' private-use characters.
+TEST_F(InputTest, EmojiQueuesNothing) {
+    press(Qt::Key_unknown, Qt::NoModifier, QString::fromUtf8("😀"));
+    press(Qt::Key_unknown, Qt::NoModifier, QString::fromUtf8("€"));
+    EXPECT_TRUE(keys().empty());
+}
+
+TEST_F(InputTest, ControlKeypadEightRedirectsOutputAndQueuesNothing) {
+    press(Qt::Key_8, Qt::KeypadModifier | Qt::ControlModifier, "8");
+    EXPECT_TRUE(keys().empty());
+    EXPECT_EQ(rt().WindowTable[0].TextRedirectOutput, 2);
+}
+
+TEST_F(InputTest, ModifierKeysAndReleasesUpdateTheLiveFlags) {
+    const LiveInput& live = rt().Live;
+    press(Qt::Key_Shift, Qt::NoModifier, "");
+    EXPECT_TRUE(live.Shift);
+    press(Qt::Key_Alt, Qt::ShiftModifier, "");
+    EXPECT_TRUE(live.Option);
+    key(QEvent::KeyRelease, Qt::Key_Shift, Qt::ShiftModifier | Qt::AltModifier, "");
+    EXPECT_FALSE(live.Shift);
+    EXPECT_TRUE(live.Option);
+    EXPECT_TRUE(keys().empty()); // modifier keys type nothing
+
+    press(Qt::Key_X, Qt::NoModifier, "x");
+    EXPECT_TRUE(live.KeyDown);
+    key(QEvent::KeyRelease, Qt::Key_X, Qt::NoModifier, "x");
+    EXPECT_FALSE(live.KeyDown);
+}
+
+struct ClickCase {
+    QPoint At; // in the view
+    Qt::MouseButton Button;
+    Int ClickX;
+    Int ClickY;
+    Int Buttons;
+};
+
+// The view is the drawing area: its top left pixel is (0, 0) of the picture.
+TEST_F(InputTest, ClicksBecomeMouseEventsInPictureCoordinates) {
+    const ClickCase cases[] = {
+        {{0, 0}, Qt::LeftButton, 0, 0, 1},
+        {{63, 47}, Qt::LeftButton, 63, 47, 1},
+        {{10, 20}, Qt::RightButton, 10, 20, 2},
+    };
+    for (const ClickCase& c : cases) {
+        rt().MouseEventQueue.clear();
+        click(QEvent::MouseButtonPress, c.At, c.Button, c.Button);
+        const std::vector<t_Event> queued = rt().MouseEventQueue.contents();
+        ASSERT_EQ(queued.size(), 1u);
+        EXPECT_EQ(queued[0].ClickX, c.ClickX);
+        EXPECT_EQ(queued[0].ClickY, c.ClickY);
+        EXPECT_EQ(queued[0].Index, c.Buttons);
+        EXPECT_EQ(rt().Live.RightMouseDown.load(), c.Button == Qt::RightButton);
+        click(QEvent::MouseButtonRelease, c.At, c.Button, Qt::NoButton);
+        EXPECT_FALSE(rt().Live.LeftMouseDown);
+        EXPECT_FALSE(rt().Live.RightMouseDown);
+    }
+    EXPECT_TRUE(log.contains("t_MouseEventHandler: Graphic #0 window, X = 63, Y = 47"));
+}
+
+TEST_F(InputTest, CloseBoxHidesTheWindowWhichCanBeShownAgain) {
+    qt::LayerWindow* console = layer->windowwidget(SystemConsoleWindowNumber);
+    layer->setText(SystemConsoleWindowNumber, "Zeile 1\rZeile 2");
+    console->show();
+    EXPECT_FALSE(console->close());     // the close is refused ...
+    EXPECT_FALSE(console->isVisible()); // ... and the window hidden
+    EXPECT_TRUE(log.contains("t_MouseEventPostCloseBoxClick: Window = 10"));
+    console->show();
+    EXPECT_EQ(layer->text(SystemConsoleWindowNumber), "Zeile 1\nZeile 2");
+
+    qt::LayerWindow* graphic = layer->windowwidget(0);
+    EXPECT_FALSE(graphic->close());
+    EXPECT_FALSE(graphic->isVisible());
+    EXPECT_FALSE(rt().WindowTable[0].Visible); // its picture is no longer made
+}
+
+TEST_F(InputTest, FilesDroppedOnAGraphicWindowBecomeFileEvents) {
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile("/tmp/a bericht.mirdx"), QUrl("https://example.org/x"),
+                  QUrl::fromLocalFile("/tmp/b.bin")});
+    QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(layer->windowwidget(0), &enter);
+    EXPECT_TRUE(enter.isAccepted());
+    QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(layer->windowwidget(0), &drop);
+    const std::vector<t_Event> files = rt().FileEventQueue.contents();
+    ASSERT_EQ(files.size(), 2u);
+    EXPECT_EQ(files[0].Description, "/tmp/a bericht.mirdx");
+    EXPECT_EQ(files[1].Description, "/tmp/b.bin");
+    EXPECT_EQ(files[0].Kind, 4);
+}
+
+} // namespace
+} // namespace mdx::test

@@ -1,0 +1,200 @@
+// The window layer's geometry, text windows, clipboard and its hand-over to the main thread,
+// checked through the runtime routines that use them.
+#include <QClipboard>
+#include <QFontInfo>
+#include <QGuiApplication>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QThread>
+
+#include <atomic>
+#include <chrono>
+#include <thread>
+
+#include "app/threads.h"
+#include "platform/qt/graphic_view.h"
+#include "platform/qt/layer_window.h"
+#include "qt_fixture.h"
+#include "runtime/state.h"
+#include "text/text_windows.h"
+#include "text/window_management.h"
+
+namespace mdx::test {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+class LayerTest : public QtLayerTest {
+  protected:
+    int bar() const { return static_cast<int>(layer->titlebarheight()); }
+    QRect geometry(UInt8 n) const { return layer->windowwidget(n)->geometry(); }
+};
+
+TEST_F(LayerTest, FramesCountFromTheBottomLeftOfTheScreen) {
+    const Handle main = layer->window(MainWindowNumber);
+    layer->setFrame(main, Rect{100, 200, 300, 150});
+    EXPECT_EQ(geometry(MainWindowNumber), QRect(100, 1080 - 350, 300, 150));
+    EXPECT_EQ(layer->frame(main), (Rect{100, 200, 300, 150}));
+    EXPECT_EQ(layer->screenSize(main), (Size{1920, 1080}));
+    EXPECT_EQ(t_WindowPos(MainWindowNumber, 14), 1080 - 350); // top edge below the screen's top
+
+    // Handles that are none of the layer's widgets do nothing.
+    layer->setFrame(Handle{12345}, Rect{1, 2, 3, 4});
+    EXPECT_EQ(layer->frame(Handle{12345}), Rect{});
+    EXPECT_EQ(layer->screenSize(Handle{}), Size{});
+}
+
+// The runtime's frame of a graphic window is the whole window with the menu bar as its title
+// bar; the view is the drawing area at the border's distance from the bottom left.
+TEST_F(LayerTest, GraphicWindowFramesMatchTheRuntimesGeometry) {
+    ASSERT_GT(bar(), 0);
+    initwindow(0, 1312, 800, 16);
+    EXPECT_EQ(geometry(0).size(), QSize(1344, 832 + bar()));
+    EXPECT_EQ(geometry(0).height(), t_WindowPos(0, 12));
+    EXPECT_EQ(t_WindowPos(0, 17), bar());
+    EXPECT_EQ(layer->viewwidget(0)->geometry(), QRect(16, 16, 1312, 800));
+
+    t_WindowSize(0, 50, 50, 688, 432); // the small screen's size
+    EXPECT_EQ(geometry(0), QRect(50, 1080 - 50 - (464 + bar()), 720, 464 + bar()));
+    EXPECT_EQ(layer->viewwidget(0)->geometry(), QRect(16, 16, 688, 432));
+    EXPECT_EQ(t_WindowPos(0, 13), 50);
+    EXPECT_EQ(t_WindowPos(0, 20), 50);
+}
+
+TEST_F(LayerTest, WithoutTitleBarTheContentTakesTheBarsPlace) {
+    initwindow(0, 64, 48, 8);
+    qt::LayerWindow* window = layer->windowwidget(0);
+    const QRect before = window->geometry();
+    t_WindowTitleVisible(0, false);
+    EXPECT_TRUE(window->windowFlags() & Qt::FramelessWindowHint);
+    EXPECT_TRUE(window->menubar()->isHidden());
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_EQ(window->geometry(), before); // the frame stays as it was
+    EXPECT_EQ(window->content()->height(), before.height());
+
+    t_WindowSize(0, -1, -1, -1, -1); // now without the bar's height
+    EXPECT_EQ(window->geometry().height(), 64);
+    EXPECT_EQ(window->geometry().bottom(), before.bottom());
+    EXPECT_EQ(layer->viewwidget(0)->geometry(), QRect(8, 8, 64, 48));
+
+    t_WindowTitleVisible(0, true);
+    EXPECT_FALSE(window->menubar()->isHidden());
+    EXPECT_FALSE(window->windowFlags() & Qt::FramelessWindowHint);
+}
+
+TEST_F(LayerTest, TextWindowsLayOutTheirViewsAndShowPlainText) {
+    const qt::TextWindowParts printer = layer->textparts(VirtualPrinterWindowNumber);
+    ASSERT_TRUE(printer.Text && printer.Ruler);
+    EXPECT_EQ(printer.Text->geometry().topLeft(), QPoint(20, 35)); // laid out from the start
+    layer->setFrame(layer->window(VirtualPrinterWindowNumber), Rect{0, 0, 657, 400.0 + bar()});
+    EXPECT_EQ(printer.Text->geometry(), QRect(20, 35, 617, 345));
+    EXPECT_EQ(printer.Ruler->geometry(), QRect(24, 12, 609, 19));
+    const qt::TextWindowParts pasteboard = layer->textparts(PasteboardWindowNumber);
+    EXPECT_EQ(pasteboard.Ruler, nullptr);
+    layer->setFrame(layer->window(PasteboardWindowNumber), Rect{0, 0, 300, 200.0 + bar()});
+    EXPECT_EQ(pasteboard.Text->geometry(), QRect(10, 10, 280, 180));
+
+    // The scroll view keeps its bottom left corner; -1 keeps a dimension.
+    layer->setScrollViewSize(VirtualPrinterWindowNumber, 500, -1);
+    EXPECT_EQ(printer.Text->geometry(), QRect(20, 35, 500, 345));
+    layer->setScrollViewSize(VirtualPrinterWindowNumber, -1, 100);
+    EXPECT_EQ(printer.Text->geometry(), QRect(20, 400 - 20 - 100, 500, 100));
+
+    layer->setText(VirtualPrinterWindowNumber, "Zeile 1\rZeile 2\r\nZeile 3");
+    EXPECT_EQ(layer->text(VirtualPrinterWindowNumber), "Zeile 1\nZeile 2\nZeile 3");
+    EXPECT_EQ(printer.Text->font().pixelSize(), 12);
+    EXPECT_TRUE(QFontInfo(printer.Text->font()).fixedPitch());
+}
+
+TEST_F(LayerTest, PrinterWidthSetsRulerAndWindowWidth) {
+    p_SetPrinterWidth(82);
+    const qt::TextWindowParts printer = layer->textparts(VirtualPrinterWindowNumber);
+    EXPECT_EQ(printer.Ruler->text().size(), 82);
+    EXPECT_TRUE(printer.Ruler->text().startsWith("L...!....1"));
+    EXPECT_EQ(geometry(VirtualPrinterWindowNumber).width(), 657);
+    EXPECT_EQ(printer.Text->width(), 617);
+}
+
+TEST_F(LayerTest, PasteboardHoldsTextAndPicturesAndFillsItsWindow) {
+    layer->setPasteboardText("Grüße\naus Miradex");
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), QString::fromUtf8("Grüße\naus Miradex"));
+    EXPECT_EQ(layer->pasteboardText(), "Grüße\naus Miradex");
+    t_WindowVisible(PasteboardWindowNumber, true);
+    EXPECT_EQ(layer->text(PasteboardWindowNumber), "Grüße\naus Miradex");
+
+    layer->setPasteboardImage(WindowImage{2, 1, {0xFF102030, 0xFFA0B0C0}});
+    const QImage image = QGuiApplication::clipboard()->image();
+    ASSERT_EQ(image.size(), QSize(2, 1));
+    EXPECT_EQ(rgbat(image, 0, 0), 0x102030u);
+    EXPECT_EQ(rgbat(image, 1, 0), 0xA0B0C0u);
+    layer->setPasteboardImage(WindowImage{4, 4, {0xFF000000}}); // too few pixels: ignored
+    EXPECT_EQ(QGuiApplication::clipboard()->image().size(), QSize(2, 1));
+}
+
+TEST_F(LayerTest, WorkFromOtherThreadsRunsOnTheMainThread) {
+    QThread* const main = QThread::currentThread();
+    std::atomic<bool> ranOnMain = false;
+    std::atomic<bool> returned = false;
+    std::thread waiting([&] {
+        layer->runOnMain([&] { ranOnMain = QThread::currentThread() == main; }, true);
+        returned = ranOnMain.load(); // the work was done before the call returned
+    });
+    ASSERT_TRUE(pumpuntil([&] { return returned.load(); }));
+    waiting.join();
+
+    bool later = false;
+    layer->runOnMain([&] { later = true; }, false); // on the main thread too: posted, not run
+    EXPECT_FALSE(later);
+    EXPECT_TRUE(pumpuntil([&] { return later; }));
+}
+
+// The main thread never waits for the program thread: while that thread computes for two
+// seconds and calls into the window layer all the time, events posted to the main thread are
+// handled at once. (A deliberate timing bound: it is what this design promises the user.)
+TEST_F(LayerTest, MainThreadStaysResponsiveWhileTheProgramThreadIsBusy) {
+    initwindow(0, 64, 48, 8);
+    std::atomic<bool> busy = true;
+    startprocess(
+        [&busy] {
+            const auto end = Clock::now() + std::chrono::seconds(2);
+            volatile double sum = 0;
+            while (Clock::now() < end) {
+                for (int i = 0; i < 100000; ++i)
+                    sum = sum + i * 0.5;
+                sum = sum + double(t_WindowPos(0, 13)); // a call that hops to the main thread
+            }
+            busy = false;
+        },
+        ProgramStackSize);
+
+    constexpr int Posts = 5;
+    std::atomic<int> handled = 0;
+    std::atomic<long long> worstMs = 0;
+    std::atomic<bool> allWhileBusy = true;
+    std::thread poster([&] {
+        for (int i = 0; i < Posts; ++i) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(250));
+            const auto posted = Clock::now();
+            layer->runOnMain(
+                [&, posted] {
+                    const auto ms =
+                        std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - posted)
+                            .count();
+                    worstMs = std::max<long long>(worstMs, ms);
+                    allWhileBusy = allWhileBusy && busy;
+                    ++handled;
+                },
+                false);
+        }
+    });
+    ASSERT_TRUE(pumpuntil([&] { return handled == Posts; }, 10000));
+    poster.join();
+    EXPECT_TRUE(allWhileBusy);
+    EXPECT_LT(worstMs, 100);
+    RecordProperty("worst_main_thread_latency_ms", std::to_string(worstMs.load()));
+    ASSERT_TRUE(pumpuntil([&] { return !busy; }, 10000));
+}
+
+} // namespace
+} // namespace mdx::test

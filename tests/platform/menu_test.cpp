@@ -1,0 +1,181 @@
+// Menu choices from every window's menu bar become menu events with their tags, and the standard
+// window actions take effect; deletions by title reach every menu bar.
+#include <QAction>
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
+
+#include "app/events.h"
+#include "app/menus.h"
+#include "platform/qt/layer_window.h"
+#include "platform/qt/startup.h"
+#include "qt_fixture.h"
+#include "runtime/state.h"
+
+namespace mdx::test {
+namespace {
+
+class MenuTest : public QtLayerTest {
+  protected:
+    // The menu with that title in the bar of window n.
+    QMenu* menu(UInt8 n, const QString& title) const {
+        for (QAction* action : layer->windowwidget(n)->menubar()->actions())
+            if (action->menu() && action->text() == title) return action->menu();
+        return nullptr;
+    }
+    QAction* item(UInt8 n, const QString& menuTitle, const QString& itemTitle) const {
+        QMenu* found = menu(n, menuTitle);
+        if (!found) return nullptr;
+        for (QAction* action : found->actions())
+            if (action->text() == itemTitle) return action;
+        return nullptr;
+    }
+    bool visible(UInt8 n) const { return layer->windowwidget(n)->isVisible(); }
+    std::vector<t_MenuEvent> events() const { return rt().MenuEventQueue.contents(); }
+};
+
+TEST_F(MenuTest, FileMenuChoicesAreQueuedWithTheirKeyEquivalents) {
+    QAction* neu = item(7, "Ablage", "Neu");
+    ASSERT_NE(neu, nullptr);
+    EXPECT_EQ(neu->shortcut(), QKeySequence("Ctrl+N"));
+    neu->trigger();
+    item(12, "Ablage", "Sichern unter…")->trigger();
+    const std::vector<t_MenuEvent> queued = events();
+    ASSERT_EQ(queued.size(), 2u);
+    EXPECT_EQ(queued[0].Kind, 3);
+    EXPECT_EQ(queued[0].MenuTitle, "Ablage");
+    EXPECT_EQ(queued[0].ItemTitle, "Neu");
+    EXPECT_EQ(queued[0].ItemKeyChar, "n");
+    EXPECT_EQ(queued[0].ItemKeyMods, ModifierControl);
+    EXPECT_EQ(queued[0].ItemKeyAsc, 'n');
+    EXPECT_EQ(queued[0].ItemAction, 0);
+    EXPECT_EQ(queued[1].ItemTitle, "Sichern unter…");
+    EXPECT_EQ(queued[1].ItemKeyMods, ModifierControl | ModifierShift);
+}
+
+struct WindowChoice {
+    const char* Item;
+    Int Tag;
+    UInt8 Window;
+    bool Shows;
+};
+
+// Each show or hide item acts on its window and is queued with its tag.
+TEST_F(MenuTest, WindowMenuShowsAndHidesEachWindow) {
+    initwindow(1, 32, 32, 2);
+    layer->windowwidget(1)->hide();
+    const WindowChoice choices[] = {
+        {"Hauptfenster zeigen", 205, MainWindowNumber, true},
+        {"Einstellungen zeigen", 207, PreferencesWindowNumber, true},
+        {"Drucker zeigen", 209, VirtualPrinterWindowNumber, true},
+        {"Zwischenablage zeigen", 211, PasteboardWindowNumber, true},
+        {"Konsole zeigen", 229, SystemConsoleWindowNumber, true},
+        {"Grafikfenster 1 zeigen", 215, 1, true},
+        {"Grafikfenster 1 ausblenden", 216, 1, false},
+        {"Konsole ausblenden", 230, SystemConsoleWindowNumber, false},
+        {"Hauptfenster ausblenden", 206, MainWindowNumber, false},
+    };
+    for (const WindowChoice& c : choices) {
+        SCOPED_TRACE(c.Item);
+        rt().MenuEventQueue.clear();
+        QAction* action = item(0, "Fenster", QString::fromUtf8(c.Item));
+        ASSERT_NE(action, nullptr);
+        action->trigger();
+        EXPECT_EQ(visible(c.Window), c.Shows);
+        ASSERT_EQ(events().size(), 1u);
+        EXPECT_EQ(events()[0].ItemAction, c.Tag);
+    }
+}
+
+TEST_F(MenuTest, HideAllHidesEveryWindowAndUninitialisedGraphicWindowsBeep) {
+    initwindow(0, 32, 32, 2);
+    layer->windowwidget(MainWindowNumber)->show();
+    item(0, "Fenster", "Alle Fenster ausblenden")->trigger();
+    for (UInt8 n = 0; n <= MainWindowNumber; ++n)
+        EXPECT_FALSE(visible(n)) << int(n);
+
+    item(0, "Fenster", "Grafikfenster 4 zeigen")->trigger();
+    EXPECT_FALSE(visible(4));
+    EXPECT_TRUE(log.contains("t_MenuEventHandler: Window #4 not initialized."));
+}
+
+TEST_F(MenuTest, DeletingByTitleReachesEveryMenuBar) {
+    const Int count = layer->menuItemCount("Fenster");
+    ASSERT_GT(count, 2);
+    const int before = static_cast<int>(menu(9, "Fenster")->actions().size());
+    ASSERT_EQ(before, count); // separators count as items with an empty title
+    EXPECT_EQ(layer->menuItemTitle("Fenster", 2), "");
+
+    t_MenuItemDelete("Fenster", 0);
+    EXPECT_EQ(layer->menuItemCount("Fenster"), count - 1);
+    EXPECT_EQ(t_MenuItemTitle("Fenster", 0), "Vorderstes Fenster ausblenden");
+    for (UInt8 n : {UInt8(0), UInt8(9), MainWindowNumber}) {
+        EXPECT_EQ(menu(n, "Fenster")->actions().size(), before - 1);
+        EXPECT_EQ(item(n, "Fenster", "Alle Fenster ausblenden"), nullptr);
+    }
+    t_MenuItemDelete("Fenster", 65535); // the last item
+    EXPECT_EQ(item(3, "Fenster", "Grafikfenster 7 ausblenden"), nullptr);
+    EXPECT_EQ(layer->menuItemCount("Nirgends"), -1);
+}
+
+// The runtime's clean-up at start looks for items that other desktops add; ours has none, and
+// the edit menu must not end with a separator that the clean-up would take away.
+TEST_F(MenuTest, StartCleanUpLeavesTheMenusWhole) {
+    const Int edit = layer->menuItemCount("Bearbeiten");
+    const Int window = layer->menuItemCount("Fenster");
+    initwindow(0, 32, 32, 2); // the window table's start runs the clean-up
+    EXPECT_EQ(layer->menuItemCount("Bearbeiten"), edit);
+    EXPECT_EQ(layer->menuItemCount("Fenster"), window);
+}
+
+TEST_F(MenuTest, EditActionsCopyTheFrontWindow) {
+    initwindow(0, 32, 32, 2);
+    paintpattern(0);
+    layer->makeKeyAndOrderFront(layer->window(0));
+    item(0, "Bearbeiten", "Bild kopieren")->trigger();
+    const std::optional<WindowImage> picture = t_WindowImage(0);
+    const QImage copied = QGuiApplication::clipboard()->image();
+    ASSERT_EQ(copied.size(), QSize(32, 32));
+    EXPECT_EQ(rgbat(copied, 31, 31), picture->Pixels.back() & 0xFFFFFF);
+
+    layer->setText(VirtualPrinterWindowNumber, "Drucker\rText");
+    layer->makeKeyAndOrderFront(layer->window(VirtualPrinterWindowNumber));
+    item(9, "Bearbeiten", "Text kopieren")->trigger();
+    EXPECT_EQ(layer->pasteboardText(), "Drucker\nText");
+    item(9, "Bearbeiten", "Drucker löschen")->trigger();
+    EXPECT_EQ(layer->text(VirtualPrinterWindowNumber), "");
+}
+
+TEST_F(MenuTest, MainWindowButtonsChooseFromTheFileMenu) {
+    const QList<QPushButton*> buttons =
+        layer->windowwidget(MainWindowNumber)->findChildren<QPushButton*>();
+    ASSERT_EQ(buttons.size(), 2);
+    for (QPushButton* button : buttons)
+        button->click();
+    const std::vector<t_MenuEvent> queued = events();
+    ASSERT_EQ(queued.size(), 2u);
+    EXPECT_EQ(queued[0].ItemTitle, "Neu");
+    EXPECT_EQ(queued[1].ItemTitle, "Öffnen…");
+    EXPECT_EQ(queued[1].MenuTitle, "Ablage");
+}
+
+// What the command line (or a later start) asks for: a new report first, then the documents in
+// their order, with paths made absolute.
+TEST_F(MenuTest, StartEventsQueueTheNewReportAndTheDocumentsInOrder) {
+    const std::vector<std::string> files = qt::absolutepaths({"b.mirdx", "", "/tmp/a.txt"});
+    ASSERT_EQ(files.size(), 2u);
+    EXPECT_EQ(files[0].front(), '/');
+    EXPECT_EQ(files[0].substr(files[0].size() - 8), "/b.mirdx");
+    qt::queuestartevents(*layer, true, files);
+    ASSERT_EQ(events().size(), 1u);
+    EXPECT_EQ(events()[0].ItemTitle, "Neu");
+    const std::vector<t_Event> queued = rt().FileEventQueue.contents();
+    ASSERT_EQ(queued.size(), 2u);
+    EXPECT_EQ(queued[0].Description, files[0]);
+    EXPECT_EQ(queued[1].Description, "/tmp/a.txt");
+}
+
+} // namespace
+} // namespace mdx::test

@@ -1,0 +1,76 @@
+#include "qt_fixture.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+
+#include <future>
+
+#include "report/kwtools.h"
+#include "runtime/font.h"
+#include "runtime/state.h"
+#include "runtime/video_memory.h"
+#include "text/window_management.h"
+
+namespace mdx::test {
+
+bool pumpuntil(const std::function<bool()>& done, int timeoutMs) {
+    QElapsedTimer timer;
+    timer.start();
+    while (!done()) {
+        if (timer.elapsed() > timeoutMs) return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    }
+    return true;
+}
+
+void resetruntimeservingevents() {
+    std::future<void> reset = std::async(std::launch::async, resetruntime);
+    pumpuntil([&] { return reset.wait_for(std::chrono::seconds(0)) == std::future_status::ready; },
+              60000);
+    reset.get();
+}
+
+std::uint32_t rgbat(const QImage& image, int x, int y) {
+    return image.pixel(x, y) & 0xFFFFFF;
+}
+
+QtLayerTest::QtLayerTest() {
+    resetruntimeservingevents();
+    setbundlepath(MIRADEX_TEST_BUNDLE);
+    qt::QtWindowLayer::Options options;
+    options.Screen = Size{1920, 1080};
+    options.Keys = qt::KeySource::QtKey;
+    layer = std::make_unique<qt::QtWindowLayer>(options);
+    setwindowlayer(layer.get());
+    rt().TitleBarHeight = layer->titlebarheight();
+}
+
+QtLayerTest::~QtLayerTest() {
+    resetruntimeservingevents();
+    setwindowlayer(nullptr);
+    layer.reset();
+}
+
+void QtLayerTest::initwindow(UInt8 n, Int width, Int height, Int border, bool withFont) {
+    const t_Font font = withFont ? t_LoadFontResource("MenloRegular 16x32.font") : t_Font{};
+    t_InitWindow(n, 24, false, width, height, border, border, font, true);
+    ASSERT_TRUE(windowready(n));
+    ASSERT_EQ(rt().WindowTable[n].Width, width); // sizes below 32 would be replaced
+    ASSERT_EQ(rt().WindowTable[n].Height, height);
+    t_WindowVisible(n, true);
+}
+
+void QtLayerTest::paintpattern(UInt8 n) {
+    Runtime& r = rt();
+    const t_Window& w = r.WindowTable[n];
+    for (Int y = 0; y < w.Height; ++y)
+        for (Int x = 0; x < w.Width; ++x) {
+            auto* pixel =
+                &r.VideoMemory[static_cast<std::size_t>(w.MemoryStart + 3 * (y * w.Width + x))];
+            pixel[0] = static_cast<UInt8>(x * 7);
+            pixel[1] = static_cast<UInt8>(y * 11);
+            pixel[2] = static_cast<UInt8>(x ^ y);
+        }
+}
+
+} // namespace mdx::test

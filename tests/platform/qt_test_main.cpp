@@ -1,0 +1,17 @@
+// The Qt tests run on the offscreen platform with one application object for the process.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+
+#include <cstdio>
+#include <cstdlib>
+
+int main(int argc, char** argv) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    ::testing::InitGoogleTest(&argc, argv);
+    QApplication app(argc, argv);
+    const int result = RUN_ALL_TESTS();
+    // The runtime's threads of the last test may still wait for the main thread: no teardown.
+    std::fflush(nullptr);
+    std::_Exit(result);
+}
