@@ -4,7 +4,8 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 hits=$(git grep -nE '#\s*include\s*[<"]Q[A-Za-z]*[>/"]|#\s*include\s*[<"]Qt' -- \
-       runtime text app report tools 'platform/*.h' 'platform/*.cpp' || true)
+       runtime text app report tools ':(glob)platform/*.h' ':(glob)platform/*.cpp' \
+       ':(glob)platform/sound/**' || true)
 if [ -n "$hits" ]; then
     echo "Qt-Header außerhalb von platform/qt/:"
     echo "$hits"

@@ -5,8 +5,9 @@
 set -euo pipefail
 
 build_packages=(cmake ninja-build g++ pkg-config libfreetype-dev fonts-dejavu-core libpng-dev
-                libgtest-dev libbenchmark-dev libdrm-dev pci.ids)
-test_packages=(clang libclang-rt-14-dev clang-format)
+                libgtest-dev libbenchmark-dev libdrm-dev pci.ids qt6-base-dev libasound2-dev)
+test_packages=(clang libclang-rt-14-dev clang-format xvfb xauth desktop-file-utils appstream
+               libxml2-utils shared-mime-info)
 
 packages=("${build_packages[@]}")
 if [ "${1:-build}" = test ]; then
