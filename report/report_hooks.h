@@ -17,5 +17,15 @@ void importrevarud6400(const std::string& path);
 void importrevarud8192(const std::string& path);
 // Saves the report screen through a save panel.
 void savereport();
+// Saves the report screen as "Sichern unter…" saves it, to the given path without a panel (the
+// batch mode's --save). False when nothing was written.
+bool savereportto(const std::string& path);
+
+// The model name of the current report: set by the report run and by the imports and openings,
+// offered as the file name when saving. Used on the program thread only.
+std::string& modelname();
+// Centres window 0, brings it to the front, updates it and copies its text to the virtual
+// printer; ends every report, import and opening.
+void preparereportscreen();
 
 } // namespace mdx

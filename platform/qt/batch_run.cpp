@@ -9,6 +9,7 @@
 #include "app/program.h"
 #include "platform/qt/qt_window_layer.h"
 #include "platform/qt/startup.h"
+#include "report/report_hooks.h"
 #include "runtime/image.h"
 #include "runtime/log.h"
 #include "runtime/readback.h"
@@ -27,10 +28,10 @@ void complain(const std::string& message) {
     std::fprintf(stderr, "miradex: %s\n", message.c_str());
 }
 
-// The report program has no save to a given path yet (only "Sichern unter…" with its panel):
-// the run says so and counts as failed, since nothing was saved.
-bool savereportto(const std::string& path) {
-    complain("Sichern nach „" + path + "“ ist in diesem Stand noch nicht möglich.");
+// Saves the screen as "Sichern unter…" would, without its panel.
+bool savescreen(const std::string& path) {
+    if (savereportto(path)) return true;
+    complain("Der Bericht konnte nicht nach „" + path + "“ gesichert werden.");
     return false;
 }
 
@@ -53,7 +54,7 @@ bool writepng(const std::string& path) {
 // the text is printed all the same.
 [[noreturn]] void finish(const CommandLine& commandLine) {
     bool ok = true;
-    if (!commandLine.SavePath.empty()) ok = savereportto(commandLine.SavePath) && ok;
+    if (!commandLine.SavePath.empty()) ok = savescreen(commandLine.SavePath) && ok;
     if (!commandLine.PngPath.empty()) ok = writepng(commandLine.PngPath) && ok;
     const std::string text = batchtext(plainscreentext(t_GetScreen(0, "\r")));
     std::fwrite(text.data(), 1, text.size(), stdout);

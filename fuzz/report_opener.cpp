@@ -1,0 +1,60 @@
+// Opens arbitrary bytes as a saved report on a small report window, saves the screen that it
+// leaves and opens that again.
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdint>
+#include <cstdlib>
+#include <fstream>
+#include <string>
+#include <string_view>
+
+#include "report/documents.h"
+#include "report/report_hooks.h"
+#include "runtime/font.h"
+#include "runtime/log.h"
+#include "runtime/video_memory.h"
+
+namespace {
+
+std::string folder() {
+    return "/tmp/miradex-fuzz-opener-" + std::to_string(getpid());
+}
+
+void removefolder() {
+    unlink((folder() + "/bericht.mirdx").c_str());
+    unlink((folder() + "/wieder.mirdx").c_str());
+    rmdir(folder().c_str());
+}
+
+// Window 0 with the report's 82 x 25 text grid, drawn with a tiny blank font so that each input
+// costs little.
+bool preparewindow() {
+    mdx::setlogcapture([](std::string_view) {});
+    mdx::t_Font font;
+    font.Format = mdx::FontFormatGrey;
+    font.Start = 0;
+    font.End = 255;
+    font.Width = 2;
+    font.Height = 2;
+    font.Data.assign(256 * 4, 0);
+    mdx::t_InitWindow(0, 24, false, 164, 50, 0, 0, font, true);
+    mkdir(folder().c_str(), 0700);
+    std::atexit(removefolder);
+    return true;
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    [[maybe_unused]] static const bool ready = preparewindow();
+    const std::string path = folder() + "/bericht.mirdx";
+    std::ofstream(path, std::ios::binary | std::ios::trunc)
+        .write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
+    mdx::openreport(path);
+    const std::string again = folder() + "/wieder.mirdx";
+    if (!mdx::savereportto(again)) std::abort();
+    mdx::openreport(again);
+    if (mdx::modelname() != "wieder") std::abort();
+    return 0;
+}

@@ -1,0 +1,180 @@
+#include "report/profiler.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <mutex>
+#include <vector>
+
+#include "report/commands.h"
+#include "runtime/log.h"
+
+namespace mdx {
+namespace {
+
+constexpr const char* ProfilerCommand = "system_profiler";
+constexpr const char* DefaultPublicAddressHost = "ipecho.net";
+constexpr const char* DefaultModelNameHost = "support-sp.apple.com";
+constexpr std::size_t SerialQueryLength = 4;
+
+std::mutex DataTypeListLock;
+std::string DataTypeList; // filled by the first profiler call that gets any output
+
+std::string keptdatatypelist() {
+    std::lock_guard<std::mutex> guard(DataTypeListLock);
+    return DataTypeList;
+}
+
+// Fetches the list when none is kept yet; false (after logging) when that fetch failed.
+bool havedatatypelist() {
+    if (!keptdatatypelist().empty()) return true;
+    const CommandResult result = runcommand(ProfilerCommand, "", {"-listDataTypes"});
+    {
+        std::lock_guard<std::mutex> guard(DataTypeListLock);
+        DataTypeList = result.Output;
+    }
+    if (result.Code == CommandOk) return true;
+    logline("systemprofiler: Could not get data-type-list");
+    return false;
+}
+
+Text withcarriagereturns(const std::string& output) {
+    Text text = totext(output);
+    std::replace(text.Elements.begin(), text.Elements.end(), UInt8{10}, UInt8{13});
+    return text;
+}
+
+bool contains(const Text& text, const char* pattern) {
+    return position(text, totext(pattern), 1) > 0;
+}
+
+// A host from the environment, or the default when the variable is not set. A value that curl
+// would take for an option counts as switched off.
+std::string servicehost(const char* variable, const char* fallback) {
+    const char* value = std::getenv(variable);
+    const std::string host = value != nullptr ? value : fallback;
+    return !host.empty() && host.front() == '-' ? "" : host;
+}
+
+CommandResult fetch(const std::string& address) {
+    return runcommand("curl", "", {address}, LookupTimeLimit);
+}
+
+bool continues(char c) {
+    return (static_cast<UInt8>(c) & 0xC0) == 0x80;
+}
+
+// Where the characters of s begin: a byte that does not continue a UTF-8 sequence, with at most
+// the three bytes that may continue it.
+std::vector<std::size_t> characterstarts(const std::string& s) {
+    std::vector<std::size_t> starts;
+    for (std::size_t at = 0; at < s.size();) {
+        starts.push_back(at++);
+        for (int k = 0; k < 3 && at < s.size() && continues(s[at]); ++k)
+            ++at;
+    }
+    return starts;
+}
+
+bool isalnumascii(UInt8 c) {
+    return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+}
+
+} // namespace
+
+Text systemprofiler(const std::string& datatype) {
+    if (!havedatatypelist()) return {};
+    if (position(totext(keptdatatypelist()), totext(datatype), 1) == 0) {
+        logline("systemprofiler: Unknown data-type");
+        return {};
+    }
+    const CommandResult result = runcommand(ProfilerCommand, "", {datatype});
+    if (result.Code != CommandOk)
+        logline("systemprofiler: Error " + std::to_string(result.Code) + " while getting " +
+                datatype);
+    // Only what the profiler wrote as its output: an error message appended to it would read
+    // as one more section ("Error while executing:" and a line end).
+    return withcarriagereturns(result.StandardOutput);
+}
+
+void forgetdatatypelist() {
+    std::lock_guard<std::mutex> guard(DataTypeListLock);
+    DataTypeList.clear();
+}
+
+bool profilershowsdevice(const Text& text, const std::string& shortName) {
+    if (text.Elements.empty() || !contains(text, ":\r")) return false;
+    if (shortName != "ThunderBolt") return true;
+    return !contains(text, "Thunderbolt: No drivers are loaded") &&
+           !contains(text, "Thunderbolt: No hardware was found");
+}
+
+std::string interfacelist() {
+    std::string list;
+    for (const ProfilerType& row : ProfilerTypeTable) {
+        if (!profilershowsdevice(systemprofiler(row.DataType), row.ShortName)) continue;
+        if (!list.empty()) list += ", ";
+        list += row.ShortName;
+    }
+    return list;
+}
+
+std::string publicaddresshost() {
+    return servicehost("MIRADEX_PUBLIC_IP_HOST", DefaultPublicAddressHost);
+}
+
+std::string modelnamehost() {
+    return servicehost("MIRADEX_MODEL_HOST", DefaultModelNameHost);
+}
+
+std::string publicaddress() {
+    const std::string host = publicaddresshost();
+    if (host.empty()) return "";
+    const CommandResult result = fetch(host + "/plain");
+    if (result.Code != CommandOk && result.Code != CommandBothOutputs) return "";
+    // The address ends at the first line end; a service that ends its answer with a line feed
+    // must not carry that into the report line.
+    const std::size_t end = result.Output.find_first_of("\r\n");
+    return result.Output.substr(0, end);
+}
+
+std::string serialquery(const std::string& serial) {
+    const std::vector<std::size_t> starts = characterstarts(serial);
+    std::string code = serial;
+    if (starts.size() > SerialQueryLength)
+        code = serial.substr(starts[starts.size() - SerialQueryLength]);
+    std::string query;
+    for (char c : code) {
+        const auto byte = static_cast<UInt8>(c);
+        if (isalnumascii(byte)) {
+            query += c;
+        } else {
+            query += '%';
+            query += hexdigit(byte >> 4);
+            query += hexdigit(byte & 15);
+        }
+    }
+    return query;
+}
+
+std::string modelnamefromanswer(const std::string& answer) {
+    const std::string open = "<configCode>";
+    const std::size_t start = answer.find(open);
+    if (start == std::string::npos) return "";
+    const std::size_t end = answer.find("</configCode>", start + open.size());
+    if (end == std::string::npos) return "";
+    std::string name = answer.substr(start + open.size(), end - start - open.size());
+    name = replacestring(name, "Mac mini", "Mac Mini", false);
+    return replacestring(name, "Four Thunderbolt 3 Ports", "4 x TB3", false);
+}
+
+std::string lookupmodelname(const std::string& serial) {
+    const std::string host = modelnamehost();
+    if (host.empty()) return "";
+    const CommandResult result = fetch("http://" + host + "/sp/product?cc=" + serialquery(serial));
+    // curl writes its progress meter to the error output whenever its output is a pipe, so an
+    // answer comes with both outputs; the answer is the standard output alone.
+    if (result.Code != CommandOk && result.Code != CommandBothOutputs) return "";
+    return modelnamefromanswer(result.StandardOutput);
+}
+
+} // namespace mdx

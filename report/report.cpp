@@ -1,0 +1,416 @@
+#include "report/report.h"
+
+#include <utility>
+
+#include "report/benchmark.h"
+#include "report/profiler.h"
+#include "report/report_hooks.h"
+#include "runtime/readback.h"
+#include "runtime/update.h"
+#include "text/cursor.h"
+#include "text/output.h"
+#include "text/scrolling.h"
+#include "text/text_windows.h"
+#include "text/window_management.h"
+
+namespace mdx {
+namespace {
+
+constexpr UInt8 ReportWindow = 0;
+constexpr UInt8 LineEnd = 13;
+constexpr UInt8 ClearLine = 26; // back to column 1 and clear the line
+constexpr Int CentreWidth = 80;
+constexpr Int MessageLine = 11;
+constexpr Int BenchmarkColumn = 22;
+constexpr Int InterfaceListWidth = 59;
+constexpr Int GiB = 1073741824;
+// Outside text is printed up to this many bytes a value: a profiler or a service that answers
+// with megabytes on one line would otherwise scroll the report for minutes.
+constexpr std::size_t ValueLimit = 240;
+
+// The facts of one run, gathered before the report is printed.
+struct Gathered {
+    MachineFacts Machine;
+    Text Hardware;
+    Text Network;
+    Text Displays;
+    std::string PublicAddress;
+    std::string Serial;
+    std::string Interfaces;
+};
+
+std::string bytesof(const Text& text) {
+    return {text.Elements.begin(), text.Elements.end()};
+}
+
+// At most ValueLimit bytes, not ending inside a UTF-8 sequence.
+std::string limited(std::string value) {
+    if (value.size() <= ValueLimit) return value;
+    std::size_t end = ValueLimit;
+    while (end > 0 && (static_cast<UInt8>(value[end]) & 0xC0) == 0x80)
+        --end;
+    value.resize(end);
+    return value;
+}
+
+// The value after the first occurrence of key, up to the line end; "" when absent.
+std::string value(const Text& text, const char* key) {
+    return limited(bytesof(keyvalue(text, totext(key), LineEnd, 1).Value));
+}
+
+bool contains(const Text& text, const char* pattern) {
+    return position(text, totext(pattern), 1) > 0;
+}
+
+bool contains(const std::string& text, const char* pattern) {
+    return text.find(pattern) != std::string::npos;
+}
+
+Int leadingintegerof(const std::string& text) {
+    return leadinginteger(totext(text));
+}
+
+// The leading integer of what follows the first occurrence of marker, 0 without one.
+Int integerafter(const std::string& text, const char* marker) {
+    const std::size_t at = text.find(marker);
+    if (at == std::string::npos) return 0;
+    return leadingintegerof(text.substr(at + std::char_traits<char>::length(marker)));
+}
+
+std::string grouped(Int n) {
+    return formatinteger(n, 32, 1, true);
+}
+
+void print(const std::string& text) {
+    t_Print(ReportWindow, text);
+}
+
+void printline(const char* label, const std::string& text) {
+    print(label);
+    print(text);
+    t_Cr(ReportWindow);
+}
+
+void printlineifpresent(const char* label, const std::string& text) {
+    if (!text.empty()) printline(label, text);
+}
+
+void progress(const std::string& message) {
+    print(std::string(1, static_cast<char>(ClearLine)) + centertext(message, CentreWidth));
+    refreshreportscreen();
+}
+
+void clearreportwindow() {
+    t_CursorHome(ReportWindow);
+    t_ClearEndOfWindow(ReportWindow);
+}
+
+ReportSources withdefaults(ReportSources s) {
+    if (!s.Machine) s.Machine = machinefacts;
+    if (!s.Profiler) s.Profiler = systemprofiler;
+    if (!s.PublicAddress) s.PublicAddress = publicaddress;
+    if (!s.Interfaces) s.Interfaces = interfacelist;
+    if (!s.LookupModelName) s.LookupModelName = lookupmodelname;
+    if (!s.SingleCore) s.SingleCore = singlecorebenchmark;
+    if (!s.MultiCore) s.MultiCore = multicorebenchmark;
+    return s;
+}
+
+void showwaitmessage() {
+    t_WindowAutoUpdate(ReportWindow, false);
+    clearreportwindow();
+    t_Vtab(ReportWindow, MessageLine);
+    print(centertext("Informationen werden gesammelt,", CentreWidth));
+    t_Cr(ReportWindow);
+    print(centertext("bitte einen Moment warten...", CentreWidth));
+    t_Cr(ReportWindow);
+    t_Cr(ReportWindow);
+    preparereportscreen();
+}
+
+Gathered gather(const ReportSources& s) {
+    Gathered g;
+    g.Machine = s.Machine();
+    progress("Hardware wird untersucht...");
+    pause(0.1);
+    g.Hardware = s.Profiler("SPHardwareDataType");
+    if (g.Hardware.Elements.empty()) return g;
+    progress("Netzwerk wird untersucht...");
+    g.Network = s.Profiler("SPNetworkDataType");
+    progress("Display wird untersucht...");
+    g.Displays = s.Profiler("SPDisplaysDataType");
+    progress("Internetadresse wird untersucht...");
+    g.PublicAddress = limited(s.PublicAddress());
+    g.Serial = value(g.Hardware, "Serial Number (system): ");
+    progress("Interfaces werden untersucht...");
+    g.Interfaces = s.Interfaces();
+    return g;
+}
+
+void showfailure() {
+    clearreportwindow();
+    t_Vtab(ReportWindow, MessageLine);
+    print(centertext("Hardware konnte nicht identifiziert werden.", CentreWidth));
+    t_Cr(ReportWindow);
+    t_Cr(ReportWindow);
+    print(centertext("Bitte starten Sie Ihren Computer neu und versuchen es noch einmal.",
+                     CentreWidth));
+    refreshreportscreen();
+    t_WindowAutoUpdate(ReportWindow, true);
+}
+
+// Names the model; false when the hardware text has no model name (no "Hardware" line then).
+bool namemodel(const ReportSources& s, const Gathered& g) {
+    modelname() = "";
+    const std::string identifier = value(g.Hardware, "Model Identifier: ");
+    std::string name = value(g.Hardware, "Model Name: ");
+    if (name.empty()) return false;
+    if (name == "Mac mini") name = "Mac Mini";
+    progress("Computermodell wird untersucht...");
+    modelname() = limited(s.LookupModelName(g.Serial));
+    if (!modelname().empty()) return true;
+    const std::string listed = modeltablename(identifier);
+    modelname() = listed.empty() ? name : listed;
+    return true;
+}
+
+// The "Hardware" line; true for a virtual machine of the Parallels kind.
+bool printhardwareline(const std::string& identifier) {
+    print("Hardware           = ");
+    const bool parallels = identifier.size() > 8 && identifier.compare(0, 9, "Parallels") == 0;
+    if (parallels) {
+        const std::string rest = identifier.substr(9);
+        print("Parallels " + rest.substr(0, rest.find(',')) + " auf " + modelname());
+    } else {
+        print(modelname());
+    }
+    t_Cr(ReportWindow);
+    return parallels;
+}
+
+void printprocessorlines(const Text& hardware) {
+    const std::string processor = value(hardware, "Processor Name: ");
+    printlineifpresent("Prozessor          = ",
+                       processor.empty() ? value(hardware, "Chip: ") : processor);
+    printlineifpresent("Taktfrequenz       = ", value(hardware, "Processor Speed: "));
+    const std::string processors = value(hardware, "Number of Processors: ");
+    printline("Anzahl Prozessoren = ", processors.empty() ? "1" : processors);
+}
+
+void printcoreslines(const Gathered& g) {
+    const Text cores = keyvalue(g.Hardware, totext("Total Number of Cores: "), LineEnd, 1).Value;
+    if (!cores.Elements.empty()) {
+        printline("Anzahl Kerne       = ", limited(coresvalue(cores)));
+        if (!contains(cores, "performance") || !contains(cores, "efficiency"))
+            modelname() += " " + std::to_string(leadinginteger(cores)) + " x " +
+                           value(g.Hardware, "Processor Speed: ");
+    }
+    printline("Anzahl Threads     = ", std::to_string(g.Machine.ProcessorCount));
+}
+
+void printmemorylines(const Gathered& g) {
+    printlineifpresent("L2-Cache pro Kern  = ", value(g.Hardware, "L2 Cache (per Core): "));
+    printlineifpresent("L2-Cache pro CPU   = ", value(g.Hardware, "L2 Cache (per Processor): "));
+    printlineifpresent("L2-Cache           = ", value(g.Hardware, "L2 Cache: "));
+    printlineifpresent("L3-Cache           = ", value(g.Hardware, "L3 Cache: "));
+    const auto gib = static_cast<Int>(g.Machine.PhysicalMemory / GiB);
+    printline("RAM Speicher       = ", std::to_string(gib) + " GB");
+}
+
+void printfirmwarelines(const Text& hardware) {
+    const std::string bootrom = value(hardware, "Boot ROM Version: ");
+    if (!bootrom.empty())
+        printline("Boot ROM Version   = ", bootrom);
+    else
+        printlineifpresent("System Firmware    = ", value(hardware, "System Firmware Version: "));
+    printlineifpresent("SMC Version        = ", value(hardware, "SMC Version (system): "));
+}
+
+void printnetworklines(const Gathered& g) {
+    printline("Seriennummer       = ", g.Serial);
+    printline("Hostname           = ", limited(g.Machine.HostName));
+    printlineifpresent("Computer-Adresse   = ", value(g.Network, "IPv4 Addresses: "));
+    std::string router = value(g.Network, "ARPResolvedIPAddress: ");
+    if (router.empty()) router = value(g.Network, "ARP Resolved IP Address: ");
+    printlineifpresent("Router-Adresse     = ", router);
+    printline("Internet-Adresse   = ", g.PublicAddress);
+}
+
+void printsystemlines(const Gathered& g) {
+    printline(SystemVersionLabel, reststring(g.Machine.VersionString, 9));
+    printline("Eingeschaltet seit = ", uptimetext(g.Machine.Uptime).Text);
+}
+
+std::string gflops(double value) {
+    return formatreal(32, 1, 2, true, value) + " GFLOPs";
+}
+
+// Shows "(wird berechnet)" while the measurement runs, then its result in its place.
+void printbenchmarkline(const char* label, const std::function<double()>& measure) {
+    print(std::string(label) + "(wird berechnet)");
+    refreshreportscreen();
+    t_Htab(ReportWindow, BenchmarkColumn);
+    const double result = measure();
+    t_ClearEndOfLine(ReportWindow);
+    print(gflops(result));
+}
+
+void printreport(const ReportSources& s, const Gathered& g, bool named) {
+    clearreportwindow();
+    const std::string identifier = value(g.Hardware, "Model Identifier: ");
+    const bool parallels = named && printhardwareline(identifier);
+    printlineifpresent("Modellbezeichnung  = ", identifier);
+    printprocessorlines(g.Hardware);
+    printcoreslines(g);
+    printmemorylines(g);
+    printfirmwarelines(g.Hardware);
+    printline("Schnittstellen     = ", g.Interfaces);
+    printlineifpresent("Grafikkarte        = ", graphicsvalue(g.Displays, parallels));
+    printlineifpresent("Bildschirm         = ", displayvalue(g.Displays, parallels));
+    printnetworklines(g);
+    printsystemlines(g);
+    printbenchmarkline("Single-Core        = ", s.SingleCore);
+    t_Cr(ReportWindow);
+    const Int processors = g.Machine.ProcessorCount;
+    printbenchmarkline("Multi-Core         = ", [&] { return s.MultiCore(processors) + 0.005; });
+    refreshreportscreen();
+    t_WindowAutoUpdate(ReportWindow, true);
+}
+
+// The unit a VRAM value names right after its number ("MB" or "GB"), "" when it names none.
+std::string namedunit(const std::string& vram) {
+    std::size_t at = vram.find_first_not_of(' ');
+    if (at != std::string::npos && vram[at] == '-') ++at;
+    at = vram.find_first_not_of("0123456789", at == std::string::npos ? vram.size() : at);
+    at = vram.find_first_not_of(' ', at == std::string::npos ? vram.size() : at);
+    if (at == std::string::npos) return "";
+    const std::string unit = vram.substr(at, 2);
+    return unit == "MB" || unit == "GB" ? unit : "";
+}
+
+// " (n MB VRAM)" for a VRAM value; without a unit of its own, fallback names it.
+std::string vramtext(const std::string& vram, const std::string& fallback) {
+    const std::string unit = namedunit(vram);
+    return " (" + grouped(leadingintegerof(vram)) + " " + (unit.empty() ? fallback : unit) +
+           " VRAM)";
+}
+
+// Where the list of a graphics device's displays begins: the line after the first line that
+// reads "Displays:" after its indentation. npos when there is none.
+std::size_t displaylist(const Bytes& text) {
+    const std::string_view title = "Displays:";
+    for (std::size_t start = 0; start < text.size();) {
+        std::size_t end = start;
+        while (end < text.size() && text[end] != LineEnd)
+            ++end;
+        std::size_t first = start;
+        while (first < end && text[first] == ' ')
+            ++first;
+        std::size_t last = end;
+        while (last > first && text[last - 1] == ' ')
+            --last;
+        const std::string_view line(reinterpret_cast<const char*>(text.data()) + first,
+                                    last - first);
+        if (line == title) return end + 1;
+        start = end + 1;
+    }
+    return std::string_view::npos;
+}
+
+std::string depthtext(const Text& displays) {
+    const std::string depth = value(displays, "Pixel Depth: ");
+    return depth.empty() ? ")" : ", " + std::to_string(leadingintegerof(depth)) + " Bit)";
+}
+
+std::string resolutiontext(const std::string& resolution, const Text& displays) {
+    if (resolution.empty()) return "";
+    if (!contains(resolution, " x ")) return "(" + resolution + ")";
+    std::string text = "(" + grouped(leadingintegerof(resolution)) + " x " +
+                       grouped(integerafter(resolution, " x ")) + " Pixel";
+    if (contains(resolution, " @ "))
+        text += ", " + grouped(integerafter(resolution, " @ ")) + " Hz";
+    return text + depthtext(displays);
+}
+
+} // namespace
+
+std::string& modelname() {
+    static std::string name;
+    return name;
+}
+
+void refreshreportscreen() {
+    t_WindowUpdate(ReportWindow, false);
+    p_SetPrinter(t_GetScreen(ReportWindow, "\r"));
+}
+
+void preparereportscreen() {
+    t_WindowCenter(ReportWindow);
+    t_WindowFront(ReportWindow);
+    t_WindowUpdate(ReportWindow, false);
+    p_SetPrinter(t_GetScreen(ReportWindow, "\r"));
+}
+
+void runreport() {
+    reportrun();
+}
+
+void reportrun(ReportSources sources) {
+    const ReportSources s = withdefaults(std::move(sources));
+    showwaitmessage();
+    Gathered g = gather(s);
+    g.Interfaces = shortenedinterfacelist(g.Interfaces);
+    if (!contains(g.Hardware, "Hardware Overview:")) {
+        showfailure();
+        return;
+    }
+    const bool named = namemodel(s, g);
+    printreport(s, g, named);
+}
+
+std::string shortenedinterfacelist(const std::string& list) {
+    static const std::pair<const char*, const char*> steps[] = {
+        {"FireWire", "FW"},     {"Camera", "Cam"},     {"EtherNet", "ENet"},
+        {"CardReader", "Card"}, {"ThunderBolt", "TB"}, {"Audio", "AU"}};
+    std::string shorter = list;
+    if (shorter.size() >= 60) shorter = replacestring(shorter, "BlueTooth", "BT", false);
+    for (const auto& [name, abbreviation] : steps)
+        if (static_cast<Int>(shorter.size()) >= InterfaceListWidth)
+            shorter = replacestring(shorter, name, abbreviation, false);
+    if (static_cast<Int>(shorter.size()) > InterfaceListWidth) shorter.resize(InterfaceListWidth);
+    return shorter;
+}
+
+std::string coresvalue(const Text& cores) {
+    const std::string text = bytesof(cores);
+    if (!contains(text, "performance") || !contains(text, "efficiency")) return text;
+    return std::to_string(leadinginteger(cores)) + " (" + std::to_string(integerafter(text, "(")) +
+           " x Performance & " + std::to_string(integerafter(text, " and ")) + " x Effizienz)";
+}
+
+std::string graphicsvalue(const Text& displays, bool parallels) {
+    const std::string chipset = value(displays, "Chipset Model: ");
+    if (!chipset.empty()) {
+        std::string vram = value(displays, "VRAM (Dynamic, Max): ");
+        if (vram.empty()) vram = value(displays, "VRAM (Total): ");
+        if (vram.empty()) return chipset;
+        return chipset + vramtext(vram, leadingintegerof(vram) > 255 ? "MB" : "GB");
+    }
+    const std::string type = value(displays, "Type: ");
+    if (type.empty()) return "";
+    const std::string vram = value(displays, "VRAM (Total): ");
+    return (parallels ? "Parallels " : "") + type + (vram.empty() ? "" : vramtext(vram, "MB"));
+}
+
+std::string displayvalue(const Text& displays, bool parallels) {
+    const std::size_t list = displaylist(displays.Elements);
+    if (list == std::string_view::npos) return "";
+    const Text rest = trimtext(resttext(displays, static_cast<Int>(list) + 1));
+    const Int q = position(rest, Text{{LineEnd}}, 1);
+    if (q == 0) return "";
+    const std::string name = limited(bytesof(lefttext(rest, q - 2)));
+    return (parallels ? "Parallels " : "") + name + " " +
+           resolutiontext(value(rest, "Resolution: "), displays);
+}
+
+} // namespace mdx

@@ -1,0 +1,52 @@
+// The hardware report: gathers the facts, names the model and prints the German report lines in
+// window 0, ending with the two benchmark lines.
+#pragma once
+
+#include <functional>
+#include <string>
+
+#include "report/kwtools.h"
+#include "report/machine.h"
+
+namespace mdx {
+
+// Where a report run takes its facts from. Members left empty stand for the machine's own
+// (the operating system, the profiler command, the network lookups, the benchmark); tests fill
+// in their own.
+struct ReportSources {
+    std::function<MachineFacts()> Machine;
+    std::function<Text(const std::string&)> Profiler;
+    std::function<std::string()> PublicAddress;
+    std::function<std::string()> Interfaces;
+    std::function<std::string(const std::string&)> LookupModelName;
+    std::function<double()> SingleCore;
+    std::function<double(Int)> MultiCore;
+};
+
+// The report run on the program thread (runreport of report_hooks.h runs it with the machine's
+// own sources).
+void reportrun(ReportSources sources = {});
+
+// Updates window 0 and copies its text to the virtual printer.
+void refreshreportscreen();
+
+// The label of the operating-system line: it names the system the program runs on.
+#if defined(__APPLE__)
+inline constexpr const char* SystemVersionLabel = "macOS Version      = ";
+#else
+inline constexpr const char* SystemVersionLabel = "Linux Version      = ";
+#endif
+
+// The pieces of the report that depend on the facts alone.
+// The model name of an identifier in the model table, "" when it is not listed.
+std::string modeltablename(const std::string& identifier);
+// Shortens a long interface list name by name, then cuts it to 59 characters.
+std::string shortenedinterfacelist(const std::string& list);
+// The value of the "Anzahl Kerne" line for a "Total Number of Cores: " value.
+std::string coresvalue(const Text& cores);
+// The value of the "Grafikkarte" line, "" when the display text names no graphics.
+std::string graphicsvalue(const Text& displays, bool parallels);
+// The value of the "Bildschirm" line, "" when the display text names no display.
+std::string displayvalue(const Text& displays, bool parallels);
+
+} // namespace mdx

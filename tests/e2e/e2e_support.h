@@ -1,0 +1,64 @@
+// Helpers of the end-to-end tests: a small HTTP server on 127.0.0.1 and a run of the program
+// with its own environment.
+#pragma once
+
+#include <atomic>
+#include <functional>
+#include <map>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace mdx::e2e {
+
+// Answers every GET with the body that the handler gives for its path (with the query), or
+// with no answer at all when silent: it takes the connection and keeps it open.
+class HttpServer {
+  public:
+    using Handler = std::function<std::string(const std::string& path)>;
+    explicit HttpServer(Handler handler, bool silent = false);
+    ~HttpServer();
+    HttpServer(const HttpServer&) = delete;
+    HttpServer& operator=(const HttpServer&) = delete;
+
+    // "127.0.0.1:<port>", as the program's host variables take it.
+    std::string host() const;
+    std::vector<std::string> requests() const;
+
+  private:
+    void serve();
+    void answer(int connection);
+
+    Handler handler_;
+    bool silent_;
+    int listener_ = -1;
+    int port_ = 0;
+    std::atomic<bool> stopping_{false};
+    mutable std::mutex lock_;
+    std::vector<std::string> requests_;
+    std::vector<int> held_;
+    std::thread thread_;
+};
+
+// A port on 127.0.0.1 where nothing listens.
+std::string closedhost();
+
+struct ProgramRun {
+    bool Ended = false; // false when it had to be stopped
+    int Status = -1;
+    std::string Output;
+    double Seconds = 0;
+};
+
+// Runs the program with the arguments; environment entries replace or add to the test's own,
+// an entry without a value removes that variable. Stopped after limitSeconds.
+ProgramRun runprogram(const std::vector<std::string>& arguments,
+                      const std::map<std::string, std::optional<std::string>>& environment,
+                      double limitSeconds);
+
+// The lines of a text, without their line ends.
+std::vector<std::string> splitlines(const std::string& text);
+
+} // namespace mdx::e2e

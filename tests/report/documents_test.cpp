@@ -1,0 +1,141 @@
+// Saved reports: the save panel and what it writes, a failed or cancelled save, opening through
+// the menu and as a document, and files that are no saved reports whatever their content.
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+#include <filesystem>
+
+#include "report/documents.h"
+#include "report_screen.h"
+#include "text/output.h"
+
+namespace mdx::test {
+namespace {
+
+TEST(DocumentNames, TheFirstInchBecomesAQuotationMark) {
+    const std::pair<std::string, std::string> cases[] = {
+        {"MacBook Pro (13-inch, 2017, 2 x TB3)", "MacBook Pro (13\", 2017, 2 x TB3)"},
+        {"iMac (24-inch, M1) 15-inch", "iMac (24\", M1) 15-inch"},
+        {"Mac mini (2018)", "Mac mini (2018)"},
+        {"", ""},
+    };
+    for (const auto& [model, name] : cases)
+        EXPECT_EQ(defaultreportname(model), name);
+}
+
+class DocumentTest : public ReportScreenTest {
+  protected:
+    // A report screen with a frame of the runtime's graphic characters around a German line.
+    static void drawreport() {
+        t_Print(0, "Hardware           = MacBook Pro (13-inch, 2017)\r");
+        t_Print(0, "\u0087\u008D\u008D\u0088\r\u008B\u00E4\u00DF\u008B\rEnde");
+    }
+    static const std::vector<std::string>& plainreport() {
+        static const std::vector<std::string> lines = {
+            "Hardware           = MacBook Pro (13-inch, 2017)", "+--+", "|äß|", "Ende"};
+        return lines;
+    }
+};
+
+TEST_F(DocumentTest, SaveThenOpenGivesBackTheScreenWithPlainCharacters) {
+    drawreport();
+    modelname() = "MacBook Pro (13-inch, 2017)";
+    const std::string path = dir.file("MacBook Pro (13\", 2017).mirdx");
+    layer.setNextSavePanelResult(path);
+    choosefromablage("Sichern unter…", "");
+
+    const auto requests = layer.savePanelRequests();
+    ASSERT_EQ(requests.size(), 1u);
+    EXPECT_EQ(requests[0].FileName, "MacBook Pro (13\", 2017)");
+    EXPECT_EQ(requests[0].Title, "Miradex sichern");
+    EXPECT_EQ(requests[0].Message, "Sichern unter:");
+    EXPECT_EQ(requests[0].FileTypes, std::vector<std::string>{"mirdx"});
+    EXPECT_EQ(readfile(path), "Hardware           = MacBook Pro (13-inch, 2017)\r+--+\r|äß|\rEnde");
+
+    t_Print(0, "\x0C"); // clears the window
+    modelname() = "";
+    choosefromablage("Öffnen…", path);
+    EXPECT_EQ(screen(), plainreport());
+    EXPECT_EQ(modelname(), "MacBook Pro (13\", 2017)");
+
+    t_Print(0, "\x0C");
+    hand(path);
+    EXPECT_EQ(screen(), plainreport());
+}
+
+TEST_F(DocumentTest, ACancelledSaveWritesNothing) {
+    drawreport();
+    layer.setNextSavePanelResult("");
+    savereport();
+    EXPECT_EQ(layer.savePanelRequests().size(), 1u);
+    EXPECT_TRUE(std::filesystem::is_empty(dir.path()));
+}
+
+// The file is replaced only once the new text is written in full: a save whose temporary file
+// cannot be made (its name is too long beside a target of 250 characters) keeps the old file.
+TEST_F(DocumentTest, AFailedSaveLeavesTheOldFileIntact) {
+    const std::string target = writefile(std::string(244, 'n') + ".mirdx", "alter Bericht");
+    drawreport();
+    layer.setNextSavePanelResult(target);
+    savereport();
+    EXPECT_EQ(readfile(target), "alter Bericht");
+    EXPECT_TRUE(log.contains("setstringtofile: Error #36"));
+    EXPECT_FALSE(savereportto(dir.file("fehlt/bericht.mirdx")));
+    EXPECT_TRUE(savereportto(dir.file("bericht.mirdx")));
+    EXPECT_EQ(readfile(dir.file("bericht.mirdx")).substr(0, 9), "Hardware ");
+}
+
+TEST_F(DocumentTest, NamesOtherThanDotMirdxAreRefusedAndKeepTheirFullName) {
+    const std::pair<std::string, std::string> cases[] = {
+        {"BERICHT.MIRDX", "BERICHT.MIRDX"},
+        {"bericht.mirdx.txt", "bericht.mirdx.txt"},
+        {"mirdx", "mirdx"},
+        {"bericht.Mirdx", "bericht.Mirdx"},
+        {".mirdx", ""},
+        {"a.mirdx", "a"},
+    };
+    for (const auto& [name, model] : cases) {
+        choosefromablage("Öffnen…", writefile(name, "Zeile 1\rZeile 2"));
+        if (name.ends_with(".mirdx"))
+            EXPECT_EQ(screen(), (std::vector<std::string>{"Zeile 1", "Zeile 2"})) << name;
+        else
+            EXPECT_EQ(screen(), noinfoscreen()) << name;
+        EXPECT_EQ(modelname(), model) << name;
+    }
+}
+
+// Whatever a ".mirdx" file holds, it is printed or refused, and the window's display settings
+// are the same afterwards.
+TEST_F(DocumentTest, AnyContentIsPrintedOrRefusedNeverMore) {
+    const std::string pipe = dir.file("rohr.mirdx");
+    ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
+    const struct {
+        std::string Name;
+        std::string Contents;
+        std::vector<std::string> Screen;
+    } cases[] = {
+        {"leer.mirdx", "", {}},
+        {"roman.mirdx", "Ger\x8Ate \xA5 \xFF", {"Geräte ? ?"}}, // not UTF-8: Mac OS Roman
+        {"abgeschnitten.mirdx", "ab\xC3", {"ab?"}}, // cut inside a character: Mac OS Roman
+        {"zeilenende.mirdx", "eins\ntwo\r\ndrei", {"eins", "    two", "", "drei"}},
+        {"steuer.mirdx", std::string("a\0b\x1B", 4), {"ab"}},
+        // Without line ends the text wraps; the last full line leaves the cursor on a new one.
+        {"lang.mirdx", std::string(82 * 30, 'x'),
+         std::vector<std::string>(24, std::string(82, 'x'))},
+        {"riesig.mirdx", std::string(LargestReportFile + 1, 'x'), noinfoscreen()},
+    };
+    for (const auto& c : cases) {
+        choosefromablage("Öffnen…", writefile(c.Name, c.Contents));
+        EXPECT_EQ(screen(), c.Screen) << c.Name;
+        EXPECT_EQ(rt().WindowTable[0].TextDisplayMode, 0) << c.Name;
+    }
+    for (const std::string& path : {pipe, dir.path() + "/fehlt.mirdx"}) {
+        openreport(path);
+        EXPECT_EQ(screen(), pipe == path ? noinfoscreen() : std::vector<std::string>{}) << path;
+    }
+    EXPECT_TRUE(log.contains("getstringfromfile: Error #2"));
+}
+
+} // namespace
+} // namespace mdx::test

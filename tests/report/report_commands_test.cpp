@@ -1,0 +1,158 @@
+// Running outside commands: where they are found, the result codes, reading both outputs
+// without blocking or losing their ends, and the time limit.
+#include <gtest/gtest.h>
+
+#include <signal.h>
+
+#include <chrono>
+#include <filesystem>
+#include <thread>
+
+#include "report/commands.h"
+#include "report/kwtools.h"
+#include "report_fakes.h"
+#include "support/runtime_fixture.h"
+
+namespace mdx::test {
+namespace {
+
+CommandResult shell(const std::string& script, double timeLimit = 0) {
+    return runcommand("/bin/sh", "", {"-c", script}, timeLimit);
+}
+
+TEST(Commands, ResultCodesTellWhichOutputsWereWritten) {
+    struct Case {
+        std::string Script;
+        Int Code;
+        std::string Output;
+    };
+    const Case cases[] = {
+        {"printf 'a\\nb'", CommandOk, "a\nb"},
+        {"true", CommandOk, ""},
+        {"exit 3", CommandOk, ""}, // the exit status is not consulted
+        {"printf oops >&2", CommandErrorOnly, "Error while executing:\r\roops"},
+        {"printf out; printf err >&2; exit 1", CommandBothOutputs,
+         "out\r\rError while executing:\r\rerr"},
+    };
+    for (const Case& c : cases) {
+        const CommandResult r = shell(c.Script);
+        EXPECT_EQ(r.Code, c.Code) << c.Script;
+        EXPECT_EQ(r.Output, c.Output) << c.Script;
+    }
+}
+
+TEST(Commands, BothOutputsAreReadInFullWhateverTheirSize) {
+    // Far more than a pipe holds, on both outputs at once, ending in a line without line end.
+    const CommandResult r = shell("i=0; while [ $i -lt 3000 ]; do "
+                                  "echo 'line of standard output number' $i; "
+                                  "echo 'line of error output number' $i >&2; i=$((i+1)); done; "
+                                  "printf tail; printf errtail >&2");
+    ASSERT_EQ(r.Code, CommandBothOutputs);
+    EXPECT_EQ(std::count(r.StandardOutput.begin(), r.StandardOutput.end(), '\n'), 3000);
+    EXPECT_TRUE(
+        r.StandardOutput.ends_with("number 2998\nline of standard output number 2999\ntail"));
+    EXPECT_TRUE(r.ErrorOutput.ends_with("number 2998\nline of error output number 2999\nerrtail"));
+    EXPECT_EQ(r.Output.find(r.StandardOutput), 0u);
+}
+
+TEST(Commands, BinaryOutputPassesUnchanged) {
+    const CommandResult r = shell("printf '\\000\\377\\303\\n\\200'");
+    EXPECT_EQ(r.Output, std::string("\0\xff\xc3\n\x80", 5));
+}
+
+TEST(Commands, RunsInTheGivenDirectory) {
+    TempDir dir;
+    EXPECT_EQ(runcommand("/bin/pwd", dir.path(), {}).Output, dir.path() + "\n");
+    EXPECT_EQ(runcommand("/bin/pwd", dir.file("fehlt"), {}).Code, CommandNotFound);
+}
+
+class CommandSearch : public RuntimeTest {
+  protected:
+    TempDir first;
+    TempDir second;
+    ScopedEnv path{"MIRADEX_COMMAND_PATH", first.path() + "::" + second.path() + "/"};
+};
+
+TEST_F(CommandSearch, EnvironmentDirectoriesComeFirstAndTheBundleLast) {
+    const std::vector<std::string> expected = {first.path() + "/",
+                                               second.path() + "/",
+                                               "/usr/local/bin/",
+                                               "/usr/bin/",
+                                               "/bin/",
+                                               "/usr/sbin/",
+                                               "/sbin/",
+                                               std::string(MIRADEX_TEST_BUNDLE) +
+                                                   "/Contents/Helpers/"};
+    EXPECT_EQ(commandsearchpath(), expected);
+}
+
+TEST_F(CommandSearch, FirstExistingEntryWinsAndAbsolutePathsAreNotSearched) {
+    writescript(second.file("werkzeug"), "echo second\n");
+    EXPECT_EQ(runcommand("werkzeug", "", {}).Output, "second\n");
+    writescript(first.file("werkzeug"), "echo first\n");
+    EXPECT_EQ(runcommand("werkzeug", "", {}).Output, "first\n");
+    EXPECT_EQ(runcommand(second.file("werkzeug"), "", {}).Output, "second\n");
+    // A shadowing directory is found, and it is no file to run.
+    writescript(second.file("sh"), "echo fake\n");
+    std::filesystem::create_directory(first.file("sh"));
+    EXPECT_EQ(runcommand("sh", "", {"-c", "echo real"}).Code, CommandNotFound);
+}
+
+TEST_F(CommandSearch, MissingOrUnrunnableCommandsGiveNotFound) {
+    writefile(first.file("nicht-ausfuehrbar"), "#!/bin/sh\necho x\n");
+    const std::string names[] = {"gibt-es-nicht", "", first.file("nicht-ausfuehrbar"),
+                                 "/gibt/es/nicht"};
+    for (const std::string& name : names) {
+        const CommandResult r = runcommand(name, "", {});
+        EXPECT_EQ(r.Code, CommandNotFound) << name;
+        EXPECT_EQ(r.Output, "") << name;
+    }
+}
+
+TEST_F(CommandSearch, BundledHelpersAreFoundAfterTheSystemDirectories) {
+    TempDir bundle;
+    std::filesystem::create_directories(bundle.file("Contents/Helpers"));
+    writescript(bundle.file("Contents/Helpers/miradex-helfer"), "echo helper\n");
+    writescript(bundle.file("Contents/Helpers/sh"), "echo helper\n");
+    setbundlepath(bundle.path());
+    EXPECT_EQ(runcommand("miradex-helfer", "", {}).Output, "helper\n");
+    EXPECT_EQ(runcommand("sh", "", {"-c", "echo system"}).Output, "system\n");
+}
+
+bool processgone(pid_t pid) {
+    for (int i = 0; i < 500; ++i) {
+        if (kill(pid, 0) != 0) return true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return false;
+}
+
+TEST(Commands, TimeLimitEndsTheProcessAndWhatItStarted) {
+    TempDir dir;
+    const std::string pidfile = dir.file("pid");
+    const CommandResult r =
+        shell("sleep 60 & echo $! > '" + pidfile + "'; echo begun; sleep 60; echo never", 0.3);
+    EXPECT_EQ(r.Code, CommandTimedOut);
+    EXPECT_EQ(r.Output, "");
+    EXPECT_EQ(r.StandardOutput, "begun\n");
+    const pid_t child = std::stoi(readfile(pidfile));
+    EXPECT_TRUE(processgone(child));
+}
+
+TEST(Commands, EndsWhenTheProcessEndsThoughItsChildKeepsTheOutputsOpen) {
+    TempDir dir;
+    const std::string pidfile = dir.file("pid");
+    const CommandResult r = shell("sleep 60 & echo $! > '" + pidfile + "'; echo done");
+    EXPECT_EQ(r.Code, CommandOk);
+    EXPECT_EQ(r.Output, "done\n");
+    kill(std::stoi(readfile(pidfile)), SIGKILL);
+}
+
+TEST(Commands, ArgumentsReachTheProcessUnchanged) {
+    const CommandResult r =
+        runcommand("/bin/sh", "", {"-c", "printf '[%s]' \"$@\"", "x", "a b", "", "-n", "ä\"$"});
+    EXPECT_EQ(r.Output, "[a b][][-n][ä\"$]");
+}
+
+} // namespace
+} // namespace mdx::test

@@ -1,0 +1,206 @@
+// The profiler command and the network lookups, against fake "system_profiler" and "curl"
+// commands found through MIRADEX_COMMAND_PATH.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <tuple>
+
+#include "report/profiler.h"
+#include "report_fakes.h"
+#include "support/runtime_fixture.h"
+
+namespace mdx::test {
+namespace {
+
+// The fake profiler prints <type>.txt for a type (list.txt for the list) and <type>.err on its
+// error output, and notes every call in calls.log.
+const char* FakeProfiler = R"(d=$(dirname "$0")
+echo "$1" >> "$d/calls.log"
+name="$1"; [ "$1" = -listDataTypes ] && name=list
+[ -f "$d/$name.txt" ] && cat "$d/$name.txt"
+[ -f "$d/$name.err" ] && cat "$d/$name.err" >&2
+exit 0
+)";
+
+// The fake curl notes its arguments and answers with answer.txt, and progress.txt on its error
+// output.
+const char* FakeCurl = R"(d=$(dirname "$0")
+echo "$@" >> "$d/curl.log"
+[ -f "$d/answer.txt" ] && cat "$d/answer.txt"
+[ -f "$d/progress.txt" ] && cat "$d/progress.txt" >&2
+exit 0
+)";
+
+class ProfilerTest : public RuntimeTest {
+  protected:
+    ProfilerTest() {
+        forgetdatatypelist();
+        writescript(dir.file("system_profiler"), FakeProfiler);
+        writescript(dir.file("curl"), FakeCurl);
+        writefile(dir.file("list.txt"),
+                  "Available Datatypes:\nSPHardwareDataType\nSPAudioDataType\n"
+                  "SPUSBDataType\nSPThunderboltDataType\nSPEthernetDataType\n"
+                  "SPPCIDataType\nSPBluetoothDataType\nSPCameraDataType\n");
+    }
+    ~ProfilerTest() override { forgetdatatypelist(); }
+    void answer(const std::string& type, const std::string& text) {
+        writefile(dir.file(type + ".txt"), text);
+    }
+    std::string calls() { return readfile(dir.file("calls.log")); }
+
+    TempDir dir;
+    ScopedEnv path{"MIRADEX_COMMAND_PATH", dir.path()};
+    ScopedEnv addressHost{"MIRADEX_PUBLIC_IP_HOST", "echo.test:8080"};
+    ScopedEnv modelHost{"MIRADEX_MODEL_HOST", "modelle.test"};
+};
+
+TEST_F(ProfilerTest, LineFeedsBecomeCarriageReturnsAndTheListIsFetchedOnce) {
+    answer("SPHardwareDataType", "eins\nzwei: 2\n\ndrei\xC3\xA4");
+    EXPECT_EQ(systemprofiler("SPHardwareDataType"), totext("eins\rzwei: 2\r\rdrei\xC3\xA4"));
+    EXPECT_EQ(systemprofiler("SPHardwareDataType"), totext("eins\rzwei: 2\r\rdrei\xC3\xA4"));
+    EXPECT_EQ(calls(), "-listDataTypes\nSPHardwareDataType\nSPHardwareDataType\n");
+    EXPECT_TRUE(log.lines().empty());
+}
+
+TEST_F(ProfilerTest, UnknownDataTypeIsNotAskedFor) {
+    for (const std::string type : {"SPMadeUpDataType", ""})
+        EXPECT_EQ(systemprofiler(type), Text{});
+    EXPECT_EQ(calls(), "-listDataTypes\n");
+    EXPECT_EQ(log.lines(), std::vector<std::string>(2, "systemprofiler: Unknown data-type"));
+}
+
+TEST_F(ProfilerTest, ErrorOutputIsLoggedAndKeptOutOfTheText) {
+    answer("SPAudioDataType", "Audio:\n");
+    writefile(dir.file("SPAudioDataType.err"), "warning\n");
+    writefile(dir.file("SPUSBDataType.err"), "failed\n");
+    EXPECT_EQ(systemprofiler("SPAudioDataType"), totext("Audio:\r"));
+    EXPECT_EQ(systemprofiler("SPUSBDataType"), Text{});
+    EXPECT_EQ(log.lines(),
+              (std::vector<std::string>{"systemprofiler: Error -3 while getting SPAudioDataType",
+                                        "systemprofiler: Error -2 while getting SPUSBDataType"}));
+}
+
+TEST_F(ProfilerTest, FailedListIsKeptButTheCallGivesNothing) {
+    std::filesystem::remove(dir.file("list.txt"));
+    writefile(dir.file("list.err"), "kaputt\n");
+    answer("SPHardwareDataType", "Hardware:\n");
+    EXPECT_EQ(systemprofiler("SPHardwareDataType"), Text{});
+    // The kept list is the error message, which names no data type.
+    EXPECT_EQ(systemprofiler("SPHardwareDataType"), Text{});
+    EXPECT_EQ(calls(), "-listDataTypes\n");
+    EXPECT_EQ(log.lines(), (std::vector<std::string>{"systemprofiler: Could not get data-type-list",
+                                                     "systemprofiler: Unknown data-type"}));
+}
+
+TEST_F(ProfilerTest, MissingProfilerIsLookedForAgainEachTime) {
+    std::filesystem::remove(dir.file("system_profiler"));
+    setbundlepath(dir.file("kein.app"));
+    ScopedEnv nopath{"MIRADEX_COMMAND_PATH", dir.path()};
+    EXPECT_EQ(systemprofiler("SPHardwareDataType"), Text{});
+    EXPECT_EQ(systemprofiler("SPHardwareDataType"), Text{});
+    EXPECT_EQ(log.lines(),
+              std::vector<std::string>(2, "systemprofiler: Could not get data-type-list"));
+}
+
+TEST_F(ProfilerTest, InterfaceListNamesTypesWithSectionsInTableOrder) {
+    answer("SPEthernetDataType", "Ethernet Cards:\n\n    eth0:\n");
+    answer("SPUSBDataType", "USB:\n\n    USB 3.1 Bus:\n");
+    answer("SPAudioDataType", "Audio:\n\n    HDA:\n");
+    answer("SPBluetoothDataType", "Bluetooth:\n");
+    answer("SPCameraDataType", "Camera:\n");
+    answer("SPPCIDataType", "no colon before a line end");
+    answer("SPThunderboltDataType", "Thunderbolt:\n\n    Thunderbolt: No drivers are loaded\n");
+    EXPECT_EQ(interfacelist(), "Audio, BlueTooth, Camera, USB, EtherNet");
+}
+
+TEST(ProfilerDevices, ThunderboltNotesDoNotCount) {
+    const std::tuple<std::string, std::string, bool> cases[] = {
+        {"Thunderbolt:\r    Bus 0:\r", "ThunderBolt", true},
+        {"Thunderbolt:\r  Thunderbolt: No drivers are loaded\r", "ThunderBolt", false},
+        {"Thunderbolt:\r  Thunderbolt: No hardware was found\r", "ThunderBolt", false},
+        {"Thunderbolt:\r  Thunderbolt: No hardware was found\r", "USB", true},
+        {"Thunderbolt: No drivers are loaded\r", "ThunderBolt", false},
+        {"USB:", "USB", false},
+        {"", "USB", false},
+    };
+    for (const auto& [text, name, shown] : cases)
+        EXPECT_EQ(profilershowsdevice(totext(text), name), shown) << text;
+}
+
+TEST_F(ProfilerTest, PublicAddressIsTheFirstLineOfTheAnswer) {
+    const std::tuple<std::string, std::string, std::string> cases[] = {
+        {"203.0.113.7", "", "203.0.113.7"},
+        {"203.0.113.7\n", "", "203.0.113.7"},
+        {"203.0.113.7", "  % Total    % Received\r\n", "203.0.113.7"},
+        {"\r203.0.113.7", "", ""},
+        {"", "curl: (7) Failed to connect\n", ""},
+        {"", "", ""},
+    };
+    for (const auto& [body, progress, address] : cases) {
+        writefile(dir.file("answer.txt"), body);
+        writefile(dir.file("progress.txt"), progress);
+        EXPECT_EQ(publicaddress(), address) << body << progress;
+    }
+    EXPECT_EQ(readfile(dir.file("curl.log")).substr(0, 20), "echo.test:8080/plain");
+}
+
+TEST_F(ProfilerTest, ModelNameLookupAsksWithTheSerialsEnd) {
+    writefile(dir.file("answer.txt"),
+              "<root><name>CPU</name><configCode>Mac mini (2018, Mac mini)</configCode></root>");
+    writefile(dir.file("progress.txt"), "  % Total    % Received\r\n");
+    EXPECT_EQ(lookupmodelname("C07XK1ABJYVW"), "Mac Mini (2018, Mac mini)");
+    EXPECT_EQ(lookupmodelname("JYV"), "Mac Mini (2018, Mac mini)");
+    EXPECT_EQ(readfile(dir.file("curl.log")), "http://modelle.test/sp/product?cc=JYVW\n"
+                                              "http://modelle.test/sp/product?cc=JYV\n");
+}
+
+TEST_F(ProfilerTest, EmptyHostSwitchesTheLookupOff) {
+    ScopedEnv offAddress{"MIRADEX_PUBLIC_IP_HOST", ""};
+    ScopedEnv offModel{"MIRADEX_MODEL_HOST", ""};
+    writefile(dir.file("answer.txt"), "<configCode>X</configCode>");
+    EXPECT_EQ(publicaddress(), "");
+    EXPECT_EQ(lookupmodelname("C07XK1ABJYVW"), "");
+    EXPECT_FALSE(std::filesystem::exists(dir.file("curl.log")));
+}
+
+TEST_F(ProfilerTest, HostsHaveDefaultsAndOptionsAreRefused) {
+    ScopedEnv unsetAddress{"MIRADEX_PUBLIC_IP_HOST", std::nullopt};
+    ScopedEnv optionModel{"MIRADEX_MODEL_HOST", "--output=/tmp/x"};
+    EXPECT_FALSE(publicaddresshost().empty());
+    EXPECT_EQ(modelnamehost(), "");
+}
+
+TEST(ProfilerLookups, SerialQueryTakesFourCharactersAndEncodesThem) {
+    const std::pair<std::string, std::string> cases[] = {
+        {"C02TQ0ABGTFM", "GTFM"},
+        {"ABCDE", "BCDE"},
+        {"ABCD", "ABCD"},
+        {"AB", "AB"},
+        {"", ""},
+        {"12+/ Z", "%2B%2F%20Z"},
+        {"xx\xC3\xA4"
+         "abc",
+         "%C3%A4abc"},
+        {"a&b=c", "%26b%3Dc"},
+    };
+    for (const auto& [serial, query] : cases)
+        EXPECT_EQ(serialquery(serial), query) << serial;
+}
+
+TEST(ProfilerLookups, ModelNameComesFromTheConfigCodeElement) {
+    const std::pair<std::string, std::string> cases[] = {
+        {"<configCode>iMac (27-inch, 2020)</configCode>", "iMac (27-inch, 2020)"},
+        {"<configCode>MacBook Pro (13-inch, 2018, Four Thunderbolt 3 Ports)</configCode>",
+         "MacBook Pro (13-inch, 2018, 4 x TB3)"},
+        {"<configCode></configCode>", ""},
+        {"<configCode>offen", ""},
+        {"</configCode><configCode>", ""},
+        {"kein Element", ""},
+        {"", ""},
+    };
+    for (const auto& [answer, name] : cases)
+        EXPECT_EQ(modelnamefromanswer(answer), name) << answer;
+}
+
+} // namespace
+} // namespace mdx::test

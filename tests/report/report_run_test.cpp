@@ -1,0 +1,445 @@
+// The report run against given profiler texts, lookups and benchmark results: whole screens of
+// window 0 as the user sees them, the model name kept for saving, and the value rules of the
+// graphics, display, cores and interface lines.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <map>
+
+#include "report/report.h"
+#include "report/report_hooks.h"
+#include "runtime/font.h"
+#include "runtime/readback.h"
+#include "runtime/state.h"
+#include "runtime/video_memory.h"
+#include "support/runtime_fixture.h"
+
+namespace mdx::test {
+namespace {
+
+Text lines(const std::vector<std::string>& items) {
+    std::string joined;
+    for (const std::string& item : items)
+        joined += item + "\r";
+    return totext(joined);
+}
+
+std::string bytesof(const Text& text) {
+    return {text.Elements.begin(), text.Elements.end()};
+}
+
+std::string screen(const std::vector<std::string>& items) {
+    std::string joined;
+    for (std::size_t i = 0; i < items.size(); ++i)
+        joined += (i == 0 ? "" : "\r") + items[i];
+    return joined;
+}
+
+const Text IntelHardware = lines({
+    "Hardware:",
+    "",
+    "    Hardware Overview:",
+    "",
+    "      Model Name: MacBook Pro",
+    "      Model Identifier: MacBookPro13,2",
+    "      Processor Name: Dual-Core Intel Core i5",
+    "      Processor Speed: 2,9 GHz",
+    "      Number of Processors: 1",
+    "      Total Number of Cores: 2",
+    "      L2 Cache (per Core): 256 KB",
+    "      L3 Cache: 4 MB",
+    "      Memory: 16 GB",
+    "      Boot ROM Version: 429.0.0.0.0",
+    "      SMC Version (system): 2.37f21",
+    "      Serial Number (system): C02TQ0ABGTFM",
+});
+const Text IntelNetwork = lines({
+    "Network:",
+    "",
+    "    Wi-Fi:",
+    "",
+    "      Type: AirPort",
+    "      IPv4 Addresses: 192.168.178.20",
+    "      ARPResolvedIPAddress: 192.168.178.1",
+});
+// Real profiler output: the title line already contains "Displays:".
+const Text IntelDisplays = lines({
+    "Graphics/Displays:",
+    "",
+    "    Intel Iris Graphics 550:",
+    "",
+    "      Chipset Model: Intel Iris Graphics 550",
+    "      Type: GPU",
+    "      VRAM (Dynamic, Max): 1536 MB",
+    "      Displays:",
+    "        Color LCD:",
+    "          Display Type: Built-In Retina LCD",
+    "          Resolution: 2560 x 1600 @ 60.00Hz",
+    "          Pixel Depth: 32-Bit Color (ARGB8888)",
+    "          Main Display: Yes",
+});
+const Text AppleChipHardware = lines({
+    "Hardware:",
+    "",
+    "    Hardware Overview:",
+    "",
+    "      Model Name: MacBook Pro",
+    "      Model Identifier: MacBookPro18,3",
+    "      Chip: Apple M1 Pro",
+    "      Total Number of Cores: 10 (8 performance and 2 efficiency)",
+    "      Memory: 16 GB",
+    "      System Firmware Version: 7459.141.1",
+    "      Serial Number (system): FVFG12ABQ6L4",
+});
+const Text AppleChipDisplays = lines({
+    "Graphics/Displays:",
+    "",
+    "    Apple M1 Pro:",
+    "",
+    "      Chipset Model: Apple M1 Pro",
+    "      Type: GPU",
+    "      Displays:",
+    "        Color LCD:",
+    "          Resolution: 3024 x 1964 Retina",
+    "          Main Display: Yes",
+});
+const Text ParallelsHardware = lines({
+    "Hardware:",
+    "",
+    "    Hardware Overview:",
+    "",
+    "      Model Name: Parallels Virtual Machine",
+    "      Model Identifier: Parallels16,1",
+    "      Processor Name: Intel Core i7",
+    "      Processor Speed: 2,3 GHz",
+    "      Total Number of Cores: 2",
+    "      Serial Number (system): Parallels-8B 2F",
+});
+const Text ParallelsDisplays = lines({
+    "Graphics/Displays:",
+    "",
+    "    Display:",
+    "",
+    "      Type: Display Adapter",
+    "      VRAM (Total): 8 GB",
+    "      Displays:",
+    "        Display:",
+    "          Resolution: 1024 x 768",
+    "          Pixel Depth: 32-Bit Color (ARGB8888)",
+});
+
+MachineFacts testmachine() {
+    return {8, 17179869184ULL, "werkbank", "Version Debian GNU/Linux 12 (bookworm) (Kernel 6.1.0)",
+            93784};
+}
+
+struct FakeMachine {
+    std::map<std::string, Text> Profiles;
+    std::string Address = "203.0.113.7";
+    std::string Interfaces = "Audio, BlueTooth, Camera, USB, EtherNet";
+    std::string OnlineName;
+    std::vector<std::string> LookedUp;
+
+    ReportSources sources() {
+        ReportSources s;
+        s.Machine = testmachine;
+        s.Profiler = [this](const std::string& type) {
+            const auto found = Profiles.find(type);
+            return found == Profiles.end() ? Text{} : found->second;
+        };
+        s.PublicAddress = [this] { return Address; };
+        s.Interfaces = [this] { return Interfaces; };
+        s.LookupModelName = [this](const std::string& serial) {
+            LookedUp.push_back(serial);
+            return OnlineName;
+        };
+        s.SingleCore = [] { return 4.005; };
+        s.MultiCore = [](Int processors) { return 4.0048 * static_cast<double>(processors); };
+        return s;
+    }
+};
+
+class ReportRunTest : public RuntimeTest {
+  protected:
+    ReportRunTest() {
+        t_InitWindow(0, 24, false, 1312, 800, 16, 16, t_LoadFontResource("MenloRegular 16x32.font"),
+                     true);
+        modelname() = "alter Name";
+    }
+    std::string run() {
+        reportrun(machine.sources());
+        return t_GetScreen(0, "\r");
+    }
+    void intelmac() {
+        machine.Profiles = {{"SPHardwareDataType", IntelHardware},
+                            {"SPNetworkDataType", IntelNetwork},
+                            {"SPDisplaysDataType", IntelDisplays}};
+    }
+    FakeMachine machine;
+};
+
+const std::string IntelTail = screen(
+    {"Anzahl Threads     = 8", "L2-Cache pro Kern  = 256 KB", "L3-Cache           = 4 MB",
+     "RAM Speicher       = 16 GB", "Boot ROM Version   = 429.0.0.0.0",
+     "SMC Version        = 2.37f21", "Schnittstellen     = Audio, BlueTooth, Camera, USB, EtherNet",
+     "Grafikkarte        = Intel Iris Graphics 550 (1.536 MB VRAM)",
+     "Bildschirm         = Color LCD (2.560 x 1.600 Pixel, 60 Hz, 32 Bit)",
+     "Seriennummer       = C02TQ0ABGTFM", "Hostname           = werkbank",
+     "Computer-Adresse   = 192.168.178.20", "Router-Adresse     = 192.168.178.1",
+     "Internet-Adresse   = 203.0.113.7",
+     "Linux Version      = Debian GNU/Linux 12 (bookworm) (Kernel 6.1.0)",
+     "Eingeschaltet seit = 1#02:03:04", "Single-Core        = 4,00 GFLOPs",
+     "Multi-Core         = 32,04 GFLOPs"});
+
+TEST_F(ReportRunTest, IntelMacNamedOnline) {
+    intelmac();
+    machine.OnlineName = "MacBook Pro (13-inch, 2016, 4 x TB3)";
+    EXPECT_EQ(run(), screen({"Hardware           = MacBook Pro (13-inch, 2016, 4 x TB3)",
+                             "Modellbezeichnung  = MacBookPro13,2",
+                             "Prozessor          = Dual-Core Intel Core i5",
+                             "Taktfrequenz       = 2,9 GHz", "Anzahl Prozessoren = 1",
+                             "Anzahl Kerne       = 2"}) +
+                         "\r" + IntelTail);
+    EXPECT_EQ(machine.LookedUp, std::vector<std::string>{"C02TQ0ABGTFM"});
+    EXPECT_EQ(modelname(), "MacBook Pro (13-inch, 2016, 4 x TB3) 2 x 2,9 GHz");
+}
+
+TEST_F(ReportRunTest, ModelNameFallsBackToTableThenToProfilerName) {
+    struct Case {
+        std::string Identifier;
+        std::string Name;
+        std::string Hardware;
+    };
+    const Case cases[] = {
+        {"MacBookPro13,2", "MacBook Pro", "MacBook Pro (13-inch, 2016, 4 x TB3)"},
+        {"MacPro1,1", "Mac Pro", "Mac Pro (Mid 2006)"},
+        {"Macmini99,1", "Mac mini", "Mac Mini"},
+        {"Macmini9,1x", "iMac", "iMac"}, // only whole identifiers are listed
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Identifier);
+        intelmac();
+        std::string text = bytesof(IntelHardware);
+        text = replacestring(text, "MacBookPro13,2", c.Identifier, false);
+        text = replacestring(text, "Model Name: MacBook Pro", "Model Name: " + c.Name, false);
+        machine.Profiles["SPHardwareDataType"] = totext(text);
+        const std::string shown = run();
+        EXPECT_EQ(shown.substr(0, shown.find('\r')), "Hardware           = " + c.Hardware);
+    }
+}
+
+TEST_F(ReportRunTest, AppleChipShowsPerformanceAndEfficiencyCores) {
+    machine.Profiles = {{"SPHardwareDataType", AppleChipHardware},
+                        {"SPDisplaysDataType", AppleChipDisplays}};
+    machine.Address = "";
+    machine.Interfaces = "";
+    EXPECT_EQ(run(), screen({"Hardware           = MacBook Pro (14-inch, 2021, 3 x TB4, M1 Pro)",
+                             "Modellbezeichnung  = MacBookPro18,3",
+                             "Prozessor          = Apple M1 Pro", "Anzahl Prozessoren = 1",
+                             "Anzahl Kerne       = 10 (8 x Performance & 2 x Effizienz)",
+                             "Anzahl Threads     = 8", "RAM Speicher       = 16 GB",
+                             "System Firmware    = 7459.141.1",
+                             "Schnittstellen     =", "Grafikkarte        = Apple M1 Pro",
+                             "Bildschirm         = Color LCD (3.024 x 1.964 Pixel)",
+                             "Seriennummer       = FVFG12ABQ6L4", "Hostname           = werkbank",
+                             "Internet-Adresse   =",
+                             "Linux Version      = Debian GNU/Linux 12 (bookworm) (Kernel 6.1.0)",
+                             "Eingeschaltet seit = 1#02:03:04", "Single-Core        = 4,00 GFLOPs",
+                             "Multi-Core         = 32,04 GFLOPs"}));
+    // Hybrid cores leave the model name as it was named.
+    EXPECT_EQ(modelname(), "MacBook Pro (14-inch, 2021, 3 x TB4, M1 Pro)");
+}
+
+TEST_F(ReportRunTest, ParallelsMachineMarksGraphicsAndDisplay) {
+    machine.Profiles = {{"SPHardwareDataType", ParallelsHardware},
+                        {"SPDisplaysDataType", ParallelsDisplays}};
+    machine.OnlineName = "iMac (Retina 5K, 27-inch, 2020)";
+    const std::string shown = run();
+    EXPECT_EQ(shown.substr(0, shown.find("\rAnzahl Threads")),
+              screen({"Hardware           = Parallels 16 auf iMac (Retina 5K, 27-inch, 2020)",
+                      "Modellbezeichnung  = Parallels16,1", "Prozessor          = Intel Core i7",
+                      "Taktfrequenz       = 2,3 GHz", "Anzahl Prozessoren = 1",
+                      "Anzahl Kerne       = 2"}));
+    EXPECT_NE(shown.find("\rGrafikkarte        = Parallels Display Adapter (8 GB VRAM)\r"
+                         "Bildschirm         = Parallels Display (1.024 x 768 Pixel, 32 Bit)\r"
+                         "Seriennummer       = Parallels-8B 2F\r"),
+              std::string::npos)
+        << shown;
+}
+
+TEST_F(ReportRunTest, WithoutModelNameTheReportStartsWithTheIdentifier) {
+    intelmac();
+    machine.OnlineName = "nie gefragt";
+    std::string text =
+        replacestring(bytesof(IntelHardware), "      Model Name: MacBook Pro\r", "", false);
+    machine.Profiles["SPHardwareDataType"] = totext(text);
+    const std::string shown = run();
+    EXPECT_EQ(shown.substr(0, shown.find("\rTaktfrequenz")),
+              screen({"Modellbezeichnung  = MacBookPro13,2",
+                      "Prozessor          = Dual-Core Intel Core i5"}));
+    EXPECT_TRUE(machine.LookedUp.empty());
+    EXPECT_EQ(modelname(), " 2 x 2,9 GHz");
+}
+
+TEST_F(ReportRunTest, SparseHardwareLeavesOutLinesButKeepsTheFixedOnes) {
+    machine.Profiles = {{"SPHardwareDataType", lines({"Hardware Overview:"})}};
+    machine.Address = "";
+    machine.Interfaces = "";
+    EXPECT_EQ(run(),
+              screen({"Anzahl Prozessoren = 1", "Anzahl Threads     = 8",
+                      "RAM Speicher       = 16 GB", "Schnittstellen     =", "Seriennummer       =",
+                      "Hostname           = werkbank", "Internet-Adresse   =",
+                      "Linux Version      = Debian GNU/Linux 12 (bookworm) (Kernel 6.1.0)",
+                      "Eingeschaltet seit = 1#02:03:04", "Single-Core        = 4,00 GFLOPs",
+                      "Multi-Core         = 32,04 GFLOPs"}));
+}
+
+const std::string FailureScreen =
+    screen({"", "", "", "", "", "", "", "", "", "",
+            "                  Hardware konnte nicht identifiziert werden.", "",
+            "       Bitte starten Sie Ihren Computer neu und versuchen es noch einmal."});
+
+TEST_F(ReportRunTest, HardwareThatCannotBeNamedShowsTheFailureScreen) {
+    const std::map<std::string, Text> profiles[] = {
+        {}, // the profiler gave nothing
+        {{"SPHardwareDataType", lines({"Hardware:", "  Model Name: X"})}}, // no overview
+        {{"SPHardwareDataType", totext(std::string("\0\xff\x80Hardware Overvie", 19))}},
+    };
+    for (const auto& p : profiles) {
+        machine.Profiles = p;
+        EXPECT_EQ(run(), FailureScreen);
+        EXPECT_EQ(modelname(), "alter Name");
+        EXPECT_TRUE(rt().WindowTable[0].AutoUpdate);
+    }
+}
+
+TEST_F(ReportRunTest, OutsideTextIsPrintedAsUnicodeAndCutWhenHuge) {
+    machine.Profiles = {
+        {"SPHardwareDataType",
+         lines({"Hardware Overview:",
+                "Processor Name: Intel\xC2\xAE Core\xE2\x84\xA2 \xFC" + std::string(5000, 'x')})}};
+    machine.Address = std::string(1 << 20, '9');
+    const std::string shown = run();
+    // U+00AE is one cell; U+2122 has no cell and prints as "?"; a lone 0xFC stays one character.
+    EXPECT_EQ(shown.rfind("Prozessor          = Intel\xC2\xAE Core? \xC3\xBCxxx", 0), 0u) << shown;
+    const auto count = [&](char c) { return std::count(shown.begin(), shown.end(), c); };
+    EXPECT_GT(count('x'), 100);
+    EXPECT_LT(count('x'), 300);
+    EXPECT_LT(count('9'), 300);
+    EXPECT_NE(shown.find("Multi-Core         = 32,04 GFLOPs"), std::string::npos);
+}
+
+TEST_F(ReportRunTest, ProgressLinesReplaceEachOtherAndReachThePrinter) {
+    intelmac();
+    std::vector<std::string> seen;
+    ReportSources s = machine.sources();
+    s.Interfaces = [&] {
+        seen.push_back(t_GetScreen(0, "\r"));
+        return std::string("USB");
+    };
+    reportrun(s);
+    EXPECT_EQ(seen.at(0), screen({"", "", "", "", "", "", "", "", "", "",
+                                  "                        Informationen werden gesammelt,",
+                                  "                          bitte einen Moment warten...", "",
+                                  "                        Interfaces werden untersucht..."}));
+    EXPECT_GE(layer.count("center 0"), 1);
+    EXPECT_GE(layer.count("makeKeyAndOrderFront 0"), 1);
+    EXPECT_TRUE(rt().WindowTable[0].AutoUpdate);
+}
+
+struct GraphicsCase {
+    std::vector<std::string> Lines;
+    bool Parallels;
+    std::string Graphics;
+};
+
+TEST(ReportValues, GraphicsLineWithVideoMemoryUnits) {
+    const GraphicsCase cases[] = {
+        {{"Chipset Model: GPU A", "VRAM (Dynamic, Max): 1536 MB"}, false, "GPU A (1.536 MB VRAM)"},
+        {{"Chipset Model: GPU A", "VRAM (Total): 8 GB"}, false, "GPU A (8 GB VRAM)"},
+        {{"Chipset Model: GPU A", "VRAM (Total): 64 MB of Shared System Memory"},
+         false,
+         "GPU A (64 MB VRAM)"},
+        {{"Chipset Model: GPU A", "VRAM (Total): 2048"}, false, "GPU A (2.048 MB VRAM)"},
+        {{"Chipset Model: GPU A", "VRAM (Total): 16"}, false, "GPU A (16 GB VRAM)"},
+        {{"Chipset Model: GPU A", "VRAM (Total): 4 GB", "VRAM (Dynamic, Max): 1536 MB"},
+         false,
+         "GPU A (1.536 MB VRAM)"},
+        {{"Chipset Model: GPU A", "VRAM (Total): viel"}, false, "GPU A (0 GB VRAM)"},
+        {{"Chipset Model: GPU A"}, true, "GPU A"},
+        {{"Type: Adapter", "VRAM (Total): 8 GB"}, false, "Adapter (8 GB VRAM)"},
+        {{"Type: Adapter", "VRAM (Total): 8"}, true, "Parallels Adapter (8 MB VRAM)"},
+        {{"Type: Adapter"}, false, "Adapter"},
+        {{"Vendor: nobody"}, false, ""},
+    };
+    for (const GraphicsCase& c : cases) {
+        const Text text = lines(c.Lines);
+        EXPECT_EQ(graphicsvalue(text, c.Parallels), c.Graphics) << c.Lines.front();
+    }
+}
+
+TEST(ReportValues, DisplayLineFromTheListOfDisplays) {
+    const GraphicsCase cases[] = {
+        {{"Graphics/Displays:", "  Displays:", "    Color LCD:",
+          "      Resolution: 1920 x 1080 @ 60.00Hz", "      Pixel Depth: 32-Bit Color"},
+         false,
+         "Color LCD (1.920 x 1.080 Pixel, 60 Hz, 32 Bit)"},
+        {{"  Displays:", "    LG:", "      Resolution: 2560 x 1440"},
+         true,
+         "Parallels LG (2.560 x 1.440 Pixel)"},
+        {{"  Displays:", "    LG:", "      Resolution: 1080p"}, false, "LG (1080p)"},
+        {{"  Displays:", "    LG:"}, false, "LG "},
+        // Only the title line: no display is named.
+        {{"Graphics/Displays:", "    GPU:", "      Resolution: 1920 x 1080"}, false, ""},
+        {{"Displays: none"}, false, ""},
+        {{"  Displays:"}, false, ""},
+    };
+    for (const GraphicsCase& c : cases) {
+        const Text text = lines(c.Lines);
+        EXPECT_EQ(displayvalue(text, c.Parallels), c.Graphics) << c.Lines.front();
+    }
+    // A display name that never ends gives no line.
+    EXPECT_EQ(displayvalue(totext("  Displays:\r    LG:"), false), "");
+}
+
+TEST(ReportValues, CoresLine) {
+    const std::pair<std::string, std::string> cases[] = {
+        {"10 (8 performance and 2 efficiency)", "10 (8 x Performance & 2 x Effizienz)"},
+        {"14 (6 performance and 8 efficiency)", "14 (6 x Performance & 8 x Effizienz)"},
+        {"4", "4"},
+        {"8 (performance)", "8 (performance)"},
+        {"efficiency performance", "0 (0 x Performance & 0 x Effizienz)"},
+    };
+    for (const auto& [value, shown] : cases)
+        EXPECT_EQ(coresvalue(totext(value)), shown) << value;
+}
+
+TEST(ReportValues, InterfaceListIsShortenedStepByStep) {
+    const std::pair<std::string, std::string> cases[] = {
+        {"Audio, BlueTooth, Camera, USB, EtherNet", "Audio, BlueTooth, Camera, USB, EtherNet"},
+        // 60 characters: BlueTooth goes, and the list is short enough.
+        {"PATA, Audio, BlueTooth, Camera, CardReader, USB, EtherNet, X",
+         "PATA, Audio, BT, Camera, CardReader, USB, EtherNet, X"},
+        // 59 characters: BlueTooth stays, FireWire goes.
+        {"Audio, BlueTooth, Camera, CardReader, USB, FireWire, SAS, X",
+         "Audio, BlueTooth, Camera, CardReader, USB, FW, SAS, X"},
+        {"PATA, Audio, BlueTooth, Camera, CardReader, PCI, SCSI, SAS, SATA, SPI, ThunderBolt, "
+         "USB, FireWire, FibreChannel, EtherNet",
+         "PATA, AU, BT, Cam, Card, PCI, SCSI, SAS, SATA, SPI, TB, USB"},
+    };
+    for (const auto& [list, shown] : cases)
+        EXPECT_EQ(shortenedinterfacelist(list), shown) << list;
+}
+
+TEST(ReportValues, ModelTableComparesWholeIdentifiers) {
+    EXPECT_EQ(modeltablename("Macmini3,1"), "Mac Mini (Early 2009)");
+    EXPECT_EQ(modeltablename("MacBookPro18,4"), "MacBook Pro (14-inch, 2021, 3 x TB4, M1 Pro)");
+    EXPECT_EQ(modeltablename("MacBookPro16,3"), "MacBook Pro (13-inch, 2019, 2 x TB3)");
+    EXPECT_EQ(modeltablename("iMac17,1"), "iMac (Retina 5K, Late 2015)");
+    EXPECT_EQ(modeltablename("imac17,1"), "");
+    EXPECT_EQ(modeltablename("MacPro1,"), "");
+    EXPECT_EQ(modeltablename(""), "");
+}
+
+} // namespace
+} // namespace mdx::test

@@ -1,0 +1,77 @@
+// Shared helpers of the report program's screen tests: window 0 as the program makes it, its
+// lines read back, the "Ablage" menu and file events handled as the program thread does.
+#pragma once
+
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "app/events.h"
+#include "app/menus.h"
+#include "app/program.h"
+#include "report/kwtools.h"
+#include "report/report_hooks.h"
+#include "runtime/font.h"
+#include "runtime/readback.h"
+#include "runtime/state.h"
+#include "runtime/video_memory.h"
+#include "support/runtime_fixture.h"
+
+namespace mdx::test {
+
+class ReportScreenTest : public RuntimeTest {
+  protected:
+    ReportScreenTest() {
+        setprogramentries({});
+        t_InitWindow(0, 24, false, 1312, 800, 16, 16, t_LoadFontResource("MenloRegular 16x32.font"),
+                     true);
+        modelname() = "Vorher";
+        log.clear();
+        layer.clearCalls();
+    }
+
+    // The lines of window 0 without trailing spaces, trailing empty lines left out.
+    static std::vector<std::string> screen() {
+        std::vector<std::string> lines;
+        for (const Text& line : splittext(totext(t_GetScreen(0, "\r")), '\r'))
+            lines.push_back(tostring(line));
+        return lines;
+    }
+    // The refusal of a file that is no report: line 12, centred in 80 columns.
+    static std::vector<std::string> noinfoscreen() {
+        std::vector<std::string> lines(11);
+        lines.push_back(std::string(24, ' ') + "Diese Datei ist keine Info-Datei");
+        return lines;
+    }
+
+    std::string writefile(const std::string& name, const std::string& bytes) const {
+        std::ofstream(dir.file(name), std::ios::binary) << bytes;
+        return dir.file(name);
+    }
+    static std::string readfile(const std::string& path) {
+        std::ostringstream contents;
+        contents << std::ifstream(path, std::ios::binary).rdbuf();
+        return contents.str();
+    }
+
+    // The menu path: the item chosen, its open panel answered with `path`.
+    void choosefromablage(const std::string& item, const std::string& path) {
+        if (!path.empty()) layer.setNextOpenPanelResult({path});
+        t_MenuEventHandler(MenuItemInfo{true, "Ablage", item, "", 0, 0});
+        runallevents();
+    }
+    // A document handed to the program from outside.
+    static void hand(const std::string& path) {
+        t_PostFileEvent(path, 0);
+        runallevents();
+    }
+    static void runallevents() {
+        while (programpass()) {
+        }
+    }
+
+    TempDir dir;
+};
+
+} // namespace mdx::test
