@@ -1,5 +1,7 @@
 #include "app/program.h"
 
+#include <sys/stat.h>
+
 #include <chrono>
 #include <mutex>
 #include <thread>
@@ -43,10 +45,18 @@ void fittoscreen() {
     if (!fits) t_WindowSize(0, 50, 50, 688, 432);
 }
 
+// The size of a regular file, -1 for anything else. Asking the file system instead of reading
+// the file keeps a huge file out of memory and a named pipe from holding the program for ever.
+Int regularfilesize(const std::string& path) {
+    struct stat info {};
+    if (stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) return -1;
+    return static_cast<Int>(info.st_size);
+}
+
 // Documents of the two Revarud Erur sizes are imports whatever their names; everything else
 // goes to the report opener, which also tells files that are no report documents.
 void openfile(const std::string& path) {
-    const auto size = static_cast<Int>(getbinaryfromfile(path).size());
+    const Int size = regularfilesize(path);
     const ProgramEntries entries = programentries();
     if (size == RevarudSystemFileSize)
         entries.ImportRevarud6400(path);
