@@ -8,6 +8,7 @@
 #include <string>
 #include <string_view>
 
+#include "fuzz_window.h"
 #include "report/report_hooks.h"
 #include "report/revarud.h"
 #include "runtime/font.h"
@@ -16,18 +17,9 @@
 
 namespace {
 
-// Window 0 with the report's 82 x 25 text grid, drawn with a tiny blank font so that each input
-// costs little.
+// The report window, and what this target needs besides.
 std::string preparewindow() {
-    mdx::setlogcapture([](std::string_view) {});
-    mdx::t_Font font;
-    font.Format = mdx::FontFormatGrey;
-    font.Start = 0;
-    font.End = 255;
-    font.Width = 2;
-    font.Height = 2;
-    font.Data.assign(256 * 4, 0);
-    mdx::t_InitWindow(0, 24, false, 164, 50, 0, 0, font, true);
+    preparefuzzwindow();
     std::string path = "/tmp/miradex-fuzz-revarud-" + std::to_string(getpid());
     std::atexit([] { unlink(("/tmp/miradex-fuzz-revarud-" + std::to_string(getpid())).c_str()); });
     return path;

@@ -1,0 +1,21 @@
+// Shared by the fuzz targets that print into the report window: window 0 with the report's
+// 82 x 25 text grid, drawn with a tiny blank font so that each input costs little, and no log.
+#pragma once
+
+#include <string_view>
+
+#include "runtime/font.h"
+#include "runtime/log.h"
+#include "runtime/video_memory.h"
+
+inline void preparefuzzwindow() {
+    mdx::setlogcapture([](std::string_view) {});
+    mdx::t_Font font;
+    font.Format = mdx::FontFormatGrey;
+    font.Start = 0;
+    font.End = 255;
+    font.Width = 2;
+    font.Height = 2;
+    font.Data.assign(256 * 4, 0);
+    mdx::t_InitWindow(0, 24, false, 164, 50, 0, 0, font, true);
+}
