@@ -11,7 +11,8 @@
 #include <string>
 #include <vector>
 
-#include "runtime/types.h"
+#include "base/types.h"
+#include "runtime/state.h"
 
 namespace mdx {
 
@@ -152,5 +153,30 @@ struct LiveInput {
     Shared<bool> Command = false;
     Shared<bool> Function = false;
 };
+
+// The application frame's part of a runtime: its lifecycle, the event queues between the main
+// thread and the program thread, the input held now, the program's hooks and the standard menu
+// actions.
+struct ApplicationState {
+    Shared<bool> ApplicationStarted = false;
+    Shared<bool> ApplicationActive = false;
+    Shared<bool> ProgramStarted = false; // it has entered its event loop
+    Shared<bool> ProgramBusy = false;    // it is handling a menu or file event
+    EventQueue<t_Event> KeyEventQueue;
+    EventQueue<t_Event> MouseEventQueue;
+    EventQueue<t_Event> FileEventQueue;
+    EventQueue<t_MenuEvent> MenuEventQueue;
+    LiveInput Live;
+    Hook TerminateHandler;
+    Hook ProgramMouseHandler;
+    Hook ProgramFileHandler;
+    Hook ProgramMenuHandler;
+    Hook EditActionHandler; // unset: the warning sound
+    std::vector<t_MenuAction> MenuActions;
+};
+
+// The application state of a runtime (the current one by default), made on first use.
+ApplicationState& app(Runtime& runtime);
+ApplicationState& app();
 
 } // namespace mdx

@@ -4,14 +4,14 @@
 #include <chrono>
 #include <thread>
 
-#include "app/threads.h"
-#include "platform/window_layer.h"
-#include "report/kwtools.h"
-#include "runtime/clock.h"
-#include "runtime/log.h"
+#include "base/clock.h"
+#include "base/kwtools.h"
+#include "base/log.h"
+#include "base/threads.h"
 #include "runtime/state.h"
+#include "runtime/window_layer.h"
+#include "runtime/window_management.h"
 #include "text/display.h"
-#include "text/window_management.h"
 
 namespace mdx {
 namespace {
@@ -42,10 +42,10 @@ void setmodifiers(t_Event& e, std::uint64_t flags) {
 }
 
 // Runs a program hook on a thread of its own, named when it is not one of the first two.
-void starthook(Hook Runtime::*hook, const char* threadName) {
+void starthook(Hook ApplicationState::*hook, const char* threadName) {
     t_StartAsync([runtime = currentruntime(), hook, threadName] {
         if (t_ThreadNumber() >= 3) setthreadname(threadName);
-        ((*runtime).*hook).call();
+        (app(*runtime).*hook).call();
     });
 }
 
@@ -166,28 +166,28 @@ constexpr Int FunctionKeyOffset = 0xF683; // F1 becomes 129
 
 void viewKeyDown(UInt8 window, const KeyInput& key) {
     if (windowtakesevents("viewKeyDown", window)) t_KeyEventHandler(window, key);
-    rt().Live.KeyDown = true;
+    app().Live.KeyDown = true;
 }
 
 void viewKeyUp() {
-    rt().Live.KeyDown = false;
+    app().Live.KeyDown = false;
 }
 
 void viewMouseDown(UInt8 window, const MouseInput& mouse, bool right) {
     if (windowtakesevents("viewMouseDown", window)) t_MouseEventHandler(window, mouse);
     Runtime& r = rt();
-    r.Live.LeftMouseDown = !right;
-    r.Live.RightMouseDown = right;
+    app(r).Live.LeftMouseDown = !right;
+    app(r).Live.RightMouseDown = right;
 }
 
 void viewMouseUp() {
     Runtime& r = rt();
-    r.Live.LeftMouseDown = false;
-    r.Live.RightMouseDown = false;
+    app(r).Live.LeftMouseDown = false;
+    app(r).Live.RightMouseDown = false;
 }
 
 void viewFlagsChanged(std::uint64_t modifierFlags) {
-    refreshmodifiers(rt().Live, modifierFlags);
+    refreshmodifiers(app().Live, modifierFlags);
 }
 
 void t_MouseEventHandler(UInt8 window, const MouseInput& mouse) {
@@ -205,10 +205,10 @@ void t_MouseEventHandler(UInt8 window, const MouseInput& mouse) {
     e.FunctionKeyPressed = has(mouse.ModifierFlags, ModifierFunction);
     e.Window = window;
     e.Time = absolutetimems();
-    r.MouseEventQueue.push(e);
+    app(r).MouseEventQueue.push(e);
     logline("t_MouseEventHandler: Graphic #" + std::to_string(window) +
             " window, X = " + std::to_string(e.ClickX) + ", Y = " + std::to_string(e.ClickY));
-    starthook(&Runtime::ProgramMouseHandler, "t_EventMouse");
+    starthook(&ApplicationState::ProgramMouseHandler, "t_EventMouse");
     logline("t_MouseEventHandler: Calling program mouse handler asynchronously.");
 }
 
@@ -216,7 +216,7 @@ void t_KeyEventHandler(UInt8 window, const KeyInput& key) {
     Runtime& r = rt();
     const Int keyCode = key.KeyCode & 0xFFFF;
     const std::uint64_t flags = key.ModifierFlags;
-    refreshmodifiers(r.Live, flags);
+    refreshmodifiers(app(r).Live, flags);
     if (Int target = redirecttarget(keyCode, flags); target >= 0) {
         t_RedirectOutput(window, target);
         return;
@@ -241,7 +241,7 @@ void t_KeyEventHandler(UInt8 window, const KeyInput& key) {
     } else {
         return; // a character the runtime has no code for
     }
-    r.KeyEventQueue.push(std::move(e));
+    app(r).KeyEventQueue.push(std::move(e));
 }
 
 void t_MouseEventPostCloseBoxClick(UInt8 window) {
@@ -256,14 +256,14 @@ void t_PostFileEvent(const std::string& path, Int index) {
     e.Description = path;
     e.Value = filetype(path);
     e.Time = absolutetimems();
-    rt().FileEventQueue.push(std::move(e));
-    starthook(&Runtime::ProgramFileHandler, "t_StartEventFile");
+    app().FileEventQueue.push(std::move(e));
+    starthook(&ApplicationState::ProgramFileHandler, "t_StartEventFile");
 }
 
 Int t_ReadKey() {
     Runtime& r = rt();
-    if (!r.KeyEventQueue.pending()) return -1;
-    std::optional<t_Event> e = r.KeyEventQueue.take();
+    if (!app(r).KeyEventQueue.pending()) return -1;
+    std::optional<t_Event> e = app(r).KeyEventQueue.take();
     return e ? e->Value : -1;
 }
 
@@ -272,16 +272,16 @@ Int t_ReadKey() {
 // replaced meanwhile ends the wait as well.
 bool t_KeyPause(UInt8 code, bool wait) {
     std::shared_ptr<Runtime> runtime = currentruntime();
-    EventQueue<t_Event>& keys = runtime->KeyEventQueue;
+    EventQueue<t_Event>& keys = app(*runtime).KeyEventQueue;
     if (!keys.pending()) return false;
     // Counted before the queue is emptied, so that a key typed meanwhile is not missed.
     const Int keysBefore = keys.pushed();
-    const Int menusBefore = runtime->MenuEventQueue.pushed();
+    const Int menusBefore = app(*runtime).MenuEventQueue.pushed();
     std::optional<t_Event> last = keys.newest();
     if (!last || last->Value != code) return false;
     keys.clear();
     if (!wait || windowlayer().isMainThread()) return true;
-    while (keys.pushed() == keysBefore && runtime->MenuEventQueue.pushed() == menusBefore &&
+    while (keys.pushed() == keysBefore && app(*runtime).MenuEventQueue.pushed() == menusBefore &&
            runtime == currentruntime())
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     if (keys.pending()) keys.take(); // the key that resumes the output is swallowed

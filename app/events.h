@@ -6,7 +6,7 @@
 #include <string>
 
 #include "app/event_state.h"
-#include "runtime/types.h"
+#include "base/types.h"
 
 namespace mdx {
 

@@ -3,16 +3,16 @@
 #include <array>
 
 #include "app/program.h"
-#include "app/threads.h"
-#include "platform/window_layer.h"
-#include "report/kwtools.h"
-#include "runtime/clock.h"
+#include "base/clock.h"
+#include "base/kwtools.h"
+#include "base/log.h"
+#include "base/threads.h"
 #include "runtime/image.h"
-#include "runtime/log.h"
 #include "runtime/readback.h"
 #include "runtime/state.h"
+#include "runtime/window_layer.h"
+#include "runtime/window_management.h"
 #include "text/text_windows.h"
-#include "text/window_management.h"
 
 namespace mdx {
 namespace {
@@ -100,7 +100,7 @@ void clearconsole() {
 }
 
 void editaction() {
-    if (frontwindow() >= GraphicWindowCount || !rt().EditActionHandler.call()) beep();
+    if (frontwindow() >= GraphicWindowCount || !app().EditActionHandler.call()) beep();
 }
 
 // Actions 213 .. 228: graphic window (action - 213) / 2, shown on even offsets.
@@ -175,7 +175,7 @@ t_MenuEvent menuevent(const MenuItemInfo& item) {
 void startmenuhook() {
     t_StartAsync([runtime = currentruntime()] {
         if (t_ThreadNumber() >= 3) setthreadname("t_EventMenu");
-        runtime->ProgramMenuHandler.call();
+        app(*runtime).ProgramMenuHandler.call();
     });
 }
 
@@ -195,8 +195,10 @@ Int itemposition(Int count, Int position) {
 // ---- Start-up clean-up ----------------------------------------------------------------------
 
 void fillmenuactions(Runtime& r) {
-    r.MenuActions.clear();
-    auto add = [&r](Int n) { r.MenuActions.push_back(t_MenuAction{n, n, {}, {}, {}, {}, {}}); };
+    app(r).MenuActions.clear();
+    auto add = [&r](Int n) {
+        app(r).MenuActions.push_back(t_MenuAction{n, n, {}, {}, {}, {}, {}});
+    };
     for (Int n = 200; n <= 231; ++n)
         add(n);
     for (Int n = 110; n <= 114; ++n)
@@ -264,13 +266,13 @@ void t_MenuEventHandler(const MenuItemInfo& item) {
     t_MenuEvent e = menuevent(item);
     bool runHook = true;
     if (item.HasMenu && item.Tag != 0) {
-        if (const t_MenuAction* action = findaction(r.MenuActions, item.Tag)) {
+        if (const t_MenuAction* action = findaction(app(r).MenuActions, item.Tag)) {
             runHook = false;
             carryout(action->Action);
         }
     }
     e.ItemAction = item.Tag;
-    r.MenuEventQueue.push(std::move(e));
+    app(r).MenuEventQueue.push(std::move(e));
     if (runHook) startmenuhook();
 }
 

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "app/event_state.h"
-#include "runtime/types.h"
+#include "base/types.h"
 
 namespace mdx {
 
@@ -34,8 +34,9 @@ void t_MenuItemDelete(const std::string& menuTitle, Int position);
 // "" (logged) for a missing menu or a position out of range.
 std::string t_MenuItemTitle(const std::string& menuTitle, Int position);
 
-// Part of the runtime's start (t_InitMemory): the table of standard actions, the removal of the
-// items the desktop adds to the edit and window menus, and the pasteboard window's text view.
+// Runs inside t_InitMemory (installapplicationsteps installs it): the table of standard actions,
+// the removal of the items the desktop adds to the edit and window menus, and the pasteboard
+// window's text view.
 void preparemenus();
 
 // The program thread's handling of a menu choice: the items of "Ablage".

@@ -6,16 +6,18 @@
 #include <mutex>
 #include <thread>
 
+#include "app/event_state.h"
+#include "app/events.h"
 #include "app/menus.h"
-#include "app/threads.h"
-#include "report/kwtools.h"
-#include "report/report_hooks.h"
+#include "base/kwtools.h"
+#include "base/log.h"
+#include "base/threads.h"
 #include "runtime/font.h"
-#include "runtime/log.h"
 #include "runtime/state.h"
 #include "runtime/video_memory.h"
+#include "runtime/window_management.h"
+#include "text/output.h"
 #include "text/text_windows.h"
-#include "text/window_management.h"
 
 namespace mdx {
 namespace {
@@ -28,14 +30,20 @@ constexpr const char* PrinterBanner = "Miradex – Virtueller Drucker – 2001�
 
 std::mutex EntriesLock;
 ProgramEntries Entries;
+ProgramEntries Defaults;
+
+template <class Function>
+void fillin(Function& entry, const Function& fallback) {
+    if (!entry) entry = fallback;
+}
 
 ProgramEntries withdefaults(ProgramEntries e) {
-    if (!e.RunReport) e.RunReport = runreport;
-    if (!e.OpenReport) e.OpenReport = openreport;
-    if (!e.ImportRevarud) e.ImportRevarud = importrevarud;
-    if (!e.ImportRevarud6400) e.ImportRevarud6400 = importrevarud6400;
-    if (!e.ImportRevarud8192) e.ImportRevarud8192 = importrevarud8192;
-    if (!e.SaveReport) e.SaveReport = savereport;
+    fillin(e.RunReport, Defaults.RunReport);
+    fillin(e.OpenReport, Defaults.OpenReport);
+    fillin(e.ImportRevarud, Defaults.ImportRevarud);
+    fillin(e.ImportRevarud6400, Defaults.ImportRevarud6400);
+    fillin(e.ImportRevarud8192, Defaults.ImportRevarud8192);
+    fillin(e.SaveReport, Defaults.SaveReport);
     return e;
 }
 
@@ -71,22 +79,22 @@ void openfile(const std::string& path) {
 template <class Event, class Handler>
 bool handlenext(Runtime& r, EventQueue<Event>& queue, Handler handle) {
     if (!queue.pending()) return false;
-    r.ProgramBusy = true;
+    app(r).ProgramBusy = true;
     if (std::optional<Event> event = queue.take()) handle(*event);
-    r.ProgramBusy = false;
+    app(r).ProgramBusy = false;
     return true;
 }
 
 // Menu events go first: a waiting document is opened only when no menu choice waits.
 bool handleoneevent(Runtime& r) {
-    return handlenext(r, r.MenuEventQueue, programmenudispatch) ||
-           handlenext(r, r.FileEventQueue, [](const t_Event& e) { openfile(e.Description); });
+    return handlenext(r, app(r).MenuEventQueue, programmenudispatch) ||
+           handlenext(r, app(r).FileEventQueue, [](const t_Event& e) { openfile(e.Description); });
 }
 
 // The program thread's work, until its runtime is replaced (which only tests do).
 void runprogram(Runtime& r) {
     programinit();
-    r.ProgramStarted = true;
+    app(r).ProgramStarted = true;
     while (r.ProgramRunning)
         if (!handleoneevent(r)) std::this_thread::sleep_for(std::chrono::milliseconds(100));
 }
@@ -113,20 +121,20 @@ void applicationDidFinishLaunching(Int titleBarHeight) {
     logline("Program: Start.");
     startprogramthread(currentruntime());
     logline("applicationDidFinishLaunching: End.");
-    rt().ApplicationStarted = true;
+    app().ApplicationStarted = true;
 }
 
 void applicationDidBecomeActive() {
-    rt().ApplicationActive = true;
+    app().ApplicationActive = true;
 }
 
 void applicationWillResignActive() {
-    rt().ApplicationActive = false;
+    app().ApplicationActive = false;
 }
 
 void applicationWillTerminate() {
     logline("applicationWillTerminate: Called.");
-    rt().TerminateHandler.call();
+    app().TerminateHandler.call();
 }
 
 void ProgramMain() {
@@ -155,14 +163,24 @@ bool programpass() {
 // The flags are read before the busy mark: a pass sets the mark before it takes an event.
 bool programidle() {
     Runtime& r = rt();
-    if (!r.ProgramStarted) return false;
-    const bool waiting = r.MenuEventQueue.pending() || r.FileEventQueue.pending();
-    return !waiting && !r.ProgramBusy;
+    if (!app(r).ProgramStarted) return false;
+    const bool waiting = app(r).MenuEventQueue.pending() || app(r).FileEventQueue.pending();
+    return !waiting && !app(r).ProgramBusy;
 }
 
 void setprogramentries(ProgramEntries entries) {
     std::lock_guard guard(EntriesLock);
     Entries = std::move(entries);
+}
+
+void setdefaultprogramentries(ProgramEntries entries) {
+    std::lock_guard guard(EntriesLock);
+    Defaults = std::move(entries);
+}
+
+void installapplicationsteps() {
+    setmemorypreparation(preparemenus);
+    setoutputpause(t_KeyPause);
 }
 
 ProgramEntries programentries() {

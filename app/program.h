@@ -4,7 +4,7 @@
 #include <functional>
 #include <string>
 
-#include "runtime/types.h"
+#include "base/types.h"
 
 namespace mdx {
 
@@ -31,7 +31,8 @@ bool programpass();
 bool programidle();
 
 // The report program's routines as the program thread reaches them. Members left empty stand
-// for the report's own routines, so setprogramentries({}) restores them (tests record instead).
+// for the defaults, the report's own routines that it installs at start-up, so
+// setprogramentries({}) restores them (tests record instead).
 struct ProgramEntries {
     std::function<void()> RunReport;
     std::function<void(const std::string&)> OpenReport;
@@ -41,6 +42,11 @@ struct ProgramEntries {
     std::function<void()> SaveReport;
 };
 void setprogramentries(ProgramEntries entries);
+void setdefaultprogramentries(ProgramEntries entries);
 ProgramEntries programentries();
+
+// Installs the application frame's steps in the layers below it: the menu preparation inside
+// t_InitMemory and the control-S pause of the text output.
+void installapplicationsteps();
 
 } // namespace mdx

@@ -4,8 +4,8 @@
 #include <cstring>
 #include <vector>
 
+#include "base/log.h"
 #include "runtime/image.h"
-#include "runtime/log.h"
 #include "runtime/state.h"
 #include "runtime/video_memory.h"
 

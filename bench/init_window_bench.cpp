@@ -1,9 +1,9 @@
 // t_InitWindow of the program's window 0, clear included.
 #include <benchmark/benchmark.h>
 
-#include "report/kwtools.h"
+#include "base/kwtools.h"
+#include "base/log.h"
 #include "runtime/font.h"
-#include "runtime/log.h"
 #include "runtime/state.h"
 #include "runtime/video_memory.h"
 

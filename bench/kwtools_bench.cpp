@@ -1,6 +1,6 @@
 #include <benchmark/benchmark.h>
 
-#include "report/kwtools.h"
+#include "base/kwtools.h"
 
 namespace {
 

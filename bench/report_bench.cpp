@@ -17,8 +17,8 @@
 #include <cstdlib>
 #include <string>
 
+#include "base/log.h"
 #include "report/benchmark.h"
-#include "runtime/log.h"
 
 namespace {
 

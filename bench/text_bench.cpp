@@ -4,9 +4,9 @@
 
 #include <string>
 
-#include "report/kwtools.h"
+#include "base/kwtools.h"
+#include "base/log.h"
 #include "runtime/font.h"
-#include "runtime/log.h"
 #include "runtime/state.h"
 #include "runtime/video_memory.h"
 #include "text/cursor.h"

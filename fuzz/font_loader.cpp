@@ -3,8 +3,8 @@
 #include <cstdlib>
 #include <string_view>
 
+#include "base/log.h"
 #include "runtime/font.h"
-#include "runtime/log.h"
 
 namespace {
 

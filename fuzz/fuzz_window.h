@@ -4,8 +4,8 @@
 
 #include <string_view>
 
+#include "base/log.h"
 #include "runtime/font.h"
-#include "runtime/log.h"
 #include "runtime/video_memory.h"
 
 inline void preparefuzzwindow() {

@@ -8,11 +8,11 @@
 #include <string>
 #include <string_view>
 
+#include "base/log.h"
 #include "fuzz_window.h"
 #include "report/report_hooks.h"
 #include "report/revarud.h"
 #include "runtime/font.h"
-#include "runtime/log.h"
 #include "runtime/video_memory.h"
 
 namespace {

@@ -10,9 +10,9 @@
 #include <mutex>
 #include <string>
 
-#include "app/threads.h"
-#include "runtime/clock.h"
-#include "runtime/log.h"
+#include "base/clock.h"
+#include "base/log.h"
+#include "base/threads.h"
 
 namespace mdx {
 namespace {

@@ -14,7 +14,7 @@
 #include <optional>
 #include <utility>
 
-#include "report/kwtools.h"
+#include "base/kwtools.h"
 
 namespace mdx {
 namespace {

@@ -2,10 +2,10 @@
 
 #include <sys/stat.h>
 
-#include "platform/window_layer.h"
 #include "report/report_hooks.h"
 #include "runtime/readback.h"
 #include "runtime/state.h"
+#include "runtime/window_layer.h"
 #include "text/cursor.h"
 #include "text/output.h"
 #include "text/scrolling.h"

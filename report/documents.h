@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "report/kwtools.h"
+#include "base/kwtools.h"
 
 namespace mdx {
 

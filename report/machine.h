@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <string>
 
-#include "runtime/types.h"
+#include "base/types.h"
 
 namespace mdx {
 

@@ -5,8 +5,8 @@
 #include <mutex>
 #include <vector>
 
+#include "base/log.h"
 #include "report/commands.h"
-#include "runtime/log.h"
 
 namespace mdx {
 namespace {

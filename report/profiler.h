@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "report/kwtools.h"
+#include "base/kwtools.h"
 
 namespace mdx {
 

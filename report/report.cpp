@@ -2,16 +2,17 @@
 
 #include <utility>
 
+#include "app/program.h"
 #include "report/benchmark.h"
 #include "report/profiler.h"
 #include "report/report_hooks.h"
 #include "runtime/readback.h"
 #include "runtime/update.h"
+#include "runtime/window_management.h"
 #include "text/cursor.h"
 #include "text/output.h"
 #include "text/scrolling.h"
 #include "text/text_windows.h"
-#include "text/window_management.h"
 
 namespace mdx {
 namespace {
@@ -349,6 +350,12 @@ void preparereportscreen() {
     t_WindowFront(ReportWindow);
     t_WindowUpdate(ReportWindow, false);
     p_SetPrinter(t_GetScreen(ReportWindow, "\r"));
+}
+
+void installprogram() {
+    installapplicationsteps();
+    setdefaultprogramentries(
+        {runreport, openreport, importrevarud, importrevarud6400, importrevarud8192, savereport});
 }
 
 void runreport() {

@@ -5,7 +5,7 @@
 #include <functional>
 #include <string>
 
-#include "report/kwtools.h"
+#include "base/kwtools.h"
 #include "report/machine.h"
 
 namespace mdx {

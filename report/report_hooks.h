@@ -6,6 +6,10 @@
 
 namespace mdx {
 
+// Wires the program together at start-up: the application frame's steps in the runtime and the
+// text engine, and the report's routines as the program thread's entries.
+void installprogram();
+
 // Runs the hardware report in the report window.
 void runreport();
 // Shows a saved report document, or tells that the file is none.

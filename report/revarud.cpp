@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <string_view>
 
+#include "base/log.h"
 #include "report/documents.h"
 #include "report/report_hooks.h"
-#include "runtime/log.h"
 #include "text/cursor.h"
 #include "text/display.h"
 #include "text/output.h"

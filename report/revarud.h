@@ -5,7 +5,7 @@
 #include <array>
 #include <string>
 
-#include "report/kwtools.h"
+#include "base/kwtools.h"
 
 namespace mdx {
 

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <span>
 
-#include "report/kwtools.h"
-#include "runtime/log.h"
+#include "base/kwtools.h"
+#include "base/log.h"
 #include "runtime/lzw.h"
 
 namespace mdx {

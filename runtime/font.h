@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "runtime/types.h"
+#include "base/types.h"
 
 namespace mdx {
 

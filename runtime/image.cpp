@@ -7,8 +7,8 @@
 #include <new>
 #include <string>
 
-#include "runtime/clock.h"
-#include "runtime/log.h"
+#include "base/clock.h"
+#include "base/log.h"
 #include "runtime/state.h"
 #include "runtime/window.h"
 

@@ -5,7 +5,7 @@
 #include <optional>
 #include <vector>
 
-#include "runtime/types.h"
+#include "base/types.h"
 
 namespace mdx {
 

@@ -4,7 +4,7 @@
 
 #include <span>
 
-#include "runtime/types.h"
+#include "base/types.h"
 
 namespace mdx {
 

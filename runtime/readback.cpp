@@ -5,8 +5,8 @@
 #include <memory>
 #include <vector>
 
-#include "report/kwtools.h"
-#include "runtime/log.h"
+#include "base/kwtools.h"
+#include "base/log.h"
 #include "runtime/state.h"
 
 namespace mdx {

@@ -8,10 +8,11 @@
 #include <string>
 #include <vector>
 
-#include "app/event_state.h"
 #include "runtime/window.h"
 
 namespace mdx {
+
+struct ApplicationState; // app/event_state.h
 
 inline constexpr Int VideoMemorySize = 0x100000F;  // 16 MiB plus 15 bytes
 inline constexpr Int VideoMemoryTop = 0xFFFFFF;    // highest address ever handed out
@@ -43,25 +44,14 @@ struct Runtime {
     Shared<Int> TitleBarHeight = 0; // measured by the window layer at launch
     ThreadCount RefreshThreads;
 
-    // The application: its lifecycle, the event queues between the main thread and the program
-    // thread, the input held now, the program's hooks and the standard menu actions.
-    Shared<bool> ApplicationStarted = false;
-    Shared<bool> ApplicationActive = false;
-    Shared<bool> ProgramRunning = false; // the program thread runs (cleared to end it)
-    Shared<bool> ProgramStarted = false; // it has entered its event loop
-    Shared<bool> ProgramBusy = false;    // it is handling a menu or file event
+    // The program thread: cleared to end it, counted so that a reset can wait for its end.
+    Shared<bool> ProgramRunning = false;
     ThreadCount ProgramThreads;
-    EventQueue<t_Event> KeyEventQueue;
-    EventQueue<t_Event> MouseEventQueue;
-    EventQueue<t_Event> FileEventQueue;
-    EventQueue<t_MenuEvent> MenuEventQueue;
-    LiveInput Live;
-    Hook TerminateHandler;
-    Hook ProgramMouseHandler;
-    Hook ProgramFileHandler;
-    Hook ProgramMenuHandler;
-    Hook EditActionHandler; // unset: the warning sound
-    std::vector<t_MenuAction> MenuActions;
+
+    // The application frame's state (event queues, input held now, the program's hooks, the menu
+    // actions), made by the frame on first use so that it lives and ends with this runtime.
+    std::once_flag ApplicationMade;
+    std::shared_ptr<ApplicationState> Application;
 
     // The virtual printer: text waiting for its window, and the thread that moves it there.
     std::mutex PrinterLock; // guards PrinterBuffer

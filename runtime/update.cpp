@@ -7,10 +7,10 @@
 #include <string>
 #include <thread>
 
-#include "app/threads.h"
-#include "platform/window_layer.h"
-#include "runtime/clock.h"
-#include "runtime/log.h"
+#include "base/clock.h"
+#include "base/log.h"
+#include "base/threads.h"
+#include "runtime/window_layer.h"
 
 namespace mdx {
 namespace {

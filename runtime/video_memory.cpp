@@ -1,21 +1,27 @@
 #include "runtime/video_memory.h"
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <cstring>
 #include <thread>
 
-#include "app/menus.h"
-#include "app/threads.h"
-#include "report/kwtools.h"
-#include "runtime/log.h"
+#include "base/kwtools.h"
+#include "base/log.h"
+#include "base/threads.h"
+#include "runtime/colours.h"
 #include "runtime/state.h"
 #include "runtime/update.h"
-#include "text/colours.h"
-#include "text/window_management.h"
+#include "runtime/window_management.h"
 
 namespace mdx {
 namespace {
+
+std::atomic<MemoryPreparation> Preparation{nullptr};
+
+void runmemorypreparation() {
+    if (const MemoryPreparation step = Preparation.load()) step();
+}
 
 // Clears bits 0 to 9 and bit 11 of a block's start address.
 constexpr Int BlockMask = 0xFFFFF400;
@@ -206,6 +212,10 @@ Int bytesperline(Int bitDepth, Int width) {
     }
 }
 
+void setmemorypreparation(MemoryPreparation step) {
+    Preparation.store(step);
+}
+
 void t_InitMemory() {
     Runtime& r = rt();
     if (r.MemoryInitStarted.exchange(true)) return;
@@ -214,7 +224,7 @@ void t_InitMemory() {
     r.HighMemory = VideoMemoryTop;
     r.VideoMemory.assign(static_cast<std::size_t>(VideoMemorySize), 0xFF);
     r.WindowTable.assign(GraphicWindowCount, t_Window{});
-    preparemenus();
+    runmemorypreparation();
     r.MemoryInitialized = true;
     logline("t_InitMemory: End.");
 }

@@ -2,14 +2,18 @@
 // block and a text block from the top of the memory downwards.
 #pragma once
 
+#include "base/types.h"
 #include "runtime/font.h"
-#include "runtime/types.h"
 
 namespace mdx {
 
 // Creates the window table and the video memory; only the first call acts, callers on other
 // threads wait until it has finished.
 void t_InitMemory();
+// A step that t_InitMemory runs after creating the memory and before it reports the memory ready:
+// the application frame prepares its menus there. Installed once at start-up.
+using MemoryPreparation = void (*)();
+void setmemorypreparation(MemoryPreparation step);
 
 void t_InitWindow(UInt8 window, Int bitDepth, bool autoUpdate, Int width, Int height,
                   Int borderWidth, Int borderHeight, const t_Font& font, bool titleVisible);

@@ -1,8 +1,12 @@
 #include "runtime/window.h"
 
-#include "platform/window_layer.h"
+#include "runtime/window_layer.h"
 
 namespace mdx {
+
+Int colourindex(Int color) {
+    return ((color % 16) + 16) % 16;
+}
 
 t_RGBColor t_ColorIndexToRGB(Int index) {
     if (index < 0 || index > 15) return t_RGBColor{255, 0, 0, 0};

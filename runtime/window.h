@@ -4,8 +4,8 @@
 #include <array>
 #include <string>
 
+#include "base/types.h"
 #include "runtime/font.h"
-#include "runtime/types.h"
 
 namespace mdx {
 
@@ -79,6 +79,8 @@ inline constexpr std::array<UInt8, 16> Palette16Blue{0, 0, 128, 255, 0, 84, 255,
 
 // Opaque palette colour for 0..15, opaque black for every other index.
 t_RGBColor t_ColorIndexToRGB(Int index);
+// Euclidean remainder by 16: a palette index for any colour number.
+Int colourindex(Int color);
 
 // The view of graphic window 0..7 and the window object of 0..12, looked up on the main thread.
 Handle t_WindowView(UInt8 window);

@@ -1,13 +1,47 @@
 #!/usr/bin/env bash
-# The core library (runtime/, text/, app/, report/) and the window-layer interface never include
-# a Qt header: Qt lives in platform/qt/ only.
+# Every include points down. The layers, from the bottom:
+#   base/      tool library, log sink, basic types and clock, thread starts
+#   runtime/   window table, video memory, window-layer interface, fonts, image, update, read-back
+#   text/      character output, cursor, scrolling, display modes, text windows
+#   app/       events, menus, the program loop
+#   report/    the report program
+#   platform/  the program's entry point, the Qt layer (platform/qt/ only) and the beep player
+#   tools/     build-time tools and the profiler command
+# A source file may include its own layer and the layers below it. Tests, benchmarks and fuzz
+# targets may include any layer. Qt headers stand in platform/qt/ alone.
+# Usage: scripts/check-layers.sh [DIR]   (DIR: the tree to check, the repository by default)
 set -euo pipefail
-cd "$(dirname "$0")/.."
-hits=$(git grep -nE '#\s*include\s*[<"]Q[A-Za-z]*[>/"]|#\s*include\s*[<"]Qt' -- \
-       runtime text app report tools ':(glob)platform/*.h' ':(glob)platform/*.cpp' \
-       ':(glob)platform/sound/**' || true)
-if [ -n "$hits" ]; then
-    echo "Qt-Header außerhalb von platform/qt/:"
-    echo "$hits"
-    exit 1
-fi
+cd "${1:-$(dirname "$0")/..}"
+
+layers=(base runtime text app report platform tools)
+rank() {
+    local i
+    for i in "${!layers[@]}"; do
+        [ "${layers[$i]}" = "$1" ] && { echo "$i"; return; }
+    done
+    echo -1
+}
+
+status=0
+while IFS= read -r file; do
+    own=$(rank "${file%%/*}")
+    [ "$own" -ge 0 ] || continue
+    while IFS= read -r line; do
+        target=${line#*\"}
+        target=${target%%/*}
+        want=$(rank "$target")
+        if [ "$want" -gt "$own" ]; then
+            echo "Aufwärts-Include: $file: $line"
+            status=1
+        fi
+    done < <(grep -E '^\s*#\s*include\s*"[a-z_]+/' "$file" || true)
+    case "$file" in
+        platform/qt/*) ;;
+        *)
+            if grep -qE '^\s*#\s*include\s*[<"](Q[A-Za-z]*|Qt[A-Za-z]*/[^>"]*)[>"]' "$file"; then
+                echo "Qt-Header außerhalb von platform/qt/: $file"
+                status=1
+            fi ;;
+    esac
+done < <(find "${layers[@]}" -type f \( -name '*.h' -o -name '*.cpp' \) 2>/dev/null | sort)
+exit "$status"

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Builds every configuration and runs every test:
-#   1. the house checks (formatting, no Qt header in the core library),
+#   1. the house checks (formatting; every include points down a layer, Qt in platform/qt/ only),
 #   2. the normal build with warnings as errors, its tests and a short benchmark smoke run,
 #   3. the AddressSanitizer + UndefinedBehaviorSanitizer build and its tests,
 #   4. the libFuzzer targets under clang, each run for MIRADEX_FUZZ_SECONDS (default 60).

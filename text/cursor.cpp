@@ -2,9 +2,9 @@
 
 #include <algorithm>
 
-#include "platform/window_layer.h"
-#include "runtime/log.h"
+#include "base/log.h"
 #include "runtime/state.h"
+#include "runtime/window_layer.h"
 #include "text/display.h"
 #include "text/output.h"
 #include "text/scrolling.h"

@@ -2,7 +2,7 @@
 // relative to the text region for t_Htab; lines are absolute screen lines.
 #pragma once
 
-#include "runtime/types.h"
+#include "base/types.h"
 
 namespace mdx {
 

@@ -1,8 +1,8 @@
 #include "text/display.h"
 
-#include "runtime/log.h"
+#include "base/log.h"
+#include "runtime/colours.h"
 #include "runtime/state.h"
-#include "text/colours.h"
 #include "text/cursor.h"
 #include "text/output.h"
 #include "text/scrolling.h"
@@ -85,10 +85,6 @@ Int translate(UInt8 window, Int mode, Int c) {
 }
 
 } // namespace
-
-Int colourindex(Int color) {
-    return ((color % 16) + 16) % 16;
-}
 
 void t_Inverse(UInt8 window) {
     if (t_Window* w = setterWindow("t_Inverse", window)) w->TextInverse = true;

@@ -2,7 +2,7 @@
 // translates codes before they are drawn, and where printed characters go.
 #pragma once
 
-#include "runtime/types.h"
+#include "base/types.h"
 
 namespace mdx {
 
@@ -26,8 +26,5 @@ struct DisplayTranslation {
     UInt8 Attribute;
 };
 DisplayTranslation t_ApplyDisplayMode(UInt8 window, Int code);
-
-// Euclidean remainder by 16: a palette index for any colour number.
-Int colourindex(Int color);
 
 } // namespace mdx

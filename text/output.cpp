@@ -1,13 +1,13 @@
 #include "text/output.h"
 
 #include <array>
+#include <atomic>
 #include <cstring>
 #include <memory>
 #include <utility>
 
-#include "app/events.h"
-#include "report/kwtools.h"
-#include "runtime/log.h"
+#include "base/kwtools.h"
+#include "base/log.h"
 #include "runtime/state.h"
 #include "runtime/video_memory.h"
 #include "text/cursor.h"
@@ -16,6 +16,14 @@
 
 namespace mdx {
 namespace {
+
+std::atomic<OutputPause> InstalledPause{nullptr};
+
+// One load and one test per printed line while nothing is installed.
+bool outputpause(UInt8 code, bool wait) {
+    const OutputPause pause = InstalledPause.load(std::memory_order_relaxed);
+    return pause && pause(code, wait);
+}
 
 // What one coverage value 0..255 of a glyph turns into for one colour pair at one bit depth:
 // the blended colour, and the byte or bit that the depth stores for it (grey level at 8 and 16
@@ -310,7 +318,7 @@ bool printReady(UInt8 window) {
 void printUnit(UInt8 window, std::uint32_t unit) {
     t_Window& w = rt().WindowTable[window];
     if (unit < 32 && w.TextDisplayMode <= 2) {
-        if (unit == 13) t_KeyPause(19, true); // control-S holds the output before a new line
+        if (unit == 13) outputpause(19, true); // control-S holds the output before a new line
         t_PrintControl(window, static_cast<UInt8>(unit));
         return;
     }
@@ -329,6 +337,10 @@ void printUnit(UInt8 window, std::uint32_t unit) {
 }
 
 } // namespace
+
+void setoutputpause(OutputPause pause) {
+    InstalledPause.store(pause);
+}
 
 bool textwindowready(UInt8 window) {
     return textReady(rt(), window);
@@ -418,7 +430,7 @@ void t_Print(UInt8 window, std::string_view text) {
     if (!printReady(window)) return;
     for (std::size_t pos = 0; pos < text.size();)
         printUnit(window, nextScalar(text, pos));
-    t_KeyPause(19, true);
+    outputpause(19, true);
 }
 
 void t_Print(UInt8 window, const std::string& text) {
@@ -433,7 +445,7 @@ void t_Print(UInt8 window, const Text& text) {
     if (!printReady(window)) return;
     for (UInt8 byte : text.Elements)
         printUnit(window, byte);
-    t_KeyPause(19, true);
+    outputpause(19, true);
 }
 
 void t_Cr(UInt8 window) {

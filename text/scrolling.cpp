@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "runtime/log.h"
+#include "base/log.h"
 #include "runtime/state.h"
 #include "text/output.h"
 

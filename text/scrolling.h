@@ -2,7 +2,7 @@
 // on the picture and on the two text planes, so that the planes keep describing what is drawn.
 #pragma once
 
-#include "runtime/types.h"
+#include "base/types.h"
 
 namespace mdx {
 

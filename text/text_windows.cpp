@@ -3,13 +3,13 @@
 #include <chrono>
 #include <thread>
 
-#include "app/threads.h"
-#include "platform/window_layer.h"
-#include "report/kwtools.h"
-#include "runtime/clock.h"
-#include "runtime/log.h"
+#include "base/clock.h"
+#include "base/kwtools.h"
+#include "base/log.h"
+#include "base/threads.h"
 #include "runtime/state.h"
-#include "text/window_management.h"
+#include "runtime/window_layer.h"
+#include "runtime/window_management.h"
 
 namespace mdx {
 namespace {

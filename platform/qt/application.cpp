@@ -11,6 +11,7 @@
 #include "platform/qt/qt_window_layer.h"
 #include "platform/qt/selftest_grab.h"
 #include "platform/qt/startup.h"
+#include "report/report_hooks.h"
 
 namespace mdx::qt {
 namespace {
@@ -84,6 +85,7 @@ void runapplication(char* programName, const CommandLine& commandLine,
                     std::chrono::steady_clock::time_point mainEntered) {
     // Batch runs need no display; the platform must be chosen before the application exists.
     if (commandLine.Batch) qputenv("QT_QPA_PLATFORM", "offscreen");
+    installprogram();
     // Qt sees the program name only: the arguments are ours, also file names that look like
     // Qt's own options.
     static int qtArgc = 1;

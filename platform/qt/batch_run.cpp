@@ -7,14 +7,14 @@
 #include <cstdio>
 
 #include "app/program.h"
+#include "base/log.h"
 #include "platform/qt/qt_window_layer.h"
 #include "platform/qt/startup.h"
 #include "report/report_hooks.h"
 #include "runtime/image.h"
-#include "runtime/log.h"
 #include "runtime/readback.h"
 #include "runtime/state.h"
-#include "text/window_management.h"
+#include "runtime/window_management.h"
 
 namespace mdx::qt {
 namespace {

@@ -6,8 +6,8 @@
 #include <string>
 #include <thread>
 
+#include "base/kwtools.h"
 #include "platform/sound/beep_player.h"
-#include "report/kwtools.h"
 
 namespace mdx::qt {
 

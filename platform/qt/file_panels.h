@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/window_layer.h"
+#include "runtime/window_layer.h"
 
 class QFileDialog;
 class QWidget;

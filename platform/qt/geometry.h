@@ -4,7 +4,7 @@
 
 #include <QRect>
 
-#include "runtime/types.h"
+#include "base/types.h"
 
 namespace mdx::qt {
 

@@ -10,7 +10,7 @@
 #include <utility>
 #include <vector>
 
-#include "runtime/types.h"
+#include "base/types.h"
 
 class QMenuBar;
 

@@ -15,7 +15,7 @@
 #include "platform/qt/key_input.h"
 #include "platform/qt/menu_model.h"
 #include "platform/qt/window_contents.h"
-#include "platform/window_layer.h"
+#include "runtime/window_layer.h"
 
 namespace mdx::qt {
 

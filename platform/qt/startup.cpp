@@ -11,7 +11,7 @@
 #include "app/program.h"
 #include "platform/qt/qt_window_layer.h"
 #include "runtime/state.h"
-#include "text/window_management.h"
+#include "runtime/window_management.h"
 
 namespace mdx::qt {
 namespace {

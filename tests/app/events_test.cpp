@@ -9,7 +9,7 @@
 #include "app/events.h"
 #include "app/menus.h"
 #include "app_fixture.h"
-#include "text/window_management.h"
+#include "runtime/window_management.h"
 
 namespace mdx::test {
 namespace {
@@ -22,9 +22,9 @@ class EventsTest : public AppTest {
     std::optional<t_Event> press(Int keyCode, const std::string& characters,
                                  std::uint64_t flags = 0) {
         viewKeyDown(0, KeyInput{keyCode, characters, flags});
-        return rt().KeyEventQueue.take();
+        return app().KeyEventQueue.take();
     }
-    std::vector<t_Event> mouseevents() const { return rt().MouseEventQueue.contents(); }
+    std::vector<t_Event> mouseevents() const { return app().MouseEventQueue.contents(); }
 };
 
 struct KeyCase {
@@ -85,7 +85,7 @@ TEST_F(EventsTest, KeysQueueTheirCharacterCodes) {
         EXPECT_EQ(e->Description, c.characters) << c.what;
         EXPECT_EQ(e->OptionPressed, (c.flags & option) != 0) << c.what;
     }
-    EXPECT_FALSE(rt().KeyEventQueue.pending());
+    EXPECT_FALSE(app().KeyEventQueue.pending());
     EXPECT_TRUE(log.lines().empty());
 }
 
@@ -98,10 +98,10 @@ TEST_F(EventsTest, KeyRecordsCarryModifiersWindowAndTime) {
     EXPECT_FALSE(e->ControlPressed || e->OptionPressed || e->FunctionKeyPressed);
     EXPECT_EQ(e->Window, 0);
     EXPECT_GT(e->Time, 0);
-    EXPECT_TRUE(rt().Live.Shift && rt().Live.Command && rt().Live.Function);
-    EXPECT_TRUE(rt().Live.KeyDown);
+    EXPECT_TRUE(app().Live.Shift && app().Live.Command && app().Live.Function);
+    EXPECT_TRUE(app().Live.KeyDown);
     viewKeyUp();
-    EXPECT_FALSE(rt().Live.KeyDown);
+    EXPECT_FALSE(app().Live.KeyDown);
 }
 
 TEST_F(EventsTest, ControlWithKeypadSevenEightNineRedirectsOutput) {
@@ -120,19 +120,19 @@ TEST_F(EventsTest, ControlWithKeypadSevenEightNineRedirectsOutput) {
 TEST_F(EventsTest, EventsOfUnreadyWindowsAreDroppedButTheFlagsFollow) {
     viewKeyDown(3, KeyInput{0, "a", 0});
     viewMouseDown(3, MouseInput{20, 20, 2, 0}, true);
-    EXPECT_TRUE(rt().Live.KeyDown);
-    EXPECT_TRUE(rt().Live.RightMouseDown);
-    EXPECT_FALSE(rt().Live.LeftMouseDown);
+    EXPECT_TRUE(app().Live.KeyDown);
+    EXPECT_TRUE(app().Live.RightMouseDown);
+    EXPECT_FALSE(app().Live.LeftMouseDown);
 
     rt().WindowTable[0].IgnoreEvents = true;
     viewKeyDown(0, KeyInput{0, "a", 0});
     viewMouseDown(0, MouseInput{20, 20, 1, 0}, false);
-    EXPECT_TRUE(rt().Live.LeftMouseDown);
+    EXPECT_TRUE(app().Live.LeftMouseDown);
     viewMouseUp();
-    EXPECT_FALSE(rt().Live.LeftMouseDown || rt().Live.RightMouseDown);
+    EXPECT_FALSE(app().Live.LeftMouseDown || app().Live.RightMouseDown);
 
-    EXPECT_FALSE(rt().KeyEventQueue.pending());
-    EXPECT_FALSE(rt().MouseEventQueue.pending());
+    EXPECT_FALSE(app().KeyEventQueue.pending());
+    EXPECT_FALSE(app().MouseEventQueue.pending());
     EXPECT_EQ(log.lines(), (std::vector<std::string>{
                                "viewKeyDown: Graphic window (3) not initialized.",
                                "viewMouseDown: Graphic window (3) not initialized.",
@@ -141,7 +141,7 @@ TEST_F(EventsTest, EventsOfUnreadyWindowsAreDroppedButTheFlagsFollow) {
 
 TEST_F(EventsTest, ClicksAreMeasuredFromTheDrawingAreaTopLeft) {
     std::atomic<int> hooks{0};
-    rt().ProgramMouseHandler.set([&hooks] { ++hooks; });
+    app().ProgramMouseHandler.set([&hooks] { ++hooks; });
     // Borders of 16 around 1312 x 800: the drawing area spans x 16 .. 1327, y 16 .. 815 from
     // the bottom.
     struct ClickCase {
@@ -177,20 +177,20 @@ TEST_F(EventsTest, FileEventsCarryThePathAndItsKind) {
     TempDir dir;
     std::ofstream(dir.file("a.mirdx")) << "x";
     std::atomic<int> hooks{0};
-    rt().ProgramFileHandler.set([&hooks] { ++hooks; });
+    app().ProgramFileHandler.set([&hooks] { ++hooks; });
     const std::pair<std::string, Int> paths[] = {
         {dir.file("a.mirdx"), 1}, {dir.path(), 2}, {dir.file("missing"), 0}, {"", -1}};
     for (const auto& [path, kind] : paths)
         t_PostFileEvent(path, 7);
     for (const auto& [path, kind] : paths) {
-        std::optional<t_Event> e = rt().FileEventQueue.take();
+        std::optional<t_Event> e = app().FileEventQueue.take();
         ASSERT_TRUE(e);
         EXPECT_EQ(e->Kind, 4);
         EXPECT_EQ(e->Index, 7);
         EXPECT_EQ(e->Description, path);
         EXPECT_EQ(e->Value, kind) << path;
     }
-    EXPECT_FALSE(rt().FileEventQueue.pending());
+    EXPECT_FALSE(app().FileEventQueue.pending());
     EXPECT_TRUE(eventually([&] { return hooks == 4; }));
 }
 
@@ -198,11 +198,11 @@ TEST_F(EventsTest, ReadKeyTakesKeysInOrder) {
     EXPECT_EQ(t_ReadKey(), -1);
     for (const char* c : {"x", "y"})
         viewKeyDown(0, KeyInput{7, c, 0});
-    EXPECT_TRUE(rt().KeyEventQueue.pending());
+    EXPECT_TRUE(app().KeyEventQueue.pending());
     EXPECT_EQ(t_ReadKey(), 'x');
-    EXPECT_EQ(rt().KeyEventQueue.current().Description, "x");
+    EXPECT_EQ(app().KeyEventQueue.current().Description, "x");
     EXPECT_EQ(t_ReadKey(), 'y');
-    EXPECT_FALSE(rt().KeyEventQueue.pending());
+    EXPECT_FALSE(app().KeyEventQueue.pending());
     EXPECT_EQ(t_ReadKey(), -1);
 }
 
@@ -216,7 +216,7 @@ class KeyPauseTest : public EventsTest {
     std::future<bool> pauseelsewhere() {
         std::future<bool> paused =
             std::async(std::launch::async, [] { return t_KeyPause(19, true); });
-        EXPECT_TRUE(eventually([] { return !rt().KeyEventQueue.pending(); }));
+        EXPECT_TRUE(eventually([] { return !app().KeyEventQueue.pending(); }));
         return paused;
     }
 };
@@ -226,7 +226,7 @@ TEST_F(KeyPauseTest, NoPauseUnlessControlSWasTypedLast) {
     viewKeyDown(0, KeyInput{1, "\x13", ModifierControl});
     viewKeyDown(0, KeyInput{0, "a", 0});
     EXPECT_FALSE(std::async(std::launch::async, [] { return t_KeyPause(19, true); }).get());
-    EXPECT_EQ(rt().KeyEventQueue.contents().size(), 2u); // the queue is left alone
+    EXPECT_EQ(app().KeyEventQueue.contents().size(), 2u); // the queue is left alone
 }
 
 TEST_F(KeyPauseTest, ControlSHoldsUntilAKeyWhichIsSwallowed) {
@@ -238,7 +238,7 @@ TEST_F(KeyPauseTest, ControlSHoldsUntilAKeyWhichIsSwallowed) {
     viewKeyDown(0, KeyInput{0, "q", 0});
     ASSERT_EQ(paused.wait_for(std::chrono::seconds(10)), std::future_status::ready);
     EXPECT_TRUE(paused.get());
-    EXPECT_FALSE(rt().KeyEventQueue.pending());
+    EXPECT_FALSE(app().KeyEventQueue.pending());
     EXPECT_EQ(t_ReadKey(), -1);
 }
 
@@ -248,14 +248,14 @@ TEST_F(KeyPauseTest, AMenuChoiceResumesAsWell) {
     t_MenuEventHandler(MenuItemInfo{true, "Ablage", "Neu", "n", 0, 0});
     ASSERT_EQ(paused.wait_for(std::chrono::seconds(10)), std::future_status::ready);
     EXPECT_TRUE(paused.get());
-    EXPECT_TRUE(rt().MenuEventQueue.pending()); // the menu choice itself stays queued
+    EXPECT_TRUE(app().MenuEventQueue.pending()); // the menu choice itself stays queued
 }
 
 // The keys that would end a wait arrive on the main thread, so there it never waits.
 TEST_F(KeyPauseTest, OnTheMainThreadItEmptiesTheQueueWithoutWaiting) {
     typecontrols();
     EXPECT_TRUE(t_KeyPause(19, true));
-    EXPECT_FALSE(rt().KeyEventQueue.pending());
+    EXPECT_FALSE(app().KeyEventQueue.pending());
 }
 
 } // namespace

@@ -33,14 +33,14 @@ class MenusTest : public AppTest {
 
 TEST_F(MenusTest, EveryChoiceIsQueuedAndOnlyUnknownTagsRunTheHook) {
     std::atomic<int> hooks{0};
-    rt().ProgramMenuHandler.set([&hooks] { ++hooks; });
+    app().ProgramMenuHandler.set([&hooks] { ++hooks; });
 
     t_MenuEventHandler(MenuItemInfo{true, "Fenster", "Hauptfenster", "m", ModifierCommand, 205});
     t_MenuEventHandler(MenuItemInfo{true, "Ablage", "Neu", "", 0, 0});
     t_MenuEventHandler(MenuItemInfo{true, "Ablage", "Drucken", "p", 0, 999});
     t_MenuEventHandler(MenuItemInfo{false, "", "Knopf", "k", 1, 42});
 
-    const std::vector<t_MenuEvent> events = rt().MenuEventQueue.contents();
+    const std::vector<t_MenuEvent> events = app().MenuEventQueue.contents();
     ASSERT_EQ(events.size(), 4u);
     const t_MenuEvent& shown = events[0];
     EXPECT_EQ(shown.Kind, 3);
@@ -247,7 +247,7 @@ TEST_F(MenuStartTest, AGermanMenuBarLosesTheDesktopsItems) {
 // Batch runs and the other tests' layers have no menu bar: nothing to clean up or log.
 TEST_F(MenuStartTest, WithoutAMenuBarNothingIsLogged) {
     t_InitMemory();
-    EXPECT_EQ(rt().MenuActions.size(), 37u);
+    EXPECT_EQ(app().MenuActions.size(), 37u);
     EXPECT_EQ(log.lines(),
               (std::vector<std::string>{"t_InitMemory: Start.", "t_InitMemory: End."}));
 }

@@ -7,10 +7,10 @@
 
 #include "app/events.h"
 #include "app/menus.h"
-#include "app/threads.h"
 #include "app_fixture.h"
+#include "base/threads.h"
+#include "runtime/window_management.h"
 #include "text/text_windows.h"
-#include "text/window_management.h"
 
 namespace mdx::test {
 namespace {
@@ -63,10 +63,10 @@ TEST_F(ProgramTest, MenuChoicesGoBeforeDocumentsInTheirOrder) {
     ablage("Sichern unter…");
     EXPECT_TRUE(programpass());
     EXPECT_EQ(reportcalls(), std::vector<std::string>{"run"});
-    EXPECT_EQ(rt().MenuEventQueue.current().ItemTitle, "Neu");
+    EXPECT_EQ(app().MenuEventQueue.current().ItemTitle, "Neu");
     runallevents();
     EXPECT_EQ(reportcalls(), (std::vector<std::string>{"run", "save", "open " + document}));
-    EXPECT_EQ(rt().FileEventQueue.current().Description, document);
+    EXPECT_EQ(app().FileEventQueue.current().Description, document);
     EXPECT_FALSE(programpass());
 }
 
@@ -106,7 +106,7 @@ TEST_F(ProgramTest, AblageOpensThroughPanelsAndIgnoresOtherMenus) {
 
 TEST_F(ProgramTest, IdleOnlyOnceStartedWithNothingWaiting) {
     EXPECT_FALSE(programidle());
-    rt().ProgramStarted = true;
+    app().ProgramStarted = true;
     EXPECT_TRUE(programidle());
     ablage("Neu");
     EXPECT_FALSE(programidle());
@@ -154,7 +154,7 @@ TEST_F(ProgramTest, LaunchStartsTheProgramThreadWhichTakesMenuChoices) {
     applicationWillFinishLaunching();
     EXPECT_EQ(threadname(), "AppDelegate");
     applicationDidFinishLaunching(28);
-    EXPECT_TRUE(rt().ApplicationStarted);
+    EXPECT_TRUE(app().ApplicationStarted);
     EXPECT_EQ(rt().TitleBarHeight, 28);
     ASSERT_TRUE(eventually([] { return programidle(); }));
     EXPECT_TRUE(windowready(0));

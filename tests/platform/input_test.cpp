@@ -34,7 +34,7 @@ class InputTest : public QtLayerTest {
                           held, Qt::NoModifier);
         QCoreApplication::sendEvent(layer->viewwidget(0), &event);
     }
-    std::vector<t_Event> keys() const { return rt().KeyEventQueue.contents(); }
+    std::vector<t_Event> keys() const { return app().KeyEventQueue.contents(); }
 };
 
 struct KeyCase {
@@ -81,7 +81,7 @@ const KeyCase KeyCases[] = {
 TEST_F(InputTest, KeysBecomeKeyEventsWithTheTableValues) {
     for (const KeyCase& c : KeyCases) {
         SCOPED_TRACE(c.Name);
-        rt().KeyEventQueue.clear();
+        app().KeyEventQueue.clear();
         press(c.QtKey, c.Modifiers, QString::fromUtf8(c.Text));
         const std::vector<t_Event> queued = keys();
         ASSERT_EQ(queued.size(), 1u);
@@ -152,7 +152,7 @@ TEST_F(InputTest, ControlKeypadEightRedirectsOutputAndQueuesNothing) {
 }
 
 TEST_F(InputTest, ModifierKeysAndReleasesUpdateTheLiveFlags) {
-    const LiveInput& live = rt().Live;
+    const LiveInput& live = app().Live;
     press(Qt::Key_Shift, Qt::NoModifier, "");
     EXPECT_TRUE(live.Shift);
     press(Qt::Key_Alt, Qt::ShiftModifier, "");
@@ -184,17 +184,17 @@ TEST_F(InputTest, ClicksBecomeMouseEventsInPictureCoordinates) {
         {{10, 20}, Qt::RightButton, 10, 20, 2},
     };
     for (const ClickCase& c : cases) {
-        rt().MouseEventQueue.clear();
+        app().MouseEventQueue.clear();
         click(QEvent::MouseButtonPress, c.At, c.Button, c.Button);
-        const std::vector<t_Event> queued = rt().MouseEventQueue.contents();
+        const std::vector<t_Event> queued = app().MouseEventQueue.contents();
         ASSERT_EQ(queued.size(), 1u);
         EXPECT_EQ(queued[0].ClickX, c.ClickX);
         EXPECT_EQ(queued[0].ClickY, c.ClickY);
         EXPECT_EQ(queued[0].Index, c.Buttons);
-        EXPECT_EQ(rt().Live.RightMouseDown.load(), c.Button == Qt::RightButton);
+        EXPECT_EQ(app().Live.RightMouseDown.load(), c.Button == Qt::RightButton);
         click(QEvent::MouseButtonRelease, c.At, c.Button, Qt::NoButton);
-        EXPECT_FALSE(rt().Live.LeftMouseDown);
-        EXPECT_FALSE(rt().Live.RightMouseDown);
+        EXPECT_FALSE(app().Live.LeftMouseDown);
+        EXPECT_FALSE(app().Live.RightMouseDown);
     }
     EXPECT_TRUE(log.contains("t_MouseEventHandler: Graphic #0 window, X = 63, Y = 47"));
 }
@@ -224,7 +224,7 @@ TEST_F(InputTest, FilesDroppedOnAGraphicWindowBecomeFileEvents) {
     EXPECT_TRUE(enter.isAccepted());
     QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
     QCoreApplication::sendEvent(layer->windowwidget(0), &drop);
-    const std::vector<t_Event> files = rt().FileEventQueue.contents();
+    const std::vector<t_Event> files = app().FileEventQueue.contents();
     ASSERT_EQ(files.size(), 2u);
     EXPECT_EQ(files[0].Description, "/tmp/a bericht.mirdx");
     EXPECT_EQ(files[1].Description, "/tmp/b.bin");

@@ -12,13 +12,13 @@
 #include <chrono>
 #include <thread>
 
-#include "app/threads.h"
+#include "base/threads.h"
 #include "platform/qt/graphic_view.h"
 #include "platform/qt/layer_window.h"
 #include "qt_fixture.h"
 #include "runtime/state.h"
+#include "runtime/window_management.h"
 #include "text/text_windows.h"
-#include "text/window_management.h"
 
 namespace mdx::test {
 namespace {

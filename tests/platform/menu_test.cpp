@@ -33,7 +33,7 @@ class MenuTest : public QtLayerTest {
         return nullptr;
     }
     bool visible(UInt8 n) const { return layer->windowwidget(n)->isVisible(); }
-    std::vector<t_MenuEvent> events() const { return rt().MenuEventQueue.contents(); }
+    std::vector<t_MenuEvent> events() const { return app().MenuEventQueue.contents(); }
 };
 
 TEST_F(MenuTest, FileMenuChoicesAreQueuedWithTheirKeyEquivalents) {
@@ -79,7 +79,7 @@ TEST_F(MenuTest, WindowMenuShowsAndHidesEachWindow) {
     };
     for (const WindowChoice& c : choices) {
         SCOPED_TRACE(c.Item);
-        rt().MenuEventQueue.clear();
+        app().MenuEventQueue.clear();
         QAction* action = item(0, "Fenster", QString::fromUtf8(c.Item));
         ASSERT_NE(action, nullptr);
         action->trigger();
@@ -171,7 +171,7 @@ TEST_F(MenuTest, StartEventsQueueTheNewReportAndTheDocumentsInOrder) {
     qt::queuestartevents(*layer, true, files);
     ASSERT_EQ(events().size(), 1u);
     EXPECT_EQ(events()[0].ItemTitle, "Neu");
-    const std::vector<t_Event> queued = rt().FileEventQueue.contents();
+    const std::vector<t_Event> queued = app().FileEventQueue.contents();
     ASSERT_EQ(queued.size(), 2u);
     EXPECT_EQ(queued[0].Description, files[0]);
     EXPECT_EQ(queued[1].Description, "/tmp/a.txt");

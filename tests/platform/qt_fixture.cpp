@@ -5,11 +5,12 @@
 
 #include <future>
 
-#include "report/kwtools.h"
+#include "base/kwtools.h"
+#include "report/report_hooks.h"
 #include "runtime/font.h"
 #include "runtime/state.h"
 #include "runtime/video_memory.h"
-#include "text/window_management.h"
+#include "runtime/window_management.h"
 
 namespace mdx::test {
 
@@ -35,6 +36,7 @@ std::uint32_t rgbat(const QImage& image, int x, int y) {
 }
 
 QtLayerTest::QtLayerTest() {
+    installprogram();
     resetruntimeservingevents();
     setbundlepath(MIRADEX_TEST_BUNDLE);
     qt::QtWindowLayer::Options options;

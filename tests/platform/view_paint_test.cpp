@@ -5,9 +5,9 @@
 #include "platform/qt/graphic_view.h"
 #include "platform/qt/layer_window.h"
 #include "qt_fixture.h"
+#include "runtime/colours.h"
 #include "runtime/state.h"
-#include "text/colours.h"
-#include "text/window_management.h"
+#include "runtime/window_management.h"
 
 namespace mdx::test {
 namespace {

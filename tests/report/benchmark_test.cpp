@@ -8,8 +8,8 @@
 #include <cstdlib>
 #include <optional>
 
+#include "base/kwtools.h"
 #include "report/benchmark.h"
-#include "report/kwtools.h"
 #include "support/runtime_fixture.h"
 
 namespace mdx::test {

@@ -8,8 +8,8 @@
 #include <filesystem>
 #include <thread>
 
+#include "base/kwtools.h"
 #include "report/commands.h"
-#include "report/kwtools.h"
 #include "report_fakes.h"
 #include "support/runtime_fixture.h"
 

@@ -10,7 +10,7 @@
 #include "app/events.h"
 #include "app/menus.h"
 #include "app/program.h"
-#include "report/kwtools.h"
+#include "base/kwtools.h"
 #include "report/report_hooks.h"
 #include "runtime/font.h"
 #include "runtime/readback.h"

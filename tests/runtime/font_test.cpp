@@ -7,7 +7,7 @@
 #include <string>
 #include <tuple>
 
-#include "report/kwtools.h"
+#include "base/kwtools.h"
 #include "runtime/font.h"
 #include "runtime/lzw.h"
 #include "support/runtime_fixture.h"

@@ -4,7 +4,7 @@
 #include <cstring>
 #include <random>
 
-#include "runtime/clock.h"
+#include "base/clock.h"
 #include "runtime/image.h"
 #include "runtime/state.h"
 #include "runtime/video_memory.h"

@@ -10,7 +10,7 @@
 #include <functional>
 #include <thread>
 
-#include "runtime/clock.h"
+#include "base/clock.h"
 #include "runtime/state.h"
 #include "runtime/update.h"
 #include "runtime/video_memory.h"

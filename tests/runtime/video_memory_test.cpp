@@ -3,7 +3,7 @@
 
 #include <thread>
 
-#include "runtime/log.h"
+#include "base/log.h"
 #include "runtime/state.h"
 #include "runtime/video_memory.h"
 #include "support/runtime_fixture.h"

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/headless_window_layer.h"
+#include "runtime/headless_window_layer.h"
 
 namespace mdx::test {
 

@@ -3,12 +3,14 @@
 #include <cstdlib>
 #include <filesystem>
 
-#include "platform/window_layer.h"
-#include "report/kwtools.h"
+#include "base/kwtools.h"
+#include "report/report_hooks.h"
+#include "runtime/window_layer.h"
 
 namespace mdx::test {
 
 RuntimeTest::RuntimeTest() {
+    installprogram();
     resetruntime();
     setwindowlayer(&layer);
     setbundlepath(MIRADEX_TEST_BUNDLE);

@@ -3,7 +3,7 @@
 
 #include <limits>
 
-#include "runtime/log.h"
+#include "base/log.h"
 #include "text/cursor.h"
 #include "text/display.h"
 #include "text/output.h"

@@ -1,8 +1,8 @@
 // Display modes, escape commands and the colour and inverse setters.
 #include <gtest/gtest.h>
 
-#include "runtime/log.h"
-#include "text/colours.h"
+#include "base/log.h"
+#include "runtime/colours.h"
 #include "text/cursor.h"
 #include "text/display.h"
 #include "text/output.h"

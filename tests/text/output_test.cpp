@@ -5,10 +5,10 @@
 #include <algorithm>
 #include <functional>
 
-#include "report/kwtools.h"
+#include "base/kwtools.h"
+#include "base/log.h"
+#include "runtime/colours.h"
 #include "runtime/image.h"
-#include "runtime/log.h"
-#include "text/colours.h"
 #include "text/cursor.h"
 #include "text/display.h"
 #include "text/output.h"

@@ -6,7 +6,7 @@
 #include <limits>
 #include <map>
 
-#include "runtime/log.h"
+#include "base/log.h"
 #include "text/display.h"
 #include "text/output.h"
 #include "text/scrolling.h"

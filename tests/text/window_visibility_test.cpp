@@ -3,8 +3,8 @@
 
 #include "runtime/state.h"
 #include "runtime/video_memory.h"
+#include "runtime/window_management.h"
 #include "support/runtime_fixture.h"
-#include "text/window_management.h"
 
 namespace mdx::test {
 namespace {

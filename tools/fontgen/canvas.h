@@ -3,7 +3,7 @@
 
 #include <functional>
 
-#include "runtime/types.h"
+#include "base/types.h"
 
 namespace mdx::fontgen {
 

@@ -6,7 +6,7 @@
 #include <stdexcept>
 #include <string>
 
-#include "runtime/types.h"
+#include "base/types.h"
 
 namespace mdx::fontgen {
 

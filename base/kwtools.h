@@ -7,7 +7,7 @@
 #include <string_view>
 #include <vector>
 
-#include "runtime/types.h"
+#include "base/types.h"
 
 namespace mdx {
 

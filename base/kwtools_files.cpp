@@ -7,8 +7,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "report/kwtools.h"
-#include "runtime/log.h"
+#include "base/kwtools.h"
+#include "base/log.h"
 
 namespace mdx {
 namespace {

@@ -1,4 +1,4 @@
-#include "app/threads.h"
+#include "base/threads.h"
 
 #include <pthread.h>
 #include <sys/syscall.h>
@@ -9,7 +9,7 @@
 #include <cstring>
 #include <thread>
 
-#include "runtime/log.h"
+#include "base/log.h"
 
 namespace mdx {
 namespace {

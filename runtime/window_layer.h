@@ -11,8 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "base/types.h"
 #include "runtime/image.h"
-#include "runtime/types.h"
 
 namespace mdx {
 

@@ -1,9 +1,8 @@
-#include "text/colours.h"
+#include "runtime/colours.h"
 
-#include "platform/window_layer.h"
-#include "runtime/log.h"
+#include "base/log.h"
 #include "runtime/state.h"
-#include "text/display.h"
+#include "runtime/window_layer.h"
 
 namespace mdx {
 

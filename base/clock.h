@@ -2,7 +2,7 @@
 // in the window records.
 #pragma once
 
-#include "runtime/types.h"
+#include "base/types.h"
 
 namespace mdx {
 

@@ -9,7 +9,7 @@
 #include <utility>
 #include <vector>
 
-#include "platform/window_layer.h"
+#include "runtime/window_layer.h"
 
 namespace mdx {
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "runtime/types.h"
+#include "base/types.h"
 
 namespace mdx {
 

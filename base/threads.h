@@ -5,7 +5,7 @@
 #include <functional>
 #include <string>
 
-#include "runtime/types.h"
+#include "base/types.h"
 
 namespace mdx {
 

@@ -2,8 +2,8 @@
 #include <algorithm>
 #include <limits>
 
-#include "report/kwtools.h"
-#include "runtime/log.h"
+#include "base/kwtools.h"
+#include "base/log.h"
 
 namespace mdx {
 namespace {

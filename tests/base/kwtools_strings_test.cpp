@@ -2,7 +2,7 @@
 
 #include <unistd.h>
 
-#include "report/kwtools.h"
+#include "base/kwtools.h"
 #include "support/log_capture.h"
 
 namespace mdx {

@@ -1,8 +1,8 @@
-#include "platform/window_layer.h"
+#include "runtime/window_layer.h"
 
 #include <atomic>
 
-#include "platform/headless_window_layer.h"
+#include "runtime/headless_window_layer.h"
 
 namespace mdx {
 namespace {

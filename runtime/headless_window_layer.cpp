@@ -1,4 +1,4 @@
-#include "platform/headless_window_layer.h"
+#include "runtime/headless_window_layer.h"
 
 #include <sys/syscall.h>
 #include <unistd.h>

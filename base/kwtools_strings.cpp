@@ -3,7 +3,7 @@
 // byte stands for the Latin-1 character of the same code, so nothing is ever dropped).
 #include <string>
 
-#include "report/kwtools.h"
+#include "base/kwtools.h"
 
 namespace mdx {
 namespace {

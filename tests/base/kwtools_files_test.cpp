@@ -11,7 +11,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "report/kwtools.h"
+#include "base/kwtools.h"
 #include "support/log_capture.h"
 #include "support/runtime_fixture.h"
 

@@ -1,7 +1,7 @@
 // Colours of a graphic window.
 #pragma once
 
-#include "runtime/types.h"
+#include "base/types.h"
 
 namespace mdx {
 

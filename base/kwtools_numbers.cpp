@@ -4,7 +4,7 @@
 #include <cmath>
 #include <cstdlib>
 
-#include "report/kwtools.h"
+#include "base/kwtools.h"
 
 namespace mdx {
 namespace {

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "report/kwtools.h"
+#include "base/kwtools.h"
 #include "support/log_capture.h"
 
 namespace mdx {

@@ -9,8 +9,8 @@
 #include <mutex>
 #include <unistd.h>
 
-#include "report/kwtools.h"
-#include "runtime/log.h"
+#include "base/kwtools.h"
+#include "base/log.h"
 
 namespace mdx {
 namespace {

@@ -1,8 +1,8 @@
-#include "text/window_management.h"
+#include "runtime/window_management.h"
 
-#include "platform/window_layer.h"
-#include "runtime/log.h"
+#include "base/log.h"
 #include "runtime/state.h"
+#include "runtime/window_layer.h"
 
 namespace mdx {
 namespace {

@@ -8,7 +8,7 @@
 #include <set>
 #include <thread>
 
-#include "app/threads.h"
+#include "base/threads.h"
 
 namespace mdx {
 namespace {

@@ -1,11 +1,11 @@
 // Window geometry by item number, sizing, titles and the border colour.
 #include <gtest/gtest.h>
 
+#include "runtime/colours.h"
 #include "runtime/state.h"
 #include "runtime/video_memory.h"
+#include "runtime/window_management.h"
 #include "support/runtime_fixture.h"
-#include "text/colours.h"
-#include "text/window_management.h"
 
 namespace mdx::test {
 namespace {

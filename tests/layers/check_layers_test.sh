@@ -1,0 +1,25 @@
+#!/usr/bin/env bash
+# The layer check passes on the repository and fails on a tree with one planted upward include,
+# and on a Qt header outside platform/qt/.
+set -euo pipefail
+source_dir=$1
+check="$source_dir/scripts/check-layers.sh"
+"$check" "$source_dir" >/dev/null
+
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+mkdir -p "$work/runtime" "$work/app" "$work/tests"
+echo '#include "app/events.h"' >"$work/runtime/window.cpp"
+echo '#include "runtime/window.h"' >"$work/app/events.h"
+echo '#include "platform/qt/layer_window.h"' >"$work/tests/anything_test.cpp"
+if out=$("$check" "$work"); then
+    echo "the upward include from runtime/ to app/ was not found"; exit 1
+fi
+grep -q 'runtime/window.cpp' <<<"$out" || { echo "wrong report: $out"; exit 1; }
+[ "$(wc -l <<<"$out")" -eq 1 ] || { echo "more than the planted include reported: $out"; exit 1; }
+
+echo '#include "runtime/window.h"' >"$work/runtime/window.cpp"
+"$check" "$work" >/dev/null || { echo "a clean tree was refused"; exit 1; }
+echo '#include <QString>' >"$work/app/events.h"
+if "$check" "$work" >/dev/null; then echo "a Qt header in app/ was not found"; exit 1; fi
+echo "layer check: 1 passed, 0 failed"
