@@ -194,11 +194,9 @@ Int itemposition(Int count, Int position) {
 
 // ---- Start-up clean-up ----------------------------------------------------------------------
 
-void fillmenuactions(Runtime& r) {
-    app(r).MenuActions.clear();
-    auto add = [&r](Int n) {
-        app(r).MenuActions.push_back(t_MenuAction{n, n, {}, {}, {}, {}, {}});
-    };
+void fillmenuactions(ApplicationState& a) {
+    a.MenuActions.clear();
+    auto add = [&a](Int n) { a.MenuActions.push_back(t_MenuAction{n, n, {}, {}, {}, {}, {}}); };
     for (Int n = 200; n <= 231; ++n)
         add(n);
     for (Int n = 110; n <= 114; ++n)
@@ -321,7 +319,7 @@ std::string t_MenuItemTitle(const std::string& menuTitle, Int position) {
 }
 
 void preparemenus() {
-    fillmenuactions(rt());
+    fillmenuactions(app());
     cleanupmenus();
     onMainThread([] {
         WindowLayer& layer = windowlayer();
