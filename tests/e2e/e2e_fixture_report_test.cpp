@@ -82,8 +82,8 @@ std::string testname(const ::testing::TestParamInfo<const char*>& tree) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Machines, E2eFixtureReport,
-                         ::testing::Values("hybrid-laptop", "desktop-amd", "qemu-vm", "micro-vm",
-                                           "arm-board"),
+                         ::testing::Values("hybrid-laptop", "desktop-amd", "ryzen-desktop",
+                                           "qemu-vm", "micro-vm", "arm-board"),
                          testname);
 
 } // namespace

@@ -87,8 +87,8 @@ std::string readfile(const std::string& path) {
 }
 
 const std::vector<std::string>& fixturenames() {
-    static const std::vector<std::string> names{"hybrid-laptop", "desktop-amd", "qemu-vm",
-                                                "micro-vm", "arm-board"};
+    static const std::vector<std::string> names{"hybrid-laptop", "desktop-amd", "ryzen-desktop",
+                                                "qemu-vm",       "micro-vm",    "arm-board"};
     return names;
 }
 

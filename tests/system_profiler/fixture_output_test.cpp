@@ -60,6 +60,7 @@ TEST(SystemProfilerCommand, InterfaceTypesPresentPerTree) {
         {"desktop-amd",
          {"SPAudioDataType", "SPPCIDataType", "SPSASDataType", "SPSerialATADataType",
           "SPUSBDataType", "SPFireWireDataType", "SPFibreChannelDataType", "SPEthernetDataType"}},
+        {"ryzen-desktop", {"SPEthernetDataType"}},
         {"qemu-vm",
          {"SPParallelATADataType", "SPParallelSCSIDataType", "SPUSBDataType",
           "SPEthernetDataType"}},

@@ -265,7 +265,7 @@ std::vector<Section> hardwaresections(const Context& context) {
     overview.add("Model Name", model.name);
     overview.add("Model Identifier", model.identifier);
     overview.add("Processor Name", cpu.name);
-    if (cpu.maxkhz > 0) overview.add("Processor Speed", frequencytext(cpu.maxkhz));
+    if (cpu.ratedkhz > 0) overview.add("Processor Speed", frequencytext(cpu.ratedkhz));
     if (cpu.packages > 0) overview.add("Number of Processors", std::to_string(cpu.packages));
     overview.add("Total Number of Cores", coretext(cpu));
     overview.add(cpu.l2.key, cpu.l2.value);
