@@ -165,13 +165,21 @@ std::uint64_t onlineblocks(const SysRoot& root) {
     return count * *blocksize;
 }
 
+// A firmware version as its bare text: runs of blanks become one, and the padding that some
+// firmware leaves inside brackets goes ("N3VET32W (1.32 )" gives "N3VET32W (1.32)").
+std::string bareversion(const std::string& version) {
+    std::string text;
+    for (const std::string& word : splitwords(version)) {
+        bool joined = text.empty() || text.back() == '(' || word.front() == ')';
+        text += (joined ? "" : " ") + word;
+    }
+    return text;
+}
+
 std::string firmwareversion(const SysRoot& root, const std::string& dir) {
     std::string version = dmivalue(root, dir, "bios_version");
-    if (version.empty()) return treestring(root, "chosen/u-boot,version");
-    std::string vendor = shortvendor(dmivalue(root, dir, "bios_vendor"));
-    std::string date = dmivalue(root, dir, "bios_date");
-    std::string text = vendor.empty() ? version : vendor + " " + version;
-    return date.empty() ? text : text + " (" + date + ")";
+    if (version.empty()) version = treestring(root, "chosen/u-boot,version");
+    return bareversion(version);
 }
 
 std::string serialnumber(const SysRoot& root, const std::string& dir) {
