@@ -273,11 +273,11 @@ std::vector<Section> hardwaresections(const Context& context) {
     overview.add("Model Name", model.name);
     overview.add("Model Identifier", model.identifier);
     overview.add("Processor Name", cpu.name);
-    if (cpu.ratedkhz > 0) overview.add("Processor Speed", frequencytext(cpu.ratedkhz));
+    if (cpu.ratedkhz > 0) overview.addquantity("Processor Speed", frequencytext(cpu.ratedkhz));
     if (cpu.packages > 0) overview.add("Number of Processors", std::to_string(cpu.packages));
     overview.add("Total Number of Cores", coretext(cpu));
-    overview.add(cpu.l2.key, cpu.l2.value);
-    overview.add(cpu.l3.key, cpu.l3.value);
+    overview.addquantity(cpu.l2.key, cpu.l2.value);
+    overview.addquantity(cpu.l3.key, cpu.l3.value);
     if (std::uint64_t memory = installedmemory(root))
         overview.add("Memory", memorysizetext(memory));
     overview.add("System Firmware Version", firmwareversion(root, dir));

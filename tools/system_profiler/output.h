@@ -20,6 +20,7 @@ namespace mdx::sysprof {
 struct Field {
     std::string key;
     std::string value;
+    bool quantity = false; // a measure such as "2.4 GHz", written in the user's number format
 };
 
 struct Section {
@@ -34,15 +35,18 @@ struct Section {
     // Adds a key unless the value is empty or not printable text, so that damaged kernel files
     // leave their key out instead of writing garbage.
     void add(const std::string& key, const std::string& value);
+    // Adds a measure written with a decimal point ("2.4 GHz", "16.0 GT/s PCIe"); the output
+    // writes it with the user's decimal separator.
+    void addquantity(const std::string& key, const std::string& value);
     std::string valueof(std::string_view key) const;
 };
 
 // A section name when it is printable text, else the fallback.
 std::string sectionname(const std::string& name, const std::string& fallback);
 
-// The whole text of one data type. Nothing at all when there are no sections: a data type
-// without hardware prints nothing.
-std::string render(std::string_view title, const std::vector<Section>& sections);
+// The whole text of one data type, its measures written with the decimal separator point.
+// Nothing at all when there are no sections: a data type without hardware prints nothing.
+std::string render(std::string_view title, const std::vector<Section>& sections, char point = '.');
 
 // Makes repeated names distinct by appending " 2", " 3" ... to the later ones.
 void numberduplicates(std::vector<Section>& sections);
