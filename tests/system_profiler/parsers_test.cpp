@@ -321,6 +321,10 @@ TEST(ProfilerNetwork, LocalAddressesGoToTheirLongestOnLinkRoute) {
     EXPECT_EQ(byinterface["eth0"], (std::vector<Ipv4>{*parseipv4("10.1.2.3")}));
     EXPECT_EQ(byinterface["br0"], (std::vector<Ipv4>{*parseipv4("10.9.9.9")}));
     EXPECT_EQ(byinterface.count("eth1"), 0u);
+    // The mask is the interface's own: br0's /8 also holds 10.1.2.3, but eth0 owns it.
+    EXPECT_EQ(subnetmask(*parseipv4("10.1.2.3"), "eth0", routes), parseipv4("255.255.0.0"));
+    EXPECT_EQ(subnetmask(*parseipv4("10.1.2.3"), "br0", routes), parseipv4("255.0.0.0"));
+    EXPECT_EQ(subnetmask(*parseipv4("10.1.2.3"), "eth1", routes), std::nullopt);
 }
 
 TEST(ProfilerNames, PciIdsLookups) {

@@ -21,16 +21,24 @@ void rendercompact(std::string& out, const Section& section, std::size_t indent,
     renderfields(out, section.fields, indent + 2, point);
 }
 
+void rendergroup(std::string& out, const Section& group, std::size_t indent, char point) {
+    if (group.fields.empty()) return;
+    out += std::string(indent, ' ') + group.name + ":\n";
+    renderfields(out, group.fields, indent + 4, point);
+}
+
 void rendersection(std::string& out, const Section& section, std::size_t depth, char point) {
     std::size_t indent = 4 * depth;
     out += std::string(indent, ' ') + section.name + ":\n\n";
     renderfields(out, section.fields, indent + 2, point);
+    for (const Section& group : section.groups)
+        rendergroup(out, group, indent + 2, point);
     if (!section.list.empty()) {
         out += std::string(indent + 2, ' ') + section.listtitle + ":\n";
         for (const Section& entry : section.list)
             rendercompact(out, entry, indent + 4, point);
     }
-    if (!section.fields.empty() || !section.list.empty()) out += "\n";
+    if (!section.fields.empty() || !section.groups.empty() || !section.list.empty()) out += "\n";
     for (const Section& child : section.children)
         rendersection(out, child, depth + 1, point);
 }

@@ -7,8 +7,10 @@
 //         Model Name: ...
 //
 // A section at depth d (1 for the first level) has its name at 4 d spaces and its keys at
-// 4 d + 2; a compact list (such as a graphics device's "Displays:") stands at the key column and
-// its entries follow without blank lines, names 2 and keys 4 further in.
+// 4 d + 2. After its keys come its groups (such as a network service's "IPv4:"), each a name at
+// the key column with its own keys 4 further in; then a compact list (such as a graphics
+// device's "Displays:") at the key column, whose entries follow without blank lines, names 2 and
+// keys 4 further in.
 #pragma once
 
 #include <string>
@@ -27,6 +29,7 @@ struct Section {
     std::string name;
     std::vector<Field> fields;
     std::vector<Section> children;
+    std::vector<Section> groups; // fields only: named blocks of keys inside this section
     std::string listtitle;
     std::vector<Section> list;
 
