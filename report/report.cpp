@@ -1,5 +1,7 @@
 #include "report/report.h"
 
+#include <algorithm>
+#include <cmath>
 #include <utility>
 
 #include "app/program.h"
@@ -278,22 +280,54 @@ void printreport(const ReportSources& s, const Gathered& g, bool named) {
     t_WindowAutoUpdate(ReportWindow, true);
 }
 
-// The unit a VRAM value names right after its number ("MB" or "GB"), "" when it names none.
-std::string namedunit(const std::string& vram) {
+// Where a VRAM value's number ends: past leading blanks, a sign, the digits and a fraction
+// after a decimal comma or point, as the user's number format writes it ("1,5 GB", "1.5 GB").
+std::size_t numberend(const std::string& vram, std::size_t& fractionstart) {
+    constexpr const char* Digits = "0123456789";
     std::size_t at = vram.find_first_not_of(' ');
-    if (at != std::string::npos && vram[at] == '-') ++at;
-    at = vram.find_first_not_of("0123456789", at == std::string::npos ? vram.size() : at);
-    at = vram.find_first_not_of(' ', at == std::string::npos ? vram.size() : at);
+    if (at == std::string::npos) return vram.size();
+    if (vram[at] == '-') ++at;
+    at = std::min(vram.find_first_not_of(Digits, at), vram.size());
+    fractionstart = at;
+    const bool separator = at < vram.size() && (vram[at] == ',' || vram[at] == '.');
+    if (!separator || at + 1 >= vram.size() || vram[at + 1] < '0' || vram[at + 1] > '9') return at;
+    fractionstart = at + 1;
+    return std::min(vram.find_first_not_of(Digits, at + 1), vram.size());
+}
+
+// The unit a VRAM value names right after its number ("MB" or "GB"), "" when it names none.
+std::string namedunit(const std::string& vram, std::size_t end) {
+    const std::size_t at = vram.find_first_not_of(' ', end);
     if (at == std::string::npos) return "";
     const std::string unit = vram.substr(at, 2);
     return unit == "MB" || unit == "GB" ? unit : "";
 }
 
-// " (n MB VRAM)" for a VRAM value; without a unit of its own, fallback names it.
+// The value of a fraction's digits: "5" gives 0.5, "25" gives 0.25, in any process locale.
+double fractionvalue(const std::string& digits) {
+    double value = 0;
+    double scale = 0.1;
+    for (char digit : digits) {
+        value += (digit - '0') * scale;
+        scale /= 10;
+    }
+    return value;
+}
+
+// " (n MB VRAM)" for a VRAM value; without a unit of its own, fallback names it. A size with a
+// fraction of a GB is shown in whole MB.
 std::string vramtext(const std::string& vram, const std::string& fallback) {
-    const std::string unit = namedunit(vram);
-    return " (" + grouped(leadingintegerof(vram)) + " " + (unit.empty() ? fallback : unit) +
-           " VRAM)";
+    std::size_t fractionstart = 0;
+    const std::size_t end = numberend(vram, fractionstart);
+    std::string unit = namedunit(vram, end);
+    if (unit.empty()) unit = fallback;
+    Int size = leadingintegerof(vram);
+    const std::string fraction = vram.substr(fractionstart, end - fractionstart);
+    if (unit == "GB" && !fraction.empty() && size >= 0 && size < 1048576) {
+        size = size * 1024 + static_cast<Int>(std::lround(fractionvalue(fraction) * 1024));
+        unit = "MB";
+    }
+    return " (" + grouped(size) + " " + unit + " VRAM)";
 }
 
 // Where the list of a graphics device's displays begins: the line after the first line that

@@ -5,6 +5,7 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
@@ -52,18 +53,27 @@ std::string profilerlines(const std::string& output) {
     return kept;
 }
 
+// The program run in batch mode on a fixture tree, with the locale variables naming only LANG.
+ProgramRun runonfixture(const TempDir& dir, const std::string& tree, const std::string& lang) {
+    writewrapper(dir, tree);
+    return runprogram({MIRADEX_PROGRAM, "--batch", "--new"},
+                      {{"MIRADEX_COMMAND_PATH", dir.path()},
+                       {"MIRADEX_PUBLIC_IP_HOST", ""},
+                       {"MIRADEX_MODEL_HOST", ""},
+                       {"MIRADEX_BENCH_ADDITIONS", "1000"},
+                       {"QT_QPA_PLATFORM", "offscreen"},
+                       {"LANG", lang},
+                       {"LC_ALL", std::nullopt},
+                       {"LC_NUMERIC", std::nullopt}},
+                      120);
+}
+
 class E2eFixtureReport : public ::testing::TestWithParam<const char*> {};
 
+// The expected lines are those a German user sees: measures with a decimal comma.
 TEST_P(E2eFixtureReport, ProfilerFactsReachTheReport) {
     TempDir dir;
-    writewrapper(dir, GetParam());
-    const ProgramRun run = runprogram({MIRADEX_PROGRAM, "--batch", "--new"},
-                                      {{"MIRADEX_COMMAND_PATH", dir.path()},
-                                       {"MIRADEX_PUBLIC_IP_HOST", ""},
-                                       {"MIRADEX_MODEL_HOST", ""},
-                                       {"MIRADEX_BENCH_ADDITIONS", "1000"},
-                                       {"QT_QPA_PLATFORM", "offscreen"}},
-                                      120);
+    const ProgramRun run = runonfixture(dir, GetParam(), "de_DE.UTF-8");
     ASSERT_TRUE(run.Ended);
     EXPECT_EQ(run.Status, 0);
     const std::string lines = profilerlines(run.Output);
@@ -74,6 +84,34 @@ TEST_P(E2eFixtureReport, ProfilerFactsReachTheReport) {
     EXPECT_EQ(lines, readfile(expected)) << run.Output;
 }
 
+// Every report line made from a number is right in both number formats.
+TEST(E2eFixtureLocale, NumberLinesUnderGermanAndCLocale) {
+    struct Case {
+        const char* lang;
+        std::vector<std::string> lines;
+    };
+    const std::vector<Case> cases{
+        {"de_DE.UTF-8",
+         {"Taktfrequenz       = 3,5 GHz", "Anzahl Kerne       = 8", "L2-Cache pro Kern  = 1 MB",
+          "L3-Cache           = 16,5 MB", "Grafikkarte        = AMD Radeon Pro W5700X (16 GB VRAM)",
+          "Bildschirm         = DELL U2723QE (3.840 x 2.160 Pixel)"}},
+        {"C",
+         {"Taktfrequenz       = 3.5 GHz", "Anzahl Kerne       = 8", "L2-Cache pro Kern  = 1 MB",
+          "L3-Cache           = 16.5 MB", "Grafikkarte        = AMD Radeon Pro W5700X (16 GB VRAM)",
+          "Bildschirm         = DELL U2723QE (3.840 x 2.160 Pixel)"}},
+    };
+    for (const Case& c : cases) {
+        TempDir dir;
+        const ProgramRun run = runonfixture(dir, "desktop-amd", c.lang);
+        ASSERT_TRUE(run.Ended) << c.lang;
+        const std::vector<std::string> shown = splitlines(run.Output);
+        for (const std::string& line : c.lines)
+            EXPECT_NE(std::find(shown.begin(), shown.end(), line), shown.end())
+                << c.lang << ": " << line << "\n"
+                << run.Output;
+    }
+}
+
 std::string testname(const ::testing::TestParamInfo<const char*>& tree) {
     std::string name = tree.param;
     for (char& c : name)
@@ -82,8 +120,8 @@ std::string testname(const ::testing::TestParamInfo<const char*>& tree) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Machines, E2eFixtureReport,
-                         ::testing::Values("hybrid-laptop", "desktop-amd", "qemu-vm", "micro-vm",
-                                           "arm-board"),
+                         ::testing::Values("hybrid-laptop", "desktop-amd", "ryzen-desktop",
+                                           "qemu-vm", "micro-vm", "arm-board"),
                          testname);
 
 } // namespace

@@ -366,6 +366,10 @@ TEST(ReportValues, GraphicsLineWithVideoMemoryUnits) {
          false,
          "GPU A (1.536 MB VRAM)"},
         {{"Chipset Model: GPU A", "VRAM (Total): viel"}, false, "GPU A (0 GB VRAM)"},
+        // A fraction of a GB in either number format is shown in MB.
+        {{"Chipset Model: GPU A", "VRAM (Total): 1,5 GB"}, false, "GPU A (1.536 MB VRAM)"},
+        {{"Chipset Model: GPU A", "VRAM (Total): 1.5 GB"}, false, "GPU A (1.536 MB VRAM)"},
+        {{"Type: Adapter", "VRAM (Total): 0,25 GB"}, false, "Adapter (256 MB VRAM)"},
         {{"Chipset Model: GPU A"}, true, "GPU A"},
         {{"Type: Adapter", "VRAM (Total): 8 GB"}, false, "Adapter (8 GB VRAM)"},
         {{"Type: Adapter", "VRAM (Total): 8"}, true, "Parallels Adapter (8 MB VRAM)"},
@@ -387,6 +391,12 @@ TEST(ReportValues, DisplayLineFromTheListOfDisplays) {
         {{"  Displays:", "    LG:", "      Resolution: 2560 x 1440"},
          true,
          "Parallels LG (2.560 x 1.440 Pixel)"},
+        {{"  Displays:", "    LG:", "      Resolution: 2560 x 1440 @ 59,95Hz"},
+         false,
+         "LG (2.560 x 1.440 Pixel, 59 Hz)"},
+        {{"  Displays:", "    LG:", "      Resolution: 2560 x 1440 @ 59.95Hz"},
+         false,
+         "LG (2.560 x 1.440 Pixel, 59 Hz)"},
         {{"  Displays:", "    LG:", "      Resolution: 1080p"}, false, "LG (1080p)"},
         {{"  Displays:", "    LG:"}, false, "LG "},
         // Only the title line: no display is named.

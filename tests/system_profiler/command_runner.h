@@ -14,8 +14,8 @@ struct CommandResult {
     std::string err;
 };
 
-// The command with the given arguments; environment entries ("NAME=value") are added to the
-// test's own environment.
+// The command with the given arguments; environment entries ("NAME=value") replace or add to the
+// test's own environment, from which the locale variables are removed.
 CommandResult runcommand(const std::vector<std::string>& arguments,
                          const std::vector<std::string>& environment = {});
 

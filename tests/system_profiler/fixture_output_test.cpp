@@ -3,6 +3,7 @@
 // MIRADEX_REBASELINE=1 to rewrite the expected files, and review the difference.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <fstream>
 #include <set>
@@ -60,6 +61,7 @@ TEST(SystemProfilerCommand, InterfaceTypesPresentPerTree) {
         {"desktop-amd",
          {"SPAudioDataType", "SPPCIDataType", "SPSASDataType", "SPSerialATADataType",
           "SPUSBDataType", "SPFireWireDataType", "SPFibreChannelDataType", "SPEthernetDataType"}},
+        {"ryzen-desktop", {"SPEthernetDataType"}},
         {"qemu-vm",
          {"SPParallelATADataType", "SPParallelSCSIDataType", "SPUSBDataType",
           "SPEthernetDataType"}},
@@ -115,6 +117,29 @@ TEST(SystemProfilerCommand, ArgumentsAndEnvironment) {
     EXPECT_EQ(wrong.status, 2);
     EXPECT_EQ(wrong.out, "");
     EXPECT_NE(wrong.err.find("--frobnicate"), std::string::npos);
+}
+
+TEST(SystemProfilerCommand, MeasuresFollowTheLocalesDecimalSeparator) {
+    std::string amd = fixturepath("desktop-amd");
+    const std::vector<std::string> types{"SPHardwareDataType", "SPPCIDataType"};
+    std::vector<std::string> point{"--root", amd};
+    point.insert(point.end(), types.begin(), types.end());
+    std::string c = runcommand(point, {"LANG=C"}).out;
+    std::string german = runcommand(point, {"LANG=de_DE.UTF-8"}).out;
+    for (const char* line :
+         {"Processor Speed: 3.5 GHz\n", "L3 Cache: 16.5 MB\n", "Link Speed: 16.0 GT/s PCIe\n"})
+        EXPECT_NE(c.find(line), std::string::npos) << line;
+    for (const char* line :
+         {"Processor Speed: 3,5 GHz\n", "L3 Cache: 16,5 MB\n", "Link Speed: 16,0 GT/s PCIe\n"})
+        EXPECT_NE(german.find(line), std::string::npos) << line;
+    // Nothing but the measures changes: names, versions and addresses keep their points.
+    std::string back = german;
+    std::replace(back.begin(), back.end(), ',', '.');
+    std::string ccommas = c;
+    std::replace(ccommas.begin(), ccommas.end(), ',', '.');
+    EXPECT_EQ(back, ccommas);
+    EXPECT_NE(german.find("@ 3.50GHz"), std::string::npos);
+    EXPECT_EQ(runcommand(point, {"LANG=de_DE.UTF-8", "LC_ALL=C"}).out, c);
 }
 
 TEST(SystemProfilerCommand, MissingRootGivesTheOverviewHeaderOnly) {

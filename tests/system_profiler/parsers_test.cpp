@@ -11,6 +11,7 @@
 #include "tools/system_profiler/drm_modes.h"
 #include "tools/system_profiler/hardware.h"
 #include "tools/system_profiler/network.h"
+#include "tools/system_profiler/number_locale.h"
 #include "tools/system_profiler/output.h"
 #include "tools/system_profiler/pci_ids.h"
 #include "tools/system_profiler/text_util.h"
@@ -74,6 +75,36 @@ TEST(ProfilerText, SizesAndClocks) {
     EXPECT_EQ(brandclock("Intel(R) Core(TM)2 Duo CPU T7700 @ 2400MHz"), 2400000u);
     EXPECT_EQ(brandclock("AMD Ryzen 7 5800X 8-Core Processor"), 0u);
     EXPECT_EQ(brandclock("odd @ GHz"), 0u);
+}
+
+TEST(ProfilerText, DecimalSeparatorFromTheLocaleVariables) {
+    struct Case {
+        const char* lcall;
+        const char* lcnumeric;
+        const char* lang;
+        char point;
+    };
+    const std::vector<Case> cases{
+        {nullptr, nullptr, "de_DE.UTF-8", ','},
+        {nullptr, nullptr, "de_AT@euro", ','},
+        {nullptr, nullptr, "fr_FR", ','},
+        {nullptr, nullptr, "C", '.'},
+        {nullptr, nullptr, "C.UTF-8", '.'},
+        {nullptr, nullptr, "POSIX", '.'},
+        {nullptr, nullptr, "en_US.UTF-8", '.'},
+        {nullptr, nullptr, "de_CH.UTF-8", '.'}, // Swiss German writes a decimal point
+        {nullptr, nullptr, "en_DK.UTF-8", ','},
+        {nullptr, nullptr, nullptr, '.'},
+        {"C", "de_DE.UTF-8", "de_DE.UTF-8", '.'}, // LC_ALL wins
+        {"", "de_DE.UTF-8", "C", ','},            // an empty variable counts as unset
+        {nullptr, "C", "de_DE.UTF-8", '.'},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(decimalpoint(c.lcall, c.lcnumeric, c.lang), c.point)
+            << (c.lang ? c.lang : "-") << " " << (c.lcnumeric ? c.lcnumeric : "-");
+    EXPECT_EQ(withdecimalpoint("16.0 GT/s PCIe", ','), "16,0 GT/s PCIe");
+    EXPECT_EQ(withdecimalpoint("1920 x 1080 @ 59.95Hz", ','), "1920 x 1080 @ 59,95Hz");
+    EXPECT_EQ(withdecimalpoint(".5 x 5.", ','), ".5 x 5.");
 }
 
 TEST(ProfilerText, InstalledMemoryFromMemTotal) {
@@ -290,6 +321,10 @@ TEST(ProfilerNetwork, LocalAddressesGoToTheirLongestOnLinkRoute) {
     EXPECT_EQ(byinterface["eth0"], (std::vector<Ipv4>{*parseipv4("10.1.2.3")}));
     EXPECT_EQ(byinterface["br0"], (std::vector<Ipv4>{*parseipv4("10.9.9.9")}));
     EXPECT_EQ(byinterface.count("eth1"), 0u);
+    // The mask is the interface's own: br0's /8 also holds 10.1.2.3, but eth0 owns it.
+    EXPECT_EQ(subnetmask(*parseipv4("10.1.2.3"), "eth0", routes), parseipv4("255.255.0.0"));
+    EXPECT_EQ(subnetmask(*parseipv4("10.1.2.3"), "br0", routes), parseipv4("255.0.0.0"));
+    EXPECT_EQ(subnetmask(*parseipv4("10.1.2.3"), "eth1", routes), std::nullopt);
 }
 
 TEST(ProfilerNames, PciIdsLookups) {

@@ -168,23 +168,27 @@ std::uint64_t totalkib(const std::vector<const CacheInstance*>& caches) {
     return total;
 }
 
-std::uint64_t maxpolicyclock(const SysRoot& root) {
+// Clocks above this many kHz (100 GHz) come from damaged files, not from processors.
+constexpr std::uint64_t MaxClockKhz = 100000000;
+
+std::uint64_t plausibleclock(const std::string& text) {
+    std::uint64_t khz = parseunsigned(text).value_or(0);
+    return khz <= MaxClockKhz ? khz : 0;
+}
+
+// The highest value of a cpufreq attribute (kHz) over the policies, else over the processors'
+// own cpufreq folders; 0 when no policy has it.
+std::uint64_t highestclock(const SysRoot& root, const std::vector<int>& cpus,
+                           const std::string& attribute) {
     std::uint64_t best = 0;
     const std::string policies = CpuDir + "/cpufreq";
     for (const std::string& policy : root.list(policies))
         if (startswith(policy, "policy"))
             best = std::max(best,
-                            parseunsigned(root.value(policies + "/" + policy + "/cpuinfo_max_freq"))
-                                .value_or(0));
-    return best;
-}
-
-std::uint64_t maxcpuclock(const SysRoot& root, const std::vector<int>& cpus) {
-    std::uint64_t best = 0;
+                            plausibleclock(root.value(policies + "/" + policy + "/" + attribute)));
+    if (best > 0) return best;
     for (int cpu : cpus)
-        best = std::max(
-            best,
-            parseunsigned(root.value(cpupath(cpu) + "/cpufreq/cpuinfo_max_freq")).value_or(0));
+        best = std::max(best, plausibleclock(root.value(cpupath(cpu) + "/cpufreq/" + attribute)));
     return best;
 }
 
@@ -196,6 +200,19 @@ std::uint64_t maxcpuinfoclock(const std::vector<CpuinfoBlock>& blocks) {
         best = std::max(best, parsedecimal(found->second).value_or(0));
     }
     return best > 0 && best < 1e6 ? static_cast<std::uint64_t>(std::llround(best * 1000)) : 0;
+}
+
+// The clock the processor is rated at, not its turbo maximum: the base (intel_pstate) or nominal
+// (amd-pstate) frequency of the cpufreq driver, else the clock its name states, else the highest
+// frequency, else what /proc/cpuinfo shows. Over several policies the highest base wins, so a
+// hybrid processor gives the base clock of its performance cores.
+std::uint64_t ratedclock(const SysRoot& root, const std::vector<int>& cpus,
+                         const std::string& brand, const std::vector<CpuinfoBlock>& blocks) {
+    for (const char* attribute : {"base_frequency", "amd_pstate_nominal_freq"})
+        if (std::uint64_t khz = highestclock(root, cpus, attribute)) return khz;
+    if (std::uint64_t khz = brandclock(brand)) return khz;
+    if (std::uint64_t khz = highestclock(root, cpus, "cpuinfo_max_freq")) return khz;
+    return maxcpuinfoclock(blocks);
 }
 
 // Distinct ARM core names in the order they first appear: "ARM Cortex-A76 + Cortex-A55".
@@ -344,10 +361,7 @@ CpuFacts readcpu(const SysRoot& root) {
     CpuTopology topology = readtopology(root, cpus);
     std::string brand = collapsespaces(firstvalue(blocks, "model name"));
     facts.name = brand.empty() ? armname(blocks) : brand;
-    facts.maxkhz = maxpolicyclock(root);
-    if (facts.maxkhz == 0) facts.maxkhz = maxcpuclock(root, cpus);
-    if (facts.maxkhz == 0) facts.maxkhz = brandclock(brand);
-    if (facts.maxkhz == 0) facts.maxkhz = maxcpuinfoclock(blocks);
+    facts.ratedkhz = ratedclock(root, cpus, brand, blocks);
     facts.packages = countpackages(root, topology, blocks);
     facts.cores = countcores(topology, cpus, blocks, facts.packages);
     splitcores(root, topology, cpus, facts);

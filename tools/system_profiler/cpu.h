@@ -44,7 +44,7 @@ int corecount(const CpuTopology& topology, const std::set<int>& cpus);
 
 struct CpuFacts {
     std::string name;
-    std::uint64_t maxkhz = 0;
+    std::uint64_t ratedkhz = 0; // the rated clock, not the turbo maximum
     int packages = 0;
     int cores = 0;
     int performancecores = 0;

@@ -12,14 +12,16 @@
 
 namespace mdx::sysprof {
 
-// The root being read and the name lists looked up for it.
+// The root being read, the name lists looked up for it and the user's decimal separator.
 struct Context {
-    explicit Context(const std::string& directory) : root(directory), pci(root) {}
+    explicit Context(const std::string& directory, char decimalpoint = '.')
+        : root(directory), pci(root), point(decimalpoint) {}
     Context(const Context&) = delete;
     Context& operator=(const Context&) = delete;
 
     SysRoot root;
     PciIds pci;
+    char point;
 };
 
 struct DeviceInfo {

@@ -145,7 +145,7 @@ Section displaysection(const SysRoot& root, const std::string& dir, const std::s
     if (auto bytes = root.read(dir + "/edid", 32768))
         edid = parseedid(reinterpret_cast<const std::uint8_t*>(bytes->data()), bytes->size());
     Section display(sectionname(displayname(edid, connector), connector));
-    display.add("Resolution", resolution(root, dir, edid, current));
+    display.addquantity("Resolution", resolution(root, dir, edid, current));
     if (current != nullptr)
         display.add("Pixel Depth", depthtext(current->bitsperpixel, current->depth));
     if (main) display.add("Main Display", "Yes");

@@ -36,7 +36,7 @@ Section usbdevice(const SysRoot& root, const std::string& dir, int depth) {
     section.add("Product ID", hex4(parsehex(root.value(dir + "/idProduct")).value_or(0)));
     section.add("Vendor ID", hex4(parsehex(root.value(dir + "/idVendor")).value_or(0)));
     section.add("Manufacturer", root.value(dir + "/manufacturer"));
-    section.add("Speed", usbspeedtext(root.value(dir + "/speed")));
+    section.addquantity("Speed", usbspeedtext(root.value(dir + "/speed")));
     section.add("Interface Drivers", interfacedrivers(root, dir));
     if (depth < MaxUsbDepth)
         for (const std::string& child : root.subdirectories(dir))
@@ -54,7 +54,7 @@ Section usbbus(const Context& context, const std::string& name) {
     DeviceInfo controller = describe(context, parentpath(dir));
     section.add("Host Controller", productname(controller));
     section.add("Host Controller Driver", controller.driver);
-    section.add("Speed", usbspeedtext(speed));
+    section.addquantity("Speed", usbspeedtext(speed));
     section.add("Ports", root.value(dir + "/maxchild"));
     for (const std::string& child : root.subdirectories(dir))
         if (isusbdevice(child)) section.children.push_back(usbdevice(root, dir + "/" + child, 1));
@@ -65,7 +65,7 @@ Section thunderboltdevice(const SysRoot& root, const std::string& dir) {
     Section section(sectionname(root.value(dir + "/device_name"), "Thunderbolt Device"));
     section.add("Vendor Name", root.value(dir + "/vendor_name"));
     section.add("Device Name", root.value(dir + "/device_name"));
-    section.add("Link Speed", root.value(dir + "/rx_speed"));
+    section.addquantity("Link Speed", root.value(dir + "/rx_speed"));
     section.add("Lanes", root.value(dir + "/rx_lanes"));
     std::string authorized = root.value(dir + "/authorized");
     if (!authorized.empty()) section.add("Authorized", authorized == "0" ? "No" : "Yes");
@@ -152,7 +152,7 @@ std::vector<Section> pcisections(const Context& context) {
             addidentity(section, device);
             std::string width = root.value(path + "/current_link_width");
             if (!width.empty()) section.add("Link Width", "x" + width);
-            section.add("Link Speed", root.value(path + "/current_link_speed"));
+            section.addquantity("Link Speed", root.value(path + "/current_link_speed"));
             sections.push_back(section);
         }
     }

@@ -165,13 +165,21 @@ std::uint64_t onlineblocks(const SysRoot& root) {
     return count * *blocksize;
 }
 
+// A firmware version as its bare text: runs of blanks become one, and the padding that some
+// firmware leaves inside brackets goes ("N3VET32W (1.32 )" gives "N3VET32W (1.32)").
+std::string bareversion(const std::string& version) {
+    std::string text;
+    for (const std::string& word : splitwords(version)) {
+        bool joined = text.empty() || text.back() == '(' || word.front() == ')';
+        text += (joined ? "" : " ") + word;
+    }
+    return text;
+}
+
 std::string firmwareversion(const SysRoot& root, const std::string& dir) {
     std::string version = dmivalue(root, dir, "bios_version");
-    if (version.empty()) return treestring(root, "chosen/u-boot,version");
-    std::string vendor = shortvendor(dmivalue(root, dir, "bios_vendor"));
-    std::string date = dmivalue(root, dir, "bios_date");
-    std::string text = vendor.empty() ? version : vendor + " " + version;
-    return date.empty() ? text : text + " (" + date + ")";
+    if (version.empty()) version = treestring(root, "chosen/u-boot,version");
+    return bareversion(version);
 }
 
 std::string serialnumber(const SysRoot& root, const std::string& dir) {
@@ -265,11 +273,11 @@ std::vector<Section> hardwaresections(const Context& context) {
     overview.add("Model Name", model.name);
     overview.add("Model Identifier", model.identifier);
     overview.add("Processor Name", cpu.name);
-    if (cpu.maxkhz > 0) overview.add("Processor Speed", frequencytext(cpu.maxkhz));
+    if (cpu.ratedkhz > 0) overview.addquantity("Processor Speed", frequencytext(cpu.ratedkhz));
     if (cpu.packages > 0) overview.add("Number of Processors", std::to_string(cpu.packages));
     overview.add("Total Number of Cores", coretext(cpu));
-    overview.add(cpu.l2.key, cpu.l2.value);
-    overview.add(cpu.l3.key, cpu.l3.value);
+    overview.addquantity(cpu.l2.key, cpu.l2.value);
+    overview.addquantity(cpu.l3.key, cpu.l3.value);
     if (std::uint64_t memory = installedmemory(root))
         overview.add("Memory", memorysizetext(memory));
     overview.add("System Firmware Version", firmwareversion(root, dir));

@@ -4,6 +4,7 @@
 #include <arpa/inet.h>
 #include <cstring>
 #include <ifaddrs.h>
+#include <iterator>
 #include <net/if.h>
 
 #include "tools/system_profiler/text_util.h"
@@ -128,14 +129,58 @@ std::string joinaddresses(const std::vector<Ipv4>& addresses) {
     return text;
 }
 
-void addrouter(const SysRoot& root, Section& section, const Route& route) {
-    section.add("Router", ipv4text(route.gateway));
-    auto arp = root.read("/proc/net/arp", 4 * 1024 * 1024);
-    if (!arp) return;
-    auto neighbour = resolvedneighbour(parsearp(*arp), route.gateway, route.interface);
-    if (!neighbour) return;
-    section.add("ARPResolvedIPAddress", ipv4text(neighbour->address));
-    section.add("ARPResolvedHardwareAddress", neighbour->hardware);
+// The on-link route (of the interface, when one is named) that holds the address, the longest
+// prefix winning; null when none does.
+const Route* holdingroute(Ipv4 address, const std::vector<Route>& routes,
+                          const std::string* interface) {
+    const Route* best = nullptr;
+    for (const Route& route : routes) {
+        bool onlink = (route.flags & RouteGateway) == 0 && route.mask != 0;
+        bool holds = (address & route.mask) == (route.destination & route.mask);
+        bool named = interface == nullptr || route.interface == *interface;
+        if (onlink && holds && named && (best == nullptr || route.mask > best->mask)) best = &route;
+    }
+    return best;
+}
+
+// The masks of the addresses, in their order; empty unless every address has one.
+std::string joinmasks(const std::vector<Ipv4>& addresses, const std::string& interface,
+                      const std::vector<Route>& routes) {
+    std::vector<Ipv4> masks;
+    for (Ipv4 address : addresses) {
+        auto mask = subnetmask(address, interface, routes);
+        if (!mask) return {};
+        masks.push_back(*mask);
+    }
+    return joinaddresses(masks);
+}
+
+// The default route through one interface: each service shows its own router.
+std::optional<Route> interfacerouter(const std::vector<Route>& routes, const std::string& name) {
+    std::vector<Route> own;
+    std::copy_if(routes.begin(), routes.end(), std::back_inserter(own),
+                 [&](const Route& route) { return route.interface == name; });
+    return defaultroute(own);
+}
+
+// The IPv4 group of a service: its addresses and masks, its router and whether the router
+// answers in the neighbour table.
+Section ipv4group(const SysRoot& root, const std::string& name, const std::vector<Ipv4>& own,
+                  const std::vector<Route>& routes) {
+    Section group("IPv4");
+    std::optional<Route> router = interfacerouter(routes, name);
+    if (own.empty() && !router) return group;
+    group.add("Addresses", joinaddresses(own));
+    auto arp = router ? root.read("/proc/net/arp", 4 * 1024 * 1024) : std::nullopt;
+    if (arp)
+        if (auto neighbour = resolvedneighbour(parsearp(*arp), router->gateway, name)) {
+            group.add("ARPResolvedHardwareAddress", neighbour->hardware);
+            group.add("ARPResolvedIPAddress", ipv4text(neighbour->address));
+        }
+    group.add("Interface Name", name);
+    if (router) group.add("Router", ipv4text(router->gateway));
+    group.add("Subnet Masks", joinmasks(own, name, routes));
+    return group;
 }
 
 } // namespace
@@ -228,16 +273,17 @@ std::vector<Ipv4> parsefibtrie(const std::string& text) {
 std::map<std::string, std::vector<Ipv4>> addressesbyinterface(const std::vector<Ipv4>& locals,
                                                               const std::vector<Route>& routes) {
     std::map<std::string, std::vector<Ipv4>> byinterface;
-    for (Ipv4 address : locals) {
-        const Route* best = nullptr;
-        for (const Route& route : routes) {
-            bool onlink = (route.flags & RouteGateway) == 0 && route.mask != 0;
-            bool holds = (address & route.mask) == (route.destination & route.mask);
-            if (onlink && holds && (best == nullptr || route.mask > best->mask)) best = &route;
-        }
-        if (best != nullptr) byinterface[best->interface].push_back(address);
-    }
+    for (Ipv4 address : locals)
+        if (const Route* best = holdingroute(address, routes, nullptr))
+            byinterface[best->interface].push_back(address);
     return byinterface;
+}
+
+std::optional<Ipv4> subnetmask(Ipv4 address, const std::string& interface,
+                               const std::vector<Route>& routes) {
+    const Route* best = holdingroute(address, routes, &interface);
+    if (best == nullptr) return {};
+    return best->mask;
 }
 
 std::vector<Section> networksections(const Context& context) {
@@ -261,8 +307,10 @@ std::vector<Section> networksections(const Context& context) {
         section.add("Hardware", interface.hardware);
         section.add("BSD Device Name", name);
         section.add("IPv4 Addresses", joinaddresses(own));
-        section.add("MAC Address", interface.mac);
-        if (router && router->interface == name) addrouter(root, section, *router);
+        section.groups.push_back(ipv4group(root, name, own, routes));
+        Section ethernet("Ethernet");
+        ethernet.add("MAC Address", interface.mac);
+        section.groups.push_back(ethernet);
         sections.push_back(section);
     }
     numberduplicates(sections);

@@ -50,6 +50,10 @@ std::vector<Ipv4> parsefibtrie(const std::string& text);
 // wins); addresses no route holds are left out.
 std::map<std::string, std::vector<Ipv4>> addressesbyinterface(const std::vector<Ipv4>& locals,
                                                               const std::vector<Route>& routes);
+// The mask of the interface's on-link route that holds the address (the longest prefix); none
+// when no route of that interface holds it.
+std::optional<Ipv4> subnetmask(Ipv4 address, const std::string& interface,
+                               const std::vector<Route>& routes);
 
 std::vector<Section> networksections(const Context& context);
 

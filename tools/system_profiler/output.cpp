@@ -2,40 +2,55 @@
 
 #include <map>
 
+#include "tools/system_profiler/number_locale.h"
 #include "tools/system_profiler/text_util.h"
 
 namespace mdx::sysprof {
 
 namespace {
 
-void renderfields(std::string& out, const std::vector<Field>& fields, std::size_t indent) {
+void renderfields(std::string& out, const std::vector<Field>& fields, std::size_t indent,
+                  char point) {
     for (const Field& field : fields)
-        out += std::string(indent, ' ') + field.key + ": " + field.value + "\n";
+        out += std::string(indent, ' ') + field.key + ": " +
+               (field.quantity ? withdecimalpoint(field.value, point) : field.value) + "\n";
 }
 
-void rendercompact(std::string& out, const Section& section, std::size_t indent) {
+void rendercompact(std::string& out, const Section& section, std::size_t indent, char point) {
     out += std::string(indent, ' ') + section.name + ":\n";
-    renderfields(out, section.fields, indent + 2);
+    renderfields(out, section.fields, indent + 2, point);
 }
 
-void rendersection(std::string& out, const Section& section, std::size_t depth) {
+void rendergroup(std::string& out, const Section& group, std::size_t indent, char point) {
+    if (group.fields.empty()) return;
+    out += std::string(indent, ' ') + group.name + ":\n";
+    renderfields(out, group.fields, indent + 4, point);
+}
+
+void rendersection(std::string& out, const Section& section, std::size_t depth, char point) {
     std::size_t indent = 4 * depth;
     out += std::string(indent, ' ') + section.name + ":\n\n";
-    renderfields(out, section.fields, indent + 2);
+    renderfields(out, section.fields, indent + 2, point);
+    for (const Section& group : section.groups)
+        rendergroup(out, group, indent + 2, point);
     if (!section.list.empty()) {
         out += std::string(indent + 2, ' ') + section.listtitle + ":\n";
         for (const Section& entry : section.list)
-            rendercompact(out, entry, indent + 4);
+            rendercompact(out, entry, indent + 4, point);
     }
-    if (!section.fields.empty() || !section.list.empty()) out += "\n";
+    if (!section.fields.empty() || !section.groups.empty() || !section.list.empty()) out += "\n";
     for (const Section& child : section.children)
-        rendersection(out, child, depth + 1);
+        rendersection(out, child, depth + 1, point);
 }
 
 } // namespace
 
 void Section::add(const std::string& key, const std::string& value) {
     if (printable(value)) fields.push_back({key, value});
+}
+
+void Section::addquantity(const std::string& key, const std::string& value) {
+    if (printable(value)) fields.push_back({key, value, true});
 }
 
 std::string Section::valueof(std::string_view key) const {
@@ -48,11 +63,11 @@ std::string sectionname(const std::string& name, const std::string& fallback) {
     return printable(name) ? name : fallback;
 }
 
-std::string render(std::string_view title, const std::vector<Section>& sections) {
+std::string render(std::string_view title, const std::vector<Section>& sections, char point) {
     if (sections.empty()) return {};
     std::string out = std::string(title) + ":\n\n";
     for (const Section& section : sections)
-        rendersection(out, section, 1);
+        rendersection(out, section, 1, point);
     return out;
 }
 

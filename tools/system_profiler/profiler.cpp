@@ -100,12 +100,12 @@ const std::vector<std::string>& datatypes() {
 
 std::string profile(const Context& context, std::string_view datatype) {
     for (const DataType& type : table())
-        if (datatype == type.name) return render(type.title, type.sections(context));
+        if (datatype == type.name) return render(type.title, type.sections(context), context.point);
     return {};
 }
 
 int runprofiler(const std::vector<std::string>& arguments, const std::string& environmentroot,
-                std::ostream& out, std::ostream& err) {
+                std::ostream& out, std::ostream& err, char decimalpoint) {
     Options options = parse(arguments, environmentroot);
     if (!options.error.empty()) {
         err << "system_profiler: unknown option " << options.error << "\n" << Usage;
@@ -121,7 +121,7 @@ int runprofiler(const std::vector<std::string>& arguments, const std::string& en
             out << name << "\n";
         return 0;
     }
-    Context context(options.root);
+    Context context(options.root, decimalpoint);
     const std::vector<std::string>& types = options.types.empty() ? datatypes() : options.types;
     std::string text;
     for (const std::string& type : types)

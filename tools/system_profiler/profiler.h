@@ -18,8 +18,9 @@ const std::vector<std::string>& datatypes();
 std::string profile(const Context& context, std::string_view datatype);
 
 // The whole command: arguments without the program name, the root directory named by the
-// environment (empty for "/"), the streams to write to. Returns the exit status.
+// environment (empty for "/"), the streams to write to, the user's decimal separator. Returns
+// the exit status.
 int runprofiler(const std::vector<std::string>& arguments, const std::string& environmentroot,
-                std::ostream& out, std::ostream& err);
+                std::ostream& out, std::ostream& err, char decimalpoint = '.');
 
 } // namespace mdx::sysprof

@@ -130,11 +130,12 @@ std::vector<Section> atasections(const Context& context, bool sata) {
             std::vector<Section> attached = scsidevices(root, port.dir);
             for (Section& disk : attached) {
                 disk.add("Port", port.name);
-                if (isspeed(port.negotiated)) disk.add("Negotiated Link Speed", port.negotiated);
+                if (isspeed(port.negotiated))
+                    disk.addquantity("Negotiated Link Speed", port.negotiated);
                 section.children.push_back(disk);
             }
         }
-        section.add("Link Speed", fastest);
+        section.addquantity("Link Speed", fastest);
         sections.push_back(section);
     }
     return sections;
@@ -199,7 +200,7 @@ std::vector<Section> fibrechannelsections(const Context& context) {
         std::string dir = "/sys/class/fc_host/" + section.valueof("Host");
         section.add("Port Name", root.value(dir + "/port_name"));
         section.add("Node Name", root.value(dir + "/node_name"));
-        section.add("Speed", root.value(dir + "/speed"));
+        section.addquantity("Speed", root.value(dir + "/speed"));
         section.add("Port State", root.value(dir + "/port_state"));
     }
     return sections;
