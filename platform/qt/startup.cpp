@@ -1,10 +1,11 @@
 #include "platform/qt/startup.h"
 
-#include <QFileInfo>
 #include <QTimer>
 
 #include <cstdio>
 #include <cstdlib>
+
+#include <unistd.h>
 
 #include "app/events.h"
 #include "app/menus.h"
@@ -33,12 +34,21 @@ void queuestartevents(QtWindowLayer& layer, bool newReport, const std::vector<st
         t_PostFileEvent(file, 0);
 }
 
+// Joined as bytes, never through text: a file name need not be valid UTF-8.
 std::vector<std::string> absolutepaths(const std::vector<std::string>& paths) {
+    std::string directory;
+    if (char* current = ::getcwd(nullptr, 0)) {
+        directory = current;
+        std::free(current);
+    }
     std::vector<std::string> absolute;
-    for (const std::string& path : paths)
-        if (!path.empty())
-            absolute.push_back(
-                QFileInfo(QString::fromStdString(path)).absoluteFilePath().toStdString());
+    for (const std::string& path : paths) {
+        if (path.empty()) continue;
+        if (path[0] == '/' || directory.empty())
+            absolute.push_back(path);
+        else
+            absolute.push_back(directory + (directory.back() == '/' ? "" : "/") + path);
+    }
     return absolute;
 }
 

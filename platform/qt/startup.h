@@ -17,7 +17,8 @@ void launchruntime(QtWindowLayer& layer);
 // "Ablage" > "Neu" when asked for, then one file event per path, in order.
 void queuestartevents(QtWindowLayer& layer, bool newReport, const std::vector<std::string>& files);
 
-// Paths as given, made absolute against the current directory; empty ones are dropped.
+// Paths as given, made absolute against the current directory, byte for byte; empty ones are
+// dropped.
 std::vector<std::string> absolutepaths(const std::vector<std::string>& paths);
 
 // Makes graphic window 0 the key window, so that it takes the keys, as soon as the program
