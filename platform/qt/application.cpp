@@ -160,6 +160,7 @@ void runapplication(char* programName, const CommandLine& commandLine,
     QApplication::setApplicationName("Miradex");
     QApplication::setApplicationVersion(MIRADEX_VERSION);
     QGuiApplication::setDesktopFileName(DesktopId);
+    speakgerman();
     if (commandLine.Batch) runbatch(commandLine);
     rundesktop(commandLine, mainEntered);
 }
