@@ -22,9 +22,8 @@ std::vector<std::string> droppedfiles(const QMimeData* data) {
     if (!data || !data->hasUrls()) return files;
     for (const QUrl& url : data->urls())
         if (url.isLocalFile())
-            files.push_back(
-                QByteArray::fromPercentEncoding(url.path(QUrl::FullyEncoded).toLatin1())
-                    .toStdString());
+            files.push_back(QByteArray::fromPercentEncoding(url.path(QUrl::FullyEncoded).toLatin1())
+                                .toStdString());
     return files;
 }
 

@@ -1,6 +1,10 @@
 #include "platform/qt/startup.h"
 
+#include <QCoreApplication>
+#include <QLibraryInfo>
+#include <QLocale>
 #include <QTimer>
+#include <QTranslator>
 
 #include <cstdio>
 #include <cstdlib>
@@ -11,6 +15,7 @@
 #include "app/menus.h"
 #include "app/program.h"
 #include "platform/qt/qt_window_layer.h"
+#include "platform/qt/selftest_trace.h"
 #include "runtime/state.h"
 #include "runtime/window_management.h"
 
@@ -21,6 +26,15 @@ constexpr int WindowZeroPollMs = 5;
 
 } // namespace
 
+void speakgerman() {
+    const QLocale german(QLocale::German, QLocale::Germany);
+    QLocale::setDefault(german);
+    static QTranslator translator;
+    if (translator.isEmpty() &&
+        translator.load(german, "qtbase", "_", QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QCoreApplication::installTranslator(&translator);
+}
+
 void launchruntime(QtWindowLayer& layer) {
     applicationWillFinishLaunching();
     applicationDidFinishLaunching(layer.titlebarheight());
@@ -30,8 +44,10 @@ void queuestartevents(QtWindowLayer& layer, bool newReport, const std::vector<st
     if (newReport) {
         if (auto choice = layer.menus().choiceof("Ablage", "Neu")) t_MenuEventHandler(*choice);
     }
-    for (const std::string& file : files)
+    for (const std::string& file : files) {
+        selftesttrace("file " + file);
         t_PostFileEvent(file, 0);
+    }
 }
 
 // Joined as bytes, never through text: a file name need not be valid UTF-8.

@@ -11,6 +11,10 @@ namespace mdx::qt {
 
 class QtWindowLayer;
 
+// The program speaks German whatever the user's locale: Qt's own texts (buttons, the columns of
+// the file panels) come from its German translations, dates and numbers take the German form.
+void speakgerman();
+
 // The launch of the runtime on the main thread: tool library, title-bar height, program thread.
 void launchruntime(QtWindowLayer& layer);
 
