@@ -58,12 +58,19 @@ waitfor "Fenster 0 zeigt das Dokument" grep -q "Graphic\|Program: Start" "$work/
 
 # --- Clicks at the corners of the picture give the corner points.
 wid=$(window0 "$first")
-xdotool mousemove --window "$wid" 200 200 click 1
-waitfor "Klick kommt an" traced '^view ' 1
-read -r _ vx vy vw vh < <(grep '^view ' "$work/trace")
+# Probe clicks until the view stays where it is (the program thread may still size window 0).
+settled() {
+    xdotool mousemove --window "$wid" 200 200 click 1
+    sleep 0.2
+    [ "$(grep '^view ' "$work/trace" | tail -n 2 | sort -u | wc -l)" -eq 1 ] &&
+        [ "$(grep -c '^view ' "$work/trace")" -ge 2 ]
+}
+waitfor "Bildansicht steht still" settled
+probes=$(grep -c '^view ' "$work/trace")
+read -r _ vx vy vw vh < <(grep '^view ' "$work/trace" | tail -n 1)
 xdotool mousemove "$vx" "$vy" click 1
 xdotool mousemove $((vx + vw - 1)) $((vy + vh - 1)) click 1
-waitfor "Eckklicks kommen an" traced '^view ' 3
+waitfor "Eckklicks kommen an" traced '^view ' $((probes + 2))
 clicks=$(grep 'Graphic #0 window, X' "$work/log1" | tail -n 2)
 echo "Bildansicht ${vw}x${vh}; $clicks"
 grep -q 'X = 0, Y = 0$' <<<"$clicks" || fail "linke obere Ecke: $clicks"
