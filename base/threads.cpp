@@ -86,6 +86,9 @@ Int t_ThreadNumber() {
 
 void setthreadname(const std::string& name) {
     CurrentThreadName = name;
+    // On Linux the initial thread's name is the process name that ps, top and pgrep show: the
+    // main thread keeps its name in the runtime only.
+    if (isinitialthread()) return;
     pthread_setname_np(pthread_self(), name.substr(0, 15).c_str());
 }
 

@@ -23,7 +23,8 @@ void t_StartAsync(std::function<void()> entry);
 // above 2 on every other thread.
 Int t_ThreadNumber();
 
-// Names the current thread (the system keeps the first 15 bytes).
+// Names the current thread (the system keeps the first 15 bytes). The process's initial thread
+// is named for the runtime only, so that the process keeps the name of its program.
 void setthreadname(const std::string& name);
 std::string threadname();
 

@@ -2,7 +2,14 @@
 
 #include <QApplication>
 #include <QMessageBox>
+#include <QSocketNotifier>
 
+#include <csignal>
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include "app/events.h"
 #include "app/menus.h"
 #include "app/program.h"
 #include "platform/qt/batch_run.h"
@@ -12,6 +19,8 @@
 #include "platform/qt/selftest_grab.h"
 #include "platform/qt/startup.h"
 #include "report/report_hooks.h"
+#include "runtime/state.h"
+#include "runtime/window_management.h"
 
 namespace mdx::qt {
 namespace {
@@ -24,6 +33,60 @@ void terminateonce() {
     if (terminated) return;
     terminated = true;
     applicationWillTerminate();
+}
+
+// Set once the program is on its way out: from then on every window may close.
+bool quitting = false;
+
+// Quitting closes the windows first and ends the event loop; the runtime hears of the end
+// after that, so its line is the last of the program's life.
+void quitprogram() {
+    quitting = true;
+    QApplication::quit();
+}
+
+bool othershown(QtWindowLayer& layer, UInt8 closed) {
+    for (UInt8 n = 0; LayerWindow* window = layer.windowwidget(n); ++n)
+        if (n != closed && window->isVisible()) return true;
+    return false;
+}
+
+// The close box hides a window; closing the last one shown ends the program, as programs on a
+// Linux desktop do, since no menu bar stays to reach a program without windows.
+bool acceptclose(QtWindowLayer& layer, UInt8 number) {
+    if (quitting) return true;
+    if (othershown(layer, number))
+        t_MouseEventPostCloseBoxClick(number);
+    else
+        QMetaObject::invokeMethod(qApp, quitprogram, Qt::QueuedConnection);
+    return false;
+}
+
+// The end of the session (SIGTERM, SIGHUP, SIGINT) quits as the menu does. The handler only
+// writes a byte; the main thread's event loop reads it.
+int signalPipe[2] = {-1, -1};
+
+void quitonsignals(QObject* owner) {
+    if (::pipe2(signalPipe, O_CLOEXEC | O_NONBLOCK) != 0) return;
+    auto* notifier = new QSocketNotifier(signalPipe[0], QSocketNotifier::Read, owner);
+    QObject::connect(notifier, &QSocketNotifier::activated, notifier, [notifier] {
+        notifier->setEnabled(false);
+        quitprogram();
+    });
+    struct sigaction action {};
+    action.sa_handler = [](int) {
+        const char byte = 1;
+        [[maybe_unused]] const auto written = ::write(signalPipe[1], &byte, 1);
+    };
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    for (int signal : {SIGTERM, SIGHUP, SIGINT})
+        sigaction(signal, &action, nullptr);
+}
+
+void followclosing(QtWindowLayer& layer) {
+    for (UInt8 n = 0; LayerWindow* window = layer.windowwidget(n); ++n)
+        window->closing = [&layer](UInt8 number) { return acceptclose(layer, number); };
 }
 
 void followactivation() {
@@ -45,35 +108,38 @@ void showabout(QtWindowLayer& layer) {
 
 void connectmenus(QtWindowLayer& layer) {
     layer.menus().about = [&layer] { showabout(layer); };
-    layer.menus().quit = [] {
-        terminateonce();
-        QApplication::quit();
-    };
+    layer.menus().quit = [] { quitprogram(); };
 }
 
-// A later start hands over its documents: they are opened as if given here, and the program
-// comes to the front.
+// A later start hands over its documents: they are opened as if given here, and window 0 is
+// shown and comes to the front, also when every window was hidden.
 void receive(QtWindowLayer& layer, const HandOver& handOver) {
     queuestartevents(layer, handOver.NewReport, handOver.Files);
-    const UInt8 front = layer.frontWindow() == NoWindow ? 0 : layer.frontWindow();
-    if (layer.isVisible(layer.window(front))) layer.makeKeyAndOrderFront(layer.window(front));
+    if (!windowready(0)) return; // shown by the program thread as soon as it is made
+    t_WindowVisible(0, true);
+    t_WindowFront(0);
 }
 
 [[noreturn]] void rundesktop(const CommandLine& commandLine,
                              std::chrono::steady_clock::time_point mainEntered) {
     const HandOver handOver{commandLine.NewReport, absolutepaths(commandLine.Files)};
+    // Held until this program listens, or until it has handed over to the one that does.
+    InstanceLock election;
     if (handtorunninginstance(handOver)) endprocess(0);
 
     QtWindowLayer layer;
     setwindowlayer(&layer);
     connectmenus(layer);
+    followclosing(layer);
     followactivation();
     launchruntime(layer);
     queuestartevents(layer, handOver.NewReport, handOver.Files);
 
     QObject owner;
+    quitonsignals(&owner);
     focuswindowzerowhenshown(&owner);
     InstanceServer server([&layer](const HandOver& later) { receive(layer, later); });
+    election.release();
     const QString grabPrefix = qEnvironmentVariable(SelfTestVariable);
     if (!grabPrefix.isEmpty()) startselftestgrab(layer, grabPrefix, mainEntered, &owner);
     endprocess(QApplication::exec());
@@ -94,6 +160,7 @@ void runapplication(char* programName, const CommandLine& commandLine,
     QApplication::setApplicationName("Miradex");
     QApplication::setApplicationVersion(MIRADEX_VERSION);
     QGuiApplication::setDesktopFileName(DesktopId);
+    speakgerman();
     if (commandLine.Batch) runbatch(commandLine);
     rundesktop(commandLine, mainEntered);
 }

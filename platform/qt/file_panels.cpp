@@ -1,26 +1,92 @@
 #include "platform/qt/file_panels.h"
 
+#include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
+#include <QGridLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
 
 namespace mdx::qt {
 namespace {
+
+constexpr const char* MessageName = "panelMessage";
+
+// The save panel takes the name field as it stands: Qt's own reading splits a name at double
+// quotes (a list of names), and adds its default suffix only to names without a dot.
+class SavePanel : public QFileDialog {
+  public:
+    SavePanel(QWidget* parent, QString extension)
+        : QFileDialog(parent), extension_(std::move(extension)) {}
+    QString chosen() const { return chosen_; }
+
+  protected:
+    void accept() override {
+        const auto* field = findChild<QLineEdit*>("fileNameEdit");
+        const QString typed = field ? field->text() : QString();
+        // An empty name or a folder's name: the panel itself moves into the folder.
+        if (typed.isEmpty() || QFileInfo(directory().absoluteFilePath(typed)).isDir()) {
+            QFileDialog::accept();
+            return;
+        }
+        const QString path = savepath(directory().absolutePath(), typed, extension_);
+        if (QFileInfo::exists(path) && !replaceconfirmed(path)) return;
+        chosen_ = path;
+        QDialog::accept();
+    }
+
+  private:
+    bool replaceconfirmed(const QString& path) {
+        const QString question =
+            QString::fromUtf8("„%1“ ist bereits vorhanden. Soll die Datei ersetzt werden?")
+                .arg(QFileInfo(path).fileName());
+        return QMessageBox::warning(this, windowTitle(), question,
+                                    QMessageBox::Yes | QMessageBox::No,
+                                    QMessageBox::No) == QMessageBox::Yes;
+    }
+
+    QString extension_;
+    QString chosen_;
+};
+
+// The request's message as a line of its own below the panel, not as the label of a field.
+void showmessage(QFileDialog& dialog, const std::string& message) {
+    auto* grid = qobject_cast<QGridLayout*>(dialog.layout());
+    if (message.empty() || !grid) return;
+    auto* label = new QLabel(QString::fromStdString(message), &dialog);
+    label->setObjectName(MessageName);
+    label->setWordWrap(true);
+    grid->addWidget(label, grid->rowCount(), 0, 1, grid->columnCount());
+}
 
 // The dialog of Qt itself, so that titles and labels show whatever the desktop.
 void setupcommon(QFileDialog& dialog, const std::string& title, const std::string& message,
                  const std::vector<std::string>& types) {
     dialog.setOption(QFileDialog::DontUseNativeDialog);
     dialog.setWindowTitle(QString::fromStdString(title));
-    if (!message.empty()) dialog.setLabelText(QFileDialog::LookIn, QString::fromStdString(message));
-    dialog.setLabelText(QFileDialog::FileType, QString::fromUtf8("Dateityp:"));
-    dialog.setLabelText(QFileDialog::Reject, QString::fromUtf8("Abbrechen"));
     dialog.setNameFilters(namefilters(types));
+    showmessage(dialog, message);
 }
 
+// Set after the mode: changing the mode puts Qt's own button labels back.
+void setlabels(QFileDialog& dialog, const char* name, const char* accept) {
+    dialog.setLabelText(QFileDialog::FileType, QString::fromUtf8("Dateityp:"));
+    dialog.setLabelText(QFileDialog::Reject, QString::fromUtf8("Abbrechen"));
+    dialog.setLabelText(QFileDialog::FileName, QString::fromUtf8(name));
+    dialog.setLabelText(QFileDialog::Accept, QString::fromUtf8(accept));
+}
+
+// Paths go to the file routines as the bytes of the file system.
 std::vector<std::string> tostrings(const QStringList& list) {
     std::vector<std::string> result;
     for (const QString& item : list)
-        result.push_back(item.toStdString());
+        result.push_back(QFile::encodeName(item).toStdString());
     return result;
+}
+
+QString firsttype(const std::vector<std::string>& types) {
+    return types.empty() ? QString() : QString::fromStdString(types[0]);
 }
 
 } // namespace
@@ -31,6 +97,12 @@ QStringList namefilters(const std::vector<std::string>& types) {
         if (!type.empty()) patterns << "*." + QString::fromStdString(type);
     if (patterns.isEmpty()) return {QString::fromUtf8("Alle Dateien (*)")};
     return {QString::fromUtf8("Dateien (%1)").arg(patterns.join(' '))};
+}
+
+QString savepath(const QString& directory, const QString& typed, const QString& extension) {
+    QString path = QDir::isAbsolutePath(typed) ? typed : QDir(directory).filePath(typed);
+    if (!extension.isEmpty() && !path.endsWith("." + extension)) path += "." + extension;
+    return path;
 }
 
 void setupopendialog(QFileDialog& dialog, const WindowLayer::OpenPanelRequest& request) {
@@ -44,18 +116,14 @@ void setupopendialog(QFileDialog& dialog, const WindowLayer::OpenPanelRequest& r
                                                      : QFileDialog::ExistingFile);
     // Qt chooses either files or folders: a panel for both shows the files inside the folders.
     dialog.setOption(QFileDialog::ShowDirsOnly, directories && !request.ChooseFiles);
-    dialog.setLabelText(QFileDialog::FileName, QString::fromUtf8("Name:"));
-    dialog.setLabelText(QFileDialog::Accept, QString::fromUtf8(directories ? "Wählen" : "Öffnen"));
+    setlabels(dialog, "Name:", directories ? "Wählen" : "Öffnen");
 }
 
 void setupsavedialog(QFileDialog& dialog, const WindowLayer::SavePanelRequest& request) {
     setupcommon(dialog, request.Title, request.Message, request.FileTypes);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
-    if (!request.FileTypes.empty())
-        dialog.setDefaultSuffix(QString::fromStdString(request.FileTypes[0]));
-    dialog.setLabelText(QFileDialog::FileName, QString::fromUtf8("Sichern unter:"));
-    dialog.setLabelText(QFileDialog::Accept, QString::fromUtf8("Sichern"));
+    setlabels(dialog, "Sichern unter:", "Sichern");
     if (!request.FileName.empty()) dialog.selectFile(QString::fromStdString(request.FileName));
 }
 
@@ -68,11 +136,10 @@ std::vector<std::string> runopenpanel(const WindowLayer::OpenPanelRequest& reque
 }
 
 std::string runsavepanel(const WindowLayer::SavePanelRequest& request, QWidget* parent) {
-    QFileDialog dialog(parent);
+    SavePanel dialog(parent, firsttype(request.FileTypes));
     setupsavedialog(dialog, request);
-    if (dialog.exec() != QDialog::Accepted) return "";
-    const QStringList files = dialog.selectedFiles();
-    return files.isEmpty() ? std::string() : files.first().toStdString();
+    if (dialog.exec() != QDialog::Accepted || dialog.chosen().isEmpty()) return "";
+    return QFile::encodeName(dialog.chosen()).toStdString();
 }
 
 } // namespace mdx::qt

@@ -16,6 +16,10 @@ namespace mdx::qt {
 // Name filters for the allowed extensions (without the dot); none means any file.
 QStringList namefilters(const std::vector<std::string>& types);
 
+// The path that the save panel's name field stands for: the name as typed, in the panel's
+// folder unless it is absolute, with ".extension" added unless the name already ends with it.
+QString savepath(const QString& directory, const QString& typed, const QString& extension);
+
 // Sets a dialog up for the request: title, message, mode, filters and button labels.
 void setupopendialog(QFileDialog& dialog, const WindowLayer::OpenPanelRequest& request);
 void setupsavedialog(QFileDialog& dialog, const WindowLayer::SavePanelRequest& request);

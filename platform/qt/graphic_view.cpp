@@ -6,7 +6,11 @@
 #include <QMouseEvent>
 #include <QPainter>
 
+#include <algorithm>
+#include <cmath>
+
 #include "app/events.h"
+#include "platform/qt/selftest_trace.h"
 
 namespace mdx::qt {
 namespace {
@@ -73,7 +77,14 @@ void GraphicView::keyPressEvent(QKeyEvent* event) {
     if (ismodifierkey(event->key()))
         modifierschanged(*event, true);
     else
-        viewKeyDown(window_, keyinput(*event, keys_));
+        handkey(keyinput(*event, keys_));
+}
+
+void GraphicView::handkey(const KeyInput& input) {
+    selftesttrace("key " + std::to_string(input.KeyCode) + " " +
+                  QByteArray::fromStdString(input.Characters).toHex().toStdString() + " " +
+                  std::to_string(input.ModifierFlags));
+    viewKeyDown(window_, input);
 }
 
 void GraphicView::keyReleaseEvent(QKeyEvent* event) {
@@ -94,13 +105,29 @@ void GraphicView::modifierschanged(const QKeyEvent& event, bool pressed) {
     viewFlagsChanged(modifierflags(modifiers, capsLock));
 }
 
+// The picture is drawn into the view's whole area, smaller than it is when the window had to
+// shrink to fit the screen: a click is measured through the same scale, in the picture's own
+// points, as if the view showed the picture at its size.
+QPointF GraphicView::inpicture(QPointF at) const {
+    if (!last_ || width() <= 0 || height() <= 0) return at;
+    const double pictureWidth = last_->Width;
+    const double pictureHeight = last_->Height;
+    if (pictureWidth == width() && pictureHeight == height()) return at;
+    // Each pixel's centre, so that the last pixel gives the picture's last point; whole points,
+    // since the runtime counts lines from the bottom and would round the other way.
+    return {std::floor(std::min((at.x() + 0.5) * pictureWidth / width(), pictureWidth - 1)),
+            std::floor(std::min((at.y() + 0.5) * pictureHeight / height(), pictureHeight - 1))};
+}
+
 MouseInput GraphicView::mouseinput(const QMouseEvent& event) const {
     // Points from the bottom left of the window's content, as the runtime measures clicks.
-    const QPointF inContent = mapToParent(event.position());
+    const QPointF at = inpicture(event.position());
+    const double pictureHeight = last_ && width() > 0 && height() > 0 ? last_->Height : height();
     const int contentHeight = parentWidget() ? parentWidget()->height() : height();
+    const int viewBottom = contentHeight - (y() + height());
     MouseInput mouse;
-    mouse.X = inContent.x();
-    mouse.Y = contentHeight - inContent.y();
+    mouse.X = x() + at.x();
+    mouse.Y = viewBottom + (pictureHeight - at.y());
     mouse.PressedButtons = pressedbuttons(event.buttons());
     mouse.ModifierFlags = modifierflags(event.modifiers(), false);
     return mouse;
@@ -108,6 +135,9 @@ MouseInput GraphicView::mouseinput(const QMouseEvent& event) const {
 
 void GraphicView::mousePressEvent(QMouseEvent* event) {
     if (!isleftorright(event->button())) return;
+    const QPoint origin = mapToGlobal(QPoint(0, 0));
+    selftesttrace("view " + std::to_string(origin.x()) + " " + std::to_string(origin.y()) + " " +
+                  std::to_string(width()) + " " + std::to_string(height()));
     viewMouseDown(window_, mouseinput(*event), event->button() == Qt::RightButton);
 }
 

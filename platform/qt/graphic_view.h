@@ -31,7 +31,9 @@ class GraphicView : public QWidget {
     bool focusNextPrevChild(bool next) override;
 
   private:
+    void handkey(const KeyInput& input);
     void modifierschanged(const QKeyEvent& event, bool pressed);
+    QPointF inpicture(QPointF at) const;
     MouseInput mouseinput(const QMouseEvent& event) const;
 
     UInt8 window_;

@@ -1,10 +1,17 @@
 #include "platform/qt/instance_link.h"
 
 #include <QDir>
+#include <QFile>
 #include <QLocalServer>
 #include <QLocalSocket>
 
+#include <fcntl.h>
+#include <sys/file.h>
 #include <unistd.h>
+
+#include <cerrno>
+#include <chrono>
+#include <thread>
 
 namespace mdx::qt {
 namespace {
@@ -12,6 +19,24 @@ namespace {
 constexpr int ConnectTimeoutMs = 500;
 constexpr int WriteTimeoutMs = 2000;
 constexpr qint64 MaxMessageBytes = 16 << 20; // far more than any command line
+constexpr auto LockWait = std::chrono::seconds(15);
+constexpr auto LockRetry = std::chrono::milliseconds(10);
+
+// The display the windows go to, as a file-name part: one program per display.
+QString displayname() {
+    QString display = qEnvironmentVariable("DISPLAY");
+    if (display.isEmpty()) display = qEnvironmentVariable("WAYLAND_DISPLAY");
+    if (display.isEmpty()) return "none";
+    for (QChar& c : display)
+        if (!c.isLetterOrNumber() && c != '.' && c != '-') c = '_';
+    return display;
+}
+
+// The user's runtime directory, when there is one.
+QString runtimedirectory() {
+    const QString runtimeDir = qEnvironmentVariable("XDG_RUNTIME_DIR");
+    return !runtimeDir.isEmpty() && QDir(runtimeDir).exists() ? runtimeDir : QString();
+}
 
 void accept(QLocalSocket* socket, const std::function<void(const HandOver&)>& received) {
     auto buffer = std::make_shared<QByteArray>();
@@ -29,10 +54,41 @@ void accept(QLocalSocket* socket, const std::function<void(const HandOver&)>& re
 } // namespace
 
 QString instancesocketname() {
-    const QString runtimeDir = qEnvironmentVariable("XDG_RUNTIME_DIR");
-    if (!runtimeDir.isEmpty() && QDir(runtimeDir).exists())
-        return QDir(runtimeDir).filePath("miradex-instance");
-    return QString("miradex-%1").arg(getuid());
+    const QString runtimeDir = runtimedirectory();
+    if (!runtimeDir.isEmpty()) return QDir(runtimeDir).filePath("miradex-" + displayname());
+    return QString("miradex-%1-%2").arg(getuid()).arg(displayname());
+}
+
+QByteArray instancelockpath() {
+    const QString runtimeDir = runtimedirectory();
+    const QString directory = runtimeDir.isEmpty() ? QDir::tempPath() : runtimeDir;
+    const QString name = runtimeDir.isEmpty()
+                             ? QString("miradex-%1-%2.lock").arg(getuid()).arg(displayname())
+                             : "miradex-" + displayname() + ".lock";
+    return QFile::encodeName(QDir(directory).filePath(name));
+}
+
+InstanceLock::InstanceLock(const QByteArray& path) {
+    // Never through a link someone else placed in a shared directory.
+    fd_ = ::open(path.constData(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
+    if (fd_ < 0) return;
+    const auto giveUp = std::chrono::steady_clock::now() + LockWait;
+    while (!(held_ = ::flock(fd_, LOCK_EX | LOCK_NB) == 0)) {
+        if (errno != EWOULDBLOCK && errno != EINTR) return;
+        if (std::chrono::steady_clock::now() > giveUp) return;
+        std::this_thread::sleep_for(LockRetry);
+    }
+}
+
+InstanceLock::~InstanceLock() {
+    release();
+}
+
+void InstanceLock::release() {
+    if (fd_ < 0) return;
+    ::close(fd_); // also lets go of the lock
+    fd_ = -1;
+    held_ = false;
 }
 
 QByteArray encodehandover(const HandOver& handOver) {

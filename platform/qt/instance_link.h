@@ -1,5 +1,6 @@
-// One program per user session: a second start hands its documents (and a request for a new
-// report) to the running program over a local socket and ends.
+// One program per user and display: a second start hands its documents (and a request for a new
+// report) to the running program over a local socket and ends. Starts take turns under a lock,
+// so that starts at the same moment elect one program and the others hand over to it.
 #pragma once
 
 #include <QByteArray>
@@ -20,8 +21,27 @@ struct HandOver {
 };
 
 // The socket: in the user's runtime directory when there is one (private to the user), else a
-// name with the user id in the temporary directory.
+// name with the user id in the temporary directory; both carry the display's name.
 QString instancesocketname();
+
+// The lock file next to the socket.
+QByteArray instancelockpath();
+
+// Holds the election lock from construction until release() or destruction. Waits a bounded
+// time for a start that holds it; after that it goes on without it rather than never starting.
+class InstanceLock {
+  public:
+    explicit InstanceLock(const QByteArray& path = instancelockpath());
+    ~InstanceLock();
+    InstanceLock(const InstanceLock&) = delete;
+    InstanceLock& operator=(const InstanceLock&) = delete;
+    bool held() const { return held_; }
+    void release();
+
+  private:
+    int fd_ = -1;
+    bool held_ = false;
+};
 
 // The message on the wire: records ending in a zero byte, "N" for a new report and "F" followed
 // by a path for each file (paths may hold line ends, never a zero byte).

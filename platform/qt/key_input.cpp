@@ -9,17 +9,138 @@
 namespace mdx::qt {
 namespace {
 
-// Key positions by evdev code (the native scan code minus 8) and the table code at that place.
-// The key left of "1" is the ISO section key (10) and the extra key next to the left shift key
-// the ISO "<" key (50), as the key table numbers an ISO keyboard.
+// Key positions by evdev code (the native scan code minus 8) and the hardware key code of the
+// original platform's keyboard at that place: every key that has one, the key table's rows and
+// all others. The key left of "1" is the ISO section key (10) and the extra key next to the left
+// shift key the ISO "<" key (50), as the key table numbers an ISO keyboard; Insert sits where
+// that keyboard has Help, and Print, Scroll Lock and Pause where it has F13 to F15.
 constexpr auto ScanCodes = std::to_array<std::pair<quint32, Int>>({
-    {30, 0},    {31, 1},    {32, 2},    {33, 3},    {35, 4},    {45, 7},    {47, 9},    {41, 10},
-    {48, 11},   {17, 13},   {18, 14},   {21, 16},   {20, 17},   {3, 19},    {13, 24},   {12, 27},
-    {11, 29},   {22, 32},   {26, 33},   {23, 34},   {25, 35},   {38, 37},   {36, 38},   {37, 40},
-    {39, 41},   {43, 42},   {51, 43},   {53, 44},   {49, 45},   {52, 47},   {15, 48},   {86, 50},
-    {14, 51},   {96, 76},   {82, 82},   {79, 83},   {80, 84},   {81, 85},   {75, 86},   {76, 87},
-    {77, 88},   {71, 89},   {72, 91},   {73, 92},   {102, 115}, {104, 116}, {111, 117}, {107, 119},
-    {109, 121}, {105, 123}, {106, 124}, {108, 125}, {103, 126},
+    // letters
+    {30, 0},
+    {31, 1},
+    {32, 2},
+    {33, 3},
+    {35, 4},
+    {34, 5},
+    {44, 6},
+    {45, 7},
+    {46, 8},
+    {47, 9},
+    {48, 11},
+    {16, 12},
+    {17, 13},
+    {18, 14},
+    {19, 15},
+    {21, 16},
+    {20, 17},
+    {24, 31},
+    {22, 32},
+    {23, 34},
+    {25, 35},
+    {38, 37},
+    {36, 38},
+    {37, 40},
+    {49, 45},
+    {50, 46},
+    // digits and punctuation
+    {2, 18},
+    {3, 19},
+    {4, 20},
+    {5, 21},
+    {7, 22},
+    {6, 23},
+    {13, 24},
+    {10, 25},
+    {8, 26},
+    {12, 27},
+    {9, 28},
+    {11, 29},
+    {27, 30},
+    {26, 33},
+    {40, 39},
+    {39, 41},
+    {43, 42},
+    {51, 43},
+    {53, 44},
+    {52, 47},
+    {41, 10},
+    {86, 50},
+    {124, 93},
+    {89, 94},
+    // whitespace, editing and modifier keys
+    {28, 36},
+    {15, 48},
+    {57, 49},
+    {14, 51},
+    {1, 53},
+    {126, 54},
+    {125, 55},
+    {42, 56},
+    {58, 57},
+    {56, 58},
+    {29, 59},
+    {54, 60},
+    {100, 61},
+    {97, 62},
+    // numeric pad
+    {83, 65},
+    {55, 67},
+    {78, 69},
+    {98, 75},
+    {96, 76},
+    {74, 78},
+    {117, 81},
+    {82, 82},
+    {79, 83},
+    {80, 84},
+    {81, 85},
+    {75, 86},
+    {76, 87},
+    {77, 88},
+    {71, 89},
+    {72, 91},
+    {73, 92},
+    {121, 95},
+    // function keys and the keys in their row
+    {59, 122},
+    {60, 120},
+    {61, 99},
+    {62, 118},
+    {63, 96},
+    {64, 97},
+    {65, 98},
+    {66, 100},
+    {67, 101},
+    {68, 109},
+    {87, 103},
+    {88, 111},
+    {183, 105},
+    {184, 107},
+    {185, 113},
+    {186, 106},
+    {187, 64},
+    {188, 79},
+    {189, 80},
+    {190, 90},
+    {99, 105},
+    {70, 107},
+    {119, 113},
+    // sound keys
+    {115, 72},
+    {114, 73},
+    {113, 74},
+    // cursor and paging keys
+    {138, 114},
+    {110, 114},
+    {102, 115},
+    {104, 116},
+    {111, 117},
+    {107, 119},
+    {109, 121},
+    {105, 123},
+    {106, 124},
+    {108, 125},
+    {103, 126},
 });
 
 // Keys by their Qt key, read with the US meaning, for events without a scan code.
@@ -73,16 +194,67 @@ constexpr auto QtKeys = std::to_array<std::pair<int, Int>>({
     {Qt::Key_Right, 124},
     {Qt::Key_Down, 125},
     {Qt::Key_Up, 126},
+    {Qt::Key_G, 5},
+    {Qt::Key_Z, 6},
+    {Qt::Key_C, 8},
+    {Qt::Key_Q, 12},
+    {Qt::Key_R, 15},
+    {Qt::Key_1, 18},
+    {Qt::Key_3, 20},
+    {Qt::Key_4, 21},
+    {Qt::Key_6, 22},
+    {Qt::Key_5, 23},
+    {Qt::Key_9, 25},
+    {Qt::Key_7, 26},
+    {Qt::Key_8, 28},
+    {Qt::Key_BracketRight, 30},
+    {Qt::Key_O, 31},
+    {Qt::Key_Return, 36},
+    {Qt::Key_Apostrophe, 39},
+    {Qt::Key_M, 46},
+    {Qt::Key_Space, 49},
+    {Qt::Key_Escape, 53},
+    {Qt::Key_Help, 114},
+    {Qt::Key_Insert, 114},
+    {Qt::Key_F1, 122},
+    {Qt::Key_F2, 120},
+    {Qt::Key_F3, 99},
+    {Qt::Key_F4, 118},
+    {Qt::Key_F5, 96},
+    {Qt::Key_F6, 97},
+    {Qt::Key_F7, 98},
+    {Qt::Key_F8, 100},
+    {Qt::Key_F9, 101},
+    {Qt::Key_F10, 109},
+    {Qt::Key_F11, 103},
+    {Qt::Key_F12, 111},
 });
 
 // Keys of the numeric pad (Qt's keypad modifier set), with and without num lock.
 constexpr auto KeypadKeys = std::to_array<std::pair<int, Int>>({
-    {Qt::Key_0, 82},     {Qt::Key_1, 83},        {Qt::Key_2, 84},      {Qt::Key_3, 85},
-    {Qt::Key_4, 86},     {Qt::Key_5, 87},        {Qt::Key_6, 88},      {Qt::Key_7, 89},
-    {Qt::Key_8, 91},     {Qt::Key_9, 92},        {Qt::Key_Insert, 82}, {Qt::Key_End, 83},
-    {Qt::Key_Down, 84},  {Qt::Key_PageDown, 85}, {Qt::Key_Left, 86},   {Qt::Key_Clear, 87},
-    {Qt::Key_Right, 88}, {Qt::Key_Home, 89},     {Qt::Key_Up, 91},     {Qt::Key_PageUp, 92},
-    {Qt::Key_Enter, 76},
+    {Qt::Key_0, 82},        {Qt::Key_1, 83},        {Qt::Key_2, 84},      {Qt::Key_3, 85},
+    {Qt::Key_4, 86},        {Qt::Key_5, 87},        {Qt::Key_6, 88},      {Qt::Key_7, 89},
+    {Qt::Key_8, 91},        {Qt::Key_9, 92},        {Qt::Key_Insert, 82}, {Qt::Key_End, 83},
+    {Qt::Key_Down, 84},     {Qt::Key_PageDown, 85}, {Qt::Key_Left, 86},   {Qt::Key_Clear, 87},
+    {Qt::Key_Right, 88},    {Qt::Key_Home, 89},     {Qt::Key_Up, 91},     {Qt::Key_PageUp, 92},
+    {Qt::Key_Enter, 76},    {Qt::Key_Period, 65},   {Qt::Key_Comma, 65},  {Qt::Key_Delete, 65},
+    {Qt::Key_Asterisk, 67}, {Qt::Key_Plus, 69},     {Qt::Key_Slash, 75},  {Qt::Key_Minus, 78},
+    {Qt::Key_Equal, 81},
+});
+
+// The digit of each keypad digit key: what it types with num lock on, so that the key table's
+// keypad rows see the same key whether num lock is on or off.
+constexpr auto KeypadDigits = std::to_array<std::pair<Int, char>>({
+    {82, '0'},
+    {83, '1'},
+    {84, '2'},
+    {85, '3'},
+    {86, '4'},
+    {87, '5'},
+    {88, '6'},
+    {89, '7'},
+    {91, '8'},
+    {92, '9'},
 });
 
 // What keys without text of their own deliver, as the key handler knows them: private-use
@@ -173,9 +345,11 @@ KeyInput keyinput(const QKeyEvent& event, KeySource source) {
     const int key = event.key();
     KeyInput input;
     input.KeyCode = keycode(key, event.modifiers(), event.nativeScanCode(), source);
-    input.Characters = keycharacters(key, event.text()).toStdString();
+    const char* digit = find(KeypadDigits, input.KeyCode);
+    input.Characters =
+        digit ? std::string(1, *digit) : keycharacters(key, event.text()).toStdString();
     input.ModifierFlags =
-        modifierflags(event.modifiers(), capslockon(event), carriesfunctionflag(key));
+        modifierflags(event.modifiers(), capslockon(event), !digit && carriesfunctionflag(key));
     return input;
 }
 
@@ -190,7 +364,8 @@ bool ismodifierkey(int qtKey) {
     case Qt::Key_Super_R:
     case Qt::Key_Hyper_L:
     case Qt::Key_Hyper_R:
-    case Qt::Key_CapsLock: return true;
+    case Qt::Key_CapsLock:
+    case Qt::Key_NumLock: return true;
     default: return false;
     }
 }

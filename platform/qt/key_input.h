@@ -1,5 +1,6 @@
-// Keys and modifiers as the runtime's key handler expects them: the virtual key codes of its key
-// table (0 A, 51 Delete, 123 Left Arrow ...), the typed characters, and the modifier-flag word.
+// Keys and modifiers as the runtime's key handler expects them: the hardware key codes of the
+// original platform's keyboard (0 A, 51 Delete, 123 Left Arrow ...), the typed characters, and
+// the modifier-flag word.
 #pragma once
 
 #include <QKeyEvent>
@@ -11,8 +12,8 @@
 
 namespace mdx::qt {
 
-// The code of every key that the key table does not list. It is no code of the table, so such
-// keys always fall back to the character they typed.
+// The code of a key that the original platform's keyboard does not have. It is no code of the
+// key table, so such keys always fall back to the character they typed.
 inline constexpr Int UnlistedKeyCode = 0xFFFF;
 
 // How a key is identified. Native scan codes name the key's place on the keyboard whatever the
@@ -23,7 +24,7 @@ enum class KeySource { QtKey, ScanCode };
 // The source for events of the running platform: scan codes on X11 and Wayland.
 KeySource platformkeysource();
 
-// The table code of a key; UnlistedKeyCode when the table has no entry for it.
+// The hardware key code of a key; UnlistedKeyCode for a key without one.
 Int keycode(int qtKey, Qt::KeyboardModifiers modifiers, quint32 scanCode, KeySource source);
 
 // The text a key delivers: the event's own text, or for keys that type none (arrows, function
@@ -35,7 +36,8 @@ QString keycharacters(int qtKey, const QString& text);
 std::uint64_t modifierflags(Qt::KeyboardModifiers modifiers, bool capsLock,
                             bool functionKey = false);
 
-// The whole key press for the runtime.
+// The whole key press for the runtime. The keypad's digit keys type their digit also with num
+// lock off, when the system hands them over as cursor keys.
 KeyInput keyinput(const QKeyEvent& event, KeySource source);
 
 // Keys that only change the modifier flags (shift, control, alt, meta, caps lock ...).

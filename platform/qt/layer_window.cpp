@@ -15,11 +15,15 @@
 namespace mdx::qt {
 namespace {
 
-std::vector<QString> droppedfiles(const QMimeData* data) {
-    std::vector<QString> files;
+// The local paths of the dropped URLs as bytes: a file name need not be valid UTF-8, and its
+// percent-encoded form keeps every byte.
+std::vector<std::string> droppedfiles(const QMimeData* data) {
+    std::vector<std::string> files;
     if (!data || !data->hasUrls()) return files;
     for (const QUrl& url : data->urls())
-        if (url.isLocalFile()) files.push_back(url.toLocalFile());
+        if (url.isLocalFile())
+            files.push_back(QByteArray::fromPercentEncoding(url.path(QUrl::FullyEncoded).toLatin1())
+                                .toStdString());
     return files;
 }
 
@@ -104,8 +108,13 @@ void LayerWindow::arrange() {
     content_->arrange(content_->size());
 }
 
-// The close box hides the window and never closes it, so it can be shown again.
+// The close box hides the window and never closes it, so it can be shown again; the
+// application decides when closing means quitting.
 void LayerWindow::closeEvent(QCloseEvent* event) {
+    if (closing) {
+        event->setAccepted(closing(number_));
+        return;
+    }
     event->ignore();
     t_MouseEventPostCloseBoxClick(number_);
 }
@@ -126,10 +135,10 @@ void LayerWindow::dragEnterEvent(QDragEnterEvent* event) {
 }
 
 void LayerWindow::dropEvent(QDropEvent* event) {
-    const std::vector<QString> files = droppedfiles(event->mimeData());
+    const std::vector<std::string> files = droppedfiles(event->mimeData());
     if (files.empty()) return;
-    for (const QString& file : files)
-        t_PostFileEvent(file.toStdString(), 0);
+    for (const std::string& file : files)
+        t_PostFileEvent(file, 0);
     event->acceptProposedAction();
 }
 

@@ -66,6 +66,9 @@ class LayerWindow : public QWidget {
 
     // Called when the window becomes the active window.
     std::function<void(UInt8)> activated;
+    // Asked when the window is to close (its close box, quitting, the end of the session); true
+    // lets it close, false keeps it. Without an answer the window is hidden by the runtime.
+    std::function<bool(UInt8)> closing;
 
   protected:
     void closeEvent(QCloseEvent* event) override;

@@ -59,8 +59,12 @@ std::string QtWindowLayer::pasteboardText() {
     return QGuiApplication::clipboard()->text().toStdString();
 }
 
+// The runtime ends its lines with carriage returns; programs on Linux expect line feeds.
 void QtWindowLayer::setPasteboardText(const std::string& text) {
-    QGuiApplication::clipboard()->setText(QString::fromStdString(text));
+    QString lines = QString::fromStdString(text);
+    lines.replace("\r\n", "\n");
+    lines.replace('\r', '\n');
+    QGuiApplication::clipboard()->setText(lines);
 }
 
 void QtWindowLayer::setPasteboardImage(const WindowImage& image) {

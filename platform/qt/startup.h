@@ -11,13 +11,18 @@ namespace mdx::qt {
 
 class QtWindowLayer;
 
+// The program speaks German whatever the user's locale: Qt's own texts (buttons, the columns of
+// the file panels) come from its German translations, dates and numbers take the German form.
+void speakgerman();
+
 // The launch of the runtime on the main thread: tool library, title-bar height, program thread.
 void launchruntime(QtWindowLayer& layer);
 
 // "Ablage" > "Neu" when asked for, then one file event per path, in order.
 void queuestartevents(QtWindowLayer& layer, bool newReport, const std::vector<std::string>& files);
 
-// Paths as given, made absolute against the current directory; empty ones are dropped.
+// Paths as given, made absolute against the current directory, byte for byte; empty ones are
+// dropped.
 std::vector<std::string> absolutepaths(const std::vector<std::string>& paths);
 
 // Makes graphic window 0 the key window, so that it takes the keys, as soon as the program

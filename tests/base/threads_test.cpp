@@ -105,5 +105,17 @@ TEST(ThreadsTest, LongNamesAreKeptInFull) {
     EXPECT_EQ(name.get_future().get(), "t_WindowAutoUpdate|t_WindowAutoUpd");
 }
 
+TEST(ThreadsTest, TheMainThreadKeepsTheProcessName) {
+    auto processname = [] {
+        char system[16] = {};
+        pthread_getname_np(pthread_self(), system, sizeof system);
+        return std::string(system);
+    };
+    const std::string before = processname();
+    setthreadname("AppDelegate");
+    EXPECT_EQ(threadname(), "AppDelegate");
+    EXPECT_EQ(processname(), before);
+}
+
 } // namespace
 } // namespace mdx

@@ -74,6 +74,9 @@ const KeyCase KeyCases[] = {
     {"keypad enter", Qt::Key_Enter, Qt::KeypadModifier, "\r", 13, false, false},
     {"option keypad 8", Qt::Key_8, Qt::KeypadModifier | Qt::AltModifier, "8", 230, false, false},
     {"keypad 8", Qt::Key_8, Qt::KeypadModifier, "8", 56, false, false},
+    {"keypad 8, num lock off", Qt::Key_Up, Qt::KeypadModifier, "", 56, false, false},
+    {"option keypad 8, num lock off", Qt::Key_Up, Qt::KeypadModifier | Qt::AltModifier, "", 230,
+     false, false},
     {"control-S", Qt::Key_S, Qt::ControlModifier, "\x13", 19, false, false},
     {"digit 0 with ≠", Qt::Key_0, Qt::AltModifier, "≠", 172, false, false},
 };
@@ -106,7 +109,7 @@ TEST(KeyCodeTest, ScanCodesNameTheKeysPlace) {
     const Case cases[] = {
         {38, Qt::Key_A, 0},
         {29, Qt::Key_Z, 16},
-        {52, Qt::Key_Y, qt::UnlistedKeyCode},
+        {52, Qt::Key_Y, 6},
         {49, Qt::Key_Dead_Circumflex, 10},
         {94, Qt::Key_Less, 50},
         {22, Qt::Key_Backspace, 51},
@@ -118,7 +121,11 @@ TEST(KeyCodeTest, ScanCodesNameTheKeysPlace) {
         {21, Qt::Key_Dead_Acute, 24},
         {20, Qt::Key_ssharp, 27},
         {34, Qt::Key_Udiaeresis, 33},
-        {36, Qt::Key_Return, qt::UnlistedKeyCode},
+        {36, Qt::Key_Return, 36},
+        {67, Qt::Key_F1, 122},
+        {118, Qt::Key_Insert, 114},
+        {63, Qt::Key_Asterisk, 67},
+        {77, Qt::Key_NumLock, qt::UnlistedKeyCode},
     };
     for (const Case& c : cases)
         EXPECT_EQ(qt::keycode(c.QtKey, Qt::NoModifier, c.ScanCode, qt::KeySource::ScanCode), c.Code)

@@ -117,7 +117,7 @@ TEST_F(LayerTest, PrinterWidthSetsRulerAndWindowWidth) {
 }
 
 TEST_F(LayerTest, PasteboardHoldsTextAndPicturesAndFillsItsWindow) {
-    layer->setPasteboardText("Grüße\naus Miradex");
+    layer->setPasteboardText("Grüße\raus Miradex"); // the runtime's line ends
     EXPECT_EQ(QGuiApplication::clipboard()->text(), QString::fromUtf8("Grüße\naus Miradex"));
     EXPECT_EQ(layer->pasteboardText(), "Grüße\naus Miradex");
     t_WindowVisible(PasteboardWindowNumber, true);

@@ -168,6 +168,8 @@ TEST_F(MenuTest, StartEventsQueueTheNewReportAndTheDocumentsInOrder) {
     ASSERT_EQ(files.size(), 2u);
     EXPECT_EQ(files[0].front(), '/');
     EXPECT_EQ(files[0].substr(files[0].size() - 8), "/b.mirdx");
+    const std::string latin1 = qt::absolutepaths({"\xE4.mirdx"}).at(0); // not valid UTF-8
+    EXPECT_EQ(latin1.substr(latin1.size() - 8), "/\xE4.mirdx");
     qt::queuestartevents(*layer, true, files);
     ASSERT_EQ(events().size(), 1u);
     EXPECT_EQ(events()[0].ItemTitle, "Neu");

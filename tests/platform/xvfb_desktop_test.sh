@@ -1,0 +1,135 @@
+#!/usr/bin/env bash
+# Miradex as a desktop program on a real X server (1280 x 1024, no window manager), driven from
+# outside with xdotool: the process name, one program per display reached by later starts, keypad
+# keys with and without num lock, clicks on a shrunken picture, the save panel and file names
+# that are no UTF-8. Every wait polls with a time limit. Usage: xvfb_desktop_test.sh PROGRAM
+set -euo pipefail
+program=$1
+for tool in xvfb-run xdotool; do
+    command -v "$tool" >/dev/null || { echo "$tool fehlt: übersprungen"; exit 77; }
+done
+if [ -z "${MIRADEX_XVFB_INNER:-}" ]; then
+    export MIRADEX_XVFB_INNER=1
+    exec timeout 240 xvfb-run -a -s "-screen 0 1280x1024x24 -nolisten tcp" "$0" "$@"
+fi
+
+unset QT_QPA_PLATFORM
+work=$(mktemp -d)
+pids=()
+cleanup() {
+    for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
+    rm -rf "$work"
+}
+trap cleanup EXIT
+mkdir -m 700 "$work/run" && mkdir "$work/in" "$work/out"
+export XDG_RUNTIME_DIR=$work/run MIRADEX_SELFTEST_TRACE=$work/trace
+touch "$work/trace"
+
+fail() { echo "FEHLER: $*" >&2; echo "--- Protokoll" >&2; cat "$work"/log* >&2 || true; exit 1; }
+# Polls a condition for up to 60 seconds.
+waitfor() {
+    local what=$1; shift
+    for _ in $(seq 600); do "$@" && return 0; sleep 0.1; done
+    fail "$what"
+}
+shown() { xdotool search --onlyvisible --pid "$1" >/dev/null 2>&1; }
+hidden() { ! shown "$1"; }
+ended() { ! kill -0 "$1" 2>/dev/null; }
+traced() { grep -c "$1" "$work/trace" | grep -qx "$2"; }
+window0() { xdotool search --onlyvisible --pid "$1" --name '^Miradex-Grafik' | head -n 1; }
+
+start() { # start LOG ARGS...: in the output folder, log to $work/LOG
+    local log=$1; shift
+    (cd "$work/out" && exec "$program" "$@") >"$work/$log" 2>&1 &
+    pids+=($!)
+}
+
+# A document whose name holds a dot and a double quote: the model name the save panel proposes.
+printf 'Bericht mit Punkt\r' >"$work/in/Modell 15\" 2.5 GHz.mirdx"
+printf 'Bericht A\r' >"$work/in/a.mirdx"
+printf 'Bericht B\r' >"$work/in/b.mirdx"
+
+# --- The process keeps its name, and window 0 is shown.
+start log1 "$work/in/Modell 15\" 2.5 GHz.mirdx"
+first=${pids[0]}
+waitfor "Fenster 0 erscheint" shown "$first"
+pgrep -x miradex | grep -qx "$first" || fail "pgrep -x miradex findet das Programm nicht"
+waitfor "Fenster 0 zeigt das Dokument" grep -q "Graphic\|Program: Start" "$work/log1"
+
+# --- Clicks at the corners of the picture give the corner points.
+wid=$(window0 "$first")
+# Probe clicks until the view stays where it is (the program thread may still size window 0).
+settled() {
+    xdotool mousemove --window "$wid" 200 200 click 1
+    sleep 0.2
+    [ "$(grep '^view ' "$work/trace" | tail -n 2 | sort -u | wc -l)" -eq 1 ] &&
+        [ "$(grep -c '^view ' "$work/trace")" -ge 2 ]
+}
+waitfor "Bildansicht steht still" settled
+probes=$(grep -c '^view ' "$work/trace")
+read -r _ vx vy vw vh < <(grep '^view ' "$work/trace" | tail -n 1)
+xdotool mousemove "$vx" "$vy" click 1
+xdotool mousemove $((vx + vw - 1)) $((vy + vh - 1)) click 1
+waitfor "Eckklicks kommen an" traced '^view ' $((probes + 2))
+clicks=$(grep 'Graphic #0 window, X' "$work/log1" | tail -n 2)
+echo "Bildansicht ${vw}x${vh}; $clicks"
+grep -q 'X = 0, Y = 0$' <<<"$clicks" || fail "linke obere Ecke: $clicks"
+grep -q 'X = 1311, Y = 799$' <<<"$clicks" || fail "rechte untere Ecke: $clicks"
+
+# --- Keypad 8 with num lock off and on is one and the same key (keycode 80 is KP_8 / KP_Up).
+# Without a window manager the window gets the keyboard from the test.
+xdotool windowfocus --sync "$wid"
+xdotool key 80
+xdotool key Num_Lock
+xdotool key 80
+xdotool key Num_Lock
+waitfor "Ziffernblock-Tasten kommen an: $(cat "$work/trace")" traced '^key 91 ' 2
+[ "$(grep '^key 91 ' "$work/trace" | sort -u | wc -l)" -eq 1 ] ||
+    fail "Ziffernblock 8 ohne und mit Num-Lock: $(grep '^key ' "$work/trace")"
+grep -qx 'key 91 38 2097152' "$work/trace" || fail "Ziffernblock 8: $(grep '^key ' "$work/trace")"
+
+# --- The save panel keeps the proposed name and adds the extension; the file opens again.
+xdotool key ctrl+shift+s
+waitfor "Sichern-Dialog erscheint" xdotool search --onlyvisible --name '^Miradex sichern$'
+xdotool key Return
+saved="$work/out/Modell 15\" 2.5 GHz.mirdx"
+waitfor "Bericht gesichert: $(ls "$work/out")" test -s "$saved"
+"$program" --batch "$saved" 2>/dev/null | grep -q 'Bericht mit Punkt' || fail "gesicherter Bericht"
+
+# --- Hidden from the menu, the program comes back with the next start.
+xdotool key alt
+xdotool key Right Right Right Down Return
+waitfor "alle Fenster ausgeblendet" hidden "$first"
+start log2
+waitfor "zweiter Start übergibt und endet" ended "${pids[1]}"
+wait "${pids[1]}" || fail "zweiter Start endet mit Fehler"
+waitfor "Fenster 0 wieder sichtbar" test -n "$(window0 "$first")"
+
+# --- The end of the session quits through the terminate path, its line the last.
+kill -TERM "$first"
+waitfor "Programm endet" ended "$first"
+[ "$(grep -v '^$' "$work/log1" | tail -n 1)" = "applicationWillTerminate: Called." ] ||
+    fail "letzte Zeile: $(tail -n 1 "$work/log1")"
+
+# --- Two starts at once: one program opens both documents.
+: >"$work/trace"
+start log3 "$work/in/a.mirdx"
+start log4 "$work/in/b.mirdx"
+waitfor "beide Dokumente kommen an" traced '^file ' 2
+alive() { local n=0; for pid in "$@"; do kill -0 "$pid" 2>/dev/null && n=$((n + 1)); done; echo $n; }
+waitfor "ein Programm bleibt" test "$(alive "${pids[2]}" "${pids[3]}")" -eq 1
+last=$(grep '^file ' "$work/trace" | tail -n 1 | sed 's/^file //')
+xdotool key ctrl+shift+s
+waitfor "Sichern-Dialog erscheint" xdotool search --onlyvisible --name '^Miradex sichern$'
+xdotool key Return
+expected="$work/out/$(basename "$last")"
+waitfor "zuletzt geöffnetes Dokument gesichert" test -s "$expected"
+grep -q "Bericht $(basename "$last" .mirdx | tr ab AB)" "$expected" || fail "Reihenfolge"
+kill -TERM "${pids[2]}" "${pids[3]}" 2>/dev/null || true
+
+# --- A file name that is no UTF-8 opens from the command line.
+name=$(printf 'Ger\xe4t.mirdx')
+printf 'Bericht mit Umlaut\r' >"$work/in/$name"
+"$program" --batch "$work/in/$name" 2>/dev/null | grep -q 'Bericht mit Umlaut' ||
+    fail "Datei mit Byte 0xE4 im Namen"
+echo "Alles gut."
