@@ -49,6 +49,8 @@ std::string replacestring(const std::string& s, const std::string& find, const s
 int comparetext(const Text& a, const Text& b);
 Int leadinginteger(const Text& text);
 std::string spaces(Int n);
+// The text without the bytes below 32 and 127, which printing would carry out as control codes.
+std::string withoutcontrolcodes(std::string_view s);
 std::string repeatstring(const std::string& s, Int n);
 std::string centertext(const std::string& s, Int width);
 std::vector<Text> splittext(const Text& text, UInt8 separator);

@@ -1,5 +1,7 @@
 #include "report/profiler.h"
 
+#include <arpa/inet.h>
+
 #include <algorithm>
 #include <cstdlib>
 #include <mutex>
@@ -55,8 +57,17 @@ std::string servicehost(const char* variable, const char* fallback) {
     return !host.empty() && host.front() == '-' ? "" : host;
 }
 
+// "-q" first: curl then reads no configuration file, so the user's settings cannot change what
+// is asked or where the answer goes.
 CommandResult fetch(const std::string& address) {
-    return runcommand("curl", "", {address}, LookupTimeLimit);
+    return runcommand("curl", "", {"-q", address}, LookupTimeLimit);
+}
+
+// Whether text is an IPv4 or IPv6 address and nothing else.
+bool isaddress(const std::string& text) {
+    unsigned char parsed[sizeof(in6_addr)];
+    return inet_pton(AF_INET, text.c_str(), parsed) == 1 ||
+           inet_pton(AF_INET6, text.c_str(), parsed) == 1;
 }
 
 bool continues(char c) {
@@ -133,8 +144,11 @@ std::string publicaddress() {
     if (result.Code != CommandOk && result.Code != CommandBothOutputs) return "";
     // The address ends at the first line end; a service that ends its answer with a line feed
     // must not carry that into the report line.
+    // Control codes are dropped before the check; an answer that is not an address (an error
+    // page, say) gives none.
     const std::size_t end = result.Output.find_first_of("\r\n");
-    return result.Output.substr(0, end);
+    const std::string address = withoutcontrolcodes(result.Output.substr(0, end));
+    return isaddress(address) ? address : "";
 }
 
 std::string serialquery(const std::string& serial) {
@@ -162,7 +176,8 @@ std::string modelnamefromanswer(const std::string& answer) {
     if (start == std::string::npos) return "";
     const std::size_t end = answer.find("</configCode>", start + open.size());
     if (end == std::string::npos) return "";
-    std::string name = answer.substr(start + open.size(), end - start - open.size());
+    std::string name =
+        withoutcontrolcodes(answer.substr(start + open.size(), end - start - open.size()));
     name = replacestring(name, "Mac mini", "Mac Mini", false);
     return replacestring(name, "Four Thunderbolt 3 Ports", "4 x TB3", false);
 }
