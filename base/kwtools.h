@@ -75,11 +75,13 @@ void pause(double seconds);
 
 // Files.
 Int filetype(const std::string& path); // -1 empty path, 0 nothing, 1 file, 2 directory
-std::string getstringfromfile(const std::string& path);
+// The two readers take at most `limit` bytes; a longer file is an error (EFBIG) and gives nothing.
+inline constexpr std::size_t NoReadLimit = static_cast<std::size_t>(-1) - 1;
+std::string getstringfromfile(const std::string& path, std::size_t limit = NoReadLimit);
 // The encoding that the last getstringfromfile used: "NSUTF8StringEncoding",
 // "NSMacOSRomanStringEncoding" or "Error: Unknown Encoding".
 std::string lastfileencoding();
-Bytes getbinaryfromfile(const std::string& path);
+Bytes getbinaryfromfile(const std::string& path, std::size_t limit = NoReadLimit);
 // Writes to a temporary file beside the target and renames it over the target, so a failed
 // save never leaves a half-written file. Returns whether the file was written.
 bool setstringtofile(const std::string& path, const std::string& text);
