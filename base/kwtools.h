@@ -49,6 +49,8 @@ std::string replacestring(const std::string& s, const std::string& find, const s
 int comparetext(const Text& a, const Text& b);
 Int leadinginteger(const Text& text);
 std::string spaces(Int n);
+// The text without the bytes below 32 and 127, which printing would carry out as control codes.
+std::string withoutcontrolcodes(std::string_view s);
 std::string repeatstring(const std::string& s, Int n);
 std::string centertext(const std::string& s, Int width);
 std::vector<Text> splittext(const Text& text, UInt8 separator);
@@ -73,11 +75,13 @@ void pause(double seconds);
 
 // Files.
 Int filetype(const std::string& path); // -1 empty path, 0 nothing, 1 file, 2 directory
-std::string getstringfromfile(const std::string& path);
+// The two readers take at most `limit` bytes; a longer file is an error (EFBIG) and gives nothing.
+inline constexpr std::size_t NoReadLimit = static_cast<std::size_t>(-1) - 1;
+std::string getstringfromfile(const std::string& path, std::size_t limit = NoReadLimit);
 // The encoding that the last getstringfromfile used: "NSUTF8StringEncoding",
 // "NSMacOSRomanStringEncoding" or "Error: Unknown Encoding".
 std::string lastfileencoding();
-Bytes getbinaryfromfile(const std::string& path);
+Bytes getbinaryfromfile(const std::string& path, std::size_t limit = NoReadLimit);
 // Writes to a temporary file beside the target and renames it over the target, so a failed
 // save never leaves a half-written file. Returns whether the file was written.
 bool setstringtofile(const std::string& path, const std::string& text);

@@ -1,4 +1,5 @@
 // Reading and writing whole files. Failures are logged with the system's error number.
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -73,8 +74,10 @@ std::string macromantoutf8(const Bytes& bytes) {
     return out;
 }
 
-// The whole file, or the error number in `error`.
-Bytes readwholefile(const std::string& path, int& error) {
+// The whole file, or the error number in `error`. Reading stops after limit + 1 bytes whatever
+// the file's size claims (procfs files claim 0, and a file may grow while it is read); a file
+// longer than limit is refused as too large.
+Bytes readwholefile(const std::string& path, int& error, std::size_t limit) {
     error = 0;
     int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) {
@@ -83,14 +86,16 @@ Bytes readwholefile(const std::string& path, int& error) {
     }
     Bytes bytes;
     UInt8 chunk[65536];
-    for (;;) {
-        ssize_t count = read(fd, chunk, sizeof chunk);
+    while (bytes.size() <= limit) {
+        const std::size_t wanted = std::min<std::size_t>(sizeof chunk, limit - bytes.size() + 1);
+        ssize_t count = read(fd, chunk, wanted);
         if (count < 0 && errno == EINTR) continue;
         if (count < 0) error = errno;
         if (count <= 0) break;
         bytes.insert(bytes.end(), chunk, chunk + count);
     }
     close(fd);
+    if (error == 0 && bytes.size() > limit) error = EFBIG;
     if (error != 0) return {};
     return bytes;
 }
@@ -159,7 +164,8 @@ void syncfolder(const std::string& folder) {
 int replacefile(const std::string& path, const std::string& text) {
     std::string target = replacementtarget(path);
     std::string folder = folderof(target);
-    std::string temporary = folder + "/." + lastpathcomponent(target) + ".XXXXXX";
+    // A short name of its own: the target's name plus a suffix could exceed the longest name.
+    std::string temporary = folder + "/.miradex-XXXXXX";
     int fd = mkostemp(temporary.data(), O_CLOEXEC);
     if (fd < 0) return errno;
     bool written =
@@ -184,9 +190,9 @@ Int filetype(const std::string& path) {
     return S_ISDIR(info.st_mode) ? 2 : 1;
 }
 
-std::string getstringfromfile(const std::string& path) {
+std::string getstringfromfile(const std::string& path, std::size_t limit) {
     int error = 0;
-    Bytes bytes = readwholefile(path, error);
+    Bytes bytes = readwholefile(path, error, limit);
     if (error != 0) {
         recordencoding(UnknownEncoding);
         logline("getstringfromfile: Error #" + std::to_string(error));
@@ -207,9 +213,9 @@ std::string lastfileencoding() {
     return encodingrecord().name;
 }
 
-Bytes getbinaryfromfile(const std::string& path) {
+Bytes getbinaryfromfile(const std::string& path, std::size_t limit) {
     int error = 0;
-    Bytes bytes = readwholefile(path, error);
+    Bytes bytes = readwholefile(path, error, limit);
     if (error != 0) logline("getbinaryfromfile: Error #" + std::to_string(error));
     return bytes;
 }

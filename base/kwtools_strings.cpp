@@ -147,6 +147,14 @@ std::string spaces(Int n) {
     return std::string(static_cast<std::size_t>(n), ' ');
 }
 
+std::string withoutcontrolcodes(std::string_view s) {
+    std::string kept;
+    kept.reserve(s.size());
+    for (char c : s)
+        if (static_cast<UInt8>(c) >= 32 && c != 127) kept += c;
+    return kept;
+}
+
 std::string repeatstring(const std::string& s, Int n) {
     if (n < 1 || n > MaximumRepeat) return "";
     std::string out;

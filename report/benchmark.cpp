@@ -3,6 +3,9 @@
 // below forbids the compiler to unroll it further.
 #include "report/benchmark.h"
 
+#include <sched.h>
+
+#include <chrono>
 #include <cmath>
 #include <condition_variable>
 #include <cstdlib>
@@ -10,7 +13,6 @@
 #include <mutex>
 #include <string>
 
-#include "base/clock.h"
 #include "base/log.h"
 #include "base/threads.h"
 
@@ -56,6 +58,22 @@ class WorkerShare {
     double partial_ = 0.0;
     bool ran_ = false;
 };
+
+// Microseconds of the monotonic clock: a step of the wall clock during a run (time
+// synchronisation, a changed date) must not change the elapsed time.
+Int monotonicus() {
+    const auto now = std::chrono::steady_clock::now().time_since_epoch();
+    return static_cast<Int>(std::chrono::duration_cast<std::chrono::microseconds>(now).count());
+}
+
+// The processors the process may run on; a container or taskset may allow far fewer than the
+// machine has.
+Int usableprocessors() {
+    cpu_set_t allowed;
+    CPU_ZERO(&allowed);
+    if (sched_getaffinity(0, sizeof allowed, &allowed) != 0) return 0;
+    return CPU_COUNT(&allowed);
+}
 
 void logmark(double accumulator) {
     logtext(std::string(1, accumulatormark(accumulator)));
@@ -104,11 +122,17 @@ char accumulatormark(double accumulator) {
     return ',';
 }
 
+Int benchmarkworkers(Int processors) {
+    const Int usable = usableprocessors();
+    const Int workers = usable > 0 && usable < processors ? usable : processors;
+    return workers < 1 ? 1 : workers;
+}
+
 double singlecorebenchmark() {
     const std::uint64_t additions = benchmarkadditions();
-    const Int start = absolutetimeus();
+    const Int start = monotonicus();
     const double sum = addones(additions);
-    const Int end = absolutetimeus();
+    const Int end = monotonicus();
     logmark(sum);
     return gigaflops(static_cast<double>(additions), end - start) + 0.005;
 }
@@ -117,18 +141,18 @@ double singlecorebenchmark() {
 // made are counted, so a worker whose thread could not be started lowers the result instead of
 // holding the measurement up.
 double multicorebenchmark(Int processors) {
-    const Int workers = processors < 1 ? 1 : processors;
+    const Int workers = benchmarkworkers(processors);
     const std::uint64_t additions = benchmarkadditions();
     auto tally = std::make_shared<Tally>();
     tally->Pending = workers;
-    const Int start = absolutetimeus();
+    const Int start = monotonicus();
     for (Int i = 0; i < workers; ++i) {
         auto share = std::make_shared<WorkerShare>(tally, additions);
         t_StartAsync([share = std::move(share)] { share->run(); });
     }
     std::unique_lock hold(tally->Lock);
     tally->Finished.wait(hold, [&] { return tally->Pending == 0; });
-    const Int end = absolutetimeus();
+    const Int end = monotonicus();
     logmark(tally->Sum);
     return gigaflops(tally->Performed, end - start);
 }

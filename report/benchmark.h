@@ -15,6 +15,9 @@ double singlecorebenchmark();
 // Writes one character to the log.
 double multicorebenchmark(Int processors);
 
+// Workers of a multi-core measurement: one per processor, but no more than the processors the
+// process may run on, and at least one.
+Int benchmarkworkers(Int processors);
 // The measured loop: `count` additions of 1.0 to 0.0, each on the result of the one before.
 double addones(std::uint64_t count);
 // Additions per measurement and per worker: MIRADEX_BENCH_ADDITIONS when it holds a whole number

@@ -35,7 +35,8 @@ std::vector<std::string> environmentdirectories() {
     if (value == nullptr) return directories;
     for (const Text& piece : splittext(totext(value), ':')) {
         std::string directory(piece.Elements.begin(), piece.Elements.end());
-        if (directory.empty()) continue;
+        // A relative entry would depend on the current directory, which anyone may fill.
+        if (directory.empty() || directory.front() != '/') continue;
         if (directory.back() != '/') directory += '/';
         directories.push_back(directory);
     }

@@ -33,7 +33,7 @@ std::string choosesavepath() {
 // a device or pipe.
 bool readreport(const std::string& path, std::string& text) {
     if (examineoutsidefile(path, LargestReportFile) != OutsideFile::Readable) return false;
-    text = getstringfromfile(path);
+    text = getstringfromfile(path, LargestReportFile);
     return true;
 }
 
@@ -69,7 +69,7 @@ OutsideFile examineoutsidefile(const std::string& path, std::size_t limit) {
 
 Bytes readoutsidefile(const std::string& path, std::size_t limit) {
     if (examineoutsidefile(path, limit) != OutsideFile::Readable) return {};
-    return getbinaryfromfile(path);
+    return getbinaryfromfile(path, limit);
 }
 
 OutsideTextGuard::OutsideTextGuard() {

@@ -25,7 +25,7 @@ enum class OutsideFile { Readable, TooLarge, NoFile };
 // A regular file up to `limit` bytes, and a path that cannot be examined (reading it then tells
 // why), are Readable; devices, pipes and sockets, which may never end, are NoFile.
 OutsideFile examineoutsidefile(const std::string& path, std::size_t limit);
-// The file's bytes when it is Readable, else none.
+// The file's bytes when it is Readable and, as read, no longer than limit; else none.
 Bytes readoutsidefile(const std::string& path, std::size_t limit);
 
 // Keeps the display mode, inverse flag and colour of window 0 across printing text from outside,

@@ -1,6 +1,7 @@
 // The model table: model identifier to the model name that the report shows when the online
 // lookup gives none.
 #include <algorithm>
+#include <cctype>
 #include <iterator>
 #include <string_view>
 
@@ -117,7 +118,36 @@ constexpr ModelRow ModelTable[] = {
     {"MacBookPro18,4", "MacBook Pro (14-inch, 2021, 3 x TB4, M1 Pro)"},
 };
 
+// The letters before the first digit: the family of an identifier such as "MacBookPro13,2".
+std::string_view familyof(std::string_view identifier) {
+    const std::size_t digit = identifier.find_first_of("0123456789");
+    return identifier.substr(0, digit == std::string_view::npos ? identifier.size() : digit);
+}
+
+bool isnumber(std::string_view text) {
+    return !text.empty() &&
+           std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+// Family, major number, comma, minor number, with a family that the table knows.
+bool hasidentifierform(std::string_view identifier) {
+    const std::string_view family = familyof(identifier);
+    const std::string_view numbers = identifier.substr(family.size());
+    const std::size_t comma = numbers.find(',');
+    if (family.empty() || comma == std::string_view::npos) return false;
+    if (!isnumber(numbers.substr(0, comma)) || !isnumber(numbers.substr(comma + 1))) return false;
+    // A virtual machine of the Parallels kind runs on one of the table's machines, whose serial
+    // number it reports.
+    if (family == "Parallels") return true;
+    return std::any_of(std::begin(ModelTable), std::end(ModelTable),
+                       [&](const ModelRow& r) { return familyof(r.Identifier) == family; });
+}
+
 } // namespace
+
+bool ownmodelidentifier(const std::string& identifier) {
+    return !modeltablename(identifier).empty() || hasidentifierform(identifier);
+}
 
 std::string modeltablename(const std::string& identifier) {
     const auto row = std::find_if(std::begin(ModelTable), std::end(ModelTable),

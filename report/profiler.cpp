@@ -1,5 +1,7 @@
 #include "report/profiler.h"
 
+#include <arpa/inet.h>
+
 #include <algorithm>
 #include <cstdlib>
 #include <mutex>
@@ -16,6 +18,20 @@ constexpr const char* DefaultPublicAddressHost = "ipecho.net";
 constexpr const char* DefaultModelNameHost = "support-sp.apple.com";
 constexpr std::size_t SerialQueryLength = 4;
 
+// A profiler that hangs (on a sysfs or DRM read, say) is ended after this long; the report then
+// shows its failure screen. MIRADEX_PROFILER_SECONDS shortens it for tests.
+constexpr double DefaultProfilerTimeLimit = 60;
+
+double profilertimelimit() {
+    const char* text = std::getenv("MIRADEX_PROFILER_SECONDS");
+    const double seconds = text != nullptr ? std::atof(text) : 0;
+    return seconds > 0 && seconds < DefaultProfilerTimeLimit ? seconds : DefaultProfilerTimeLimit;
+}
+
+CommandResult runprofiler(const std::string& argument) {
+    return runcommand(ProfilerCommand, "", {argument}, profilertimelimit());
+}
+
 std::mutex DataTypeListLock;
 std::string DataTypeList; // filled by the first profiler call that gets any output
 
@@ -27,7 +43,7 @@ std::string keptdatatypelist() {
 // Fetches the list when none is kept yet; false (after logging) when that fetch failed.
 bool havedatatypelist() {
     if (!keptdatatypelist().empty()) return true;
-    const CommandResult result = runcommand(ProfilerCommand, "", {"-listDataTypes"});
+    const CommandResult result = runprofiler("-listDataTypes");
     {
         std::lock_guard<std::mutex> guard(DataTypeListLock);
         DataTypeList = result.Output;
@@ -55,8 +71,17 @@ std::string servicehost(const char* variable, const char* fallback) {
     return !host.empty() && host.front() == '-' ? "" : host;
 }
 
+// "-q" first: curl then reads no configuration file, so the user's settings cannot change what
+// is asked or where the answer goes.
 CommandResult fetch(const std::string& address) {
-    return runcommand("curl", "", {address}, LookupTimeLimit);
+    return runcommand("curl", "", {"-q", address}, LookupTimeLimit);
+}
+
+// Whether text is an IPv4 or IPv6 address and nothing else.
+bool isaddress(const std::string& text) {
+    unsigned char parsed[sizeof(in6_addr)];
+    return inet_pton(AF_INET, text.c_str(), parsed) == 1 ||
+           inet_pton(AF_INET6, text.c_str(), parsed) == 1;
 }
 
 bool continues(char c) {
@@ -87,10 +112,11 @@ Text systemprofiler(const std::string& datatype) {
         logline("systemprofiler: Unknown data-type");
         return {};
     }
-    const CommandResult result = runcommand(ProfilerCommand, "", {datatype});
+    const CommandResult result = runprofiler(datatype);
     if (result.Code != CommandOk)
         logline("systemprofiler: Error " + std::to_string(result.Code) + " while getting " +
                 datatype);
+    if (result.Code == CommandTimedOut) return {}; // a cut-off text is no profile
     // Only what the profiler wrote as its output: an error message appended to it would read
     // as one more section ("Error while executing:" and a line end).
     return withcarriagereturns(result.StandardOutput);
@@ -133,8 +159,11 @@ std::string publicaddress() {
     if (result.Code != CommandOk && result.Code != CommandBothOutputs) return "";
     // The address ends at the first line end; a service that ends its answer with a line feed
     // must not carry that into the report line.
+    // Control codes are dropped before the check; an answer that is not an address (an error
+    // page, say) gives none.
     const std::size_t end = result.Output.find_first_of("\r\n");
-    return result.Output.substr(0, end);
+    const std::string address = withoutcontrolcodes(result.Output.substr(0, end));
+    return isaddress(address) ? address : "";
 }
 
 std::string serialquery(const std::string& serial) {
@@ -162,7 +191,8 @@ std::string modelnamefromanswer(const std::string& answer) {
     if (start == std::string::npos) return "";
     const std::size_t end = answer.find("</configCode>", start + open.size());
     if (end == std::string::npos) return "";
-    std::string name = answer.substr(start + open.size(), end - start - open.size());
+    std::string name =
+        withoutcontrolcodes(answer.substr(start + open.size(), end - start - open.size()));
     name = replacestring(name, "Mac mini", "Mac Mini", false);
     return replacestring(name, "Four Thunderbolt 3 Ports", "4 x TB3", false);
 }

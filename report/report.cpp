@@ -46,8 +46,10 @@ std::string bytesof(const Text& text) {
     return {text.Elements.begin(), text.Elements.end()};
 }
 
-// At most ValueLimit bytes, not ending inside a UTF-8 sequence.
+// Without control codes, at most ValueLimit bytes, not ending inside a UTF-8 sequence. Outside
+// text must not clear, move or recolour the report when it is printed.
 std::string limited(std::string value) {
+    value = withoutcontrolcodes(value);
     if (value.size() <= ValueLimit) return value;
     std::size_t end = ValueLimit;
     while (end > 0 && (static_cast<UInt8>(value[end]) & 0xC0) == 0x80)
@@ -170,7 +172,8 @@ bool namemodel(const ReportSources& s, const Gathered& g) {
     if (name.empty()) return false;
     if (name == "Mac mini") name = "Mac Mini";
     progress("Computermodell wird untersucht...");
-    modelname() = limited(s.LookupModelName(g.Serial));
+    if (!g.Serial.empty() && ownmodelidentifier(identifier))
+        modelname() = limited(s.LookupModelName(g.Serial));
     if (!modelname().empty()) return true;
     const std::string listed = modeltablename(identifier);
     modelname() = listed.empty() ? name : listed;
@@ -240,7 +243,7 @@ void printnetworklines(const Gathered& g) {
 }
 
 void printsystemlines(const Gathered& g) {
-    printline(SystemVersionLabel, reststring(g.Machine.VersionString, 9));
+    printline(SystemVersionLabel, limited(reststring(g.Machine.VersionString, 9)));
     printline("Eingeschaltet seit = ", uptimetext(g.Machine.Uptime).Text);
 }
 

@@ -40,6 +40,10 @@ inline constexpr const char* SystemVersionLabel = "Linux Version      = ";
 // The pieces of the report that depend on the facts alone.
 // The model name of an identifier in the model table, "" when it is not listed.
 std::string modeltablename(const std::string& identifier);
+// Whether an identifier names one of the machines the online model lookup knows: listed in the
+// model table, or a family of the table with its two numbers ("MacPro9,1"). Other machines are
+// never looked up, so a foreign serial number is not sent and cannot come back as one of them.
+bool ownmodelidentifier(const std::string& identifier);
 // Shortens a long interface list name by name, then cuts it to 59 characters.
 std::string shortenedinterfacelist(const std::string& list);
 // The value of the "Anzahl Kerne" line for a "Total Number of Cores: " value.

@@ -181,16 +181,24 @@ void logdevices(const ScsiDevices& devices) {
     }
 }
 
+// A slot's bytes are drawn as they are, like the SCSI fields: a control code in it must not
+// clear or move the lines around it.
+void printslotbytes(const Text& slot) {
+    t_DisplayMode(ReportWindow, ScsiRowMode);
+    t_Print(ReportWindow, slot);
+    t_DisplayMode(ReportWindow, 0);
+}
+
 void printslot(const char* label, const Text& slot) {
     t_Print(ReportWindow, label);
-    t_Print(ReportWindow, slot);
+    printslotbytes(slot);
 }
 
 void printsystemline(const RevarudSlots& slots, const SystemLine& line) {
     printslot(line.Label, slots[static_cast<std::size_t>(line.Slot)]);
     if (line.Slot == ScreenSlot) {
         t_Print(ReportWindow, " ");
-        t_Print(ReportWindow, slots[ScreenSlot + 1]);
+        printslotbytes(slots[ScreenSlot + 1]);
     }
     if (line.SecondLabel != nullptr) {
         t_Htab(ReportWindow, SecondColumn);

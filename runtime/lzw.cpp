@@ -46,9 +46,13 @@ class CodeReader {
 // code 256 + j stands for the string of the j-th code followed by the first byte of the string
 // after it; both lie next to each other in the output, so the starts alone describe the whole
 // dictionary. Gives nothing when a code is neither known nor the next free one.
-std::optional<std::vector<std::size_t>> layoutcodes(CodeReader reader) {
+// Starts are kept in 32 bits: the decoded size is capped far below 4 GiB.
+using Starts = std::vector<std::uint32_t>;
+static_assert(MaxDecodedSize < (std::uint64_t{1} << 32));
+
+std::optional<Starts> layoutcodes(CodeReader reader) {
     std::size_t count = reader.count();
-    std::vector<std::size_t> starts;
+    Starts starts;
     starts.reserve(count + 1);
     starts.push_back(0);
     if (reader.next() >= FirstFreeCode) return std::nullopt;
@@ -63,7 +67,7 @@ std::optional<std::vector<std::size_t>> layoutcodes(CodeReader reader) {
             length = starts[entry + 1] - starts[entry] + 1;
         }
         if (starts[i] + length > MaxDecodedSize) return std::nullopt;
-        starts.push_back(starts[i] + length);
+        starts.push_back(static_cast<std::uint32_t>(starts[i] + length));
     }
     return starts;
 }
@@ -85,7 +89,7 @@ void copychunks(UInt8* target, const UInt8* source, std::size_t length) {
 
 // Writes the string of every code at its start. An entry's last byte is the first byte of the
 // string that follows its prefix, which for the next free code is the byte just written.
-void copycodes(CodeReader reader, const std::vector<std::size_t>& starts, Bytes& out) {
+void copycodes(CodeReader reader, const Starts& starts, Bytes& out) {
     UInt8* base = out.data();
     for (std::size_t i = 0; i + 1 < starts.size(); ++i) {
         std::uint64_t code = reader.next();
@@ -184,12 +188,23 @@ Bytes packcodes(const std::vector<std::uint32_t>& codes, Int width) {
     return packed;
 }
 
+// Codes narrower than 9 bits can only name single bytes: each code is one byte of the output.
+Bytes literalcodes(CodeReader reader) {
+    Bytes out(reader.count());
+    for (UInt8& byte : out)
+        byte = static_cast<UInt8>(reader.next());
+    return out;
+}
+
 } // namespace
 
 Bytes lzwdecode(std::span<const UInt8> packed, Int width) {
     if (width < 1 || width > MaxCodeWidth) return {};
     CodeReader reader(packed, static_cast<unsigned>(width));
-    if (reader.count() == 0) return {};
+    // Every code gives at least one byte, so a stream with more codes than the cap allows is
+    // refused before anything is reserved for it.
+    if (reader.count() == 0 || reader.count() > MaxDecodedSize) return {};
+    if (width < 9) return literalcodes(reader);
     auto starts = layoutcodes(reader);
     if (!starts) return {};
     Bytes out(starts->back() + ChunkSize);

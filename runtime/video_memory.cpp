@@ -4,6 +4,7 @@
 #include <atomic>
 #include <chrono>
 #include <cstring>
+#include <mutex>
 #include <thread>
 
 #include "base/kwtools.h"
@@ -198,6 +199,8 @@ std::string windowtitle(bool hasText) {
     return hasText ? name : name + "-Grafik";
 }
 
+void clearblocks(Runtime& r, const t_Window& w);
+
 } // namespace
 
 Int bytesperline(Int bitDepth, Int width) {
@@ -235,6 +238,10 @@ void t_InitWindow(UInt8 window, Int bitDepth, bool autoUpdate, Int width, Int he
         lognotgraphic("t_InitWindow");
         return;
     }
+    // One initialisation at a time: two threads placing blocks at once would place them over
+    // each other.
+    static std::mutex initialising;
+    const std::lock_guard serialised(initialising);
     const std::string p = prefix(window);
     logline(p + " Start.");
     waitformemory();
@@ -294,16 +301,20 @@ void t_InitWindow(UInt8 window, Int bitDepth, bool autoUpdate, Int width, Int he
 
     Handle view = t_WindowView(window);
     if (!view) {
-        w.Initialized = false;
         w.Font = t_Font{};
         logline(p + " could not be initialized, resource undefined.");
+        // Each failed try would otherwise keep its blocks, megabytes at a time.
+        giveblocksback(window);
+        w.MemoryStart = w.MemoryEnd = w.TextMemoryStart = w.TextMemoryEnd = -1;
         return;
     }
     w.View = view;
     w.Window = t_WindowObject(window);
     w.Font = font;
+    // Published only once the blocks are cleared: a view or the refresh thread that sees the
+    // flag must find a finished window.
+    clearblocks(r, w);
     w.Initialized = true;
-    t_ClearWindowMemory(window);
 
     t_WindowTitle(window, windowtitle(w.TextMemoryStart >= 0));
     t_WindowSize(window, -1, -1, width, height);
@@ -318,7 +329,13 @@ void t_ClearWindowMemory(UInt8 window) {
     }
     if (!windowready(window)) return;
     Runtime& r = rt();
-    const t_Window& w = r.WindowTable[window];
+    clearblocks(r, r.WindowTable[window]);
+}
+
+namespace {
+
+// Fills the picture with black (opaque at depth 32) and the text cells with spaces.
+void clearblocks(Runtime& r, const t_Window& w) {
     UInt8* memory = r.VideoMemory.data();
     const Int pictureBytes = bytesperline(w.BitDepth, w.Width) * w.Height;
     if (w.BitDepth == 32) {
@@ -335,5 +352,7 @@ void t_ClearWindowMemory(UInt8 window) {
     std::memset(memory + w.TextMemoryStart, 0x20, static_cast<std::size_t>(cells));
     std::memset(memory + w.TextMemoryStart + half, w.TextColor, static_cast<std::size_t>(cells));
 }
+
+} // namespace
 
 } // namespace mdx

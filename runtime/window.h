@@ -52,7 +52,7 @@ struct t_Window {
     bool TextInverse = false;
     Int TextDisplayMode = 0;
     Int TextCursorLevel = 0;
-    Int TextRedirectOutput = 1;
+    Shared<Int> TextRedirectOutput = 1; // set by keys on the main thread too
     std::string InputString;
     bool InputFinished = false;
     Int InputMode = 0;

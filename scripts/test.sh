@@ -3,7 +3,8 @@
 #   1. the house checks (formatting; every include points down a layer, Qt in platform/qt/ only),
 #   2. the normal build with warnings as errors, its tests and a short benchmark smoke run,
 #   3. the AddressSanitizer + UndefinedBehaviorSanitizer build and its tests,
-#   4. the libFuzzer targets under clang, each run for MIRADEX_FUZZ_SECONDS (default 60).
+#   4. the ThreadSanitizer build and its tests, with the one deliberate race suppressed,
+#   5. the libFuzzer targets under clang, each run for MIRADEX_FUZZ_SECONDS (default 60).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/deps.sh test
@@ -24,6 +25,12 @@ echo "== Build (asan)"
 cmake --preset asan >/dev/null
 cmake --build --preset asan -j "$jobs"
 ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 ctest --preset asan -j "$jobs"
+
+echo "== Build (tsan)"
+cmake --preset tsan >/dev/null
+cmake --build --preset tsan -j "$jobs"
+TSAN_OPTIONS="suppressions=$PWD/tests/tsan_suppressions.txt halt_on_error=1 second_deadlock_stack=1" \
+    ctest --preset tsan -j "$jobs"
 
 echo "== Fuzz (${fuzz_seconds} s per target)"
 cmake --preset fuzz >/dev/null

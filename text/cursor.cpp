@@ -28,8 +28,9 @@ void setDisplayMode(UInt8 window, Int mode) {
 // character instead of being carried out.
 bool controlExecutes(UInt8 window, UInt8 code) {
     const Runtime& r = rt();
-    const Int redirect =
-        r.WindowTable.size() == GraphicWindowCount ? r.WindowTable[window].TextRedirectOutput : 1;
+    const Int redirect = r.WindowTable.size() == GraphicWindowCount
+                             ? r.WindowTable[window].TextRedirectOutput.load()
+                             : 1;
     if (textwindowready(window) && redirect == 1) return true;
     if (redirect == 2)
         writeredirected(code);

@@ -240,8 +240,9 @@ void logFontFormat(const t_Font& font) {
 
 // Before the window table exists every window counts as drawing into itself.
 Int redirection(const Runtime& r, UInt8 window) {
-    return r.WindowTable.size() == GraphicWindowCount ? r.WindowTable[window].TextRedirectOutput
-                                                      : 1;
+    return r.WindowTable.size() == GraphicWindowCount
+               ? r.WindowTable[window].TextRedirectOutput.load()
+               : 1;
 }
 
 bool textReady(const Runtime& r, UInt8 window) {

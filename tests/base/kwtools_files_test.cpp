@@ -9,6 +9,7 @@
 #include <optional>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <tuple>
 #include <unistd.h>
 
 #include "base/kwtools.h"
@@ -130,6 +131,28 @@ TEST_F(FileTest, BinaryReadGivesEveryByte) {
     writebytes(dir.file("b.bin"), all);
     EXPECT_EQ(getbinaryfromfile(dir.file("b.bin")), all);
     EXPECT_TRUE(log.lines().empty());
+}
+
+TEST_F(FileTest, ReadsStopAtTheirLimitWhateverTheSizeClaims) {
+    writebytes(dir.file("100.bin"), Bytes(100, 7));
+    const std::tuple<std::string, std::size_t, std::size_t> cases[] = {
+        {dir.file("100.bin"), 100, 100},
+        {dir.file("100.bin"), 99, 0},
+        {"/proc/self/status", 10, 0}, // the system says 0 bytes; there are more than 10
+    };
+    for (const auto& [path, limit, size] : cases) {
+        EXPECT_EQ(getbinaryfromfile(path, limit).size(), size) << path << " " << limit;
+        EXPECT_EQ(getstringfromfile(path, limit).size(), size) << path << " " << limit;
+    }
+    EXPECT_TRUE(log.contains("getbinaryfromfile: Error #" + std::to_string(EFBIG)));
+}
+
+TEST_F(FileTest, SaveUnderTheLongestNameThereIs) {
+    const std::string path = dir.file(std::string(255, 'n'));
+    ASSERT_TRUE(setstringtofile(path, "lang"));
+    ASSERT_TRUE(setstringtofile(path, "länger"));
+    EXPECT_EQ(readback(path), "länger");
+    EXPECT_EQ(folderlisting(dir.path()).size(), 1u);
 }
 
 TEST_F(FileTest, SaveCreatesAndReplaces) {

@@ -23,6 +23,7 @@ constexpr double RunLimit = 60; // far beyond any bound of the program itself
 
 const char* FakeProfiler = R"(#!/bin/sh
 d=$(dirname "$0")
+[ -f "$d/hangs" ] && exec sleep 600
 case "$1" in
   -listDataTypes) cat "$d/list.txt" ;;
   *) [ -f "$d/$1.txt" ] && cat "$d/$1.txt" ;;
@@ -219,9 +220,11 @@ class E2eReport : public ::testing::Test {
     void profile(const std::string& type, const std::string& text) {
         writefile(dir.file(type + ".txt"), text);
     }
-    ProgramRun report(const std::string& addressHost, const std::string& modelHost) {
+    ProgramRun report(const std::string& addressHost, const std::string& modelHost,
+                      const std::string& profilerSeconds = "") {
         ProgramRun run = runprogram({MIRADEX_PROGRAM, "--batch", "--new"},
                                     {{"MIRADEX_COMMAND_PATH", dir.path()},
+                                     {"MIRADEX_PROFILER_SECONDS", profilerSeconds},
                                      {"MIRADEX_PUBLIC_IP_HOST", addressHost},
                                      {"MIRADEX_MODEL_HOST", modelHost},
                                      {"MIRADEX_BENCH_ADDITIONS", "1000"},
@@ -373,6 +376,42 @@ TEST_F(E2eReport, FailingProfilerShowsTheFailureScreen) {
                   "                  Hardware konnte nicht identifiziert werden.", "",
                   "       Bitte starten Sie Ihren Computer neu und versuchen es noch einmal."});
     EXPECT_TRUE(services.requests().empty());
+}
+
+// A fake curl answers the address lookup: control codes around an address, or an error page.
+TEST_F(E2eReport, AddressAnswersCannotChangeTheReport) {
+    intelmac();
+    writefile(dir.file("curl"), "#!/bin/sh\nfor a; do case \"$a\" in */plain) cat \"$(dirname "
+                                "\"$0\")/answer\" ;; esac; done\n");
+    chmod(dir.file("curl").c_str(), 0755);
+    const std::pair<std::string, std::string> cases[] = {
+        {"\x1b"
+         "A\x0c"
+         "203.0.113.9\x0c\x1b"
+         "A\n",
+         ""},
+        {"\x0c"
+         "203.0.113.9\x1b\n",
+         "203.0.113.9"},
+        {"<html><head><title>404 Not Found</title></head></html>\n", ""},
+    };
+    for (const auto& [answer, shown] : cases) {
+        writefile(dir.file("answer"), answer);
+        const ProgramRun run = report("adresse.test", "");
+        expectscreen(run.Output,
+                     joined(intelhead("MacBook Pro (13-inch, 2016, 4 x TB3)"), inteltail(shown)));
+    }
+}
+
+// The profiler's time limit is shortened here; the program's own is 60 s.
+TEST_F(E2eReport, HangingProfilerEndsInTheFailureScreen) {
+    writefile(dir.file("hangs"), "");
+    const ProgramRun run = report(services.host(), services.host(), "1");
+    expectscreen(run.Output,
+                 {"", "", "", "", "", "", "", "", "", "",
+                  "                  Hardware konnte nicht identifiziert werden.", "",
+                  "       Bitte starten Sie Ihren Computer neu und versuchen es noch einmal."});
+    std::cout << "Report with a hanging profiler: " << run.Seconds << " s\n";
 }
 
 // This machine through the bundled profiler, without network lookups.

@@ -4,6 +4,8 @@
 // loop runs is measured in bench/, not here.
 #include <gtest/gtest.h>
 
+#include <sched.h>
+
 #include <cmath>
 #include <cstdlib>
 #include <optional>
@@ -39,6 +41,25 @@ class AdditionsSetting {
 
 std::string printed(double gflops) {
     return formatreal(32, 1, 2, true, gflops);
+}
+
+TEST(BenchmarkFigures, WorkersFollowTheProcessorsTheProcessMayUse) {
+    cpu_set_t before;
+    ASSERT_EQ(sched_getaffinity(0, sizeof before, &before), 0);
+    cpu_set_t one;
+    CPU_ZERO(&one);
+    for (int cpu = 0; cpu < CPU_SETSIZE; ++cpu)
+        if (CPU_ISSET(cpu, &before)) {
+            CPU_SET(cpu, &one);
+            break;
+        }
+    ASSERT_EQ(sched_setaffinity(0, sizeof one, &one), 0);
+    const Int counts[] = {benchmarkworkers(64), benchmarkworkers(1), benchmarkworkers(0)};
+    sched_setaffinity(0, sizeof before, &before);
+    EXPECT_EQ(counts[0], 1);
+    EXPECT_EQ(counts[1], 1);
+    EXPECT_EQ(counts[2], 1);
+    EXPECT_EQ(benchmarkworkers(1), 1);
 }
 
 TEST(BenchmarkFigures, AdditionsAreCountedExactly) {

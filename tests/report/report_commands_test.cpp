@@ -70,7 +70,9 @@ class CommandSearch : public RuntimeTest {
   protected:
     TempDir first;
     TempDir second;
-    ScopedEnv path{"MIRADEX_COMMAND_PATH", first.path() + "::" + second.path() + "/"};
+    // Relative entries are left out: they would name whatever the current directory holds.
+    ScopedEnv path{"MIRADEX_COMMAND_PATH",
+                   "bin:" + first.path() + "::.:" + second.path() + "/:../werkzeuge"};
 };
 
 TEST_F(CommandSearch, EnvironmentDirectoriesComeFirstAndTheBundleLast) {

@@ -19,6 +19,7 @@ echo "$1" >> "$d/calls.log"
 name="$1"; [ "$1" = -listDataTypes ] && name=list
 [ -f "$d/$name.txt" ] && cat "$d/$name.txt"
 [ -f "$d/$name.err" ] && cat "$d/$name.err" >&2
+[ -f "$d/$name.hang" ] && sleep 30
 exit 0
 )";
 
@@ -92,6 +93,14 @@ TEST_F(ProfilerTest, FailedListIsKeptButTheCallGivesNothing) {
                                                      "systemprofiler: Unknown data-type"}));
 }
 
+TEST_F(ProfilerTest, AHangingProfilerIsEndedAndGivesNothing) {
+    ScopedEnv limit{"MIRADEX_PROFILER_SECONDS", "0.5"};
+    answer("SPHardwareDataType", "Hardware:\n  Hardware Overview:\n");
+    writefile(dir.file("SPHardwareDataType.hang"), "");
+    EXPECT_EQ(systemprofiler("SPHardwareDataType"), Text{});
+    EXPECT_TRUE(log.contains("systemprofiler: Error -11 while getting SPHardwareDataType"));
+}
+
 TEST_F(ProfilerTest, MissingProfilerIsLookedForAgainEachTime) {
     std::filesystem::remove(dir.file("system_profiler"));
     setbundlepath(dir.file("kein.app"));
@@ -135,13 +144,24 @@ TEST_F(ProfilerTest, PublicAddressIsTheFirstLineOfTheAnswer) {
         {"\r203.0.113.7", "", ""},
         {"", "curl: (7) Failed to connect\n", ""},
         {"", "", ""},
+        {"2001:db8::7\n", "", "2001:db8::7"},
+        // Control codes are dropped; what is left must be an address.
+        {"\x0c"
+         "203.0.113.9\x1b\n",
+         "", "203.0.113.9"},
+        {"\x1b"
+         "A\x0c"
+         "203.0.113.9\x0c\n",
+         "", ""},
+        {"<html><head><title>502 Bad Gateway</title></head>\n", "", ""},
+        {"203.0.113.999", "", ""},
     };
     for (const auto& [body, progress, address] : cases) {
         writefile(dir.file("answer.txt"), body);
         writefile(dir.file("progress.txt"), progress);
         EXPECT_EQ(publicaddress(), address) << body << progress;
     }
-    EXPECT_EQ(readfile(dir.file("curl.log")).substr(0, 20), "echo.test:8080/plain");
+    EXPECT_EQ(readfile(dir.file("curl.log")).substr(0, 23), "-q echo.test:8080/plain");
 }
 
 TEST_F(ProfilerTest, ModelNameLookupAsksWithTheSerialsEnd) {
@@ -150,8 +170,8 @@ TEST_F(ProfilerTest, ModelNameLookupAsksWithTheSerialsEnd) {
     writefile(dir.file("progress.txt"), "  % Total    % Received\r\n");
     EXPECT_EQ(lookupmodelname("C07XK1ABJYVW"), "Mac Mini (2018, Mac mini)");
     EXPECT_EQ(lookupmodelname("JYV"), "Mac Mini (2018, Mac mini)");
-    EXPECT_EQ(readfile(dir.file("curl.log")), "http://modelle.test/sp/product?cc=JYVW\n"
-                                              "http://modelle.test/sp/product?cc=JYV\n");
+    EXPECT_EQ(readfile(dir.file("curl.log")), "-q http://modelle.test/sp/product?cc=JYVW\n"
+                                              "-q http://modelle.test/sp/product?cc=JYV\n");
 }
 
 TEST_F(ProfilerTest, EmptyHostSwitchesTheLookupOff) {
@@ -192,6 +212,9 @@ TEST(ProfilerLookups, ModelNameComesFromTheConfigCodeElement) {
         {"<configCode>iMac (27-inch, 2020)</configCode>", "iMac (27-inch, 2020)"},
         {"<configCode>MacBook Pro (13-inch, 2018, Four Thunderbolt 3 Ports)</configCode>",
          "MacBook Pro (13-inch, 2018, 4 x TB3)"},
+        {"<configCode>iMac\x1b"
+         "A\x0c (2020)</configCode>",
+         "iMacA (2020)"},
         {"<configCode></configCode>", ""},
         {"<configCode>offen", ""},
         {"</configCode><configCode>", ""},

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <map>
+#include <tuple>
 
 #include "report/report.h"
 #include "report/report_hooks.h"
@@ -194,6 +195,11 @@ const std::string IntelTail = screen(
 TEST_F(ReportRunTest, IntelMacNamedOnline) {
     intelmac();
     machine.OnlineName = "MacBook Pro (13-inch, 2016, 4 x TB3)";
+    // Control codes in outside answers are dropped, never carried out on the report.
+    for (char code : {'\x0c', '\x1b', '\x07'})
+        machine.OnlineName.insert(machine.OnlineName.begin() + 7, code);
+    machine.Address = "\x0c"
+                      "203.0.113.7\x1b";
     EXPECT_EQ(run(), screen({"Hardware           = MacBook Pro (13-inch, 2016, 4 x TB3)",
                              "Modellbezeichnung  = MacBookPro13,2",
                              "Prozessor          = Dual-Core Intel Core i5",
@@ -265,6 +271,28 @@ TEST_F(ReportRunTest, ParallelsMachineMarksGraphicsAndDisplay) {
                          "Seriennummer       = Parallels-8B 2F\r"),
               std::string::npos)
         << shown;
+}
+
+TEST_F(ReportRunTest, OnlyOwnMachinesWithASerialAreLookedUp) {
+    const std::tuple<std::string, std::string, std::string> cases[] = {
+        {"MacBookPro13,2", "C02TQ0ABGTFM", "Online-Name"},
+        {"MacBookPro99,7", "C02TQ0ABGTFM", "Online-Name"},
+        {"MacBookPro13,2", "", "MacBook Pro (13-inch, 2016, 4 x TB3)"},
+        {"Standard PC (Q35 + ICH9, 2009)", "C02TQ0ABGTFM", "Rechner"},
+        {"ThinkPad13,2", "C02TQ0ABGTFM", "Rechner"},
+        {"MacBookPro13,2x", "C02TQ0ABGTFM", "Rechner"},
+    };
+    machine.OnlineName = "Online-Name";
+    for (const auto& [identifier, serial, name] : cases) {
+        machine.LookedUp.clear();
+        machine.Profiles = {
+            {"SPHardwareDataType",
+             lines({"Hardware Overview:", "Model Name: Rechner", "Model Identifier: " + identifier,
+                    "Serial Number (system): " + serial})}};
+        run();
+        EXPECT_EQ(modelname(), name) << identifier << " " << serial;
+        EXPECT_EQ(machine.LookedUp.size(), name == "Online-Name" ? 1u : 0u) << identifier;
+    }
 }
 
 TEST_F(ReportRunTest, WithoutModelNameTheReportStartsWithTheIdentifier) {

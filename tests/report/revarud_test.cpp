@@ -263,9 +263,25 @@ struct FileCase {
     std::string ModelName;
 };
 
+// A form feed in slot 19 is drawn, not carried out: the lines before it stay on the screen.
+std::string formfeedfile() {
+    std::map<int, std::string> texts = Quadra;
+    texts[0] = "21";
+    texts[19] = "System\x0c"
+                "7.1";
+    return systemfile(texts);
+}
+
+std::vector<std::string> formfeedscreen() {
+    std::vector<std::string> screen = QuadraScreen;
+    screen[13] = "Betriebssystem:    SystemL7.1";
+    return screen;
+}
+
 std::vector<FileCase> filecases() {
     return {
         {"Quadra 950", quadrafile("21"), QuadraScreen, "Quadra 950"},
+        {"Seitenvorschub", formfeedfile(), formfeedscreen(), "Seitenvorschub"},
         {"kurz", quadrafile("5"), ShortQuadraScreen, "kurz"},
         {"SCSI-Kette", scsifile(ScsiChain), ScsiScreen, "SCSI-Kette"},
         {"knapp", quadrafile("21").substr(0, 6399), {}, "Vorher"},

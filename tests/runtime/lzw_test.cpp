@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 
 #include <algorithm>
+#include <iostream>
 #include <random>
 #include <string_view>
 
@@ -76,6 +78,21 @@ TEST(LzwDecode, RefusesStreamsThatWouldExpandBeyondAnyFont) {
     // 25 KB of codes that would expand to 67 MB, and a shorter chain that stays allowed.
     EXPECT_TRUE(lzwdecode(pack(growingchain(11600), 17), 17).empty());
     EXPECT_EQ(lzwdecode(pack(growingchain(2000), 17), 17).size(), 2000u * 2001u / 2u);
+}
+
+// Peak memory, not time: nine megabytes of codes must not make the decoder reserve hundreds of
+// megabytes before its output cap applies (the process's high-water mark, in KiB).
+TEST(LzwDecode, NineMegabytesOfCodesStayWithinTheirMemory) {
+    const Bytes stream(9u << 20, 0);
+    rusage before{};
+    getrusage(RUSAGE_SELF, &before);
+    EXPECT_TRUE(lzwdecode(stream, 1).empty()); // 75 million codes: more than the cap allows
+    EXPECT_EQ(lzwdecode(stream, 2).size(), stream.size() * 4);
+    EXPECT_EQ(lzwdecode(stream, 9).size(), stream.size() * 8 / 9);
+    rusage after{};
+    getrusage(RUSAGE_SELF, &after);
+    EXPECT_LT(after.ru_maxrss - before.ru_maxrss, 150 * 1024);
+    std::cout << "peak growth " << (after.ru_maxrss - before.ru_maxrss) / 1024 << " MiB\n";
 }
 
 TEST(LzwEncode, EmitsTheSmallestWorkingWidth) {

@@ -253,13 +253,14 @@ TEST_F(VideoMemoryTest, ReinitialisingKeepsDisplayStateAndRefusedRestartsStayDow
     EXPECT_EQ(rt().HighMemory, VideoMemoryTop);
 }
 
-TEST_F(VideoMemoryTest, MissingViewLeavesTheWindowDownWithBlocksTaken) {
+TEST_F(VideoMemoryTest, MissingViewLeavesTheWindowDownAndGivesItsBlocksBack) {
     layer.removeView(2);
+    initprogramwindow(2);
     initprogramwindow(2);
     const t_Window& w = win(2);
     EXPECT_FALSE(w.Initialized);
     EXPECT_EQ(w.Font, t_Font{});
-    EXPECT_EQ(rt().HighMemory, 0x00CFDFFF);
+    EXPECT_EQ(rt().HighMemory, VideoMemoryTop);
     EXPECT_TRUE(log.contains(
         "t_InitWindow: GraphicWindow #2 could not be initialized, resource undefined."));
     EXPECT_FALSE(log.contains("t_InitWindow: GraphicWindow #2 End."));

@@ -1,6 +1,8 @@
 // Display modes, escape commands and the colour and inverse setters.
 #include <gtest/gtest.h>
 
+#include <thread>
+
 #include "base/log.h"
 #include "runtime/colours.h"
 #include "text/cursor.h"
@@ -205,6 +207,20 @@ TEST_F(DisplayTest, SettersWorkWithoutATextBlockButTranslationDoesNot) {
     EXPECT_EQ(t.Attribute, 0xF0);
     EXPECT_EQ(textlines(),
               std::vector<std::string>{"t_ApplyDisplayMode: Window #2 not initialized."});
+}
+
+// The keys that switch the output target act on the main thread while the program prints; the
+// thread sanitizer build checks that the two never race.
+TEST_F(DisplayTest, OutputTargetMaySwitchWhilePrinting) {
+    std::thread keys([] {
+        for (int i = 0; i < 200; ++i)
+            t_RedirectOutput(0, i % 2 == 0 ? 3 : 1);
+    });
+    for (int i = 0; i < 200; ++i)
+        t_Print(0, "x");
+    keys.join();
+    t_RedirectOutput(0, 1);
+    EXPECT_EQ(rt().WindowTable[0].TextRedirectOutput, 1);
 }
 
 } // namespace
