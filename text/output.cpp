@@ -270,6 +270,7 @@ void drawCellIn(Runtime& r, UInt8 window, UInt8 symbol, UInt8 color, Int x, Int 
             logFontFormat(w.Font);
     }
     storeCell(r, w, symbol, static_cast<UInt8>(back | (fore << 4)), x, y);
+    markchanged(r, window);
 }
 
 // Decodes one Unicode scalar at `pos` and moves past it. A byte that does not start a complete,

@@ -134,6 +134,7 @@ void t_MoveMemory(Int source, Int destination, Int count) {
         return;
     std::memmove(memory.data() + destination, memory.data() + source,
                  static_cast<std::size_t>(count));
+    markallchanged(rt());
 }
 
 void t_ScrollUp(UInt8 window) {
