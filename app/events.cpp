@@ -2,7 +2,6 @@
 
 #include <array>
 #include <chrono>
-#include <thread>
 
 #include "base/clock.h"
 #include "base/kwtools.h"
@@ -242,6 +241,7 @@ void t_KeyEventHandler(UInt8 window, const KeyInput& key) {
         return; // a character the runtime has no code for
     }
     app(r).KeyEventQueue.push(std::move(e));
+    r.ProgramWake.signal(); // a paused output goes on
 }
 
 void t_MouseEventPostCloseBoxClick(UInt8 window) {
@@ -257,6 +257,7 @@ void t_PostFileEvent(const std::string& path, Int index) {
     e.Value = filetype(path);
     e.Time = absolutetimems();
     app().FileEventQueue.push(std::move(e));
+    rt().ProgramWake.signal();
     starthook(&ApplicationState::ProgramFileHandler, "t_StartEventFile");
 }
 
@@ -283,7 +284,7 @@ bool t_KeyPause(UInt8 code, bool wait) {
     if (!wait || windowlayer().isMainThread()) return true;
     while (keys.pushed() == keysBefore && app(*runtime).MenuEventQueue.pushed() == menusBefore &&
            runtime == currentruntime())
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        runtime->ProgramWake.waitfor(std::chrono::milliseconds(IdleLookMs));
     if (keys.pending()) keys.take(); // the key that resumes the output is swallowed
     return true;
 }

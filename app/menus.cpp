@@ -271,6 +271,7 @@ void t_MenuEventHandler(const MenuItemInfo& item) {
     }
     e.ItemAction = item.Tag;
     app(r).MenuEventQueue.push(std::move(e));
+    r.ProgramWake.signal();
     if (runHook) startmenuhook();
 }
 

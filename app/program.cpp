@@ -4,7 +4,6 @@
 
 #include <chrono>
 #include <mutex>
-#include <thread>
 
 #include "app/event_state.h"
 #include "app/events.h"
@@ -96,7 +95,7 @@ void runprogram(Runtime& r) {
     programinit();
     app(r).ProgramStarted = true;
     while (r.ProgramRunning)
-        if (!handleoneevent(r)) std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        if (!handleoneevent(r)) r.ProgramWake.waitfor(std::chrono::milliseconds(IdleLookMs));
 }
 
 // The flag is set before the thread starts, so that the thread is started once and a runtime

@@ -20,6 +20,7 @@ void t_ColorBorder(UInt8 window, Int color) {
     Handle object = w.Window;
     t_RGBColor border = w.RGBColorBorder;
     if (object) onMainThread([&] { windowlayer().setBackgroundColor(object, border); });
+    markchanged(window);
 }
 
 } // namespace mdx

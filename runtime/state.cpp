@@ -55,9 +55,43 @@ void resetruntime() {
     old->AutoUpdateRunning = false;
     old->PrinterUpdateRunning = false;
     old->ProgramRunning = false;
+    old->RefreshWake.signal();
+    old->PrinterWake.signal();
+    old->ProgramWake.signal();
     old->RefreshThreads.waituntilnone();
     old->PrinterThreads.waituntilnone();
     old->ProgramThreads.waituntilnone();
+}
+
+namespace {
+
+// Changes to a window without automatic redraws are no reason to wake the refresh thread;
+// switching them on wakes it instead.
+bool autoupdated(const Runtime& runtime, UInt8 window) {
+    return runtime.MemoryInitialized && runtime.WindowTable.size() == GraphicWindowCount &&
+           runtime.WindowTable[window].AutoUpdate;
+}
+
+} // namespace
+
+// The count is raised before the idle flag is read and the refresh thread sets the flag before it
+// reads the counts, so one of the two always sees the other: no change is left undrawn. Only the
+// first writer after the thread went idle pays for the signal.
+void markchanged(Runtime& runtime, UInt8 window) {
+    if (window >= GraphicWindowCount) return;
+    runtime.WindowChanges[window].fetch_add(1);
+    if (runtime.RefreshIdle.load() && autoupdated(runtime, window) &&
+        runtime.RefreshIdle.exchange(false))
+        runtime.RefreshWake.signal();
+}
+
+void markchanged(UInt8 window) {
+    markchanged(rt(), window);
+}
+
+void markallchanged(Runtime& runtime) {
+    for (UInt8 n = 0; n < GraphicWindowCount; ++n)
+        markchanged(runtime, n);
 }
 
 bool windowready(UInt8 window) {

@@ -2,12 +2,16 @@
 // one object so that every test can start from a fresh one.
 #pragma once
 
+#include <array>
+#include <atomic>
 #include <condition_variable>
+#include <cstdint>
 #include <memory>
 #include <mutex>
 #include <string>
 #include <vector>
 
+#include "base/wakeup.h"
 #include "runtime/window.h"
 
 namespace mdx {
@@ -17,6 +21,9 @@ struct ApplicationState; // app/event_state.h
 inline constexpr Int VideoMemorySize = 0x100000F;  // 16 MiB plus 15 bytes
 inline constexpr Int VideoMemoryTop = 0xFFFFFF;    // highest address ever handed out
 inline constexpr Int VideoMemoryReserve = 0x10000; // the lowest 64 KiB are never handed out
+// The longest a waiting refresh, printer or program thread sleeps without a signal: a running
+// flag cleared from outside, or a clock set back, is noticed within this time.
+inline constexpr Int IdleLookMs = 1000;
 
 // Threads that work on one runtime: counted from their start to their end, so that whoever
 // replaces the runtime can wait until none of them is left.
@@ -33,6 +40,20 @@ class ThreadCount {
     int running_ = 0;
 };
 
+// The part of a window's text region that a clear left blank in one drawn attribute: from cell
+// (FromColumn, FromLine) to the region's end. It holds while the window's change count is still
+// Changes; clearing or scrolling it again would not change a pixel, so that work is skipped.
+struct BlankArea {
+    std::uint64_t Changes = ~std::uint64_t{0}; // no area
+    Int FirstColumn = 0;
+    Int LastColumn = 0;
+    Int FirstLine = 0;
+    Int LastLine = 0;
+    Int FromColumn = 0;
+    Int FromLine = 0;
+    UInt8 Attribute = 0;
+};
+
 struct Runtime {
     std::vector<t_Window> WindowTable; // empty until t_InitMemory, then exactly 8 records
     Bytes VideoMemory;
@@ -44,9 +65,17 @@ struct Runtime {
     Shared<Int> TitleBarHeight = 0; // measured by the window layer at launch
     ThreadCount RefreshThreads;
 
+    // Counts the changes to what each graphic window shows (picture, text planes, colours,
+    // borders, geometry): the refresh thread asks for a redraw only when a count moved.
+    std::array<std::atomic<std::uint64_t>, GraphicWindowCount> WindowChanges{};
+    Shared<bool> RefreshIdle = false; // the refresh thread waits for the next change
+    WakeUp RefreshWake;
+    std::array<BlankArea, GraphicWindowCount> BlankAreas{}; // kept by the program's printing
+
     // The program thread: cleared to end it, counted so that a reset can wait for its end.
     Shared<bool> ProgramRunning = false;
     ThreadCount ProgramThreads;
+    WakeUp ProgramWake; // a menu or file event was queued, or the thread is to end
 
     // The application frame's state (event queues, input held now, the program's hooks, the menu
     // actions), made by the frame on first use so that it lives and ends with this runtime.
@@ -60,6 +89,7 @@ struct Runtime {
     Shared<Int> PrinterLastUpdate = 0;
     Shared<bool> PrinterUpdateRunning = false;
     ThreadCount PrinterThreads;
+    WakeUp PrinterWake; // printer text was added, or the thread is to end
 };
 
 // Counts a thread among one kind of threads of a runtime (RefreshThreads, PrinterThreads ...) from
@@ -86,6 +116,13 @@ std::shared_ptr<Runtime> currentruntime();
 // layer they used may go. They may be waiting for the main thread; with a window layer that has an
 // event loop, call this elsewhere than on the main thread.
 void resetruntime();
+
+// Records that what a graphic window shows has changed, and wakes the refresh thread if it waits
+// for a change. Every routine that writes a window's blocks or changes how it is drawn calls it.
+void markchanged(Runtime& runtime, UInt8 window);
+void markchanged(UInt8 window);
+// A change to the video memory at addresses that may belong to any window.
+void markallchanged(Runtime& runtime);
 
 // True when the window table exists and `window` is an initialised graphic window.
 bool windowready(UInt8 window);

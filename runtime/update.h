@@ -20,9 +20,10 @@ void t_WindowAutoUpdate(UInt8 window, bool on);
 // cannot slip in meanwhile and a stop that comes early is not undone by the thread.
 void startautoupdate(const std::shared_ptr<Runtime>& runtime);
 
-// The body of the refresh thread: passes over windows 0 to 7 asking the views of auto-updated
-// windows to redraw, at most RefreshRate times a second each and, for window 0, never while a
-// drawing is under way (VerticalBlank false). Runs on the given runtime until its
+// The body of the refresh thread: asks the views of auto-updated windows 0 to 7 to redraw when
+// what they show changed (and every few seconds regardless), at most RefreshRate times a second
+// each and, for window 0, never while a drawing is under way (VerticalBlank false). Between
+// redraws it sleeps until a change wakes it. Runs on the given runtime until its
 // AutoUpdateRunning is cleared. begun, if given, is called once the thread has logged its start.
 void t_WindowAutoUpdateProcess(Runtime& runtime, const std::function<void()>& begun = {});
 

@@ -87,6 +87,7 @@ void moveblocksbelow(const std::string& p, Int top, Int size) {
         }
         w.MemoryStart += size;
         w.MemoryEnd += size;
+        markchanged(r, v);
     }
 }
 
@@ -346,11 +347,14 @@ void clearblocks(Runtime& r, const t_Window& w) {
     } else {
         std::memset(memory + w.MemoryStart, 0, static_cast<std::size_t>(pictureBytes));
     }
-    if (w.TextMemoryStart < 0) return;
-    const Int cells = w.TextWidth * w.TextHeight;
-    const Int half = (w.TextMemoryEnd - w.TextMemoryStart + 1) / 2;
-    std::memset(memory + w.TextMemoryStart, 0x20, static_cast<std::size_t>(cells));
-    std::memset(memory + w.TextMemoryStart + half, w.TextColor, static_cast<std::size_t>(cells));
+    if (w.TextMemoryStart >= 0) {
+        const Int cells = w.TextWidth * w.TextHeight;
+        const Int half = (w.TextMemoryEnd - w.TextMemoryStart + 1) / 2;
+        std::memset(memory + w.TextMemoryStart, 0x20, static_cast<std::size_t>(cells));
+        std::memset(memory + w.TextMemoryStart + half, w.TextColor,
+                    static_cast<std::size_t>(cells));
+    }
+    markchanged(r, window);
 }
 
 } // namespace

@@ -46,6 +46,7 @@ void markvisible(UInt8 window, bool visible) {
     t_Window& w = r.WindowTable[window];
     w.Visible = visible;
     if (!visible) w.UpdateDuration = 0;
+    markchanged(r, window);
 }
 
 // Text windows keep their text view's scroll view 40 points narrower and 77 points lower than
@@ -187,6 +188,7 @@ void t_WindowSize(UInt8 window, Int x, Int y, Int width, Int height) {
             windowlayer().setFrame(object, frame);
             if (view) windowlayer().setViewFrame(view, viewFrame);
         });
+        markchanged(window);
         return;
     }
     Rect frame{d(x), d(y), d(width), d(height + rt().TitleBarHeight)};

@@ -271,6 +271,96 @@ void drawCellIn(Runtime& r, UInt8 window, UInt8 symbol, UInt8 color, Int x, Int 
             logFontFormat(w.Font);
     }
     storeCell(r, w, symbol, static_cast<UInt8>(back | (fore << 4)), x, y);
+    markchanged(r, window);
+}
+
+// The cells of columns c1..c2 on lines v1..v2, all of them inside the picture and the text planes.
+struct CellBlock {
+    Int c1, c2, v1, v2;
+};
+
+bool blockInside(const Runtime& r, const t_Window& w, const CellBlock& b) {
+    const Int half = (w.TextMemoryEnd - w.TextMemoryStart + 1) / 2;
+    const Int last = (b.v2 - 1) * w.TextWidth + (b.c2 - 1);
+    return b.c1 >= 1 && b.v1 >= 1 && b.c1 <= b.c2 && b.v1 <= b.v2 && cellInside(w, b.c2, b.v2) &&
+           b.c2 <= w.TextWidth && last < half &&
+           w.TextMemoryStart + last + half < static_cast<Int>(r.VideoMemory.size());
+}
+
+// A block that t_PrintSymbol would draw cell by cell without a word: into the window itself,
+// with a drawable glyph, every cell inside.
+bool drawnSilently(const Runtime& r, UInt8 window, UInt8 symbol, const CellBlock& b) {
+    const t_Window& w = r.WindowTable[window];
+    const t_Font& font = w.Font;
+    const Int glyphBytes = font.Width * font.Height;
+    return redirection(r, window) == 1 && font.Format == FontFormatGrey && symbol >= font.Start &&
+           symbol <= font.End && (symbol + 1) * glyphBytes <= static_cast<Int>(font.Data.size()) &&
+           blitterFor(w.BitDepth) && pictureInMemory(r, w, bytesperline(w.BitDepth, w.Width)) &&
+           blockInside(r, w, b);
+}
+
+// Copies the bits first..last-1 of a picture line, counted from the top bit of its first byte
+// (the order in which 1- and 4-bit pictures hold their pixels); the other bits are kept.
+void copyBits(const UInt8* from, UInt8* to, Int first, Int last) {
+    const Int head = first / 8;
+    const Int tail = (last - 1) / 8;
+    const auto headMask = static_cast<UInt8>(0xFFu >> (first % 8));
+    const auto tailMask = static_cast<UInt8>(0xFFu << (7 - (last - 1) % 8));
+    auto merge = [&](Int at, UInt8 mask) {
+        to[at] = static_cast<UInt8>((to[at] & ~mask) | (from[at] & mask));
+    };
+    if (head == tail) {
+        merge(head, headMask & tailMask);
+        return;
+    }
+    merge(head, headMask);
+    std::memcpy(to + head + 1, from + head + 1, static_cast<std::size_t>(tail - head - 1));
+    merge(tail, tailMask);
+}
+
+// Copies pixels first..last-1 of a picture line, exactly the bytes and bits that the glyph
+// blitter of the depth writes: not the first byte of a 16-bit pixel, nor of a 32-bit one.
+void copyPixels(Int depth, const UInt8* from, UInt8* to, Int first, Int last) {
+    switch (depth) {
+    case 1:
+    case 4: copyBits(from, to, first * depth, last * depth); break;
+    case 8:
+    case 24: {
+        const Int size = depth / 8;
+        std::memcpy(to + first * size, from + first * size,
+                    static_cast<std::size_t>((last - first) * size));
+        break;
+    }
+    case 16:
+        for (Int p = first; p < last; ++p)
+            to[2 * p + 1] = from[2 * p + 1];
+        break;
+    default:
+        for (Int p = first; p < last; ++p)
+            std::memcpy(to + 4 * p + 1, from + 4 * p + 1, 3);
+        break;
+    }
+}
+
+// Line b.v1 is drawn already; every further line of the block becomes a copy of it.
+void copyFirstLine(Runtime& r, const t_Window& w, const CellBlock& b) {
+    const Int stride = bytesperline(w.BitDepth, w.Width);
+    const Int lineBytes = w.Font.Height * stride;
+    const Int first = (b.c1 - 1) * w.Font.Width;
+    const Int last = b.c2 * w.Font.Width;
+    const Int half = (w.TextMemoryEnd - w.TextMemoryStart + 1) / 2;
+    const auto cells = static_cast<std::size_t>(b.c2 - b.c1 + 1);
+    UInt8* memory = r.VideoMemory.data();
+    const UInt8* source = memory + w.MemoryStart + (b.v1 - 1) * lineBytes;
+    const UInt8* plane = memory + w.TextMemoryStart + (b.v1 - 1) * w.TextWidth + (b.c1 - 1);
+    for (Int v = b.v1 + 1; v <= b.v2; ++v) {
+        UInt8* target = memory + w.MemoryStart + (v - 1) * lineBytes;
+        for (Int row = 0; row < w.Font.Height; ++row)
+            copyPixels(w.BitDepth, source + row * stride, target + row * stride, first, last);
+        UInt8* cell = memory + w.TextMemoryStart + (v - 1) * w.TextWidth + (b.c1 - 1);
+        std::memcpy(cell, plane, cells);
+        std::memcpy(cell + half, plane + half, cells);
+    }
 }
 
 // Decodes one Unicode scalar at `pos` and moves past it. A byte that does not start a complete,
@@ -373,6 +463,24 @@ void writeredirected(UInt8 code) {
 void drawcell(UInt8 window, UInt8 symbol, UInt8 color, Int x, Int y) {
     Runtime& r = rt();
     if (textReady(r, window)) drawCellIn(r, window, symbol, color, x, y);
+}
+
+bool fillcells(UInt8 window, UInt8 symbol, UInt8 color, Int firstColumn, Int lastColumn,
+               Int firstLine, Int lastLine) {
+    if (firstColumn > lastColumn || firstLine > lastLine) return true;
+    Runtime& r = rt();
+    const CellBlock block{firstColumn, lastColumn, firstLine, lastLine};
+    if (!textReady(r, window) || !drawnSilently(r, window, symbol, block)) {
+        for (Int v = firstLine; v <= lastLine; ++v)
+            for (Int h = firstColumn; h <= lastColumn; ++h)
+                t_PrintSymbol(window, symbol, color, h, v);
+        return false;
+    }
+    for (Int h = firstColumn; h <= lastColumn; ++h)
+        drawCellIn(r, window, symbol, color, h, firstLine);
+    copyFirstLine(r, r.WindowTable[window], block);
+    markchanged(r, window);
+    return true;
 }
 
 void t_PrintSymbol(UInt8 window, UInt8 symbol, UInt8 color, Int x, Int y) {

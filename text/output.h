@@ -46,6 +46,13 @@ void t_Cr(UInt8 window);
 bool textwindowready(UInt8 window);
 bool checktextwindow(std::string_view routine, UInt8 window);
 
+// Fills cells firstColumn..lastColumn of lines firstLine..lastLine with one symbol in one colour,
+// every pixel and log line as t_PrintSymbol cell by cell, row by row, would make them. When that
+// draws every cell without a word, the first line is drawn glyph by glyph and copied to the others
+// in one pass, and the answer is true.
+bool fillcells(UInt8 window, UInt8 symbol, UInt8 color, Int firstColumn, Int lastColumn,
+               Int firstLine, Int lastLine);
+
 // Draws a cell straight into the window, whatever TextRedirectOutput says. The scroll routines
 // use it: moving what is on screen is not printing.
 void drawcell(UInt8 window, UInt8 symbol, UInt8 color, Int x, Int y);

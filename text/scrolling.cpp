@@ -94,6 +94,45 @@ void blankLine(UInt8 window, Int line) {
         drawcell(window, Blank, w.TextColor, h, line);
 }
 
+// The attribute a blank cell is stored with: the colour's nibbles swapped while inverse is on.
+UInt8 drawnAttribute(const t_Window& w) {
+    const UInt8 color = w.TextColor;
+    return w.TextInverse ? static_cast<UInt8>((color >> 4) | (color << 4)) : color;
+}
+
+// True when the cells from (column, line) to the end of the region are known to be blank in the
+// attribute that blanking draws now.
+bool knownBlank(UInt8 window, Int column, Int line) {
+    const Runtime& r = rt();
+    const BlankArea& a = r.BlankAreas[window];
+    const t_Window& w = r.WindowTable[window];
+    const bool after = line > a.FromLine || (line == a.FromLine && column >= a.FromColumn);
+    return a.Changes == r.WindowChanges[window].load() && a.FirstColumn == w.TextFirstColumn &&
+           a.LastColumn == w.TextLastColumn && a.FirstLine == w.TextFirstLine &&
+           a.LastLine == w.TextLastLine && a.Attribute == drawnAttribute(w) && after &&
+           column >= w.TextFirstColumn && line <= w.TextLastLine;
+}
+
+void rememberBlank(UInt8 window, Int column, Int line) {
+    Runtime& r = rt();
+    const t_Window& w = r.WindowTable[window];
+    if (column < w.TextFirstColumn || line < w.TextFirstLine || line > w.TextLastLine) return;
+    r.BlankAreas[window] = {r.WindowChanges[window].load(),
+                            w.TextFirstColumn,
+                            w.TextLastColumn,
+                            w.TextFirstLine,
+                            w.TextLastLine,
+                            column,
+                            line,
+                            drawnAttribute(w)};
+}
+
+// A region that is blank throughout stays as it is when scrolled.
+bool scrollChangesNothing(UInt8 window) {
+    const t_Window& w = record(window);
+    return knownBlank(window, w.TextFirstColumn, w.TextFirstLine);
+}
+
 void scrollUpByBlocks(const t_Window& w) {
     const ByteRange r = regionBytes(w, w.TextFirstLine, w.TextLastLine);
     t_MoveMemory(r.start, r.start - lineBytes(w), r.count);
@@ -134,10 +173,11 @@ void t_MoveMemory(Int source, Int destination, Int count) {
         return;
     std::memmove(memory.data() + destination, memory.data() + source,
                  static_cast<std::size_t>(count));
+    markallchanged(rt());
 }
 
 void t_ScrollUp(UInt8 window) {
-    if (!scrollAllowed("t_ScrollUp", window)) return;
+    if (!scrollAllowed("t_ScrollUp", window) || scrollChangesNothing(window)) return;
     const t_Window& w = record(window);
     if (fullWidth(w))
         scrollUpByBlocks(w);
@@ -147,7 +187,7 @@ void t_ScrollUp(UInt8 window) {
 }
 
 void t_ScrollDown(UInt8 window) {
-    if (!scrollAllowed("t_ScrollDown", window)) return;
+    if (!scrollAllowed("t_ScrollDown", window) || scrollChangesNothing(window)) return;
     const t_Window& w = record(window);
     if (fullWidth(w))
         scrollDownByBlocks(w);
@@ -159,25 +199,21 @@ void t_ScrollDown(UInt8 window) {
 void t_ClearEndOfLine(UInt8 window) {
     if (!checktextwindow("t_ClearEndOfLine", window)) return;
     const t_Window& w = record(window);
-    for (Int h = w.TextHpos; h <= w.TextLastColumn; ++h)
-        t_PrintSymbol(window, Blank, w.TextColor, h, w.TextVpos);
+    fillcells(window, Blank, w.TextColor, w.TextHpos, w.TextLastColumn, w.TextVpos, w.TextVpos);
 }
 
+// The cursor's line from the cursor on, then the lines below it whole, each in one fill. A
+// region already blank from the cursor on is left as it is.
 void t_ClearEndOfWindow(UInt8 window) {
     if (!checktextwindow("t_ClearEndOfWindow", window)) return;
-    t_ClearEndOfLine(window);
-    t_Window& w = record(window);
+    const t_Window& w = record(window);
     const Int hpos = w.TextHpos;
     const Int vpos = w.TextVpos;
-    if (vpos < w.TextLastLine) {
-        w.TextHpos = w.TextFirstColumn;
-        for (Int v = vpos + 1; v <= w.TextLastLine; ++v) {
-            w.TextVpos = v;
-            t_ClearEndOfLine(window);
-        }
-    }
-    w.TextHpos = hpos;
-    w.TextVpos = vpos;
+    if (w.TextRedirectOutput == 1 && knownBlank(window, hpos, vpos)) return;
+    const bool line = fillcells(window, Blank, w.TextColor, hpos, w.TextLastColumn, vpos, vpos);
+    const bool below = fillcells(window, Blank, w.TextColor, w.TextFirstColumn, w.TextLastColumn,
+                                 vpos + 1, w.TextLastLine);
+    if (line && below) rememberBlank(window, hpos, vpos);
 }
 
 } // namespace mdx

@@ -1,7 +1,6 @@
 #include "text/text_windows.h"
 
 #include <chrono>
-#include <thread>
 
 #include "base/clock.h"
 #include "base/kwtools.h"
@@ -57,10 +56,14 @@ Int escapedcode(const std::string& bytes, std::size_t at) {
     return code >= 0xD800 && code <= 0xDFFF ? -1 : code;
 }
 
-// Shows the buffer when it changed and the last transfer is at least 101 ms old.
-void transferprinter(Runtime& r) {
+// Shows the buffer when it changed and the last transfer is at least 101 ms old. Returns the
+// milliseconds until the next look: the rest of the interval while a change waits, else a long
+// while, since the change itself wakes the thread.
+Int transferprinter(Runtime& r) {
     const Int now = absolutetimems();
-    if (!r.PrinterChanged || now - r.PrinterLastUpdate < PrinterInterval) return;
+    if (!r.PrinterChanged) return IdleLookMs;
+    if (const Int since = now - r.PrinterLastUpdate; since >= 0 && since < PrinterInterval)
+        return PrinterInterval - since;
     r.PrinterChanged = false;
     std::string bytes;
     {
@@ -69,6 +72,7 @@ void transferprinter(Runtime& r) {
     }
     p_SetPrinter(isvalidutf8(bytes) ? bytes : printerfallbacktext(bytes));
     r.PrinterLastUpdate = now;
+    return IdleLookMs;
 }
 
 // The body of the printer thread on its runtime, until that runtime's flag is cleared.
@@ -76,10 +80,8 @@ void printerloop(Runtime& r) {
     const Int number = t_ThreadNumber();
     logline("p_PrinterAutoUpdateProcess: Start as thread #" + std::to_string(number));
     if (number > 2) setthreadname("p_PrinterAutoUpdate");
-    while (r.PrinterUpdateRunning) {
-        transferprinter(r);
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
+    while (r.PrinterUpdateRunning)
+        r.PrinterWake.waitfor(std::chrono::milliseconds(transferprinter(r)));
     logline("p_PrinterAutoUpdateProcess: End.");
 }
 
@@ -174,6 +176,7 @@ void p_AppendPrinter(const std::string& bytes) {
         r.PrinterBuffer += bytes;
     }
     r.PrinterChanged = true;
+    r.PrinterWake.signal();
 }
 
 void t_ClearTextWindow(UInt8 window) {

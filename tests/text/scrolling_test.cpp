@@ -169,6 +169,70 @@ TEST_F(ScrollingTest, ClearingBlanksFromTheCursorAndKeepsIt) {
     EXPECT_EQ(actual, drawnafresh({24, 128, 40, 8}, expected));
 }
 
+// Clearing draws one line glyph by glyph and copies it to the others; the bytes that the glyph
+// blitter keeps (the first byte of 16- and 32-bit pixels, pixels beyond the grid) must stay too.
+TEST_F(ScrollingTest, ClearingInOneFillEqualsClearingCellByCell) {
+    struct Case {
+        Region region;
+        Int hpos, vpos;
+    };
+    const Case cases[] = {
+        {{1, 0, 1, 5}, 1, 1},  // form feed: the whole screen
+        {{1, 0, 1, 5}, 7, 2},  // from the middle of a line
+        {{3, 10, 2, 5}, 4, 3}, // a narrower region
+    };
+    for (const Layout& l : Layouts)
+        for (Case c : cases) {
+            SCOPED_TRACE(testing::Message() << "depth " << l.depth << " font " << l.fontWidth
+                                            << " from " << c.hpos << "," << c.vpos);
+            resetruntime();
+            open(l);
+            Bytes& memory = rt().VideoMemory;
+            for (Int a = win().MemoryStart; a <= win().MemoryEnd; ++a)
+                memory[static_cast<std::size_t>(a)] = static_cast<UInt8>(a * 37 + (a >> 8));
+            draw(sample());
+            if (c.region.lastColumn == 0) c.region.lastColumn = win().TextWidth;
+            setregion(c.region);
+            setcursor(c.hpos, c.vpos);
+            win().TextColor = 0x3A;
+            win().TextInverse = true;
+            const Bytes before = memory;
+            t_ClearEndOfWindow(0);
+            const Bytes filled = memory;
+            memory = before;
+            for (Int y = c.vpos; y <= c.region.lastLine; ++y)
+                for (Int x = y == c.vpos ? c.hpos : c.region.firstColumn; x <= c.region.lastColumn;
+                     ++x)
+                    t_PrintSymbol(0, 32, 0x3A, x, y);
+            ASSERT_TRUE(filled == memory);
+        }
+}
+
+// A second clear of a blank window, or a scroll of it, changes nothing and so asks for no
+// redraw; anything drawn in between is cleared and scrolled as ever.
+TEST_F(ScrollingTest, ABlankWindowIsLeftAsItIsUntilSomethingIsDrawn) {
+    open({24, 128, 40, 8});
+    draw(sample());
+    t_ClearEndOfWindow(0);
+    const Snapshot blank = snapshot();
+    const auto changes = [] { return rt().WindowChanges[0].load(); };
+    const std::uint64_t cleared = changes();
+    t_ClearEndOfWindow(0);
+    t_ScrollUp(0);
+    t_ScrollDown(0);
+    EXPECT_EQ(changes(), cleared);
+
+    t_PrintSymbol(0, 'x', 0xC0, win().TextWidth, win().TextHeight);
+    t_ClearEndOfWindow(0);
+    EXPECT_EQ(snapshot(), blank);
+    t_PrintSymbol(0, 'x', 0xC0, 1, 2);
+    t_ScrollUp(0);
+    EXPECT_EQ(row(1)[0], 'x');
+    win().TextColor = 0x5E; // blank in another colour is not the same blank
+    t_ClearEndOfWindow(0);
+    EXPECT_EQ(attribute(3, 3), 0x5E);
+}
+
 TEST_F(ScrollingTest, MoveMemoryCopiesOverlappingRangesAndRefusesOutsideOnes) {
     open({24, 64, 32, 8});
     const Int base = 0x1000;
