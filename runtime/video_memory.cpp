@@ -200,7 +200,7 @@ std::string windowtitle(bool hasText) {
     return hasText ? name : name + "-Grafik";
 }
 
-void clearblocks(Runtime& r, const t_Window& w);
+void clearblocks(Runtime& r, UInt8 window);
 
 } // namespace
 
@@ -314,7 +314,7 @@ void t_InitWindow(UInt8 window, Int bitDepth, bool autoUpdate, Int width, Int he
     w.Font = font;
     // Published only once the blocks are cleared: a view or the refresh thread that sees the
     // flag must find a finished window.
-    clearblocks(r, w);
+    clearblocks(r, window);
     w.Initialized = true;
 
     t_WindowTitle(window, windowtitle(w.TextMemoryStart >= 0));
@@ -330,13 +330,14 @@ void t_ClearWindowMemory(UInt8 window) {
     }
     if (!windowready(window)) return;
     Runtime& r = rt();
-    clearblocks(r, r.WindowTable[window]);
+    clearblocks(r, window);
 }
 
 namespace {
 
 // Fills the picture with black (opaque at depth 32) and the text cells with spaces.
-void clearblocks(Runtime& r, const t_Window& w) {
+void clearblocks(Runtime& r, UInt8 window) {
+    const t_Window& w = r.WindowTable[window];
     UInt8* memory = r.VideoMemory.data();
     const Int pictureBytes = bytesperline(w.BitDepth, w.Width) * w.Height;
     if (w.BitDepth == 32) {
