@@ -7,7 +7,7 @@ set -euo pipefail
 build_packages=(cmake ninja-build g++ pkg-config libfreetype-dev fonts-dejavu-core libpng-dev
                 libgtest-dev libbenchmark-dev libdrm-dev pci.ids qt6-base-dev qt6-translations-l10n
                 libasound2-dev curl)
-test_packages=(clang libclang-rt-14-dev clang-format xvfb xauth desktop-file-utils appstream
+test_packages=(clang gcovr libclang-rt-14-dev clang-format xvfb xauth desktop-file-utils appstream
                libxml2-utils shared-mime-info xdotool)
 
 packages=("${build_packages[@]}")
