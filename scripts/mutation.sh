@@ -3,12 +3,16 @@
 # stands there exactly once, and what it is changed into (a comparison, a bound, a constant). Each
 # change is built alone in build-mutation/ and the whole test suite runs against it; a change that
 # some test fails on is caught. Prints one line per change and "caught N of M" last.
-# Usage: scripts/mutation.sh [LIST]   (the list file, scripts/mutations.tsv by default)
+# Usage: scripts/mutation.sh [LIST]   (the list file, scripts/mutations.tsv by default; in it
+# "\n" stands for a line break)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 list=${1:-scripts/mutations.tsv}
 jobs=$(nproc)
-cmake -S . -B build-mutation -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DMIRADEX_BENCH=OFF >/dev/null
+launcher=()
+command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+cmake -S . -B build-mutation -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DMIRADEX_BENCH=OFF \
+    "${launcher[@]}" >/dev/null
 cmake --build build-mutation -j "$jobs" >/dev/null
 
 current=""
@@ -26,7 +30,7 @@ while IFS=$'\t' read -r file original mutant; do
     current=$file
     if ! python3 - "$file" "$original" "$mutant" <<'PY'; then
 import sys
-path, original, mutant = sys.argv[1:]
+path, original, mutant = (a.replace("\\n", "\n") for a in sys.argv[1:])
 text = open(path, encoding="utf-8").read()
 if text.count(original) != 1:
     sys.exit(1)
