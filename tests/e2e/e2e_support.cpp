@@ -1,16 +1,14 @@
 #include "e2e_support.h"
 
 #include <arpa/inet.h>
-#include <fcntl.h>
 #include <netinet/in.h>
 #include <poll.h>
-#include <signal.h>
-#include <spawn.h>
 #include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <chrono>
+#include <cstdio>
+#include <sstream>
 #include <stdexcept>
 
 namespace mdx::e2e {
@@ -30,54 +28,26 @@ int listeningsocket(int& port) {
     return fd;
 }
 
-// The request head, up to its empty line (or what came before the peer stopped).
-std::string readhead(int connection) {
+// "GET /path HTTP/1.1 ..." gives "/path": the request head up to its empty line.
+std::string requestpath(int connection) {
     std::string head;
     char buffer[4096];
-    while (head.find("\r\n\r\n") == std::string::npos && head.size() < 65536) {
-        pollfd ready{connection, POLLIN, 0};
-        if (poll(&ready, 1, 5000) <= 0) break;
+    pollfd ready{connection, POLLIN, 0};
+    while (head.find("\r\n\r\n") == std::string::npos && poll(&ready, 1, 5000) > 0) {
         const ssize_t count = read(connection, buffer, sizeof buffer);
         if (count <= 0) break;
         head.append(buffer, static_cast<std::size_t>(count));
     }
-    return head;
-}
-
-// "GET /path HTTP/1.1" gives "/path".
-std::string requestpath(const std::string& head) {
     const std::size_t first = head.find(' ');
     const std::size_t second = head.find(' ', first + 1);
-    if (first == std::string::npos || second == std::string::npos) return "";
-    return head.substr(first + 1, second - first - 1);
+    return second == std::string::npos ? "" : head.substr(first + 1, second - first - 1);
 }
 
-void writeall(int fd, const std::string& text) {
-    for (std::size_t done = 0; done < text.size();) {
-        const ssize_t count = write(fd, text.data() + done, text.size() - done);
-        if (count <= 0) return;
-        done += static_cast<std::size_t>(count);
-    }
-}
-
-std::vector<std::string>
-environmentfor(const std::map<std::string, std::optional<std::string>>& changes) {
-    std::vector<std::string> entries;
-    for (char** entry = environ; *entry != nullptr; ++entry) {
-        const std::string text = *entry;
-        if (!changes.contains(text.substr(0, text.find('=')))) entries.push_back(text);
-    }
-    for (const auto& [name, value] : changes)
-        if (value) entries.push_back(name + "=" + *value);
-    return entries;
-}
-
-std::vector<char*> pointers(std::vector<std::string>& words) {
-    std::vector<char*> list;
-    for (std::string& word : words)
-        list.push_back(word.data());
-    list.push_back(nullptr);
-    return list;
+std::string quoted(const std::string& text) {
+    std::string result = "'";
+    for (char c : text)
+        result += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return result + "'";
 }
 
 } // namespace
@@ -97,10 +67,6 @@ HttpServer::~HttpServer() {
         close(fd);
 }
 
-std::string HttpServer::host() const {
-    return "127.0.0.1:" + std::to_string(port_);
-}
-
 std::vector<std::string> HttpServer::requests() const {
     std::lock_guard<std::mutex> guard(lock_);
     return requests_;
@@ -112,91 +78,50 @@ void HttpServer::serve() {
         if (poll(&ready, 1, 100) <= 0) continue;
         const int connection = accept4(listener_, nullptr, nullptr, SOCK_CLOEXEC);
         if (connection < 0) continue;
-        answer(connection);
-    }
-}
-
-void HttpServer::answer(int connection) {
-    if (silent_) {
         std::lock_guard<std::mutex> guard(lock_);
-        held_.push_back(connection);
-        return;
+        if (silent_) {
+            held_.push_back(connection);
+            continue;
+        }
+        requests_.push_back(requestpath(connection));
+        const std::string body = handler_(requests_.back());
+        const std::string answer =
+            "HTTP/1.1 200 OK\r\nContent-Type: text/plain\r\nContent-Length: " +
+            std::to_string(body.size()) + "\r\nConnection: close\r\n\r\n" + body;
+        [[maybe_unused]] const ssize_t written = write(connection, answer.data(), answer.size());
+        close(connection);
     }
-    const std::string path = requestpath(readhead(connection));
-    {
-        std::lock_guard<std::mutex> guard(lock_);
-        requests_.push_back(path);
-    }
-    const std::string body = handler_(path);
-    writeall(connection, "HTTP/1.1 200 OK\r\nContent-Type: text/plain\r\nContent-Length: " +
-                             std::to_string(body.size()) + "\r\nConnection: close\r\n\r\n" + body);
-    close(connection);
 }
 
 std::string closedhost() {
     int port = 0;
-    const int fd = listeningsocket(port);
-    close(fd);
+    close(listeningsocket(port));
     return "127.0.0.1:" + std::to_string(port);
 }
 
-ProgramRun runprogram(const std::vector<std::string>& arguments,
-                      const std::map<std::string, std::optional<std::string>>& environment,
-                      double limitSeconds) {
-    int output[2];
-    if (pipe2(output, O_CLOEXEC) != 0) throw std::runtime_error("no pipe");
-    posix_spawn_file_actions_t files;
-    posix_spawn_file_actions_init(&files);
-    posix_spawn_file_actions_adddup2(&files, output[1], 1);
-    posix_spawn_file_actions_addopen(&files, 2, "/dev/null", O_WRONLY, 0);
-    std::vector<std::string> argv = arguments;
-    std::vector<std::string> envp = environmentfor(environment);
-    std::vector<char*> argp = pointers(argv);
-    std::vector<char*> envpp = pointers(envp);
-    const auto start = std::chrono::steady_clock::now();
-    pid_t pid = -1;
-    const int spawned =
-        posix_spawn(&pid, argv[0].c_str(), &files, nullptr, argp.data(), envpp.data());
-    posix_spawn_file_actions_destroy(&files);
-    close(output[1]);
+ProgramRun runbatch(const std::map<std::string, std::optional<std::string>>& environment) {
+    std::string unset, set;
+    for (const auto& [name, value] : environment)
+        (value ? set : unset) += value ? " " + name + "=" + quoted(*value) : " -u " + name;
+    std::string command = "env" + unset + set;
+    command += " timeout -s KILL 60 " + quoted(MIRADEX_PROGRAM) + " --batch --new 2>/dev/null";
+    FILE* pipe = popen(command.c_str(), "r");
     ProgramRun run;
-    if (spawned != 0) {
-        close(output[0]);
-        return run;
-    }
-    const auto deadline = start + std::chrono::duration_cast<std::chrono::steady_clock::duration>(
-                                      std::chrono::duration<double>(limitSeconds));
+    if (!pipe) return run;
     char buffer[65536];
-    run.Ended = true;
-    for (;;) {
-        if (std::chrono::steady_clock::now() > deadline) {
-            run.Ended = false;
-            kill(pid, SIGKILL);
-            break;
-        }
-        pollfd ready{output[0], POLLIN, 0};
-        if (poll(&ready, 1, 100) <= 0) continue;
-        const ssize_t count = read(output[0], buffer, sizeof buffer);
-        if (count <= 0) break;
-        run.Output.append(buffer, static_cast<std::size_t>(count));
-    }
-    close(output[0]);
-    int status = 0;
-    waitpid(pid, &status, 0);
+    for (std::size_t count; (count = fread(buffer, 1, sizeof buffer, pipe)) > 0;)
+        run.Output.append(buffer, count);
+    const int status = pclose(pipe);
     run.Status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    run.Seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    run.Ended = run.Status != 137 && run.Status != -1;
     return run;
 }
 
 std::vector<std::string> splitlines(const std::string& text) {
     std::vector<std::string> lines;
-    std::size_t start = 0;
-    while (start < text.size()) {
-        std::size_t end = text.find('\n', start);
-        if (end == std::string::npos) end = text.size();
-        lines.push_back(text.substr(start, end - start));
-        start = end + 1;
-    }
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);)
+        lines.push_back(line);
     return lines;
 }
 

@@ -1,5 +1,5 @@
-// Helpers of the end-to-end tests: a small HTTP server on 127.0.0.1 and a run of the program
-// with its own environment.
+// Helpers of the end-to-end tests: a small HTTP server on 127.0.0.1 and a batch run of the
+// program with its own environment.
 #pragma once
 
 #include <atomic>
@@ -20,16 +20,13 @@ class HttpServer {
     using Handler = std::function<std::string(const std::string& path)>;
     explicit HttpServer(Handler handler, bool silent = false);
     ~HttpServer();
-    HttpServer(const HttpServer&) = delete;
-    HttpServer& operator=(const HttpServer&) = delete;
 
     // "127.0.0.1:<port>", as the program's host variables take it.
-    std::string host() const;
+    std::string host() const { return "127.0.0.1:" + std::to_string(port_); }
     std::vector<std::string> requests() const;
 
   private:
     void serve();
-    void answer(int connection);
 
     Handler handler_;
     bool silent_;
@@ -46,17 +43,14 @@ class HttpServer {
 std::string closedhost();
 
 struct ProgramRun {
-    bool Ended = false; // false when it had to be stopped
+    bool Ended = false; // false when it had to be stopped after a minute
     int Status = -1;
     std::string Output;
-    double Seconds = 0;
 };
 
-// Runs the program with the arguments; environment entries replace or add to the test's own,
-// an entry without a value removes that variable. Stopped after limitSeconds.
-ProgramRun runprogram(const std::vector<std::string>& arguments,
-                      const std::map<std::string, std::optional<std::string>>& environment,
-                      double limitSeconds);
+// "miradex --batch --new" with standard error dropped; environment entries replace or add to
+// the test's own, an entry without a value removes that variable.
+ProgramRun runbatch(const std::map<std::string, std::optional<std::string>>& environment);
 
 // The lines of a text, without their line ends.
 std::vector<std::string> splitlines(const std::string& text);

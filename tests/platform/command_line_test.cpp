@@ -10,55 +10,38 @@
 namespace mdx::test {
 namespace {
 
-using qt::CommandLine;
-using Action = CommandLine::Action;
-
-struct LineCase {
-    std::vector<std::string> Arguments;
-    Action What;
-    bool NewReport;
-    bool Batch;
-    std::string Save;
-    std::string Png;
-    std::vector<std::string> Files;
-    std::string Error;
-};
+// What the command line asks for, in one line: action, new report, batch, save and picture
+// paths, the files; or the error.
+std::string summary(const qt::CommandLine& line) {
+    using Action = qt::CommandLine::Action;
+    if (line.What == Action::Error) return "error " + line.Error;
+    if (line.What != Action::Run) return line.What == Action::Help ? "help" : "version";
+    std::string text = std::string("run") + (line.NewReport ? " new" : "") +
+                       (line.Batch ? " batch" : "") + " save=" + line.SavePath +
+                       " png=" + line.PngPath;
+    for (const std::string& file : line.Files)
+        text += " [" + file + "]";
+    return text;
+}
 
 TEST(CommandLineTest, ArgumentsBecomeTheRunsSettings) {
-    const LineCase cases[] = {
-        {{}, Action::Run, false, false, "", "", {}, ""},
-        {{"--new", "a.mirdx", "b c"}, Action::Run, true, false, "", "", {"a.mirdx", "b c"}, ""},
+    const std::pair<std::vector<std::string>, std::string> cases[] = {
+        {{}, "run save= png="},
+        {{"--new", "a.mirdx", "b c"}, "run new save= png= [a.mirdx] [b c]"},
         {{"--batch", "--save", "r.mirdx", "--png=s.png", "f"},
-         Action::Run,
-         false,
-         true,
-         "r.mirdx",
-         "s.png",
-         {"f"},
-         ""},
-        {{"--", "--new", "-"}, Action::Run, false, false, "", "", {"--new", "-"}, ""},
-        {{"x", "--help", "--bogus"}, Action::Help, false, false, "", "", {}, ""},
-        {{"--version"}, Action::Version, false, false, "", "", {}, ""},
-        {{"--bogus"}, Action::Error, false, false, "", "", {}, "Unbekannte Option „--bogus“."},
-        {{"-x"}, Action::Error, false, false, "", "", {}, "Unbekannte Option „-x“."},
-        {{"--batch", "--save"}, Action::Error, false, false, "", "", {}, "„--save“ braucht"},
-        {{"--batch", "--png="}, Action::Error, false, false, "", "", {}, "„--png“ braucht"},
-        {{"--png", "a.png"}, Action::Error, false, false, "", "", {}, "nur zusammen mit"},
+         "run batch save=r.mirdx png=s.png [f]"},
+        {{"--", "--new", "-"}, "run save= png= [--new] [-]"},
+        {{"x", "--help", "--bogus"}, "help"},
+        {{"--version"}, "version"},
+        {{"--bogus"}, "error Unbekannte Option „--bogus“."},
+        {{"-x"}, "error Unbekannte Option „-x“."},
+        {{"--batch", "--save"}, "error Option „--save“ braucht"},
+        {{"--batch", "--png="}, "error Option „--png“ braucht"},
+        {{"--png", "a.png"}, "error „--save“ und „--png“ gelten nur zusammen mit"},
     };
-    for (const LineCase& c : cases) {
-        SCOPED_TRACE(::testing::PrintToString(c.Arguments));
-        const CommandLine line = qt::parsecommandline(c.Arguments);
-        EXPECT_EQ(line.What, c.What);
-        if (c.What == Action::Error) {
-            EXPECT_NE(line.Error.find(c.Error), std::string::npos) << line.Error;
-            continue;
-        }
-        if (c.What != Action::Run) continue;
-        EXPECT_EQ(line.NewReport, c.NewReport);
-        EXPECT_EQ(line.Batch, c.Batch);
-        EXPECT_EQ(line.SavePath, c.Save);
-        EXPECT_EQ(line.PngPath, c.Png);
-        EXPECT_EQ(line.Files, c.Files);
+    for (const auto& [arguments, expected] : cases) {
+        const std::string got = summary(qt::parsecommandline(arguments));
+        EXPECT_EQ(got.substr(0, expected.size()), expected) << ::testing::PrintToString(arguments);
     }
 }
 
@@ -67,40 +50,37 @@ TEST(CommandLineTest, BatchTextEndsLinesWithLineFeedsWithoutTrailingSpaces) {
         {"", ""},
         {"Miradex", "Miradex\n"},
         {"A  \rB", "A\nB\n"},
-        {"A\r\r  B  \r", "A\n\n  B\n"},
         {"x\r\ny\n", "x\ny\n"},
+        {"A\r\r  B  \r", "A\n\n  B\n"},
         {"   ", "\n"},
     };
     for (const auto& [screen, printed] : cases)
         EXPECT_EQ(qt::batchtext(screen), printed) << ::testing::PrintToString(screen);
 }
 
-TEST(InstanceLinkTest, HandOverSurvivesTheWireWithAnyPath) {
+// Any path survives the wire; of whatever arrives, only whole records count. A second start
+// hands its files to the running program, and finds nobody when none listens.
+TEST(InstanceLinkTest, SecondStartHandsItsFilesToTheRunningProgram) {
     const qt::HandOver sent{true, {"/tmp/a b.mirdx", "/tmp/zeile\numbruch", "/tmp/Grüße", ""}};
     const qt::HandOver received = qt::decodehandover(qt::encodehandover(sent));
     EXPECT_TRUE(received.NewReport);
     EXPECT_EQ(received.Files,
               (std::vector<std::string>{"/tmp/a b.mirdx", "/tmp/zeile\numbruch", "/tmp/Grüße"}));
-
-    // Whatever arrives, only whole records count.
     const qt::HandOver garbage = qt::decodehandover(QByteArray("Fx\0Q\0\0F\0N", 10));
     EXPECT_TRUE(garbage.NewReport);
     EXPECT_EQ(garbage.Files, std::vector<std::string>{"x"});
     EXPECT_FALSE(qt::decodehandover(QByteArray()).NewReport);
-}
 
-TEST(InstanceLinkTest, SecondStartHandsItsFilesToTheRunningProgram) {
     TempDir runtimeDir;
     qputenv("XDG_RUNTIME_DIR", QByteArray::fromStdString(runtimeDir.path()));
-    EXPECT_FALSE(qt::handtorunninginstance(qt::HandOver{false, {"/tmp/x"}})); // nobody listens
-
-    std::vector<qt::HandOver> received;
-    qt::InstanceServer server([&](const qt::HandOver& h) { received.push_back(h); });
+    EXPECT_FALSE(qt::handtorunninginstance(qt::HandOver{false, {"/tmp/x"}}));
+    std::vector<qt::HandOver> handed;
+    qt::InstanceServer server([&](const qt::HandOver& h) { handed.push_back(h); });
     ASSERT_TRUE(server.listening());
     ASSERT_TRUE(qt::handtorunninginstance(qt::HandOver{true, {"/tmp/eins", "/tmp/zwei"}}));
-    ASSERT_TRUE(pumpuntil([&] { return !received.empty(); }));
-    EXPECT_TRUE(received[0].NewReport);
-    EXPECT_EQ(received[0].Files, (std::vector<std::string>{"/tmp/eins", "/tmp/zwei"}));
+    ASSERT_TRUE(pumpuntil([&] { return !handed.empty(); }));
+    EXPECT_TRUE(handed[0].NewReport);
+    EXPECT_EQ(handed[0].Files, (std::vector<std::string>{"/tmp/eins", "/tmp/zwei"}));
 }
 
 } // namespace

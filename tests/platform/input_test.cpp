@@ -106,27 +106,25 @@ TEST(KeyCodeTest, ScanCodesNameTheKeysPlace) {
         int QtKey;
         Int Code;
     };
-    const Case cases[] = {
-        {38, Qt::Key_A, 0},
-        {29, Qt::Key_Z, 16},
-        {52, Qt::Key_Y, 6},
-        {49, Qt::Key_Dead_Circumflex, 10},
-        {94, Qt::Key_Less, 50},
-        {22, Qt::Key_Backspace, 51},
-        {119, Qt::Key_Delete, 117},
-        {80, Qt::Key_Up, 91},
-        {104, Qt::Key_Enter, 76},
-        {113, Qt::Key_Left, 123},
-        {116, Qt::Key_Down, 125},
-        {21, Qt::Key_Dead_Acute, 24},
-        {20, Qt::Key_ssharp, 27},
-        {34, Qt::Key_Udiaeresis, 33},
-        {36, Qt::Key_Return, 36},
-        {67, Qt::Key_F1, 122},
-        {118, Qt::Key_Insert, 114},
-        {63, Qt::Key_Asterisk, 67},
-        {77, Qt::Key_NumLock, qt::UnlistedKeyCode},
-    };
+    const Case cases[] = {{38, Qt::Key_A, 0},
+                          {29, Qt::Key_Z, 16},
+                          {52, Qt::Key_Y, 6},
+                          {49, Qt::Key_Dead_Circumflex, 10},
+                          {94, Qt::Key_Less, 50},
+                          {22, Qt::Key_Backspace, 51},
+                          {119, Qt::Key_Delete, 117},
+                          {80, Qt::Key_Up, 91},
+                          {104, Qt::Key_Enter, 76},
+                          {113, Qt::Key_Left, 123},
+                          {116, Qt::Key_Down, 125},
+                          {21, Qt::Key_Dead_Acute, 24},
+                          {20, Qt::Key_ssharp, 27},
+                          {34, Qt::Key_Udiaeresis, 33},
+                          {36, Qt::Key_Return, 36},
+                          {67, Qt::Key_F1, 122},
+                          {118, Qt::Key_Insert, 114},
+                          {63, Qt::Key_Asterisk, 67},
+                          {77, Qt::Key_NumLock, qt::UnlistedKeyCode}};
     for (const Case& c : cases)
         EXPECT_EQ(qt::keycode(c.QtKey, Qt::NoModifier, c.ScanCode, qt::KeySource::ScanCode), c.Code)
             << "scan code " << c.ScanCode;
@@ -134,27 +132,20 @@ TEST(KeyCodeTest, ScanCodesNameTheKeysPlace) {
     EXPECT_EQ(qt::keycode(Qt::Key_Y, Qt::NoModifier, 0, qt::KeySource::ScanCode), 16);
 }
 
-TEST_F(InputTest, SpecialKeysCarryTheCharactersTheKeyHandlerKnows) {
+// The function and special keys carry the characters the key handler knows; characters above
+// 255 other than those queue nothing, and control-keypad-8 redirects the output instead.
+TEST_F(InputTest, SpecialKeysCarryTheirCharactersAndOthersQueueNothing) {
     press(Qt::Key_F1, Qt::NoModifier, "");
     press(Qt::Key_Backspace, Qt::NoModifier, "\b");
     press(Qt::Key_Left, Qt::NoModifier, "");
+    press(Qt::Key_unknown, Qt::NoModifier, QString::fromUtf8("😀"));
+    press(Qt::Key_unknown, Qt::NoModifier, QString::fromUtf8("€"));
+    press(Qt::Key_8, Qt::KeypadModifier | Qt::ControlModifier, "8");
     const std::vector<t_Event> queued = keys();
     ASSERT_EQ(queued.size(), 3u);
     EXPECT_EQ(queued[0].Description, "\xEF\x9C\x84"); // U+F704
     EXPECT_EQ(queued[1].Description, "\x7f");
     EXPECT_EQ(queued[2].Description, "\xEF\x9C\x82"); // U+F702
-}
-
-// Characters above 255 queue nothing unless they are the function keys' private-use characters.
-TEST_F(InputTest, EmojiQueuesNothing) {
-    press(Qt::Key_unknown, Qt::NoModifier, QString::fromUtf8("😀"));
-    press(Qt::Key_unknown, Qt::NoModifier, QString::fromUtf8("€"));
-    EXPECT_TRUE(keys().empty());
-}
-
-TEST_F(InputTest, ControlKeypadEightRedirectsOutputAndQueuesNothing) {
-    press(Qt::Key_8, Qt::KeypadModifier | Qt::ControlModifier, "8");
-    EXPECT_TRUE(keys().empty());
     EXPECT_EQ(rt().WindowTable[0].TextRedirectOutput, 2);
 }
 
@@ -175,31 +166,20 @@ TEST_F(InputTest, ModifierKeysAndReleasesUpdateTheLiveFlags) {
     EXPECT_FALSE(live.KeyDown);
 }
 
-struct ClickCase {
-    QPoint At; // in the view
-    Qt::MouseButton Button;
-    Int ClickX;
-    Int ClickY;
-    Int Buttons;
-};
-
 // The view is the drawing area: its top left pixel is (0, 0) of the picture.
 TEST_F(InputTest, ClicksBecomeMouseEventsInPictureCoordinates) {
-    const ClickCase cases[] = {
-        {{0, 0}, Qt::LeftButton, 0, 0, 1},
-        {{63, 47}, Qt::LeftButton, 63, 47, 1},
-        {{10, 20}, Qt::RightButton, 10, 20, 2},
-    };
-    for (const ClickCase& c : cases) {
+    const std::pair<QPoint, Qt::MouseButton> cases[] = {
+        {{0, 0}, Qt::LeftButton}, {{63, 47}, Qt::LeftButton}, {{10, 20}, Qt::RightButton}};
+    for (const auto& [at, button] : cases) {
         app().MouseEventQueue.clear();
-        click(QEvent::MouseButtonPress, c.At, c.Button, c.Button);
+        click(QEvent::MouseButtonPress, at, button, button);
         const std::vector<t_Event> queued = app().MouseEventQueue.contents();
         ASSERT_EQ(queued.size(), 1u);
-        EXPECT_EQ(queued[0].ClickX, c.ClickX);
-        EXPECT_EQ(queued[0].ClickY, c.ClickY);
-        EXPECT_EQ(queued[0].Index, c.Buttons);
-        EXPECT_EQ(app().Live.RightMouseDown.load(), c.Button == Qt::RightButton);
-        click(QEvent::MouseButtonRelease, c.At, c.Button, Qt::NoButton);
+        EXPECT_EQ(queued[0].ClickX, at.x());
+        EXPECT_EQ(queued[0].ClickY, at.y());
+        EXPECT_EQ(queued[0].Index, button == Qt::RightButton ? 2 : 1);
+        EXPECT_EQ(app().Live.RightMouseDown.load(), button == Qt::RightButton);
+        click(QEvent::MouseButtonRelease, at, button, Qt::NoButton);
         EXPECT_FALSE(app().Live.LeftMouseDown);
         EXPECT_FALSE(app().Live.RightMouseDown);
     }

@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <string>
 #include <thread>
@@ -17,37 +18,23 @@ namespace mdx {
 namespace {
 
 using Bytes = std::vector<std::uint8_t>;
-using Rate = std::array<std::uint8_t, 10>;
+using Rate = std::array<std::uint8_t, 10>; // an 80-bit extended number
 
 const std::string BeepFile = MIRADEX_BEEP_FILE;
-
-// Sample rates as 80-bit extended numbers, written out by hand.
-constexpr Rate Rate22050 = {0x40, 0x0D, 0xAC, 0x44, 0, 0, 0, 0, 0, 0};
-constexpr Rate Rate44100 = {0x40, 0x0E, 0xAC, 0x44, 0, 0, 0, 0, 0, 0};
-constexpr Rate Rate8000 = {0x40, 0x0B, 0xFA, 0x00, 0, 0, 0, 0, 0, 0};
 
 Bytes readfile(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
-void put16(Bytes& out, std::uint32_t value) {
-    out.push_back(static_cast<std::uint8_t>(value >> 8));
-    out.push_back(static_cast<std::uint8_t>(value));
-}
-
-void put32(Bytes& out, std::uint32_t value) {
-    put16(out, value >> 16);
-    put16(out, value & 0xFFFF);
-}
-
-void puttag(Bytes& out, const char* tag) {
-    out.insert(out.end(), tag, tag + 4);
+void put(Bytes& out, std::uint32_t value, int bytes) {
+    for (int i = bytes - 1; i >= 0; --i)
+        out.push_back(static_cast<std::uint8_t>(value >> (8 * i)));
 }
 
 void putchunk(Bytes& out, const char* tag, const Bytes& body) {
-    puttag(out, tag);
-    put32(out, static_cast<std::uint32_t>(body.size()));
+    out.insert(out.end(), tag, tag + 4);
+    put(out, static_cast<std::uint32_t>(body.size()), 4);
     out.insert(out.end(), body.begin(), body.end());
     if (body.size() % 2 == 1) out.push_back(0);
 }
@@ -56,137 +43,111 @@ void putchunk(Bytes& out, const char* tag, const Bytes& body) {
 struct Recipe {
     const char* form = "FORM";
     const char* type = "AIFF";
-    std::uint32_t channels = 1;
-    std::uint32_t frames = 2;
-    std::uint32_t bits = 16;
-    Rate rate = Rate22050;
-    std::uint32_t commsize = 18;
-    std::uint32_t offset = 0;
+    std::uint32_t channels = 1, frames = 2, bits = 16;
+    Rate rate = {0x40, 0x0D, 0xAC, 0x44}; // 22050
+    std::uint32_t commsize = 18, offset = 0;
     Bytes data = {0x12, 0x34, 0xFF, 0xFE};
-    bool comm = true;
-    bool ssnd = true;
-    bool ssndfirst = false;
+    bool comm = true, ssnd = true, ssndfirst = false;
     Bytes extrachunk; // an odd-sized "NAME" chunk before the others when not empty
 };
 
-Bytes commbody(const Recipe& r) {
-    Bytes body;
-    put16(body, r.channels);
-    put32(body, r.frames);
-    put16(body, r.bits);
-    body.insert(body.end(), r.rate.begin(), r.rate.end());
-    body.resize(r.commsize, 0);
-    return body;
-}
-
-Bytes ssndbody(const Recipe& r) {
-    Bytes body;
-    put32(body, r.offset);
-    put32(body, 0);
-    body.insert(body.end(), r.data.begin(), r.data.end());
-    return body;
-}
-
 Bytes build(const Recipe& r) {
-    Bytes chunks;
+    Bytes comm, ssnd, chunks, file;
+    put(comm, r.channels, 2);
+    put(comm, r.frames, 4);
+    put(comm, r.bits, 2);
+    comm.insert(comm.end(), r.rate.begin(), r.rate.end());
+    comm.resize(r.commsize, 0);
+    put(ssnd, r.offset, 4);
+    put(ssnd, 0, 4);
+    ssnd.insert(ssnd.end(), r.data.begin(), r.data.end());
     if (!r.extrachunk.empty()) putchunk(chunks, "NAME", r.extrachunk);
-    if (r.ssnd && r.ssndfirst) putchunk(chunks, "SSND", ssndbody(r));
-    if (r.comm) putchunk(chunks, "COMM", commbody(r));
-    if (r.ssnd && !r.ssndfirst) putchunk(chunks, "SSND", ssndbody(r));
-    Bytes file;
-    puttag(file, r.form);
-    put32(file, static_cast<std::uint32_t>(4 + chunks.size()));
-    puttag(file, r.type);
+    if (r.ssnd && r.ssndfirst) putchunk(chunks, "SSND", ssnd);
+    if (r.comm) putchunk(chunks, "COMM", comm);
+    if (r.ssnd && !r.ssndfirst) putchunk(chunks, "SSND", ssnd);
+    file.insert(file.end(), r.form, r.form + 4);
+    put(file, static_cast<std::uint32_t>(4 + chunks.size()), 4);
+    file.insert(file.end(), r.type, r.type + 4);
     file.insert(file.end(), chunks.begin(), chunks.end());
     return file;
 }
 
-TEST(GeneratedBeep, IsShortMonoToneAt22050Hz) {
-    Bytes file = readfile(BeepFile);
+Recipe with(const std::function<void(Recipe&)>& change) {
+    Recipe r;
+    change(r);
+    return r;
+}
+
+// The generated file: 0.15 s of 880 Hz, mono at 22050 Hz, exactly header, COMM and SSND, the
+// FORM size covering the whole file; audible, never clipping, without clicks at either end.
+TEST(GeneratedBeep, IsAShortQuietlyEndingMonoToneAt880Hz) {
+    const Bytes file = readfile(BeepFile);
     ASSERT_GT(file.size(), 54u) << BeepFile;
     std::optional<AiffSound> sound = parseaiff(file);
     ASSERT_TRUE(sound);
     EXPECT_EQ(sound->channels, 1);
     EXPECT_EQ(sound->samplerate, 22050);
-    EXPECT_EQ(sound->frames(), 3308u); // 0.15 s
-    // The FORM size covers the whole file, which holds exactly the header, COMM and SSND.
-    const std::uint32_t formsize =
-        (std::uint32_t{file[4]} << 24) | (file[5] << 16) | (file[6] << 8) | file[7];
-    EXPECT_EQ(formsize, file.size() - 8);
+    EXPECT_EQ(sound->frames(), 3308u);
+    EXPECT_EQ(std::size_t((file[4] << 24) | (file[5] << 16) | (file[6] << 8) | file[7]),
+              file.size() - 8);
     EXPECT_EQ(file.size(), 12 + 26 + 16 + 2 * sound->frames());
-}
 
-TEST(GeneratedBeep, Is880HzStartsAndEndsQuietlyAndDoesNotClip) {
-    std::optional<AiffSound> sound = readaiff(BeepFile);
-    ASSERT_TRUE(sound);
     const std::vector<std::int16_t>& s = sound->samples;
-    int crossings = 0;
-    int previous = 0;
+    int crossings = 0, previous = 0;
     for (std::int16_t v : s) {
-        if (v == 0) continue;
-        const int sign = v > 0 ? 1 : -1;
-        if (previous != 0 && sign != previous) ++crossings;
-        previous = sign;
+        const int sign = v > 0 ? 1 : v < 0 ? -1 : 0;
+        if (sign != 0 && previous != 0 && sign != previous) ++crossings;
+        if (sign != 0) previous = sign;
     }
     EXPECT_NEAR(crossings, 2 * 880 * 0.15, 4); // two sign changes per period
     const auto [low, high] = std::minmax_element(s.begin(), s.end());
     EXPECT_GT(std::max(-*low, int{*high}), 8000) << "loud enough to hear";
     EXPECT_LT(std::max(-*low, int{*high}), 32000) << "never clips";
-    EXPECT_EQ(s.front(), 0) << "no click at the start";
-    EXPECT_LT(std::abs(s.back()), 100) << "no click at the end";
+    EXPECT_EQ(s.front(), 0);
+    EXPECT_LT(std::abs(s.back()), 100);
 }
 
+// Narrower samples are left-justified in whole bytes; the rate is an 80-bit extended number.
 TEST(AiffParser, ReadsSamplesOfEveryWidth) {
     struct Case {
-        const char* name;
-        Recipe recipe;
-        int channels;
-        int rate;
+        std::uint32_t channels, bits;
+        Rate rate;
+        int hertz;
+        Bytes data;
         std::vector<std::int16_t> samples;
     };
-    Recipe eightbit;
-    eightbit.channels = 2;
-    eightbit.bits = 8;
-    eightbit.rate = Rate8000;
-    eightbit.data = {0x01, 0x80, 0x7F, 0xFF}; // two stereo frames
-    Recipe twentyfour;
-    twentyfour.bits = 24;
-    twentyfour.rate = Rate44100;
-    twentyfour.data = {0x12, 0x34, 0x56, 0x80, 0x00, 0x01};
-    Recipe twelve; // narrower samples are left-justified in whole bytes
-    twelve.bits = 12;
-    twelve.data = {0x7F, 0xF0, 0x80, 0x00};
     const std::vector<Case> cases = {
-        {"16-bit mono", Recipe{}, 1, 22050, {0x1234, -2}},
-        {"8-bit stereo", eightbit, 2, 8000, {0x0100, -0x8000, 0x7F00, -0x0100}},
-        {"24-bit mono", twentyfour, 1, 44100, {0x1234, -0x8000}},
-        {"12-bit mono", twelve, 1, 22050, {0x7FF0, -0x8000}},
+        {1, 16, Recipe{}.rate, 22050, {0x12, 0x34, 0xFF, 0xFE}, {0x1234, -2}},
+        {2, 8, {0x40, 0x0B, 0xFA}, 8000, {1, 0x80, 0x7F, 0xFF}, {0x100, -0x8000, 0x7F00, -0x100}},
+        {1, 24, {0x40, 0x0E, 0xAC, 0x44}, 44100, {0x12, 0x34, 0x56, 0x80, 0, 1}, {0x1234, -0x8000}},
+        {1, 12, Recipe{}.rate, 22050, {0x7F, 0xF0, 0x80, 0x00}, {0x7FF0, -0x8000}},
     };
     for (const Case& c : cases) {
-        std::optional<AiffSound> sound = parseaiff(build(c.recipe));
-        ASSERT_TRUE(sound) << c.name;
-        EXPECT_EQ(sound->channels, c.channels) << c.name;
-        EXPECT_EQ(sound->samplerate, c.rate) << c.name;
-        EXPECT_EQ(sound->samples, c.samples) << c.name;
+        SCOPED_TRACE(c.bits);
+        Recipe r;
+        r.channels = c.channels, r.bits = c.bits, r.rate = c.rate, r.data = c.data;
+        std::optional<AiffSound> sound = parseaiff(build(r));
+        ASSERT_TRUE(sound);
+        EXPECT_EQ(sound->channels, int(c.channels));
+        EXPECT_EQ(sound->samplerate, c.hertz);
+        EXPECT_EQ(sound->samples, c.samples);
     }
 }
 
+// Chunks in any order, the pad byte after an odd chunk, the offset before the samples, a longer
+// COMM than needed, more data than the frames ask for and junk after the FORM.
 TEST(AiffParser, FindsChunksInAnyOrderAndHonoursOffsetAndPadding) {
-    Recipe reversed;
-    reversed.ssndfirst = true;
-    Recipe padded; // an odd chunk is followed by a pad byte that is not part of the next tag
-    padded.extrachunk = {'b', 'e', 'e'};
-    Recipe offset; // the samples start after four bytes of alignment
-    offset.offset = 4;
-    offset.data = {9, 9, 9, 9, 0x12, 0x34, 0xFF, 0xFE};
-    Recipe longcomm; // a longer COMM than needed is fine
-    longcomm.commsize = 22;
-    Recipe extradata; // more sample data than the frame count asks for is ignored
-    extradata.data = {0x12, 0x34, 0xFF, 0xFE, 0x55, 0x55};
     Bytes trailing = build(Recipe{});
-    trailing.insert(trailing.end(), {'j', 'u', 'n', 'k', 0, 0, 0, 0}); // after the FORM
-    for (const Bytes& file : {build(reversed), build(padded), build(offset), build(longcomm),
-                              build(extradata), trailing}) {
+    trailing.insert(trailing.end(), {'j', 'u', 'n', 'k', 0, 0, 0, 0});
+    for (const Bytes& file :
+         {build(with([](Recipe& r) { r.ssndfirst = true; })), build(with([](Recipe& r) {
+              r.extrachunk = {'b', 'e', 'e'};
+          })),
+          build(
+              with([](Recipe& r) { r.offset = 4, r.data = {9, 9, 9, 9, 0x12, 0x34, 0xFF, 0xFE}; })),
+          build(with([](Recipe& r) { r.commsize = 22; })),
+          build(with([](Recipe& r) { r.data = {0x12, 0x34, 0xFF, 0xFE, 0x55, 0x55}; })),
+          trailing}) {
         std::optional<AiffSound> sound = parseaiff(file);
         ASSERT_TRUE(sound);
         EXPECT_EQ(sound->samples, (std::vector<std::int16_t>{0x1234, -2}));
@@ -194,16 +155,7 @@ TEST(AiffParser, FindsChunksInAnyOrderAndHonoursOffsetAndPadding) {
 }
 
 TEST(AiffParser, RefusesMalformedFiles) {
-    struct Case {
-        const char* name;
-        Recipe recipe;
-    };
-    auto with = [](auto change) {
-        Recipe r;
-        change(r);
-        return r;
-    };
-    const std::vector<Case> cases = {
+    const std::vector<std::pair<const char*, Recipe>> cases = {
         {"RIFF container", with([](Recipe& r) { r.form = "RIFF"; })},
         {"compressed form type", with([](Recipe& r) { r.type = "AIFC"; })},
         {"no COMM", with([](Recipe& r) { r.comm = false; })},
@@ -228,52 +180,37 @@ TEST(AiffParser, RefusesMalformedFiles) {
         {"offset past the data", with([](Recipe& r) { r.offset = 1; })},
         {"offset of 4 GiB", with([](Recipe& r) { r.offset = 0xFFFFFFFF; })},
     };
-    for (const Case& c : cases)
-        EXPECT_FALSE(parseaiff(build(c.recipe))) << c.name;
-}
-
-TEST(AiffParser, RefusesChunkSizesThatRunPastTheEnd) {
-    Bytes file = build(Recipe{});
-    const std::size_t commsize = 16; // offset of COMM's size field
+    for (const auto& [name, recipe] : cases)
+        EXPECT_FALSE(parseaiff(build(recipe))) << name;
+    // COMM's size running past the end, and a FORM claiming less than its chunks need.
     for (std::uint32_t size : {100u, 0x7FFFFFFFu, 0xFFFFFFFFu}) {
-        Bytes damaged = file;
-        damaged[commsize] = static_cast<std::uint8_t>(size >> 24);
-        damaged[commsize + 1] = static_cast<std::uint8_t>(size >> 16);
-        damaged[commsize + 2] = static_cast<std::uint8_t>(size >> 8);
-        damaged[commsize + 3] = static_cast<std::uint8_t>(size);
+        Bytes damaged = build(Recipe{});
+        Bytes field;
+        put(field, size, 4);
+        std::copy(field.begin(), field.end(), damaged.begin() + 16);
         EXPECT_FALSE(parseaiff(damaged)) << size;
     }
-    Bytes shortform = file; // the FORM claims less than its chunks need
+    Bytes shortform = build(Recipe{});
     shortform[7] = static_cast<std::uint8_t>(shortform[7] - 2);
     EXPECT_FALSE(parseaiff(shortform));
 }
 
-TEST(AiffParser, RefusesEveryTruncationOfTheBeep) {
+// Every truncation is refused; any value in any header byte gives a sound or none, never a crash
+// or a read out of bounds (the sanitizer build watches).
+TEST(AiffParser, RefusesTruncationsAndSurvivesEveryHeaderByte) {
     const Bytes file = readfile(BeepFile);
     ASSERT_TRUE(parseaiff(file));
     for (std::size_t length = 0; length < file.size(); ++length)
         ASSERT_FALSE(parseaiff(std::span(file.data(), length))) << length;
-}
-
-// Any value in any header byte gives a sound or none, never a crash or a read out of bounds
-// (the sanitizer build watches).
-TEST(AiffParser, SurvivesEveryValueInEveryHeaderByte) {
-    const Bytes file = readfile(BeepFile);
-    ASSERT_GT(file.size(), 64u);
     Bytes damaged = file;
     for (std::size_t at = 0; at < 64; ++at) {
         for (int value = 0; value < 256; ++value) {
             damaged[at] = static_cast<std::uint8_t>(value);
             std::optional<AiffSound> sound = parseaiff(damaged);
-            if (sound) {
-                EXPECT_LE(sound->samples.size(), file.size());
-            }
+            if (sound) EXPECT_LE(sound->samples.size(), file.size());
         }
         damaged[at] = file[at];
     }
-}
-
-TEST(AiffParser, ReadsNothingFromMissingFilesOrDirectories) {
     EXPECT_FALSE(readaiff("/nonexistent/sysbeep.aif"));
     EXPECT_FALSE(readaiff(std::filesystem::temp_directory_path().string()));
     EXPECT_FALSE(readaiff(""));
@@ -285,40 +222,29 @@ bool waituntilquiet() {
     return !beepplaying();
 }
 
-bool hassoundcard() {
-    std::ifstream cards("/proc/asound/cards");
-    std::string first;
-    return std::getline(cards, first) && first.find("no soundcards") == std::string::npos;
-}
-
-TEST(BeepPlayer, NoUsableSoundGivesFalse) {
+// A missing sound or an output that cannot open gives false, silently (nothing for the batch
+// log); ALSA's "null" device takes the sound, and is free again for the next one.
+TEST(BeepPlayer, PlaysOnTheNullDeviceAndReportsOutputsThatFail) {
     EXPECT_FALSE(playbeepon("/nonexistent/sysbeep.aif", "null"));
     EXPECT_FALSE(beepplaying());
-}
-
-TEST(BeepPlayer, OutputThatCannotOpenGivesFalseSilently) {
     testing::internal::CaptureStderr();
-    const bool played = playbeepon(BeepFile, "hw:CARD=NoSuchMiradexCard");
-    EXPECT_EQ(testing::internal::GetCapturedStderr(), "") << "nothing for the batch log";
-    EXPECT_FALSE(played);
+    EXPECT_FALSE(playbeepon(BeepFile, "hw:CARD=NoSuchMiradexCard"));
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
     EXPECT_TRUE(waituntilquiet());
+    for (int round = 0; round < 2; ++round) {
+        EXPECT_TRUE(playbeepon(BeepFile, "null"));
+        EXPECT_TRUE(waituntilquiet());
+    }
 }
 
 TEST(BeepPlayer, DefaultOutputOnMachineWithoutSoundCardGivesFalse) {
-    if (hassoundcard()) GTEST_SKIP() << "this machine has a sound card";
+    std::ifstream cards("/proc/asound/cards");
+    std::string first;
+    if (std::getline(cards, first) && first.find("no soundcards") == std::string::npos)
+        GTEST_SKIP() << "this machine has a sound card";
     testing::internal::CaptureStderr();
-    const bool played = playbeep(BeepFile);
+    EXPECT_FALSE(playbeep(BeepFile));
     EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
-    EXPECT_FALSE(played);
-}
-
-// ALSA's "null" device accepts a sound and discards it: the whole path from opening to closing
-// runs, and the device is free again for the next sound.
-TEST(BeepPlayer, PlaysOnTheNullDeviceAndFinishes) {
-    ASSERT_TRUE(playbeepon(BeepFile, "null"));
-    ASSERT_TRUE(waituntilquiet());
-    EXPECT_TRUE(playbeepon(BeepFile, "null"));
-    EXPECT_TRUE(waituntilquiet());
 }
 
 } // namespace

@@ -2,13 +2,18 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
+#include <fstream>
+#include <iterator>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "tools/system_profiler/buses.h"
 #include "tools/system_profiler/cpu.h"
 #include "tools/system_profiler/displays.h"
 #include "tools/system_profiler/drm_modes.h"
+#include "tools/system_profiler/edid.h"
 #include "tools/system_profiler/hardware.h"
 #include "tools/system_profiler/network.h"
 #include "tools/system_profiler/number_locale.h"
@@ -124,61 +129,36 @@ TEST(ProfilerHardware, Placeholders) {
         EXPECT_FALSE(isplaceholder(real)) << real;
 }
 
+// From the firmware's facts first; then the device tree's model and the hypervisor's name.
 TEST(ProfilerHardware, ModelNames) {
-    struct Case {
-        DmiFacts dmi;
-        std::string treemodel;
-        std::string treecompatible;
-        std::string hypervisor;
-        std::string name;
-        std::string identifier;
-    };
-    const std::vector<Case> cases{
-        {{"Apple Inc.", "MacBookPro13,1", "MacBook Pro", "1.0", "", ""},
-         "",
-         "",
-         "",
-         "MacBook Pro",
-         "MacBookPro13,1"},
-        {{"Apple Inc.", "Macmini8,1", "", "", "", ""}, "", "", "", "Mac mini", "Macmini8,1"},
-        {{"LENOVO", "20KHCTO1WW", "", "ThinkPad X1 Carbon 6th", "", ""},
-         "",
-         "",
-         "",
+    const DmiFacts asus{"ASUSTeK COMPUTER INC.", "", "", "", "ASUSTeK COMPUTER INC.",
+                        "ROG STRIX B550-F"};
+    const std::vector<std::tuple<DmiFacts, std::string, std::string>> firmware{
+        {{"Apple Inc.", "MacBookPro13,1", "MacBook Pro", "1.0"}, "MacBook Pro", "MacBookPro13,1"},
+        {{"Apple Inc.", "Macmini8,1"}, "Mac mini", "Macmini8,1"},
+        {{"LENOVO", "20KHCTO1WW", "", "ThinkPad X1 Carbon 6th"},
          "Lenovo ThinkPad X1 Carbon 6th",
          "20KHCTO1WW"},
-        {{"Dell Inc.", "XPS 13 9310", "XPS", "", "", ""},
-         "",
-         "",
-         "",
-         "Dell XPS 13 9310",
-         "XPS 13 9310"},
-        {{"HP", "HP EliteBook 840 G8", "", "", "", ""},
-         "",
-         "",
-         "",
-         "HP EliteBook 840 G8",
-         "HP EliteBook 840 G8"},
-        {{"ASUSTeK COMPUTER INC.", "", "", "", "ASUSTeK COMPUTER INC.", "ROG STRIX B550-F"},
-         "",
-         "",
-         "",
-         "ASUS ROG STRIX B550-F",
-         "ROG STRIX B550-F"},
-        {{},
-         "Raspberry Pi 4 Model B Rev 1.4",
-         "raspberrypi,4-model-b",
-         "",
-         "Raspberry Pi 4 Model B Rev 1.4",
-         "raspberrypi,4-model-b"},
-        {{}, "", "", "KVM", "KVM Virtual Machine", "KVM Virtual Machine"},
-        {{}, "", "", "Virtual", "Virtual Machine", "Virtual Machine"},
-        {{}, "", "", "", "", ""},
+        {{"Dell Inc.", "XPS 13 9310", "XPS"}, "Dell XPS 13 9310", "XPS 13 9310"},
+        {{"HP", "HP EliteBook 840 G8"}, "HP EliteBook 840 G8", "HP EliteBook 840 G8"},
+        {asus, "ASUS ROG STRIX B550-F", "ROG STRIX B550-F"},
     };
-    for (const Case& c : cases) {
-        ModelNames names = modelnames(c.dmi, c.treemodel, c.treecompatible, c.hypervisor);
-        EXPECT_EQ(names.name, c.name);
-        EXPECT_EQ(names.identifier, c.identifier);
+    for (const auto& [dmi, name, identifier] : firmware) {
+        const ModelNames names = modelnames(dmi, "", "", "");
+        EXPECT_EQ(names.name, name);
+        EXPECT_EQ(names.identifier, identifier);
+    }
+    const std::vector<std::array<std::string, 5>> others{
+        {"Raspberry Pi 4 Model B Rev 1.4", "raspberrypi,4-model-b", "",
+         "Raspberry Pi 4 Model B Rev 1.4", "raspberrypi,4-model-b"},
+        {"", "", "KVM", "KVM Virtual Machine", "KVM Virtual Machine"},
+        {"", "", "Virtual", "Virtual Machine", "Virtual Machine"},
+        {"", "", "", "", ""},
+    };
+    for (const auto& [model, compatible, hypervisor, name, identifier] : others) {
+        const ModelNames names = modelnames({}, model, compatible, hypervisor);
+        EXPECT_EQ(names.name, name);
+        EXPECT_EQ(names.identifier, identifier);
     }
 }
 
@@ -377,6 +357,73 @@ TEST(ProfilerNames, SoundCardLines) {
     EXPECT_EQ(card.shortname, "HDA Intel PCH");
     EXPECT_EQ(parsesoundcardline("                      HDA Intel PCH at 0x603f1f0000").number, -1);
     EXPECT_EQ(parsesoundcardline("--- no soundcards ---").number, -1);
+}
+
+std::vector<std::uint8_t> monitorblob(const std::string& tree, const std::string& connector) {
+    std::ifstream in(std::string(SYSTEM_PROFILER_TESTS "/fixtures/") + tree + "/sys/class/drm/" +
+                         (tree == "desktop-amd" ? "card0-" : "card1-") + connector + "/edid",
+                     std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+TEST(ProfilerEdid, MonitorsOfTheTrees) {
+    struct Case {
+        std::string tree, connector, manufacturer, name;
+        int width, height;
+        double refresh;
+    };
+    const std::vector<Case> cases{
+        {"hybrid-laptop", "DP-1", "DEL", "DELL U2723QE", 3840, 2160, 59.997},
+        {"hybrid-laptop", "eDP-1", "BOE", "", 2560, 1600, 59.971},
+        {"desktop-amd", "DP-2", "DEL", "DELL P2419H", 1920, 1080, 60.0},
+        {"arm-board", "HDMI-A-1", "GSM", "LG HDR 4K", 3840, 2160, 59.997},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.connector);
+        const std::vector<std::uint8_t> blob = monitorblob(c.tree, c.connector);
+        const auto info = parseedid(blob.data(), blob.size());
+        ASSERT_TRUE(info && info->preferred);
+        EXPECT_EQ(info->manufacturer, c.manufacturer);
+        EXPECT_EQ(info->name, c.name);
+        EXPECT_EQ(info->preferred->width, c.width);
+        EXPECT_EQ(info->preferred->height, c.height);
+        EXPECT_NEAR(info->preferred->refresh, c.refresh, 0.001);
+    }
+}
+
+TEST(ProfilerEdid, DamagedBlocks) {
+    const std::vector<std::uint8_t> good = monitorblob("hybrid-laptop", "DP-1");
+    ASSERT_EQ(good.size(), 128u);
+    auto changed = [&](std::vector<std::pair<std::size_t, std::uint8_t>> bytes) {
+        std::vector<std::uint8_t> blob = good;
+        for (const auto& [at, value] : bytes)
+            blob[at] = value;
+        return parseedid(blob.data(), blob.size());
+    };
+    EXPECT_FALSE(parseedid(nullptr, 0));
+    EXPECT_FALSE(parseedid(good.data(), 127)) << "shorter than a block";
+    EXPECT_FALSE(changed({{3, 0}})) << "wrong header";
+    // A name descriptor holding control bytes is no name; the rest still counts.
+    std::vector<std::pair<std::size_t, std::uint8_t>> garble;
+    for (std::size_t d = 54; d < 126; d += 18)
+        if (good[d] == 0 && good[d + 3] == 0xFC) garble.push_back({d + 6, 0x07});
+    ASSERT_EQ(garble.size(), 1u);
+    EXPECT_EQ(changed(garble)->name, "");
+    EXPECT_TRUE(changed(garble)->preferred);
+    // A first descriptor without a width gives no preferred mode.
+    EXPECT_FALSE(changed({{56, 0}, {58, 0}})->preferred);
+    // Letters of the maker code outside A..Z leave the code empty.
+    EXPECT_EQ(changed({{8, 0x7F}, {9, 0xFF}})->manufacturer, "");
+    // 1920 x 1080i: 540 lines per field, 22 lines of blanking, 74.25 MHz, flag bit 7.
+    const std::vector<std::uint8_t> amd = monitorblob("desktop-amd", "DP-2");
+    std::vector<std::uint8_t> interlaced = amd;
+    std::uint8_t* d = interlaced.data() + 54;
+    d[0] = 7425 & 0xFF, d[1] = 7425 >> 8, d[5] = 540 & 0xFF, d[6] = 22, d[7] = (540 >> 8) << 4;
+    d[17] |= 0x80;
+    const auto info = parseedid(interlaced.data(), interlaced.size());
+    ASSERT_TRUE(info && info->preferred);
+    EXPECT_EQ(info->preferred->height, 1080);
+    EXPECT_NEAR(info->preferred->refresh, 60.05, 0.01);
 }
 
 TEST(ProfilerOutput, IndentedSectionsAndCompactLists) {
