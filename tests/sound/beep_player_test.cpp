@@ -207,7 +207,9 @@ TEST(AiffParser, RefusesTruncationsAndSurvivesEveryHeaderByte) {
         for (int value = 0; value < 256; ++value) {
             damaged[at] = static_cast<std::uint8_t>(value);
             std::optional<AiffSound> sound = parseaiff(damaged);
-            if (sound) EXPECT_LE(sound->samples.size(), file.size());
+            if (sound) {
+                EXPECT_LE(sound->samples.size(), file.size());
+            }
         }
         damaged[at] = file[at];
     }
