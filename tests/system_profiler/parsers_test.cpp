@@ -75,8 +75,8 @@ TEST(ProfilerHardware, PlaceholdersAndModelNames) {
     for (const char* real : {"XPS 13 9310", "0x1", "Q35"})
         EXPECT_FALSE(isplaceholder(real)) << real;
     const std::tuple<DmiFacts, std::string, std::string> firmware[] = {
-        {{"Apple Inc.", "Macmini8,1"}, "Mac mini", "Macmini8,1"},
-        {{"HP", "HP EliteBook 840 G8"}, "HP EliteBook 840 G8", "HP EliteBook 840 G8"},
+        {{"Apple Inc.", "Macmini8,1", "", "", "", ""}, "Mac mini", "Macmini8,1"},
+        {{"HP", "HP Z2 G9", "", "", "", ""}, "HP Z2 G9", "HP Z2 G9"},
         {{"ASUSTeK COMPUTER INC.", "", "", "", "ASUSTeK COMPUTER INC.", "ROG STRIX B550-F"},
          "ASUS ROG STRIX B550-F",
          "ROG STRIX B550-F"},
@@ -92,13 +92,13 @@ TEST(ProfilerHardware, PlaceholdersAndModelNames) {
 // Level-2 caches shared per package or by all cores; a split of cores that does not add up.
 TEST(ProfilerCpu, CacheAndCoreLinesOutsideTheTrees) {
     // Two packages of two single-thread cores; then two cores of one package.
-    CpuTopology perpackage{{{0, 0}, {1, 0}, {2, 1}, {3, 1}},
-                           {{0, {0}}, {1, {1}}, {2, {2}}, {3, {3}}}};
-    perpackage.caches = {{2, "Unified", 6144, {0, 1}}, {2, "Unified", 6144, {2, 3}}};
+    const CpuTopology perpackage{{{0, 0}, {1, 0}, {2, 1}, {3, 1}},
+                                 {{0, {0}}, {1, {1}}, {2, {2}}, {3, {3}}},
+                                 {{2, "Unified", 6144, {0, 1}}, {2, "Unified", 6144, {2, 3}}}};
     EXPECT_EQ(l2cacheline(perpackage).key, "L2 Cache (per Processor)");
     EXPECT_EQ(l2cacheline(perpackage).value, "6 MB");
-    CpuTopology shared{{{0, 0}, {1, 0}}, {{0, {0}}, {1, {1}}}};
-    shared.caches = {{2, "Unified", 3072, {0, 1}}};
+    const CpuTopology shared{
+        {{0, 0}, {1, 0}}, {{0, {0}}, {1, {1}}}, {{2, "Unified", 3072, {0, 1}}}};
     EXPECT_EQ(l2cacheline(shared).key, "L2 Cache");
     EXPECT_EQ(l2cacheline(shared).value, "3 MB");
     EXPECT_EQ(l2cacheline(CpuTopology{}).key, "");
@@ -153,7 +153,8 @@ TEST(ProfilerNetwork, LocalAddressesGoToTheirLongestOnLinkRoute) {
 // Comments inside a vendor's block, subsystem lines, a class without the subclass, a device
 // without a name; interlaced and double-scan modes, no refresh without a clock.
 TEST(ProfilerNames, PciIdsAndModesOutsideTheTrees) {
-    PciIds ids("1002  Advanced Micro Devices, Inc. [AMD/ATI]\n"
+    PciIds ids("# comment\n"
+               "1002  Advanced Micro Devices, Inc. [AMD/ATI]\n"
                "\t\t106b 0210  Radeon Pro W5700X MPX Module\n"
                "# a comment inside the vendor's block\n"
                "\tab38  Navi 10 HDMI Audio\n"
@@ -197,7 +198,6 @@ TEST(ProfilerEdid, DamagedAndInterlacedBlocks) {
     EXPECT_FALSE(changed({{56, 0}, {58, 0}})->preferred);
     // 1920 x 1080i: 540 lines per field, 22 lines of blanking, 74.25 MHz, flag bit 7.
     std::vector<std::uint8_t> interlaced = monitorblob("desktop-amd", "DP-2");
-    ASSERT_EQ(interlaced.size(), 128u);
     std::uint8_t* d = interlaced.data() + 54;
     d[0] = 7425 & 0xFF, d[1] = 7425 >> 8, d[5] = 540 & 0xFF, d[6] = 22, d[7] = (540 >> 8) << 4;
     d[17] |= 0x80;
