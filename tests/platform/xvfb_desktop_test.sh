@@ -37,6 +37,16 @@ hidden() { ! shown "$1"; }
 ended() { ! kill -0 "$1" 2>/dev/null; }
 traced() { grep -c "$1" "$work/trace" | grep -qx "$2"; }
 window0() { xdotool search --onlyvisible --pid "$1" --name '^Miradex-Grafik' | head -n 1; }
+haswindow0() { [ -n "$(window0 "$1")" ]; }
+# Waits for the save panel, gives it the keyboard (without a window manager nobody else does, and
+# under load the key could reach another window) and confirms the proposed name.
+savedialog() {
+    waitfor "Sichern-Dialog erscheint" xdotool search --onlyvisible --name '^Miradex sichern$'
+    local dlg
+    dlg=$(xdotool search --onlyvisible --name '^Miradex sichern$' | head -n 1)
+    xdotool windowfocus --sync "$dlg"
+    xdotool key Return
+}
 
 start() { # start LOG ARGS...: in the output folder, log to $work/LOG
     local log=$1; shift
@@ -90,8 +100,7 @@ grep -qx 'key 91 38 2097152' "$work/trace" || fail "Ziffernblock 8: $(grep '^key
 
 # --- The save panel keeps the proposed name and adds the extension; the file opens again.
 xdotool key ctrl+shift+s
-waitfor "Sichern-Dialog erscheint" xdotool search --onlyvisible --name '^Miradex sichern$'
-xdotool key Return
+savedialog
 saved="$work/out/Modell 15\" 2.5 GHz.mirdx"
 waitfor "Bericht gesichert: $(ls "$work/out")" test -s "$saved"
 "$program" --batch "$saved" 2>/dev/null | grep -q 'Bericht mit Punkt' || fail "gesicherter Bericht"
@@ -103,7 +112,7 @@ waitfor "alle Fenster ausgeblendet" hidden "$first"
 start log2
 waitfor "zweiter Start übergibt und endet" ended "${pids[1]}"
 wait "${pids[1]}" || fail "zweiter Start endet mit Fehler"
-waitfor "Fenster 0 wieder sichtbar" test -n "$(window0 "$first")"
+waitfor "Fenster 0 wieder sichtbar" haswindow0 "$first"
 
 # --- The end of the session quits through the terminate path, its line the last.
 kill -TERM "$first"
@@ -119,9 +128,12 @@ waitfor "beide Dokumente kommen an" traced '^file ' 2
 alive() { local n=0; for pid in "$@"; do kill -0 "$pid" 2>/dev/null && n=$((n + 1)); done; echo $n; }
 waitfor "ein Programm bleibt" test "$(alive "${pids[2]}" "${pids[3]}")" -eq 1
 last=$(grep '^file ' "$work/trace" | tail -n 1 | sed 's/^file //')
+survivor=
+for pid in "${pids[2]}" "${pids[3]}"; do kill -0 "$pid" 2>/dev/null && survivor=$pid; done
+waitfor "Fenster 0 des verbliebenen Programms" haswindow0 "$survivor"
+xdotool windowfocus --sync "$(window0 "$survivor")"
 xdotool key ctrl+shift+s
-waitfor "Sichern-Dialog erscheint" xdotool search --onlyvisible --name '^Miradex sichern$'
-xdotool key Return
+savedialog
 expected="$work/out/$(basename "$last")"
 waitfor "zuletzt geöffnetes Dokument gesichert" test -s "$expected"
 grep -q "Bericht $(basename "$last" .mirdx | tr ab AB)" "$expected" || fail "Reihenfolge"
