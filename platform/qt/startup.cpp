@@ -19,6 +19,10 @@
 #include "runtime/state.h"
 #include "runtime/window_management.h"
 
+#ifdef MIRADEX_COVERAGE
+extern "C" void __gcov_dump(); // _Exit skips the flush of the coverage counters at exit
+#endif
+
 namespace mdx::qt {
 namespace {
 
@@ -81,6 +85,9 @@ void focuswindowzerowhenshown(QObject* owner) {
 
 void endprocess(int code) {
     std::fflush(nullptr);
+#ifdef MIRADEX_COVERAGE
+    __gcov_dump();
+#endif
     std::_Exit(code);
 }
 
