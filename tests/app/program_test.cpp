@@ -49,7 +49,6 @@ class ProgramTest : public AppTest {
         }
     }
 
-  protected:
     std::mutex lock_;
     std::vector<std::string> calls_;
     TempDir dir_;

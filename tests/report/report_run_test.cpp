@@ -271,56 +271,44 @@ TEST_F(ReportRunTest, ProgressLinesReplaceEachOtherAndReachThePrinter) {
     EXPECT_TRUE(rt().WindowTable[0].AutoUpdate);
 }
 
-struct GraphicsCase {
-    std::vector<std::string> Lines;
-    bool Parallels;
-    std::string Graphics;
-};
+// Profiler lines, separated by carriage returns; whether the machine is virtual; the value shown.
+using ValueCase = std::tuple<std::string, bool, std::string>;
 
 TEST(ReportValues, GraphicsLineWithVideoMemoryUnits) {
-    const GraphicsCase cases[] = {
-        {{"Chipset Model: GPU A", "VRAM (Dynamic, Max): 1536 MB"}, false, "GPU A (1.536 MB VRAM)"},
-        {{"Chipset Model: GPU A", "VRAM (Total): 64 MB of Shared System Memory"},
-         false,
+    const ValueCase cases[] = {
+        {"Chipset Model: GPU A\rVRAM (Dynamic, Max): 1536 MB", false, "GPU A (1.536 MB VRAM)"},
+        {"Chipset Model: GPU A\rVRAM (Total): 64 MB of Shared System Memory", false,
          "GPU A (64 MB VRAM)"},
-        {{"Chipset Model: GPU A", "VRAM (Total): 16"}, false, "GPU A (16 GB VRAM)"},
-        {{"Chipset Model: GPU A", "VRAM (Total): 4 GB", "VRAM (Dynamic, Max): 1536 MB"},
-         false,
+        {"Chipset Model: GPU A\rVRAM (Total): 16", false, "GPU A (16 GB VRAM)"},
+        {"Chipset Model: GPU A\rVRAM (Total): 4 GB\rVRAM (Dynamic, Max): 1536 MB", false,
          "GPU A (1.536 MB VRAM)"},
-        {{"Chipset Model: GPU A", "VRAM (Total): viel"}, false, "GPU A (0 GB VRAM)"},
+        {"Chipset Model: GPU A\rVRAM (Total): viel", false, "GPU A (0 GB VRAM)"},
         // A fraction of a GB in either number format is shown in MB.
-        {{"Chipset Model: GPU A", "VRAM (Total): 1,5 GB"}, false, "GPU A (1.536 MB VRAM)"},
-        {{"Type: Adapter", "VRAM (Total): 0,25 GB"}, false, "Adapter (256 MB VRAM)"},
-        {{"Chipset Model: GPU A"}, true, "GPU A"},
-        {{"Type: Adapter", "VRAM (Total): 8"}, true, "Parallels Adapter (8 MB VRAM)"},
-        {{"Vendor: nobody"}, false, ""}};
-    for (const GraphicsCase& c : cases) {
-        const Text text = lines(c.Lines);
-        EXPECT_EQ(graphicsvalue(text, c.Parallels), c.Graphics) << c.Lines.front();
-    }
+        {"Chipset Model: GPU A\rVRAM (Total): 1,5 GB", false, "GPU A (1.536 MB VRAM)"},
+        {"Type: Adapter\rVRAM (Total): 0,25 GB", false, "Adapter (256 MB VRAM)"},
+        {"Chipset Model: GPU A", true, "GPU A"},
+        {"Type: Adapter\rVRAM (Total): 8", true, "Parallels Adapter (8 MB VRAM)"},
+        {"Vendor: nobody", false, ""}};
+    for (const auto& [text, parallels, shown] : cases)
+        EXPECT_EQ(graphicsvalue(totext(text + "\r"), parallels), shown) << text;
 }
 
 TEST(ReportValues, DisplayLineFromTheListOfDisplays) {
-    const GraphicsCase cases[] = {
-        {{"Graphics/Displays:", "  Displays:", "    Color LCD:",
-          "      Resolution: 1920 x 1080 @ 60.00Hz", "      Pixel Depth: 32-Bit Color"},
-         false,
-         "Color LCD (1.920 x 1.080 Pixel, 60 Hz, 32 Bit)"},
-        {{"  Displays:", "    LG:", "      Resolution: 2560 x 1440"},
-         true,
+    const ValueCase cases[] = {
+        {"Graphics/Displays:\r  Displays:\r    Color LCD:\r      Resolution: 1920 x 1080 @ "
+         "60.00Hz\r      Pixel Depth: 32-Bit Color",
+         false, "Color LCD (1.920 x 1.080 Pixel, 60 Hz, 32 Bit)"},
+        {"  Displays:\r    LG:\r      Resolution: 2560 x 1440", true,
          "Parallels LG (2.560 x 1.440 Pixel)"},
-        {{"  Displays:", "    LG:", "      Resolution: 2560 x 1440 @ 59,95Hz"},
-         false,
+        {"  Displays:\r    LG:\r      Resolution: 2560 x 1440 @ 59,95Hz", false,
          "LG (2.560 x 1.440 Pixel, 59 Hz)"},
-        {{"  Displays:", "    LG:", "      Resolution: 1080p"}, false, "LG (1080p)"},
-        {{"  Displays:", "    LG:"}, false, "LG "},
+        {"  Displays:\r    LG:\r      Resolution: 1080p", false, "LG (1080p)"},
+        {"  Displays:\r    LG:", false, "LG "},
         // Only the title line: no display is named.
-        {{"Graphics/Displays:", "    GPU:", "      Resolution: 1920 x 1080"}, false, ""},
-        {{"  Displays:"}, false, ""}};
-    for (const GraphicsCase& c : cases) {
-        const Text text = lines(c.Lines);
-        EXPECT_EQ(displayvalue(text, c.Parallels), c.Graphics) << c.Lines.front();
-    }
+        {"Graphics/Displays:\r    GPU:\r      Resolution: 1920 x 1080", false, ""},
+        {"  Displays:", false, ""}};
+    for (const auto& [text, parallels, shown] : cases)
+        EXPECT_EQ(displayvalue(totext(text + "\r"), parallels), shown) << text;
     // A display name that never ends gives no line.
     EXPECT_EQ(displayvalue(totext("  Displays:\r    LG:"), false), "");
 }
