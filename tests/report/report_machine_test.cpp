@@ -2,6 +2,9 @@
 // /proc files, and the system version from os-release texts.
 #include <gtest/gtest.h>
 
+#include <sys/utsname.h>
+#include <unistd.h>
+
 #include <clocale>
 #include <filesystem>
 
@@ -67,6 +70,26 @@ TEST(Machine, PrettyNameIsUnquoted) {
         EXPECT_EQ(prettyname(text), name) << text;
     EXPECT_EQ(versionstring("Debian GNU/Linux 12 (bookworm)", "6.1.0-18-amd64"),
               "Version Debian GNU/Linux 12 (bookworm) (Kernel 6.1.0-18-amd64)");
+}
+
+// The facts of this machine, each against what the system says when asked directly.
+TEST(Machine, LiveFactsAreTheSystemsOwn) {
+    const auto uptime = [] { return std::stoll(readfile("/proc/uptime")); };
+    const Int before = uptime();
+    const MachineFacts facts = machinefacts();
+    EXPECT_LE(before, facts.Uptime);
+    EXPECT_LE(facts.Uptime, uptime());
+    EXPECT_EQ(facts.ProcessorCount, sysconf(_SC_NPROCESSORS_ONLN));
+    EXPECT_GE(facts.PhysicalMemory, memtotal(readfile("/proc/meminfo")));
+    char host[256] = {};
+    gethostname(host, sizeof host - 1);
+    EXPECT_EQ(facts.HostName, host);
+    utsname names{};
+    uname(&names);
+    std::string text = readfile("/etc/os-release");
+    if (text.empty()) text = readfile("/usr/lib/os-release");
+    const std::string name = prettyname(text);
+    EXPECT_EQ(facts.VersionString, versionstring(name.empty() ? "Linux" : name, names.release));
 }
 
 } // namespace
