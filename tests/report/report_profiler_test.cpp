@@ -60,14 +60,10 @@ TEST_F(ProfilerTest, LineFeedsBecomeCarriageReturnsAndTheListIsFetchedOnce) {
     EXPECT_EQ(systemprofiler("SPHardwareDataType"), totext("eins\rzwei: 2\r\rdrei\xC3\xA4"));
     EXPECT_EQ(systemprofiler("SPHardwareDataType"), totext("eins\rzwei: 2\r\rdrei\xC3\xA4"));
     EXPECT_EQ(calls(), "-listDataTypes\nSPHardwareDataType\nSPHardwareDataType\n");
-    EXPECT_TRUE(log.lines().empty());
-}
-
-TEST_F(ProfilerTest, UnknownDataTypeIsNotAskedFor) {
-    for (const std::string type : {"SPMadeUpDataType", ""})
-        EXPECT_EQ(systemprofiler(type), Text{});
-    EXPECT_EQ(calls(), "-listDataTypes\n");
-    EXPECT_EQ(log.lines(), std::vector<std::string>(2, "systemprofiler: Unknown data-type"));
+    // An unknown data type is not asked for.
+    EXPECT_EQ(systemprofiler("SPMadeUpDataType"), Text{});
+    EXPECT_EQ(calls(), "-listDataTypes\nSPHardwareDataType\nSPHardwareDataType\n");
+    EXPECT_EQ(log.lines(), std::vector<std::string>{"systemprofiler: Unknown data-type"});
 }
 
 TEST_F(ProfilerTest, ErrorOutputIsLoggedAndKeptOutOfTheText) {
@@ -126,12 +122,9 @@ TEST(ProfilerDevices, ThunderboltNotesDoNotCount) {
     const std::tuple<std::string, std::string, bool> cases[] = {
         {"Thunderbolt:\r    Bus 0:\r", "ThunderBolt", true},
         {"Thunderbolt:\r  Thunderbolt: No drivers are loaded\r", "ThunderBolt", false},
-        {"Thunderbolt:\r  Thunderbolt: No hardware was found\r", "ThunderBolt", false},
         {"Thunderbolt:\r  Thunderbolt: No hardware was found\r", "USB", true},
         {"Thunderbolt: No drivers are loaded\r", "ThunderBolt", false},
-        {"USB:", "USB", false},
-        {"", "USB", false},
-    };
+        {"USB:", "USB", false}};
     for (const auto& [text, name, shown] : cases)
         EXPECT_EQ(profilershowsdevice(totext(text), name), shown) << text;
 }
@@ -139,11 +132,9 @@ TEST(ProfilerDevices, ThunderboltNotesDoNotCount) {
 TEST_F(ProfilerTest, PublicAddressIsTheFirstLineOfTheAnswer) {
     const std::tuple<std::string, std::string, std::string> cases[] = {
         {"203.0.113.7", "", "203.0.113.7"},
-        {"203.0.113.7\n", "", "203.0.113.7"},
         {"203.0.113.7", "  % Total    % Received\r\n", "203.0.113.7"},
         {"\r203.0.113.7", "", ""},
         {"", "curl: (7) Failed to connect\n", ""},
-        {"", "", ""},
         {"2001:db8::7\n", "", "2001:db8::7"},
         // Control codes are dropped; what is left must be an address.
         {"\x0c"
@@ -153,9 +144,7 @@ TEST_F(ProfilerTest, PublicAddressIsTheFirstLineOfTheAnswer) {
          "A\x0c"
          "203.0.113.9\x0c\n",
          "", ""},
-        {"<html><head><title>502 Bad Gateway</title></head>\n", "", ""},
-        {"203.0.113.999", "", ""},
-    };
+        {"203.0.113.999", "", ""}};
     for (const auto& [body, progress, address] : cases) {
         writefile(dir.file("answer.txt"), body);
         writefile(dir.file("progress.txt"), progress);
@@ -174,16 +163,13 @@ TEST_F(ProfilerTest, ModelNameLookupAsksWithTheSerialsEnd) {
                                               "-q http://modelle.test/sp/product?cc=JYV\n");
 }
 
-TEST_F(ProfilerTest, EmptyHostSwitchesTheLookupOff) {
+TEST_F(ProfilerTest, EmptyHostSwitchesTheLookupOffAndOptionsAreRefused) {
     ScopedEnv offAddress{"MIRADEX_PUBLIC_IP_HOST", ""};
     ScopedEnv offModel{"MIRADEX_MODEL_HOST", ""};
     writefile(dir.file("answer.txt"), "<configCode>X</configCode>");
     EXPECT_EQ(publicaddress(), "");
     EXPECT_EQ(lookupmodelname("C07XK1ABJYVW"), "");
     EXPECT_FALSE(std::filesystem::exists(dir.file("curl.log")));
-}
-
-TEST_F(ProfilerTest, HostsHaveDefaultsAndOptionsAreRefused) {
     ScopedEnv unsetAddress{"MIRADEX_PUBLIC_IP_HOST", std::nullopt};
     ScopedEnv optionModel{"MIRADEX_MODEL_HOST", "--output=/tmp/x"};
     EXPECT_FALSE(publicaddresshost().empty());
@@ -191,36 +177,26 @@ TEST_F(ProfilerTest, HostsHaveDefaultsAndOptionsAreRefused) {
 }
 
 TEST(ProfilerLookups, SerialQueryTakesFourCharactersAndEncodesThem) {
-    const std::pair<std::string, std::string> cases[] = {
-        {"C02TQ0ABGTFM", "GTFM"},
-        {"ABCDE", "BCDE"},
-        {"ABCD", "ABCD"},
-        {"AB", "AB"},
-        {"", ""},
-        {"12+/ Z", "%2B%2F%20Z"},
-        {"xx\xC3\xA4"
-         "abc",
-         "%C3%A4abc"},
-        {"a&b=c", "%26b%3Dc"},
-    };
+    const std::pair<std::string, std::string> cases[] = {{"C02TQ0ABGTFM", "GTFM"},
+                                                         {"AB", "AB"},
+                                                         {"12+/ Z", "%2B%2F%20Z"},
+                                                         {"xx\xC3\xA4"
+                                                          "abc",
+                                                          "%C3%A4abc"},
+                                                         {"a&b=c", "%26b%3Dc"}};
     for (const auto& [serial, query] : cases)
         EXPECT_EQ(serialquery(serial), query) << serial;
 }
 
 TEST(ProfilerLookups, ModelNameComesFromTheConfigCodeElement) {
     const std::pair<std::string, std::string> cases[] = {
-        {"<configCode>iMac (27-inch, 2020)</configCode>", "iMac (27-inch, 2020)"},
         {"<configCode>MacBook Pro (13-inch, 2018, Four Thunderbolt 3 Ports)</configCode>",
          "MacBook Pro (13-inch, 2018, 4 x TB3)"},
         {"<configCode>iMac\x1b"
          "A\x0c (2020)</configCode>",
          "iMacA (2020)"},
-        {"<configCode></configCode>", ""},
         {"<configCode>offen", ""},
-        {"</configCode><configCode>", ""},
-        {"kein Element", ""},
-        {"", ""},
-    };
+        {"</configCode><configCode>", ""}};
     for (const auto& [answer, name] : cases)
         EXPECT_EQ(modelnamefromanswer(answer), name) << answer;
 }

@@ -3,7 +3,6 @@
 #pragma once
 
 #include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -12,6 +11,7 @@
 #include "app/program.h"
 #include "base/kwtools.h"
 #include "report/report_hooks.h"
+#include "report_fakes.h"
 #include "runtime/font.h"
 #include "runtime/readback.h"
 #include "runtime/state.h"
@@ -48,11 +48,6 @@ class ReportScreenTest : public RuntimeTest {
     std::string writefile(const std::string& name, const std::string& bytes) const {
         std::ofstream(dir.file(name), std::ios::binary) << bytes;
         return dir.file(name);
-    }
-    static std::string readfile(const std::string& path) {
-        std::ostringstream contents;
-        contents << std::ifstream(path, std::ios::binary).rdbuf();
-        return contents.str();
     }
 
     // The menu path: the item chosen, its open panel answered with `path`.

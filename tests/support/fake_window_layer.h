@@ -10,41 +10,131 @@
 namespace mdx::test {
 
 class FakeWindowLayer : public HeadlessWindowLayer {
+    using Base = HeadlessWindowLayer;
+
   public:
-    void setTitle(Handle window, const std::string& title) override;
-    void setTitleBarVisible(Handle window, bool visible) override;
-    void setFrame(Handle window, Rect frame) override;
-    void setBackgroundColor(Handle window, t_RGBColor color) override;
-    void setViewFrame(Handle view, Rect frame) override;
-    void redrawNow(Handle view) override;
-    void redrawLater(Handle view) override;
-    void orderFront(Handle window) override;
-    void orderOut(Handle window) override;
-    void makeKeyAndOrderFront(Handle window) override;
-    void center(Handle window) override;
-    void setUpTextView(UInt8 window) override;
-    void setText(UInt8 window, const std::string& text) override;
-    void setRuler(UInt8 window, const std::string& text) override;
-    void setScrollViewSize(UInt8 window, double width, double height) override;
-    void setPasteboardText(const std::string& text) override;
-    void setPasteboardImage(const WindowImage& image) override;
-    std::vector<std::string> openPanel(const OpenPanelRequest& request) override;
-    std::string savePanel(const SavePanelRequest& request) override;
-    void deleteMenuItem(const std::string& menu, Int position) override;
-    void beep() override;
+    void setTitle(Handle w, const std::string& title) override {
+        record("setTitle " + number(w) + " " + title);
+        Base::setTitle(w, title);
+    }
+    void setTitleBarVisible(Handle w, bool visible) override {
+        record("setTitleBarVisible " + number(w) + (visible ? " 1" : " 0"));
+        Base::setTitleBarVisible(w, visible);
+    }
+    void setFrame(Handle w, Rect frame) override {
+        record("setFrame " + number(w) + " " + rect(frame));
+        Base::setFrame(w, frame);
+    }
+    void setBackgroundColor(Handle w, t_RGBColor c) override {
+        record("setBackgroundColor " + number(w) + " " + std::to_string(c.Alpha) + "," +
+               std::to_string(c.Red) + "," + std::to_string(c.Green) + "," +
+               std::to_string(c.Blue));
+        Base::setBackgroundColor(w, c);
+    }
+    void setViewFrame(Handle view, Rect frame) override {
+        record("setViewFrame " + number(view) + " " + rect(frame));
+        Base::setViewFrame(view, frame);
+    }
+    // Recorded before drawing, so that the call shows even when drawing logs or fails.
+    void redrawNow(Handle view) override {
+        record("redrawNow " + number(view));
+        Base::redrawNow(view);
+    }
+    void redrawLater(Handle view) override {
+        record("redrawLater " + number(view));
+        Base::redrawLater(view);
+    }
+    void orderFront(Handle w) override {
+        record("orderFront " + number(w));
+        Base::orderFront(w);
+    }
+    void orderOut(Handle w) override {
+        record("orderOut " + number(w));
+        Base::orderOut(w);
+    }
+    void makeKeyAndOrderFront(Handle w) override {
+        record("makeKeyAndOrderFront " + number(w));
+        Base::makeKeyAndOrderFront(w);
+    }
+    void center(Handle w) override {
+        record("center " + number(w));
+        Base::center(w);
+    }
+    void setUpTextView(UInt8 window) override {
+        record("setUpTextView " + std::to_string(window));
+        Base::setUpTextView(window);
+    }
+    void setText(UInt8 window, const std::string& text) override {
+        record("setText " + std::to_string(window) + " " + std::to_string(text.size()));
+        Base::setText(window, text);
+    }
+    void setRuler(UInt8 window, const std::string& text) override {
+        record("setRuler " + std::to_string(window) + " " + std::to_string(text.size()));
+        Base::setRuler(window, text);
+    }
+    void setScrollViewSize(UInt8 window, double width, double height) override {
+        record("setScrollViewSize " + std::to_string(window) + " " + whole(width) + "," +
+               whole(height));
+        Base::setScrollViewSize(window, width, height);
+    }
+    void setPasteboardText(const std::string& text) override {
+        record("setPasteboardText " + std::to_string(text.size()));
+        Base::setPasteboardText(text);
+    }
+    void setPasteboardImage(const WindowImage& image) override {
+        record("setPasteboardImage " + std::to_string(image.Width) + "x" +
+               std::to_string(image.Height));
+        Base::setPasteboardImage(image);
+    }
+    std::vector<std::string> openPanel(const OpenPanelRequest& request) override {
+        record("openPanel " + request.Title);
+        return Base::openPanel(request);
+    }
+    std::string savePanel(const SavePanelRequest& request) override {
+        record("savePanel " + request.Title);
+        return Base::savePanel(request);
+    }
+    void deleteMenuItem(const std::string& menu, Int position) override {
+        record("deleteMenuItem " + menu + " " + std::to_string(position));
+        Base::deleteMenuItem(menu, position);
+    }
+    void beep() override { record("beep"); }
 
     // Calls in the order they came, as "setTitle 0 Miradex", "redrawLater 0", "beep" ...; windows
     // and views are written as their window numbers, a text as its byte count ("setText 9 12"),
     // a picture as its size ("setPasteboardImage 1312x800"). Queries are not recorded. Safe to call
     // from any thread: the refresh thread records its redraw requests here too.
-    std::vector<std::string> calls() const;
-    int count(const std::string& prefix) const;
-    void clearCalls();
+    std::vector<std::string> calls() const {
+        std::lock_guard guard(callLock_);
+        return calls_;
+    }
+    int count(const std::string& prefix) const {
+        std::lock_guard guard(callLock_);
+        int n = 0;
+        for (const auto& c : calls_)
+            n += c.starts_with(prefix);
+        return n;
+    }
+    void clearCalls() {
+        std::lock_guard guard(callLock_);
+        calls_.clear();
+    }
 
   protected:
-    void record(std::string call);
+    void record(std::string call) {
+        std::lock_guard guard(callLock_);
+        calls_.push_back(std::move(call));
+    }
 
   private:
+    static std::string whole(double v) { return std::to_string(static_cast<long long>(v)); }
+    static std::string number(Handle h) {
+        return std::to_string(h.value > 100 ? h.value - 101 : h.value - 1);
+    }
+    static std::string rect(Rect r) {
+        return whole(r.x) + "," + whole(r.y) + "," + whole(r.width) + "," + whole(r.height);
+    }
+
     mutable std::mutex callLock_;
     std::vector<std::string> calls_;
 };
