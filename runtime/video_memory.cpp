@@ -5,6 +5,7 @@
 #include <chrono>
 #include <cstring>
 #include <mutex>
+#include <optional>
 #include <thread>
 
 #include "base/kwtools.h"
@@ -46,8 +47,24 @@ void waitformemory() {
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
 }
 
+// Marks a window's geometry as changing for as long as it lives: the generation is odd from
+// construction to destruction, and differs afterwards from any count read before.
+class GeometryChange {
+  public:
+    explicit GeometryChange(t_Window& w) : w_(w) {
+        w_.GeometryGeneration.store(w_.GeometryGeneration + 1);
+    }
+    ~GeometryChange() { w_.GeometryGeneration.store(w_.GeometryGeneration + 1); }
+    GeometryChange(const GeometryChange&) = delete;
+    GeometryChange& operator=(const GeometryChange&) = delete;
+
+  private:
+    t_Window& w_;
+};
+
 // Takes a block of `needed` bytes from the top of the free memory.
-void placeblock(Int needed, Int& start, Int& end) {
+template <typename Address>
+void placeblock(Int needed, Address& start, Address& end) {
     Runtime& r = rt();
     start = placementstart(r.HighMemory, needed);
     end = r.HighMemory;
@@ -73,6 +90,7 @@ void moveblocksbelow(const std::string& p, Int top, Int size) {
     });
     for (UInt8 v : below) {
         t_Window& w = r.WindowTable[v];
+        const GeometryChange moving(w);
         logline(p + " moving graphic block for win #" + std::to_string(v) + "$" +
                 hex8(w.MemoryStart) + "..." + hex8(w.MemoryEnd) + " to" +
                 hex8(w.MemoryStart + size) + "..." + hex8(w.MemoryEnd + size));
@@ -85,8 +103,8 @@ void moveblocksbelow(const std::string& p, Int top, Int size) {
             w.TextMemoryStart += size;
             w.TextMemoryEnd += size;
         }
-        w.MemoryStart += size;
-        w.MemoryEnd += size;
+        w.MemoryStart = w.MemoryStart + size;
+        w.MemoryEnd = w.MemoryEnd + size;
         markchanged(r, v);
     }
 }
@@ -250,6 +268,9 @@ void t_InitWindow(UInt8 window, Int bitDepth, bool autoUpdate, Int width, Int he
     if (r.DefaultWindow == NoWindow) r.DefaultWindow = window;
     if (!r.AutoUpdateRunning) startautoupdate(currentruntime());
     t_Window& w = r.WindowTable[window];
+    // Ends before the window layer is called: the main thread must not find the geometry
+    // changing while the program thread waits for it.
+    std::optional<GeometryChange> changing(std::in_place, w);
     if (w.Initialized) giveblocksback(window);
 
     const Int available = r.HighMemory - VideoMemoryReserve;
@@ -316,6 +337,7 @@ void t_InitWindow(UInt8 window, Int bitDepth, bool autoUpdate, Int width, Int he
     // flag must find a finished window.
     clearblocks(r, window);
     w.Initialized = true;
+    changing.reset();
 
     t_WindowTitle(window, windowtitle(w.TextMemoryStart >= 0));
     t_WindowSize(window, -1, -1, width, height);

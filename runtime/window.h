@@ -30,15 +30,20 @@ struct t_Window {
     Int BorderWidth = 0;
     Int BorderHeight = 0;
     t_RGBColor RGBColorBorder;
-    Int BitDepth = 0;
-    Int Width = 0;
-    Int Height = 0;
+    // The picture's geometry: depth, size and graphic block. The image reads it while the
+    // program thread may initialise the window again, so each field is Shared and every change
+    // runs between two steps of GeometryGeneration (odd while the fields change): a reader that
+    // sees the same even count before and after its reads has one consistent geometry.
+    Shared<Int> GeometryGeneration = 0;
+    Shared<Int> BitDepth = 0;
+    Shared<Int> Width = 0;
+    Shared<Int> Height = 0;
     t_RGBColor RGBColor;
     Int DrawingMode = 0;
     Int PositionX = 0;
     Int PositionY = 0;
-    Int MemoryStart = -1;
-    Int MemoryEnd = -1;
+    Shared<Int> MemoryStart = -1;
+    Shared<Int> MemoryEnd = -1;
     t_Font Font;
     Int TextWidth = 0;
     Int TextHeight = 0;
