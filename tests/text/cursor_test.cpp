@@ -263,6 +263,8 @@ TEST_F(DisplayTest, BorderCommandsSetTheBorderColour) {
         EXPECT_EQ(layer.count("setBackgroundColor 0 "), 1);
         EXPECT_EQ(win().TextHpos, 1);
     }
+    t_Color(0, -1); // a negative colour counts from the top of the palette, here 15
+    EXPECT_EQ(win().TextColor, 0xF0);
 }
 
 TEST_F(DisplayTest, DisplayModesTranslateCodesBeforeDrawing) {

@@ -1,12 +1,13 @@
 // Golden images: one small window per glyph blitter (1, 4, 8, 24 and 32 bits; 16 bits shares the
 // grey blitter with 8), drawn with the real font and compared pixel for pixel with the reference
-// pictures in tests/golden/. A mismatch writes the picture drawn now into the test's working
-// directory in the build tree as actual-<name>.
+// pictures in tests/golden/. A mismatch writes the picture drawn now into the build folder as
+// golden-actual-<name>.
 //
 // MIRADEX_REBASELINE=1 rewrites the references from what is drawn now.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <filesystem>
 
 #include "runtime/font.h"
 #include "runtime/image.h"
@@ -30,8 +31,10 @@ void compare(const std::string& name) {
     ASSERT_TRUE(expected.has_value()) << reference << " is missing; MIRADEX_REBASELINE=1 writes it";
     const bool same = rendered->Width == expected->Width && rendered->Height == expected->Height &&
                       rendered->Pixels == expected->Pixels;
-    if (!same) writepng("actual-" + name, *rendered);
-    EXPECT_TRUE(same) << name << " differs; the picture drawn now is actual-" << name;
+    const auto actual =
+        std::filesystem::path(MIRADEX_TEST_BUNDLE).parent_path() / ("golden-actual-" + name);
+    if (!same) writepng(actual.string(), *rendered);
+    EXPECT_TRUE(same) << name << " differs; the picture drawn now is " << actual.string();
 }
 
 using GoldenTest = TextTest;
