@@ -1,11 +1,14 @@
-// The screen image: pixels at every bit depth, the cases that give no image, the time stamps.
+// Reading a window back: its picture as pixels at every bit depth (the cases that give no image,
+// the time stamps, the blanking of window 0), and its character grid as text.
 #include <gtest/gtest.h>
 
 #include <cstring>
 #include <random>
 
 #include "base/clock.h"
+#include "base/log.h"
 #include "runtime/image.h"
+#include "runtime/readback.h"
 #include "runtime/state.h"
 #include "runtime/video_memory.h"
 #include "support/runtime_fixture.h"
@@ -13,22 +16,29 @@
 namespace mdx::test {
 namespace {
 
-constexpr std::uint32_t Black = 0xFF000000;
-constexpr std::uint32_t White = 0xFFFFFFFF;
-
 class ImageTest : public RuntimeTest {
   protected:
-    // A visible window without text grid; the log starts empty afterwards.
-    t_Window& initwindow(UInt8 n, Int depth, Int width, Int height) {
-        t_InitWindow(n, depth, false, width, height, 0, 0, t_Font{}, true);
+    // A visible window; the log starts empty afterwards.
+    t_Window& initwindow(UInt8 n, Int depth, Int width, Int height, const t_Font& font = {}) {
+        t_InitWindow(n, depth, false, width, height, 0, 0, font, true);
         t_Window& w = rt().WindowTable[n];
         w.Visible = true;
         log.clear();
-        layer.clearCalls();
         return w;
     }
-    void poke(const t_Window& w, std::initializer_list<UInt8> bytes) {
-        std::memcpy(rt().VideoMemory.data() + w.MemoryStart, bytes.begin(), bytes.size());
+    // Writes bytes at `address` on.
+    void poke(Int address, const std::string& bytes) {
+        std::memcpy(rt().VideoMemory.data() + address, bytes.data(), bytes.size());
+    }
+    // The program's 82 x 25 character grid, cleared to spaces: the address of its first cell.
+    Int programgrid() {
+        t_Font font;
+        font.Format = FontFormatGrey;
+        font.Width = 16;
+        font.Height = 32;
+        font.End = 255;
+        font.Data.assign(1, 0);
+        return initwindow(0, 24, 1312, 800, font).TextMemoryStart;
     }
 };
 
@@ -37,7 +47,7 @@ std::uint32_t expectedpixel(const t_Window& w, Int x, Int y) {
     const UInt8* m = rt().VideoMemory.data() + w.MemoryStart;
     const Int i = y * w.Width + x;
     auto rgb = [](UInt8 r, UInt8 g, UInt8 b) {
-        return Black | std::uint32_t{r} << 16 | std::uint32_t{g} << 8 | b;
+        return 0xFF000000u | std::uint32_t{r} << 16 | std::uint32_t{g} << 8 | b;
     };
     auto palette = [&](int c) {
         t_RGBColor p = t_ColorIndexToRGB(c);
@@ -53,38 +63,6 @@ std::uint32_t expectedpixel(const t_Window& w, Int x, Int y) {
     }
 }
 
-TEST_F(ImageTest, FirstPixelsAtEveryDepth) {
-    struct Case {
-        Int depth;
-        std::initializer_list<UInt8> bytes;
-        std::vector<std::uint32_t> pixels;
-    };
-    const Case cases[] = {
-        {1,
-         {0x80, 0x01},
-         {White, Black, Black, Black, Black, Black, Black, Black, Black, Black, Black, Black, Black,
-          Black, Black, White}},
-        {4, {0x1C, 0x2F}, {0xFFFF0000, 0xFF00FF00, 0xFF000080, White}},
-        {8, {0x00, 0x7F, 0xFF}, {Black, 0xFF7F7F7F, White}},
-        {16, {0x12, 0x80, 0xFF, 0x00}, {0xFF808080, Black}},
-        {24, {0x10, 0x20, 0x30, 0xFF, 0x00, 0x01}, {0xFF102030, 0xFFFF0001}},
-        {32, {0x00, 0x10, 0x20, 0x30, 0x77, 0xA0, 0xB0, 0xC0}, {0xFF102030, 0xFFA0B0C0}},
-    };
-    for (const Case& c : cases) {
-        const t_Window& w = initwindow(static_cast<UInt8>(c.depth % 8), c.depth, 64, 32);
-        poke(w, c.bytes);
-        auto image = t_WindowImage(static_cast<UInt8>(c.depth % 8));
-        ASSERT_TRUE(image) << c.depth;
-        EXPECT_EQ(image->Width, 64);
-        EXPECT_EQ(image->Height, 32);
-        ASSERT_EQ(image->Pixels.size(), 64u * 32u);
-        std::vector<std::uint32_t> first(image->Pixels.begin(),
-                                         image->Pixels.begin() + std::ssize(c.pixels));
-        EXPECT_EQ(first, c.pixels) << c.depth;
-    }
-    EXPECT_TRUE(log.lines().empty());
-}
-
 // Random memory, odd sizes (chunk and four-pixel boundaries fall mid-line, the last pixels end
 // the block) and every pixel compared with the memory layout.
 TEST_F(ImageTest, EveryPixelFollowsTheMemoryLayout) {
@@ -93,9 +71,8 @@ TEST_F(ImageTest, EveryPixelFollowsTheMemoryLayout) {
         resetruntime();
         const Int width = depth == 1 ? 104 : 36;
         t_Window& w = initwindow(0, depth, width, 37);
-        auto& memory = rt().VideoMemory;
         for (Int a = w.MemoryStart; a <= w.MemoryEnd; ++a)
-            memory[static_cast<std::size_t>(a)] = static_cast<UInt8>(random());
+            rt().VideoMemory[static_cast<std::size_t>(a)] = static_cast<UInt8>(random());
         auto image = t_WindowImage(0);
         ASSERT_TRUE(image);
         ASSERT_EQ(image->Pixels.size(), static_cast<std::size_t>(width * 37));
@@ -107,37 +84,15 @@ TEST_F(ImageTest, EveryPixelFollowsTheMemoryLayout) {
     }
 }
 
-TEST_F(ImageTest, FreshWindowsAreBlack) {
-    for (Int depth : {24, 32}) {
-        resetruntime();
-        initwindow(0, depth, 320, 200);
-        auto image = t_WindowImage(0);
-        ASSERT_TRUE(image);
-        EXPECT_EQ(image->Pixels, std::vector<std::uint32_t>(320 * 200, Black)) << depth;
-    }
-}
-
+// Before the runtime exists and for a hidden window: silently nothing. A record that does not
+// describe a picture inside its block and the memory gives no image and reads nothing.
 TEST_F(ImageTest, NoImageWithoutAReadyVisibleGraphicWindow) {
-    EXPECT_FALSE(t_WindowImage(0)); // before the runtime exists: silently nothing
-    EXPECT_TRUE(log.lines().empty());
-
+    EXPECT_FALSE(t_WindowImage(0));
     t_Window& w = initwindow(0, 24, 64, 32);
     w.Visible = false;
     EXPECT_FALSE(t_WindowImage(0));
     EXPECT_TRUE(log.lines().empty());
-
-    EXPECT_FALSE(t_WindowImage(3));
-    EXPECT_FALSE(t_WindowImage(3));
-    EXPECT_FALSE(t_WindowImage(8));
-    EXPECT_EQ(log.lines(), (std::vector<std::string>{
-                               "t_WindowImage: Graphic window #3 not initialized.",
-                               "t_WindowImage: Graphic window #3 not initialized.",
-                               "t_WindowImage: Window is not a graphic window.",
-                           }));
-}
-
-TEST_F(ImageTest, BrokenRecordsGiveNoImageAndNoStrayRead) {
-    t_Window& w = initwindow(0, 24, 64, 32);
+    w.Visible = true;
     const t_Window good = w;
     w.BitDepth = 2;
     EXPECT_FALSE(t_WindowImage(0));
@@ -158,41 +113,100 @@ TEST_F(ImageTest, BrokenRecordsGiveNoImageAndNoStrayRead) {
     EXPECT_EQ(w.UpdateFinished, 0);
 }
 
-TEST_F(ImageTest, ConversionRecordsItsDurationAndEnd) {
-    t_Window& w = initwindow(0, 24, 1312, 800);
+// The picture for the pasteboard is the window's image with its size in points; making it
+// records how long the conversion took and when it ended.
+TEST_F(ImageTest, PictureIsTheImageWithItsSizeInPointsAndItsTimesAreRecorded) {
+    t_Window& w = initwindow(2, 8, 96, 48);
+    poke(w.MemoryStart, "\x42");
     w.UpdateDuration = -1;
     const Int before = absolutetimems();
-    ASSERT_TRUE(t_WindowImage(0));
-    const Int after = absolutetimems();
-    EXPECT_GE(w.UpdateDuration, 0);
-    EXPECT_LE(w.UpdateDuration, (after - before + 1) * 1000);
-    EXPECT_GE(w.UpdateFinished, before);
-    EXPECT_LE(w.UpdateFinished, after);
-}
-
-TEST_F(ImageTest, PictureIsTheImageWithItsSizeInPoints) {
-    const t_Window& w = initwindow(2, 8, 96, 48);
-    poke(w, {0x42});
     auto picture = t_WindowPicture(2);
+    const Int after = absolutetimems();
     ASSERT_TRUE(picture);
     EXPECT_EQ(picture->Points, (Size{96, 48}));
     EXPECT_EQ(picture->Image.Pixels, t_WindowImage(2)->Pixels);
     EXPECT_EQ(picture->Image.Pixels[0], 0xFF424242);
-
+    EXPECT_GE(w.UpdateDuration, 0);
+    EXPECT_LE(w.UpdateDuration, (after - before + 1) * 1000);
+    EXPECT_GE(w.UpdateFinished, before);
+    EXPECT_LE(w.UpdateFinished, after + 1);
     EXPECT_FALSE(t_WindowPicture(8));
     layer.removeView(2);
     EXPECT_FALSE(t_WindowPicture(2));
     EXPECT_TRUE(log.lines().empty());
 }
 
+// A view that draws window 0 clears VerticalBlank for the time of the conversion, so that the
+// refresh thread asks for no redraw meanwhile, and sets it again afterwards, even when there is
+// nothing to show; other windows leave it alone. The conversion is watched through the line
+// that an illegal depth logs while it runs.
 TEST_F(ImageTest, WindowZeroIsBlankingOnlyWhileItsViewDraws) {
-    t_Window& w = initwindow(0, 24, 64, 32);
+    t_Window& w0 = initwindow(0, 24, 64, 32);
+    initwindow(1, 24, 64, 32);
     ASSERT_TRUE(viewimage(0));
-    EXPECT_TRUE(w.VerticalBlank);
-    // A drawing that finds nothing to show ends its blanking all the same.
-    w.Visible = false;
+    EXPECT_TRUE(w0.VerticalBlank);
+    std::vector<bool> blanking;
+    setlogcapture([&](std::string_view text) {
+        if (text.starts_with("t_WindowImage")) blanking.push_back(w0.VerticalBlank);
+    });
+    w0.BitDepth = 2;
     EXPECT_FALSE(viewimage(0));
-    EXPECT_TRUE(w.VerticalBlank);
+    rt().WindowTable[1].BitDepth = 2;
+    EXPECT_FALSE(viewimage(1));
+    setlogcapture({});
+    EXPECT_EQ(blanking, (std::vector<bool>{false, true}));
+    EXPECT_TRUE(w0.VerticalBlank);
+}
+
+// With a separator trailing blanks and empty lines at the end go; without one every cell is
+// kept. Codes above seven bits become Latin-1 characters.
+TEST_F(ImageTest, ScreenTextDropsTrailingBlanksWithASeparator) {
+    const Int grid = programgrid();
+    EXPECT_EQ(t_GetScreen(0, "\r"), ""); // all blank: one empty line, no separator
+    const std::string latin1("H\xC3\xA4\xC2\x80\x00\x7F", 7);
+    poke(grid, std::string("H\xE4\x80\x00\x7F", 5));
+    EXPECT_EQ(t_GetScreen(0, ""), latin1 + std::string(2045, ' '));
+    poke(grid + 79, "end");
+    poke(grid + 2 * 82 + 1, "x y");
+    poke(grid + 24 * 82 + 81, "z");
+    EXPECT_EQ(t_GetScreen(0, "\r"), latin1 + std::string(74, ' ') + "end\r\r x y" +
+                                        std::string(22, '\r') + std::string(81, ' ') + "z");
+    rt().WindowTable[0].TextWidth = 5000; // a grid larger than its block is not read
+    EXPECT_EQ(t_GetScreen(0, ""), "");
+    EXPECT_EQ(log.lines(), std::vector<std::string>{"t_GetScreen: Window #0 not initialized."});
+}
+
+// The clean-up always splits at carriage returns: other separators are kept with the blanks
+// before them, and only the very end loses its spaces.
+TEST_F(ImageTest, OnlyCarriageReturnsSplitScreenLines) {
+    poke(programgrid(), "ab");
+    std::string expected;
+    for (int line = 1; line <= 25; ++line)
+        expected += (line == 1 ? "ab" + std::string(80, ' ') : std::string(82, ' ')) + "\n";
+    EXPECT_EQ(t_GetScreen(0, "\n"), expected);
+    std::string crlf = "ab"; // lines 2 to 25 lose their blanks, not the line feed before them
+    for (int line = 2; line <= 26; ++line)
+        crlf += "\r\n";
+    EXPECT_EQ(t_GetScreen(0, "\r\n"), crlf);
+}
+
+TEST(PlainScreenTextTest, GraphicCharactersBecomePlainOnes) {
+    // U+007F to U+00A0 in order.
+    const std::string plain = "#*#<=>O++++||--++++++++++++--||+=\xCB\xBD";
+    std::string graphic = "\x7F";
+    for (int c = 0x80; c <= 0xA0; ++c)
+        graphic += {'\xC2', static_cast<char>(c)};
+    EXPECT_EQ(plainscreentext(graphic), plain);
+    const std::pair<std::string, std::string> cases[] = {
+        {"\xC2\x88\xC2\x8C\xC2\x8C\xC2\x88", "+--+"}, // a frame's top
+        {"\xC2\x8A Hi \xC2\x8A", "| Hi |"},
+        {"a\xC3\xA4\xC2\xA1\xE2\x82\xAC~", "a\xC3\xA4\xC2\xA1\xE2\x82\xAC~"}, // kept
+        {"\xC2", "\xC2"},                                                     // cut short
+        {"\xC2\x41\x80", "\xC2\x41\x80"},                                     // not UTF-8
+        {"", ""},
+    };
+    for (const auto& [text, expected] : cases)
+        EXPECT_EQ(plainscreentext(text), expected) << text;
 }
 
 } // namespace

@@ -46,20 +46,16 @@ TEST_F(VideoMemoryTest, ProgramWindowWithGeneratedFontTakesTheTopOfMemory) {
 
     const t_Window& w = win(0);
     EXPECT_TRUE(w.Initialized);
-    EXPECT_EQ(w.MemoryStart, 0x00CFF400);
-    EXPECT_EQ(w.MemoryEnd, 0x00FFFFFF);
-    EXPECT_EQ(w.TextMemoryStart, 0x00CFE000);
-    EXPECT_EQ(w.TextMemoryEnd, 0x00CFF3FF);
-    EXPECT_EQ(rt().HighMemory, 0x00CFDFFF);
-    EXPECT_EQ(w.TextWidth, 82);
-    EXPECT_EQ(w.TextHeight, 25);
-    EXPECT_EQ(w.TextLastColumn, 82);
-    EXPECT_EQ(w.TextLastLine, 25);
-    EXPECT_EQ(w.TextHpos, 1);
-    EXPECT_EQ(w.TextVpos, 1);
+    // Picture block, text block, the memory left below them.
+    EXPECT_EQ((std::vector<Int>{w.MemoryStart, w.MemoryEnd, w.TextMemoryStart, w.TextMemoryEnd,
+                                rt().HighMemory}),
+              (std::vector<Int>{0x00CFF400, 0x00FFFFFF, 0x00CFE000, 0x00CFF3FF, 0x00CFDFFF}));
+    // Grid, text region, cursor.
+    EXPECT_EQ((std::vector<Int>{w.TextWidth, w.TextHeight, w.TextLastColumn, w.TextLastLine,
+                                w.TextHpos, w.TextVpos}),
+              (std::vector<Int>{82, 25, 82, 25, 1, 1}));
     EXPECT_EQ(w.TextColor, 0xC0);
     EXPECT_EQ(w.Font, font);
-    EXPECT_EQ(rt().DefaultWindow, 0);
     EXPECT_EQ(initlines(), (std::vector<std::string>{
                                "t_InitWindow: GraphicWindow #0 Start.",
                                "t_InitMemory: Start.",
@@ -95,17 +91,9 @@ TEST_F(VideoMemoryTest, ClearAt32BitsMakesOpaqueBlackPixels) {
     }
 }
 
-struct PictureCase {
-    Int depth;
-    Int width;
-    Int height;
-    Int expectedWidth;
-    Int expectedHeight;
-    const char* message; // the line between Start and the placement line, or ""
-};
-
+// A width or height the window cannot have is corrected, with the line that says so.
 TEST_F(VideoMemoryTest, PictureSizesAreCorrectedWithTheirMessage) {
-    const PictureCase cases[] = {
+    const std::tuple<Int, Int, Int, Int, Int, std::string> cases[] = {
         {1, 1001, 64, 1008, 64, "width with 1 bit depth must be a multiple of 8."},
         {4, 1002, 64, 1004, 64, "width with 4 bit depth must be a multiple of 4."},
         {8, 20, 64, 1280, 64, "cannot display 20 horizontal pixel."},
@@ -114,90 +102,71 @@ TEST_F(VideoMemoryTest, PictureSizesAreCorrectedWithTheirMessage) {
         {1, 1280, 64, 1280, 64, ""},
         {4, 1280, 64, 1280, 64, ""},
     };
-    for (const PictureCase& c : cases) {
+    for (const auto& [depth, width, height, expectedWidth, expectedHeight, message] : cases) {
         resetruntime();
         log.clear();
-        t_InitWindow(0, c.depth, false, c.width, c.height, 0, 0, t_Font{}, true);
+        t_InitWindow(0, depth, false, width, height, 0, 0, t_Font{}, true);
         const t_Window& w = win(0);
         EXPECT_TRUE(w.Initialized);
-        EXPECT_EQ(w.Width, c.expectedWidth);
-        EXPECT_EQ(w.Height, c.expectedHeight);
-        std::string expected = std::string("t_InitWindow: GraphicWindow #0 ") + c.message;
-        EXPECT_EQ(log.contains(expected), *c.message != '\0') << c.message;
-        Int needed = c.expectedHeight * c.expectedWidth * c.depth / 8;
-        EXPECT_GE(w.MemoryEnd - w.MemoryStart + 1, needed);
+        EXPECT_EQ(std::pair(w.Width, w.Height), std::pair(expectedWidth, expectedHeight));
+        EXPECT_EQ(initlines().size(), message.empty() ? 5u : 6u) << message;
+        EXPECT_TRUE(message.empty() || log.contains("t_InitWindow: GraphicWindow #0 " + message));
+        EXPECT_GE(w.MemoryEnd - w.MemoryStart + 1, expectedWidth * expectedHeight * depth / 8);
     }
 }
 
-TEST_F(VideoMemoryTest, UnsupportedDepthTakesNoMemory) {
-    for (Int depth : {2, 64, 0, -8}) {
+// An unknown depth, a picture larger than the free memory, picture and text blocks that fit
+// alone but not together, and a text block larger than all free memory: the window stays down,
+// takes no memory, and the log says why.
+TEST_F(VideoMemoryTest, WindowsThatCannotBeMadeTakeNoMemory) {
+    const std::string window = "t_InitWindow: GraphicWindow #0 ";
+    // Depth, picture, cell width of a one-line font (0: no font), lines.
+    const std::tuple<Int, Int, Int, Int, std::vector<std::string>> cases[] = {
+        {2, 64, 64, 0, {window + "unsupported 2 bit depth."}},
+        {64, 64, 64, 0, {window + "unsupported 64 bit depth."}},
+        {0, 64, 64, 0, {window + "unsupported 0 bit depth."}},
+        {-8, 64, 64, 0, {window + "unsupported -8 bit depth."}},
+        {32,
+         8192,
+         8192,
+         0,
+         {window + "has not enough graphic-video-memory (16319K available).",
+          "t_InitWindow: Displaying 8192 x 8192 pixel x 32 bit needs 262.144,00K video-memory."}},
+        // 9,011,200 picture bytes and as many text bytes: each fits the free 16,319K, both not.
+        {8,
+         8192,
+         1100,
+         2,
+         {window + "has not enough text-video-memory (7519K available).",
+          "t_InitWindow: Displaying 4096 x 1100 characters needs 8.800,00K text-video-memory."}},
+        {8, 8192, 1100, 1, {window + "has not enough text-video-memory (16319K available)."}}};
+    for (const auto& [depth, width, height, cell, lines] : cases) {
         resetruntime();
         log.clear();
-        t_InitWindow(0, depth, false, 64, 64, 0, 0, t_Font{}, true);
+        t_InitWindow(0, depth, false, width, height, 0, 0, cell ? cellfont(cell, 1) : t_Font{},
+                     true);
         EXPECT_FALSE(win(0).Initialized);
         EXPECT_EQ(rt().HighMemory, VideoMemoryTop);
-        EXPECT_TRUE(log.contains("t_InitWindow: GraphicWindow #0 unsupported " +
-                                 std::to_string(depth) + " bit depth."));
+        for (const std::string& line : lines)
+            EXPECT_TRUE(log.contains(line)) << line;
     }
 }
 
-TEST_F(VideoMemoryTest, TooLargePictureIsRefusedWithTheAmounts) {
-    t_InitWindow(0, 32, false, 8192, 8192, 0, 0, t_Font{}, true);
-    EXPECT_FALSE(win(0).Initialized);
-    EXPECT_EQ(rt().HighMemory, VideoMemoryTop);
-    auto lines = initlines();
-    ASSERT_EQ(lines.size(), 5u);
-    EXPECT_EQ(
-        lines[3],
-        "t_InitWindow: GraphicWindow #0 has not enough graphic-video-memory (16319K available).");
-    EXPECT_EQ(lines[4], "t_InitWindow: Displaying 8192 x 8192 pixel x 32 bit needs "
-                        "262.144,00K video-memory.");
-}
-
-TEST_F(VideoMemoryTest, BlocksThatFitAloneButNotTogetherAreRefused) {
-    // 9,011,200 picture bytes and as many text bytes: each fits the free 16,319K, both do not.
-    t_InitWindow(0, 8, false, 8192, 1100, 0, 0, cellfont(2, 1), true);
-    EXPECT_FALSE(win(0).Initialized);
-    EXPECT_EQ(rt().HighMemory, VideoMemoryTop);
-    auto lines = initlines();
-    ASSERT_EQ(lines.size(), 5u);
-    EXPECT_EQ(lines[3],
-              "t_InitWindow: GraphicWindow #0 has not enough text-video-memory (7519K available).");
-    EXPECT_EQ(lines[4], "t_InitWindow: Displaying 4096 x 1100 characters needs 8.800,00K "
-                        "text-video-memory.");
-}
-
-TEST_F(VideoMemoryTest, TextLargerThanAllFreeMemoryShowsTheFreeAmount) {
-    t_InitWindow(0, 8, false, 8192, 1100, 0, 0, cellfont(1, 1), true);
-    EXPECT_FALSE(win(0).Initialized);
-    EXPECT_TRUE(log.contains(
-        "t_InitWindow: GraphicWindow #0 has not enough text-video-memory (16319K available)."));
-}
-
-TEST_F(VideoMemoryTest, FontsWithoutDataOrSizeGiveAGraphicWindow) {
-    t_Font zeroWidth = cellfont(0, 32);
-    t_Font zeroHeight = cellfont(16, 0);
-    for (const t_Font& font : {t_Font{}, zeroWidth, zeroHeight}) {
+// A font without data or without a cell size, or larger than the picture, gives a graphic
+// window without a text block.
+TEST_F(VideoMemoryTest, FontsWithoutUsableCellsGiveAGraphicWindow) {
+    for (const t_Font& font : {t_Font{}, cellfont(0, 32), cellfont(16, 0), cellfont(2048, 32)}) {
         resetruntime();
         layer.clearCalls();
         initprogramwindow(0, font);
         const t_Window& w = win(0);
         EXPECT_TRUE(w.Initialized);
-        EXPECT_EQ(w.TextWidth, -1);
-        EXPECT_EQ(w.TextHeight, -1);
+        EXPECT_EQ(w.TextWidth, font.Width > 1312 ? 0 : -1);
         EXPECT_EQ(w.TextMemoryStart, -1);
         EXPECT_EQ(w.TextMemoryEnd, -1);
         EXPECT_EQ(rt().HighMemory, w.MemoryStart - 1);
         EXPECT_EQ(layer.state(0).Title, "Miradex-Grafik");
     }
-}
-
-TEST_F(VideoMemoryTest, FontLargerThanThePictureGivesNoTextBlock) {
-    t_InitWindow(0, 8, false, 64, 64, 0, 0, cellfont(128, 32), true);
-    EXPECT_TRUE(win(0).Initialized);
-    EXPECT_EQ(win(0).TextWidth, 0);
-    EXPECT_EQ(win(0).TextMemoryStart, -1);
-    EXPECT_EQ(layer.state(0).Title, "Miradex-Grafik");
 }
 
 TEST_F(VideoMemoryTest, ReinitialisingMovesTheLowerWindowUpIntact) {
@@ -222,14 +191,6 @@ TEST_F(VideoMemoryTest, ReinitialisingMovesTheLowerWindowUpIntact) {
     // Window 0 now has the lowest blocks, and the free memory is one piece again.
     EXPECT_LT(win(0).MemoryEnd, moved.TextMemoryStart);
     EXPECT_EQ(rt().HighMemory, highBefore);
-    EXPECT_EQ(initlines()[1], "t_InitWindow: GraphicWindow #0 high memory = $00FFFFFF, graphic "
-                              "block size to delete = $00004000.");
-    EXPECT_EQ(initlines()[2], "t_InitWindow: GraphicWindow #0 high memory = $00FFFFFF, text "
-                              "block size to delete = $00000C00.");
-    EXPECT_EQ(initlines()[3], "t_InitWindow: GraphicWindow #0 moving graphic block for win "
-                              "#1$00FF9400...00FFB3FF to00FFE000...00FFFFFF");
-    EXPECT_EQ(initlines()[4], "t_InitWindow: GraphicWindow #0 moving text block for win "
-                              "#1$00FF9000...00FF93FF to$00FFDC00...00FFDFFF");
 }
 
 TEST_F(VideoMemoryTest, ReinitialisingKeepsDisplayStateAndRefusedRestartsStayDown) {
@@ -282,17 +243,8 @@ TEST_F(VideoMemoryTest, WindowSettingsReachTheWindowLayer) {
     EXPECT_EQ(state.ViewFrame, (Rect{1600, 880, 320, 200}));
 }
 
-TEST_F(VideoMemoryTest, NonGraphicWindowAndFirstWindowNumber) {
-    t_InitWindow(8, 24, false, 64, 64, 0, 0, t_Font{}, true);
-    EXPECT_EQ(initlines(),
-              std::vector<std::string>{"t_InitWindow: Window is not a graphic window."});
-    EXPECT_TRUE(rt().WindowTable.empty());
-
-    t_InitWindow(5, 2, false, 64, 64, 0, 0, t_Font{}, true); // fails, still the first
-    initprogramwindow(0);
-    EXPECT_EQ(rt().DefaultWindow, 5);
-}
-
+// Four threads and then the program create the memory: it is made once, with records that
+// hold no blocks yet. The first window asked for is the default window even when it fails.
 TEST_F(VideoMemoryTest, MemoryIsCreatedOnceWhateverTheNumberOfCallers) {
     std::vector<std::thread> threads;
     for (int i = 0; i < 4; ++i)
@@ -304,17 +256,23 @@ TEST_F(VideoMemoryTest, MemoryIsCreatedOnceWhateverTheNumberOfCallers) {
               (std::vector<std::string>{"t_InitMemory: Start.", "t_InitMemory: End."}));
     ASSERT_EQ(rt().WindowTable.size(), 8u);
     EXPECT_EQ(rt().VideoMemory.size(), static_cast<std::size_t>(VideoMemorySize));
-    const t_Window& w = rt().WindowTable[4];
-    EXPECT_EQ(w.MemoryStart, -1);
-    EXPECT_EQ(w.TextMemoryStart, -1);
-    EXPECT_EQ(w.RefreshRate, 30);
-    EXPECT_TRUE(w.VerticalBlank);
-    EXPECT_EQ(w.TextRedirectOutput, 1);
+    EXPECT_EQ(rt().WindowTable[4].MemoryStart, -1);
+    t_InitWindow(5, 2, false, 64, 64, 0, 0, t_Font{}, true);
+    initprogramwindow(0);
+    EXPECT_EQ(rt().DefaultWindow, 5);
 }
 
-TEST(PaletteTest, IndicesOutsideThePaletteAreBlack) {
-    EXPECT_EQ(t_ColorIndexToRGB(5), (t_RGBColor{255, 84, 84, 84}));
-    EXPECT_EQ(t_ColorIndexToRGB(12), (t_RGBColor{255, 0, 255, 0}));
+// The sixteen colours of the palette as the specification lists them; any other index is
+// opaque black.
+TEST(PaletteTest, SixteenColoursAndBlackOutside) {
+    const UInt8 palette[16][3] = {{0, 0, 0},    {255, 0, 0},   {0, 0, 128},     {255, 0, 255},
+                                  {0, 128, 0},  {84, 84, 84},  {0, 0, 255},     {0, 128, 255},
+                                  {128, 64, 0}, {255, 128, 0}, {168, 168, 168}, {255, 128, 128},
+                                  {0, 255, 0},  {255, 255, 0}, {0, 255, 255},   {255, 255, 255}};
+    for (Int i = 0; i < 16; ++i)
+        EXPECT_EQ(t_ColorIndexToRGB(i),
+                  (t_RGBColor{255, palette[i][0], palette[i][1], palette[i][2]}))
+            << i;
     EXPECT_EQ(t_ColorIndexToRGB(16), (t_RGBColor{255, 0, 0, 0}));
     EXPECT_EQ(t_ColorIndexToRGB(-1), (t_RGBColor{255, 0, 0, 0}));
 }

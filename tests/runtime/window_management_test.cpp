@@ -1,8 +1,13 @@
-// Window geometry by item number, sizing, titles and the border colour.
+// Window geometry by item number, sizing, titles, showing and hiding; and the lines with which
+// every window routine of the runtime refuses a window it cannot use.
 #include <gtest/gtest.h>
 
-#include "runtime/colours.h"
+#include <functional>
+
+#include "runtime/image.h"
+#include "runtime/readback.h"
 #include "runtime/state.h"
+#include "runtime/update.h"
 #include "runtime/video_memory.h"
 #include "runtime/window_management.h"
 #include "support/runtime_fixture.h"
@@ -10,6 +15,7 @@
 namespace mdx::test {
 namespace {
 
+// The program's window 0: 1312 x 800 pixels in a 16-point border, 82 x 25 cells of 16 x 32.
 class WindowManagementTest : public RuntimeTest {
   protected:
     void SetUp() override {
@@ -22,6 +28,7 @@ class WindowManagementTest : public RuntimeTest {
         log.clear();
         layer.clearCalls();
     }
+    bool shown(UInt8 n) { return layer.isVisible(layer.window(n)); }
 };
 
 TEST_F(WindowManagementTest, GraphicWindowItemsComeFromTheRecord) {
@@ -39,12 +46,6 @@ TEST_F(WindowManagementTest, GraphicWindowItemsComeFromTheRecord) {
     EXPECT_TRUE(log.lines().empty());
 }
 
-TEST_F(WindowManagementTest, HiddenTitleBarShrinksTheFrame) {
-    t_WindowTitleVisible(0, false);
-    EXPECT_EQ(t_WindowPos(0, 12), 800 + 2 * 16);
-    EXPECT_EQ(layer.calls(), std::vector<std::string>{"setTitleBarVisible 0 0"});
-}
-
 TEST_F(WindowManagementTest, TextWindowItemsComeFromItsFrame) {
     layer.setFrame(layer.window(9), Rect{10, 20, 657, 500});
     const std::pair<Int, Int> items[] = {{0, 0},   {1, 0},   {2, 656}, {3, 499},  {4, 657},
@@ -54,63 +55,121 @@ TEST_F(WindowManagementTest, TextWindowItemsComeFromItsFrame) {
         EXPECT_EQ(t_WindowPos(9, item), expected) << item;
 }
 
-TEST_F(WindowManagementTest, SizeKeepsWhatIsGivenAsMinusOne) {
-    layer.setFrame(layer.window(0), Rect{40, 60, 1, 1});
-    layer.clearCalls();
-    t_WindowSize(0, -1, -1, -1, -1);
-    EXPECT_EQ(layer.calls(), (std::vector<std::string>{"setFrame 0 40,60,1344,860",
-                                                       "setViewFrame 0 16,16,1312,800"}));
-    layer.clearCalls();
-    t_WindowSize(0, 50, 50, 688, 432);
-    EXPECT_EQ(layer.calls(), (std::vector<std::string>{"setFrame 0 50,50,720,492",
-                                                       "setViewFrame 0 16,16,688,432"}));
-    EXPECT_EQ(rt().WindowTable[0].Width, 1312); // the picture keeps its size
-}
-
-TEST_F(WindowManagementTest, MissingWindowsAndUninitialisedOnesAreReported) {
-    EXPECT_EQ(t_WindowPos(13, 0), 0);
-    t_WindowSize(13, 0, 0, 10, 10);
-    t_WindowTitle(13, "x");
-    t_WindowTitleVisible(13, true);
-    t_WindowSize(3, 0, 0, 10, 10);
-    layer.removeWindow(10);
-    t_WindowTitle(10, "Konsole");
-    EXPECT_EQ(log.lines(), (std::vector<std::string>{
-                               "t_WindowPos: Window does not exist.",
-                               "t_WindowSize: Window does not exist.",
-                               "t_WindowTitle: Window does not exist.",
-                               "t_WindowTitleVisible: Window does not exist.",
-                               "t_WindowSize: Window #3 not initialized.",
-                               "t_WindowTitle: Window does not exist.",
-                           }));
-    EXPECT_TRUE(layer.calls().empty());
-}
-
-TEST_F(WindowManagementTest, BorderColourWrapsAtSixteen) {
-    t_ColorBorder(0, 16);
-    t_ColorBorder(0, 9);
-    t_ColorBorder(8, 1);
-    t_ColorBorder(4, 1);
-    EXPECT_EQ(rt().WindowTable[0].RGBColorBorder, (t_RGBColor{255, 255, 128, 0}));
-    EXPECT_EQ(layer.calls(), (std::vector<std::string>{"setBackgroundColor 0 255,0,0,0",
-                                                       "setBackgroundColor 0 255,255,128,0"}));
-    EXPECT_EQ(log.lines(),
-              (std::vector<std::string>{"t_ColorBorder: Window is not a graphic window.",
-                                        "t_ColorBorder: Window #4 not initialized."}));
-}
-
 TEST(WindowPosBeforeMemoryTest, GraphicWindowUsesItsFrameBeforeTheRuntimeExists) {
     resetruntime();
     FakeWindowLayer layer;
     setwindowlayer(&layer);
     rt().TitleBarHeight = 28;
     layer.setFrame(layer.window(0), Rect{0, 0, 700, 500});
-    EXPECT_EQ(t_WindowPos(0, 0), 0);
-    EXPECT_EQ(t_WindowPos(0, 6), 0);
-    EXPECT_EQ(t_WindowPos(0, 18), 0);
-    EXPECT_EQ(t_WindowPos(0, 10), 700);
-    EXPECT_EQ(t_WindowPos(0, 9), 472);
+    for (auto [item, expected] : {std::pair{0, 0}, {6, 0}, {18, 0}, {10, 700}, {9, 472}})
+        EXPECT_EQ(t_WindowPos(0, item), expected) << item;
     setwindowlayer(nullptr);
+}
+
+// -1 keeps what the window has; the picture keeps its size whatever the frame. A visible text
+// window is raised and its scroll view sized with the frame; a hidden one is sized without
+// raising it, and the preferences window (11) has no scroll view.
+TEST_F(WindowManagementTest, SizeKeepsWhatIsGivenAsMinusOne) {
+    layer.setFrame(layer.window(0), Rect{40, 60, 1, 1});
+    layer.setFrame(layer.window(10), Rect{10, 20, 500, 428});
+    t_WindowSize(10, -1, -1, 600, 300);
+    t_WindowVisible(10, true);
+    layer.clearCalls();
+    t_WindowSize(0, -1, -1, -1, -1);
+    t_WindowSize(0, 50, 50, 688, 432);
+    t_WindowSize(10, 5, 6, -1, 200);
+    t_WindowSize(9, 0, 0, 657, 500);
+    t_WindowSize(11, 0, 0, 300, 200);
+    EXPECT_EQ(layer.calls(), (std::vector<std::string>{
+                                 "setFrame 0 40,60,1344,860",
+                                 "setViewFrame 0 16,16,1312,800",
+                                 "setFrame 0 50,50,720,492",
+                                 "setViewFrame 0 16,16,688,432",
+                                 "orderFront 10",
+                                 "setFrame 10 5,6,600,228",
+                                 "setScrollViewSize 10 -1,123",
+                                 "setFrame 9 0,0,657,528",
+                                 "setScrollViewSize 9 617,423",
+                                 "setFrame 11 0,0,300,228",
+                             }));
+    EXPECT_EQ(rt().WindowTable[0].Width, 1312);
+    EXPECT_EQ(layer.textView(10).ScrollViewSize, (Size{560, 123}));
+    EXPECT_FALSE(shown(9));
+}
+
+TEST_F(WindowManagementTest, GraphicWindowRecordFollowsItsWindow) {
+    t_Window& w = rt().WindowTable[0];
+    t_WindowVisible(0, true);
+    EXPECT_TRUE(w.Visible && shown(0));
+    w.UpdateDuration = 17;
+    t_WindowVisible(0, false);
+    EXPECT_FALSE(w.Visible || shown(0));
+    EXPECT_EQ(w.UpdateDuration, 0); // a hidden window's drawing time no longer counts
+    t_WindowVisible(12, true);
+    EXPECT_TRUE(shown(12));
+    EXPECT_EQ(layer.calls(),
+              (std::vector<std::string>{"orderFront 0", "orderOut 0", "orderFront 12"}));
+}
+
+TEST_F(WindowManagementTest, PasteboardWindowTakesThePasteboardsTextWhenShown) {
+    layer.setPasteboardText("erste Kopie");
+    t_WindowVisible(8, true);
+    EXPECT_EQ(layer.text(8), "erste Kopie");
+    layer.setPasteboardText("zweite Kopie");
+    t_WindowVisible(8, false);
+    EXPECT_EQ(layer.text(8), "erste Kopie"); // hiding leaves it
+    t_WindowVisible(8, true);
+    EXPECT_EQ(layer.text(8), "zweite Kopie");
+    layer.setPasteboardImage(WindowImage{1, 1, {0xFF000000}});
+    t_WindowVisible(8, true);
+    EXPECT_EQ(layer.text(8), ""); // a picture is no text
+}
+
+// Each call with its one line: window numbers above 7 for the graphic routines, windows that do
+// not exist or are not initialised, a graphic window without character grid, missing views and
+// text views (those beep as well). None of them asks the window layer for anything else.
+TEST_F(WindowManagementTest, EveryRoutineReportsWindowsItCannotUse) {
+    t_InitWindow(1, 8, false, 64, 64, 0, 0, t_Font{}, true); // no character grid
+    layer.removeWindow(11);
+    layer.removeView(2);
+    for (UInt8 n : {8, 9, 10})
+        layer.removeTextView(n);
+    log.clear();
+    layer.clearCalls();
+    const std::string nil = "nil, resource undefined.";
+    const std::pair<std::function<void()>, std::string> cases[] = {
+        {[] { t_WindowPos(13, 0); }, "t_WindowPos: Window does not exist."},
+        {[] { t_WindowSize(13, 0, 0, 10, 10); }, "t_WindowSize: Window does not exist."},
+        {[] { t_WindowSize(3, 0, 0, 10, 10); }, "t_WindowSize: Window #3 not initialized."},
+        {[] { t_WindowTitle(13, "x"); }, "t_WindowTitle: Window does not exist."},
+        {[] { t_WindowTitleVisible(13, true); }, "t_WindowTitleVisible: Window does not exist."},
+        {[] { t_WindowVisible(13, true); }, "t_WindowVisible: Window does not exist."},
+        {[] { t_WindowVisible(11, false); }, "t_WindowVisible: Window does not exist."},
+        {[] { t_WindowCenter(13); }, "t_WindowCenter: Window does not exist."},
+        {[] { t_WindowFront(255); }, "t_WindowFront: Window does not exist."},
+        {[] { t_WindowVisible(8, true); }, "t_WindowVisible: Pasteboard window is " + nil},
+        {[] { t_WindowVisible(9, false); }, "t_WindowVisible: Virtual printer window is " + nil},
+        {[] { t_WindowVisible(10, true); }, "t_WindowVisible: System console window is " + nil},
+        {[] { t_InitWindow(8, 24, false, 64, 64, 0, 0, t_Font{}, true); },
+         "t_InitWindow: Window is not a graphic window."},
+        {[] { t_WindowImage(3); }, "t_WindowImage: Graphic window #3 not initialized."},
+        {[] { t_WindowImage(8); }, "t_WindowImage: Window is not a graphic window."},
+        {[] { t_WindowUpdate(8, true); }, "t_WindowUpdate: Window is not a graphic window."},
+        {[] { t_WindowUpdate(2, true); }, "t_WindowUpdate: Window #2 view is " + nil},
+        {[] { t_WindowAutoUpdate(9, true); },
+         "t_WindowAutoUpdate: Window is not a graphic window."},
+        {[] { t_WindowAutoUpdate(3, true); }, "t_WindowAutoUpdate: Window #3 not initialized."},
+        {[] { t_GetScreen(8, "\r"); }, "t_GetScreen: Window is not a graphic window."},
+        {[] { t_GetScreen(3, "\r"); }, "t_GetScreen: Window #3 not initialized."},
+        {[] { t_GetScreen(1, ""); }, "t_GetScreen: Window #1 not initialized."},
+    };
+    for (const auto& [call, line] : cases) {
+        log.clear();
+        call();
+        EXPECT_EQ(log.lines(), std::vector{line});
+    }
+    EXPECT_EQ(layer.calls(), std::vector<std::string>(3, "beep"));
+    EXPECT_FALSE(rt().WindowTable[3].AutoUpdate);
 }
 
 } // namespace

@@ -1,9 +1,10 @@
-// Cursor control: the control characters, moves at the edges of the text region, tabulation.
+// Cursor control and display modes: the control characters, moves at the edges of the text
+// region, tabulation, the display modes' translations and the escape commands.
 #include <gtest/gtest.h>
 
 #include <limits>
 
-#include "base/log.h"
+#include "runtime/colours.h"
 #include "text/cursor.h"
 #include "text/display.h"
 #include "text/output.h"
@@ -29,11 +30,18 @@ class CursorTest : public TextTest {
             for (Int x = 1; x <= 8; ++x)
                 t_PrintSymbol(0, static_cast<UInt8>(screen[y - 1][x - 1]), 0xC0, x, y);
     }
-    void expectcursor(Int x, Int y) {
-        EXPECT_EQ(win().TextHpos, x);
-        EXPECT_EQ(win().TextVpos, y);
-    }
+    void expectcursor(Int x, Int y) { EXPECT_EQ(cursor(), std::pair(x, y)); }
 };
+
+// What the screen shows after a control code: Letters as they were, or changed.
+enum Shown { Same, ClearedBelow, AllBlank, ScrolledDown, ScrolledUp, LineBlank, RestBlank };
+const Screen Shows[] = {Letters,
+                        {"abcdefgh", "ij      ", Blank, Blank},
+                        Screen(4, Blank),
+                        {Blank, "abcdefgh", "ijklmnop", "qrstuvwx"},
+                        {"ijklmnop", "qrstuvwx", "yzABCDEF", Blank},
+                        {"abcdefgh", Blank, "qrstuvwx", "yzABCDEF"},
+                        {"abcdefgh", "ij      ", "qrstuvwx", "yzABCDEF"}};
 
 struct ControlCase {
     UInt8 code;
@@ -42,42 +50,26 @@ struct ControlCase {
     Int hpos, vpos;
     bool inverse;
     Int mode;
-    Screen screen;
+    Shown shown;
 };
 
 // Each control code printed with the cursor at column 3 of line 2.
 TEST_F(CursorTest, ControlCharactersCarryOutTheirAction) {
-    const Screen cleared{"abcdefgh", "ij      ", Blank, Blank};
     const ControlCase cases[] = {
-        {0, 0, false, 3, 2, false, 0, Letters},
-        {6, 0, false, 3, 2, false, 0, Letters},
-        {7, 0, false, 3, 2, false, 0, Letters},
-        {8, 0, false, 2, 2, false, 0, Letters},
-        {9, 0, false, 3, 2, false, 0, Letters},
-        {10, 0, false, 3, 3, false, 0, Letters},
-        {11, 0, false, 3, 2, false, 0, cleared},
-        {12, 0, false, 1, 1, false, 0, Screen(4, Blank)},
-        {13, 0, false, 1, 3, false, 0, Letters},
-        {14, 0, true, 3, 2, false, 0, Letters},
-        {15, 0, false, 3, 2, true, 0, Letters},
-        {16, 0, false, 3, 2, false, 0, Letters},
-        {17, 0, false, 3, 2, true, 0, Letters},
-        {17, 0, true, 3, 2, false, 0, Letters},
-        {18, 0, false, 1, 2, false, 0, Letters},
-        {19, 2, false, 3, 2, false, 0, Letters},
-        {20, 0, false, 3, 2, false, 1, Letters},
-        {21, 0, false, 3, 2, false, 0, Letters},
-        {22, 0, false, 3, 2, false, 0, {Blank, "abcdefgh", "ijklmnop", "qrstuvwx"}},
-        {23, 0, false, 3, 2, false, 0, {"ijklmnop", "qrstuvwx", "yzABCDEF", Blank}},
-        {24, 0, false, 3, 2, false, 0, Letters},
-        {25, 0, false, 1, 1, false, 0, Letters},
-        {26, 0, false, 1, 2, false, 0, {"abcdefgh", Blank, "qrstuvwx", "yzABCDEF"}},
-        {27, 0, false, 3, 2, false, 99, Letters},
-        {28, 0, false, 4, 2, false, 0, Letters},
-        {29, 0, false, 3, 2, false, 0, {"abcdefgh", "ij      ", "qrstuvwx", "yzABCDEF"}},
-        {30, 0, false, 3, 1, false, 0, Letters},
-        {31, 0, false, 3, 2, false, 2, Letters},
-    };
+        {0, 0, false, 3, 2, false, 0, Same},          {6, 0, false, 3, 2, false, 0, Same},
+        {7, 0, false, 3, 2, false, 0, Same},          {8, 0, false, 2, 2, false, 0, Same},
+        {9, 0, false, 3, 2, false, 0, Same},          {10, 0, false, 3, 3, false, 0, Same},
+        {11, 0, false, 3, 2, false, 0, ClearedBelow}, {12, 0, false, 1, 1, false, 0, AllBlank},
+        {13, 0, false, 1, 3, false, 0, Same},         {14, 0, true, 3, 2, false, 0, Same},
+        {15, 0, false, 3, 2, true, 0, Same},          {16, 0, false, 3, 2, false, 0, Same},
+        {17, 0, false, 3, 2, true, 0, Same},          {17, 0, true, 3, 2, false, 0, Same},
+        {18, 0, false, 1, 2, false, 0, Same},         {19, 2, false, 3, 2, false, 0, Same},
+        {20, 0, false, 3, 2, false, 1, Same},         {21, 0, false, 3, 2, false, 0, Same},
+        {22, 0, false, 3, 2, false, 0, ScrolledDown}, {23, 0, false, 3, 2, false, 0, ScrolledUp},
+        {24, 0, false, 3, 2, false, 0, Same},         {25, 0, false, 1, 1, false, 0, Same},
+        {26, 0, false, 1, 2, false, 0, LineBlank},    {27, 0, false, 3, 2, false, 99, Same},
+        {28, 0, false, 4, 2, false, 0, Same},         {29, 0, false, 3, 2, false, 0, RestBlank},
+        {30, 0, false, 3, 1, false, 0, Same},         {31, 0, false, 3, 2, false, 2, Same}};
     for (const ControlCase& c : cases) {
         SCOPED_TRACE(int{c.code});
         fill(Letters);
@@ -89,25 +81,10 @@ TEST_F(CursorTest, ControlCharactersCarryOutTheirAction) {
         expectcursor(c.hpos, c.vpos);
         EXPECT_EQ(win().TextInverse, c.inverse);
         EXPECT_EQ(win().TextDisplayMode, c.mode);
-        EXPECT_EQ(rows(), c.screen);
+        EXPECT_EQ(rows(), Shows[c.shown]);
         EXPECT_EQ(layer.count("beep"), c.code == 7 ? 1 : 0);
     }
     EXPECT_TRUE(textlines().empty());
-}
-
-TEST_F(CursorTest, ClearingUsesTheCurrentColoursAndInverse) {
-    setcursor(5, 4);
-    win().TextColor = 0x3A;
-    t_Print(0, "\x0f\x1d"); // inverse on, clear to the end of the line
-    EXPECT_EQ(rows()[3], "yzAB    ");
-    EXPECT_EQ(attribute(4, 4), 0xC0);
-    for (Int x = 5; x <= 8; ++x)
-        EXPECT_EQ(attribute(x, 4), 0xA3) << x;
-    expectcursor(5, 4);
-    setcursor(2, 4);
-    t_Print(0, "\x0b"); // on the last line only the rest of that line is cleared
-    EXPECT_EQ(rows(), (Screen{"abcdefgh", "ijklmnop", "qrstuvwx", "y       "}));
-    expectcursor(2, 4);
 }
 
 TEST_F(CursorTest, StepsWrapAtTheSidesAndScrollAtTopAndBottom) {
@@ -125,53 +102,48 @@ TEST_F(CursorTest, StepsWrapAtTheSidesAndScrollAtTopAndBottom) {
     expectcursor(8, 2);
     t_CursorDown(0);
     t_CursorDown(0);
-    expectcursor(8, 4);
     t_CursorUp(0);
     expectcursor(8, 3);
+    setcursor(2, 4);
+    t_Print(0, "\x0b"); // on the last line only the rest of that line is cleared
+    EXPECT_EQ(rows()[3], "q       ");
+    expectcursor(2, 4);
 }
 
 TEST_F(CursorTest, HorizontalTabsCountFromTheRegionVerticalOnesFromTheScreen) {
     resetruntime();
     openwindow(0, 24, 256, 64); // 32 x 8
-    win().TextFirstColumn = 5;
-    win().TextLastColumn = 20;
-    win().TextFirstLine = 3;
-    const std::pair<Int, Int> htabs[] = {{1, 5}, {28, 32}, {29, 32}, {0, 32}, {-5, 32}, {10, 14}};
-    for (auto [column, expected] : htabs) {
+    setregion({5, 20, 3, 8});
+    for (auto [column, expected] :
+         {std::pair{1, 5}, {28, 32}, {29, 32}, {0, 32}, {-5, 32}, {10, 14}}) {
         t_Htab(0, column);
         EXPECT_EQ(win().TextHpos, expected) << column;
     }
-    const std::pair<Int, Int> vtabs[] = {{1, 1}, {8, 8}, {0, 8}, {9, 8}, {4, 4}};
-    for (auto [line, expected] : vtabs) {
+    for (auto [line, expected] : {std::pair{1, 1}, {8, 8}, {0, 8}, {9, 8}, {4, 4}}) {
         t_Vtab(0, line);
         EXPECT_EQ(win().TextVpos, expected) << line;
     }
     t_CursorHome(0);
-    EXPECT_EQ(win().TextHpos, 5);
-    EXPECT_EQ(win().TextVpos, 3);
+    expectcursor(5, 3);
     t_CursorEnd(0);
-    EXPECT_EQ(win().TextHpos, 20);
-    EXPECT_EQ(win().TextVpos, 8);
+    expectcursor(20, 8);
     EXPECT_TRUE(textlines().empty());
 }
 
-TEST_F(CursorTest, PrintTabFillsUpToTheColumnThroughTheDisplayMode) {
+// Filled up to the column through the display mode, wrapping at the line's end; a column far
+// beyond the screen fills at most one screen and returns.
+TEST_F(CursorTest, PrintTabFillsUpToTheColumn) {
     fill(Screen(4, Blank));
     setcursor(3, 1);
     t_PrintTab(0, 2, '.');
     t_PrintTab(0, 3, '.');
     expectcursor(3, 1);
     t_PrintTab(0, 7, '.');
-    expectcursor(7, 1);
     t_DisplayMode(0, 1);
-    t_PrintTab(0, 9, '-'); // translated to 173, and it wraps at the line's end
+    t_PrintTab(0, 9, '-'); // translated to 173
     expectcursor(1, 2);
     EXPECT_EQ(rows()[0], "  ....\xad\xad");
-}
-
-// A column far beyond the screen fills at most one screen and returns.
-TEST_F(CursorTest, PrintTabToAFarColumnStops) {
-    setcursor(1, 1);
+    t_DisplayMode(0, 0);
     t_PrintTab(0, std::numeric_limits<Int>::max(), '.');
     EXPECT_EQ(rows(), (Screen{"........", "........", "........", Blank}));
     expectcursor(1, 4);
@@ -196,6 +168,142 @@ TEST_F(CursorTest, ControlCodesFollowTheRedirection) {
     win(6).TextRedirectOutput = 5;
     t_PrintControl(6, 'y');
     EXPECT_EQ(textoutput(), "x");
+}
+
+// An 80 x 4 screen.
+class DisplayTest : public TextTest {
+  protected:
+    void SetUp() override { openwindow(0, 24, 640, 32); }
+    void fillline(Int y, char c) {
+        for (Int x = 1; x <= 80; ++x)
+            t_PrintSymbol(0, static_cast<UInt8>(c), 0xC0, x, y);
+    }
+};
+
+struct EscapeCase {
+    std::string input;
+    std::string printed; // the start of line 1
+    UInt8 color;
+    Int mode;
+};
+
+TEST_F(DisplayTest, EscapeColourCommandsChangeTheAttributeAndPrintNothing) {
+    const EscapeCase cases[] = {
+        {"\033Ax", "x ", 0x10, 0},      {"\033Q", "  ", 0xC1, 0},  {"\033Z", "  ", 0xCA, 0},
+        {"\033O\033P", "  ", 0xF0, 0},  {"\033a", "a ", 0xC0, 99}, {"\033aA", "a ", 0x10, 0},
+        {"\033gh`d", "gh`d", 0xC0, 99}, // 103, 104, 96 and 100 are not commands
+        {"\033lm", "lm", 0xC0, 99},     // nor are 108 and 109
+    };
+    for (const EscapeCase& c : cases) {
+        SCOPED_TRACE(c.input);
+        fillline(1, ' ');
+        setcursor(1, 1);
+        win().TextColor = 0xC0;
+        win().TextDisplayMode = 0;
+        t_Print(0, c.input);
+        EXPECT_EQ(row(1).substr(0, c.printed.size()), c.printed);
+        EXPECT_EQ(win().TextColor, c.color);
+        EXPECT_EQ(win().TextDisplayMode, c.mode);
+    }
+    setcursor(1, 1);
+    win().TextDisplayMode = 0;
+    t_Print(0, "\033AB");
+    EXPECT_EQ(attribute(1, 1), 0x10); // the next character is drawn in the new colour
+}
+
+struct TabCase {
+    Int firstColumn, column, line;
+    char command;
+    Int hpos, vpos;
+};
+
+// Tabs fill with spaces up to the next stop, counted from the screen's first column; a stop
+// beyond the last column less the region's left margin clears the rest of the line and goes to
+// the region's first column on the next line. Escape f goes to the screen's last column.
+TEST_F(DisplayTest, TabCommandsFillToTheNextStopOrEndTheLine) {
+    const TabCase cases[] = {
+        {1, 1, 1, 'i', 11, 1},   {1, 10, 1, 'i', 21, 1},  {1, 69, 1, 'i', 71, 1},
+        {1, 70, 1, 'i', 1, 2},   {1, 80, 1, 'i', 1, 2},   {1, 1, 1, 'j', 21, 1},
+        {1, 59, 1, 'j', 61, 1},  {1, 60, 1, 'j', 1, 2},   {1, 39, 1, 'k', 41, 1},
+        {1, 40, 1, 'k', 1, 2},   {1, 75, 4, 'i', 1, 4},   {1, 3, 2, 'f', 80, 2},
+        {1, 3, 2, 'e', 80, 4},   {15, 20, 1, 'i', 31, 1}, {15, 59, 1, 'i', 61, 1},
+        {15, 60, 1, 'i', 15, 2}, {15, 39, 1, 'j', 41, 1}, {15, 40, 1, 'j', 61, 1},
+        {15, 20, 1, 'k', 41, 1}, {15, 40, 1, 'k', 15, 2}, {15, 20, 2, 'f', 80, 2},
+    };
+    for (const TabCase& c : cases) {
+        SCOPED_TRACE(testing::Message() << "from " << c.firstColumn << ": " << c.column << ","
+                                        << c.line << " " << c.command);
+        for (Int y = 1; y <= 4; ++y)
+            fillline(y, 'x');
+        setregion({c.firstColumn, 80, 1, 4});
+        setcursor(c.column, c.line);
+        t_Print(0, std::string{27, c.command});
+        EXPECT_EQ(win().TextHpos, c.hpos);
+        EXPECT_EQ(win().TextVpos, c.vpos);
+        EXPECT_EQ(win().TextDisplayMode, 0);
+        const bool scrolled = c.line == 4 && c.command == 'i';
+        const bool lineEnded = c.vpos != c.line || scrolled;
+        std::string expected(80, 'x');
+        if (c.command >= 'i') {
+            const Int end = lineEnded ? 80 : c.hpos - 1;
+            expected.replace(static_cast<std::size_t>(c.column - 1),
+                             static_cast<std::size_t>(end - c.column + 1),
+                             static_cast<std::size_t>(end - c.column + 1), ' ');
+        }
+        EXPECT_EQ(row(scrolled ? 3 : c.line), expected);
+    }
+    EXPECT_TRUE(textlines().empty());
+}
+
+TEST_F(DisplayTest, BorderCommandsSetTheBorderColour) {
+    for (auto [command, colour] : {std::pair{'n', 0}, {'}', 15}, {'~', 0}, {'\x7f', 1}, {'r', 4}}) {
+        layer.clearCalls();
+        t_Print(0, std::string{27, command});
+        EXPECT_EQ(win().RGBColorBorder, t_ColorIndexToRGB(colour)) << command;
+        EXPECT_EQ(layer.count("setBackgroundColor 0 "), 1);
+        EXPECT_EQ(win().TextHpos, 1);
+    }
+    t_Color(0, -1); // a negative colour counts from the top of the palette, here 15
+    EXPECT_EQ(win().TextColor, 0xF0);
+}
+
+TEST_F(DisplayTest, DisplayModesTranslateCodesBeforeDrawing) {
+    const std::tuple<Int, UInt8, UInt8> cases[] = {
+        {1, 65, 193},  {1, 32, 160}, {1, 127, 255}, {1, 31, 31},  {1, 128, 128}, {2, 97, 129},
+        {2, 127, 159}, {2, 96, 128}, {2, 65, 1},    {2, 64, 0},   {2, 95, 31},   {2, 63, 63},
+        {2, 128, 128}, {0, 65, 65},  {5, 65, 65},   {-1, 65, 65}, {3, 65, 65},   {4, 200, 200},
+    };
+    for (const auto& [mode, code, glyph] : cases) {
+        setcursor(1, 1);
+        t_DisplayMode(0, mode);
+        t_PrintChar(0, code);
+        EXPECT_EQ(character(1, 1), glyph) << mode << " " << int{code};
+        EXPECT_EQ(attribute(1, 1), 0xC0);
+        EXPECT_EQ(win().TextDisplayMode, mode);
+    }
+}
+
+// Modes 3 and 4 show control codes as letters, inverse or in colour 1, for that one character;
+// in mode 4 the '?' that stands for a scalar beyond the font is in colour 1 as well.
+TEST_F(DisplayTest, ControlCodesShowAsMarkedLettersInModesThreeAndFour) {
+    t_DisplayMode(0, 3);
+    t_Print(0, "\001b");
+    t_PrintChar(0, 2);
+    EXPECT_EQ(row(1).substr(0, 3), "AbB");
+    EXPECT_EQ(attribute(1, 1), 0x0C);
+    EXPECT_EQ(attribute(2, 1), 0xC0);
+    EXPECT_EQ(attribute(3, 1), 0x0C);
+    EXPECT_FALSE(win().TextInverse);
+    t_DisplayMode(0, 4);
+    t_Print(0, "\032c\xe2\x82\xac"
+               "d");
+    EXPECT_EQ(row(1).substr(3, 4), "Zc?d");
+    EXPECT_EQ(attribute(4, 1), 0x10);
+    EXPECT_EQ(attribute(5, 1), 0xC0);
+    EXPECT_EQ(attribute(6, 1), 0x10);
+    EXPECT_EQ(attribute(7, 1), 0xC0);
+    EXPECT_EQ(win().TextColor, 0xC0);
+    EXPECT_EQ(win().RGBColor, t_ColorIndexToRGB(1)); // the drawing colour is not restored
 }
 
 } // namespace

@@ -34,6 +34,11 @@ inline t_Font patternfont(Int fw = 8, Int fh = 8, UInt8 start = 0, UInt8 end = 2
     return font;
 }
 
+// The region of text lines and columns that printing and scrolling keep to.
+struct Region {
+    Int firstColumn, lastColumn, firstLine, lastLine;
+};
+
 class TextTest : public RuntimeTest {
   protected:
     static constexpr const char* RefreshThreadPrefix = "t_WindowAutoUpdateProcess:";
@@ -73,23 +78,32 @@ class TextTest : public RuntimeTest {
         auto first = rt().VideoMemory.begin() + w.MemoryStart;
         return Bytes(first, first + bytesperline(w.BitDepth, w.Width) * w.Height);
     }
-    // The log without the refresh thread's lines, which arrive whenever that thread runs: as
-    // lines, and as the raw text that redirected output is part of.
-    std::vector<std::string> textlines() {
-        std::vector<std::string> lines;
-        for (std::string& line : log.lines())
-            if (line.rfind(RefreshThreadPrefix, 0) != 0) lines.push_back(std::move(line));
-        return lines;
+    void setregion(const Region& r, UInt8 n = 0) {
+        win(n).TextFirstColumn = r.firstColumn;
+        win(n).TextLastColumn = r.lastColumn;
+        win(n).TextFirstLine = r.firstLine;
+        win(n).TextLastLine = r.lastLine;
     }
+    std::pair<Int, Int> cursor(UInt8 n = 0) { return {win(n).TextHpos, win(n).TextVpos}; }
+    void setcursor(Int x, Int y, UInt8 n = 0) {
+        win(n).TextHpos = x;
+        win(n).TextVpos = y;
+    }
+    // The log without the refresh thread's lines, which arrive whenever that thread runs: as
+    // the raw text that redirected output is part of, and as lines.
     std::string textoutput() {
         std::string text = log.text();
         for (std::size_t at; (at = text.find(RefreshThreadPrefix)) != std::string::npos;)
             text.erase(at, text.find('\n', at) - at + 1);
         return text;
     }
-    void setcursor(Int x, Int y, UInt8 n = 0) {
-        win(n).TextHpos = x;
-        win(n).TextVpos = y;
+    std::vector<std::string> textlines() {
+        std::vector<std::string> lines;
+        const std::string text = textoutput();
+        for (std::size_t start = 0, end; (end = text.find('\n', start)) != std::string::npos;
+             start = end + 1)
+            lines.push_back(text.substr(start, end - start));
+        return lines;
     }
 };
 
