@@ -262,7 +262,7 @@ TEST_F(VideoMemoryTest, MemoryIsCreatedOnceWhateverTheNumberOfCallers) {
     EXPECT_EQ(rt().DefaultWindow, 5);
 }
 
-// The sixteen colours of the palette as the specification lists them; any other index is
+// The sixteen colours of the palette as the screen shows them; any other index is
 // opaque black.
 TEST(PaletteTest, SixteenColoursAndBlackOutside) {
     const UInt8 palette[16][3] = {{0, 0, 0},    {255, 0, 0},   {0, 0, 128},     {255, 0, 255},
