@@ -108,7 +108,8 @@ TEST_F(VideoMemoryTest, PictureSizesAreCorrectedWithTheirMessage) {
         t_InitWindow(0, depth, false, width, height, 0, 0, t_Font{}, true);
         const t_Window& w = win(0);
         EXPECT_TRUE(w.Initialized);
-        EXPECT_EQ(std::pair(w.Width, w.Height), std::pair(expectedWidth, expectedHeight));
+        EXPECT_EQ(w.Width, expectedWidth);
+        EXPECT_EQ(w.Height, expectedHeight);
         EXPECT_EQ(initlines().size(), message.empty() ? 5u : 6u) << message;
         EXPECT_TRUE(message.empty() || log.contains("t_InitWindow: GraphicWindow #0 " + message));
         EXPECT_GE(w.MemoryEnd - w.MemoryStart + 1, expectedWidth * expectedHeight * depth / 8);
