@@ -21,7 +21,7 @@ constexpr mdx::Int GuardBytes = 4096;
 bool guardintact() {
     const mdx::Runtime& r = mdx::rt();
     const mdx::t_Window& w = r.WindowTable[0];
-    const mdx::Int lowest = std::min(w.MemoryStart, w.TextMemoryStart);
+    const mdx::Int lowest = std::min<mdx::Int>(w.MemoryStart, w.TextMemoryStart);
     const auto* memory = r.VideoMemory.data();
     return std::all_of(memory + lowest - GuardBytes, memory + lowest,
                        [](mdx::UInt8 b) { return b == 0xFF; });
