@@ -4,7 +4,13 @@
 #include <QScreen>
 #include <QThread>
 
+#include <sys/eventfd.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <cerrno>
+#include <cstdint>
+#include <system_error>
 
 #include "platform/qt/geometry.h"
 #include "platform/qt/graphic_view.h"
@@ -38,13 +44,30 @@ const char* windowtitle(UInt8 number) {
 } // namespace
 
 QtWindowLayer::QtWindowLayer(Options options)
-    : options_(std::move(options)), mainThreadTarget_(std::make_unique<QObject>()) {
+    : options_(std::move(options)), mainThreadTarget_(std::make_unique<QObject>()),
+      wakeCounter_(eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC)) {
+    if (wakeCounter_ < 0) throw std::system_error(errno, std::generic_category(), "eventfd");
+    wakeNotifier_ = std::make_unique<QSocketNotifier>(wakeCounter_, QSocketNotifier::Read);
+    QObject::connect(wakeNotifier_.get(), &QSocketNotifier::activated, mainThreadTarget_.get(),
+                     [this] { runposted(); });
     build();
 }
 
 QtWindowLayer::QtWindowLayer() : QtWindowLayer(Options{}) {}
 
+// Work still queued is dropped, and whoever waits for it is released, as if it had been done:
+// the windows it was meant for are gone.
 QtWindowLayer::~QtWindowLayer() {
+    std::deque<PostedWork> dropped;
+    {
+        const std::lock_guard lock(postedMutex_);
+        closed_ = true;
+        dropped.swap(posted_);
+    }
+    for (PostedWork& item : dropped)
+        item.Done.set_value();
+    wakeNotifier_.reset();
+    close(wakeCounter_);
     for (LayerWindow* window : windows_)
         delete window;
 }
@@ -53,15 +76,53 @@ bool QtWindowLayer::isMainThread() const {
     return QThread::currentThread() == mainThreadTarget_->thread();
 }
 
-// On the main thread work that must be waited for runs at once; everything else is posted to
-// the main thread's event loop.
+// On the main thread work that must be waited for runs at once; everything else is queued for
+// the main thread's event loop, which runs it in the order it came.
 void QtWindowLayer::runOnMain(std::function<void()> work, bool wait) {
     if (wait && isMainThread()) {
         work();
         return;
     }
-    QMetaObject::invokeMethod(mainThreadTarget_.get(), std::move(work),
-                              wait ? Qt::BlockingQueuedConnection : Qt::QueuedConnection);
+    std::future<void> done;
+    {
+        const std::lock_guard lock(postedMutex_);
+        if (closed_) return;
+        PostedWork& item = posted_.emplace_back(PostedWork{std::move(work), {}, wait});
+        if (wait) done = item.Done.get_future();
+        const std::uint64_t one = 1;
+        if (write(wakeCounter_, &one, sizeof one) < 0) {
+            // Only a counter near 2^64 refuses; the main thread is awake then anyway.
+        }
+    }
+    if (wait) done.get(); // rethrows what the work threw
+}
+
+// Takes one item at a time, so that work which runs a nested event loop (a file panel) and
+// re-enters here still leaves the rest in order.
+void QtWindowLayer::runposted() {
+    std::uint64_t count = 0;
+    if (read(wakeCounter_, &count, sizeof count) < 0) {
+        // Nothing to reset: another pass emptied the counter first.
+    }
+    for (;;) {
+        PostedWork item;
+        {
+            const std::lock_guard lock(postedMutex_);
+            if (posted_.empty()) return;
+            item = std::move(posted_.front());
+            posted_.pop_front();
+        }
+        if (!item.Waited) {
+            item.Work();
+            continue;
+        }
+        try {
+            item.Work();
+            item.Done.set_value();
+        } catch (...) {
+            item.Done.set_exception(std::current_exception());
+        }
+    }
 }
 
 void QtWindowLayer::build() {

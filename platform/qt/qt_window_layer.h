@@ -7,9 +7,13 @@
 #pragma once
 
 #include <QObject>
+#include <QSocketNotifier>
 
 #include <array>
+#include <deque>
+#include <future>
 #include <memory>
+#include <mutex>
 #include <optional>
 
 #include "platform/qt/key_input.h"
@@ -92,6 +96,16 @@ class QtWindowLayer : public WindowLayer {
     const Options& options() const { return options_; }
 
   private:
+    // Work handed to the main thread. The queue and an event counter that wakes the main thread
+    // are all that the threads share, so the hand-over is visible to the thread sanitizer, which
+    // cannot see into Qt's own locks.
+    struct PostedWork {
+        std::function<void()> Work;
+        std::promise<void> Done; // for a caller that waits
+        bool Waited = false;
+    };
+    void runposted();
+
     void build();
     void buildgraphicwindow(UInt8 number);
     void buildtextwindows();
@@ -105,7 +119,12 @@ class QtWindowLayer : public WindowLayer {
     void show(LayerWindow& window, bool activate);
 
     Options options_;
-    std::unique_ptr<QObject> mainThreadTarget_; // lives on the main thread; runs posted work
+    std::unique_ptr<QObject> mainThreadTarget_; // lives on the main thread
+    std::mutex postedMutex_;
+    std::deque<PostedWork> posted_; // oldest first
+    bool closed_ = false;           // the layer is going away: nothing more is queued
+    int wakeCounter_ = -1;          // an eventfd, written once per queued item
+    std::unique_ptr<QSocketNotifier> wakeNotifier_;
     MenuModel menus_;
     std::array<LayerWindow*, 13> windows_{};
     std::array<GraphicView*, 8> views_{};

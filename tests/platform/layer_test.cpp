@@ -9,6 +9,9 @@
 #include <QThread>
 
 #include <atomic>
+#include <stdexcept>
+#include <thread>
+#include <vector>
 
 #include "platform/qt/graphic_view.h"
 #include "platform/qt/layer_window.h"
@@ -139,6 +142,22 @@ TEST_F(LayerTest, WorkFromOtherThreadsRunsOnTheMainThread) {
     layer->runOnMain([&] { later = true; }, false); // on the main thread too: posted, not run
     EXPECT_FALSE(later);
     EXPECT_TRUE(pumpuntil([&] { return later; }));
+}
+
+TEST_F(LayerTest, QueuedWorkRunsInOrderAndAWaitingCallerGetsItsException) {
+    std::vector<int> order; // touched on the main thread only
+    std::atomic<bool> returned = false;
+    std::thread caller([&] {
+        layer->runOnMain([&] { order.push_back(1); }, false);
+        layer->runOnMain([&] { order.push_back(2); }, false);
+        layer->runOnMain([&] { order.push_back(3); }, true);
+        EXPECT_THROW(layer->runOnMain([] { throw std::runtime_error("refused"); }, true),
+                     std::runtime_error);
+        returned = true;
+    });
+    ASSERT_TRUE(pumpuntil([&] { return returned.load(); }));
+    caller.join();
+    EXPECT_EQ(order, (std::vector<int>{1, 2, 3}));
 }
 
 } // namespace
