@@ -10,6 +10,14 @@ std::shared_ptr<Runtime>& slot() {
     return current;
 }
 
+// rt() is called for every character printed; a plain pointer to the runtime in the slot spares
+// it the lock and the reference count of an atomic shared_ptr load. It is changed only together
+// with the slot, which keeps the runtime alive.
+std::atomic<Runtime*>& fastslot() {
+    static std::atomic<Runtime*> current{std::atomic_load(&slot()).get()};
+    return current;
+}
+
 } // namespace
 
 void ThreadCount::enter() {
@@ -42,7 +50,7 @@ ThreadTicket::~ThreadTicket() {
 }
 
 Runtime& rt() {
-    return *std::atomic_load(&slot());
+    return *fastslot().load(std::memory_order_acquire);
 }
 
 std::shared_ptr<Runtime> currentruntime() {
@@ -51,7 +59,9 @@ std::shared_ptr<Runtime> currentruntime() {
 
 // The old runtime's threads end after their current pass once their flags are cleared.
 void resetruntime() {
-    auto old = std::atomic_exchange(&slot(), std::make_shared<Runtime>());
+    auto fresh = std::make_shared<Runtime>();
+    fastslot().store(fresh.get(), std::memory_order_release);
+    auto old = std::atomic_exchange(&slot(), std::move(fresh));
     old->AutoUpdateRunning = false;
     old->PrinterUpdateRunning = false;
     old->ProgramRunning = false;
