@@ -53,14 +53,6 @@ TEST(Replace, FirstOrAllAndBoundedRepeats) {
     EXPECT_EQ(repeatstring("ab", 32768), "");
 }
 
-// The program finds its font and helpers beside the executable, or in the bundle around it.
-TEST(Paths, BundleOfAnExecutable) {
-    EXPECT_EQ(bundlepathforexecutable("/opt/Miradex.app/Contents/MacOS/miradex"),
-              "/opt/Miradex.app");
-    EXPECT_EQ(bundlepathforexecutable("/x/MacOS/miradex"), "/x/MacOS");
-    EXPECT_EQ(bundlepathforexecutable("/home/u/build/tests_report"), "/home/u/build");
-}
-
 TEST(CaseMapping, GermanLettersHaveTheirCapitals) {
     EXPECT_EQ(uppercase(228), 196); // ä -> Ä
     EXPECT_EQ(uppercase(223), 223); // ß has no capital

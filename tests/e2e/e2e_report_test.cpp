@@ -74,37 +74,20 @@ struct Case {
 
 // Hosts: the answering services, a port where nothing listens, a server that never answers.
 TEST(E2eReport, MachinesAndServices) {
+    // clang-format off
     const std::vector<Case> cases = {
-        {"Intel Mac named online",
-         "intel.txt",
-         "",
-         "services",
-         "services",
-         "intel-online",
-         "198.51.100.23",
-         {"/plain", "/sp/product?cc=GTFM"}},
-        {"Intel Mac offline, named from the table",
-         "intel.txt",
-         "",
-         "closed",
-         "closed",
-         "intel-offline",
-         "",
-         {}},
+        {"Intel Mac named online", "intel.txt", "", "services", "services", "intel-online",
+         "198.51.100.23", {"/plain", "/sp/product?cc=GTFM"}},
+        {"Intel Mac offline, named from the table", "intel.txt", "", "closed", "closed",
+         "intel-offline", "", {}},
         {"silent services", "intel.txt", "", "silent", "silent", "intel-offline", "", {}},
         {"Apple chip", "apple-chip.txt", "", "", "", "apple-chip", "", {}},
-        {"Parallels",
-         "parallels.txt",
-         "",
-         "services",
-         "",
-         "parallels",
-         "198.51.100.23",
-         {"/plain"}},
+        {"Parallels", "parallels.txt", "", "services", "", "parallels", "198.51.100.23", {"/plain"}},
         {"no model name", "nameless.txt", "", "services", "services", "nameless", "", {"/plain"}},
         {"failing profiler", "intel.txt", "fails", "services", "services", "failure", "", {}},
         {"hanging profiler", "intel.txt", "hangs", "services", "services", "failure", "", {}},
     };
+    // clang-format on
     for (const Case& c : cases) {
         SCOPED_TRACE(c.Name);
         HttpServer services{[](const std::string& path) -> std::string {

@@ -16,21 +16,13 @@ namespace {
 
 // Files, several files or folders; the filter made of the types, empty ones left out.
 TEST(FilePanelTest, OpenPanelsChooseWhatTheRequestAsksFor) {
-    const std::tuple<WindowLayer::OpenPanelRequest, QFileDialog::FileMode, bool, QString> cases[] =
-        {
-            {{"A", "", {"mirdx"}, false, true, false},
-             QFileDialog::ExistingFile,
-             false,
-             "Dateien (*.mirdx)"},
-            {{"B", "", {}, true, true, false},
-             QFileDialog::ExistingFiles,
-             false,
-             "Alle Dateien (*)"},
-            {{"C", "", {"a", "", "b"}, false, false, true},
-             QFileDialog::Directory,
-             true,
-             "Dateien (*.a *.b)"},
-        };
+    // clang-format off
+    const std::tuple<WindowLayer::OpenPanelRequest, QFileDialog::FileMode, bool, QString> cases[] = {
+        {{"A", "", {"mirdx"}, false, true, false}, QFileDialog::ExistingFile, false, "Dateien (*.mirdx)"},
+        {{"B", "", {}, true, true, false}, QFileDialog::ExistingFiles, false, "Alle Dateien (*)"},
+        {{"C", "", {"a", "", "b"}, false, false, true}, QFileDialog::Directory, true, "Dateien (*.a *.b)"},
+    };
+    // clang-format on
     for (const auto& [request, mode, directoriesOnly, filter] : cases) {
         QFileDialog dialog;
         qt::setupopendialog(dialog, request);

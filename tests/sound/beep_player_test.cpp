@@ -162,14 +162,12 @@ TEST(AiffParser, RefusesMalformedFiles) {
         {"no SSND", with([](Recipe& r) { r.ssnd = false; })},
         {"short COMM", with([](Recipe& r) { r.commsize = 17; })},
         {"no channels", with([](Recipe& r) { r.channels = 0; })},
-        {"negative channels", with([](Recipe& r) { r.channels = 0xFFFF; })},
         {"nine channels", with([](Recipe& r) { r.channels = 9; })},
         {"no frames", with([](Recipe& r) { r.frames = 0; })},
         {"frames beyond the data", with([](Recipe& r) { r.frames = 3; })},
         {"huge frame count", with([](Recipe& r) { r.frames = 0xFFFFFFFF; })},
         {"zero-bit samples", with([](Recipe& r) { r.bits = 0; })},
         {"33-bit samples", with([](Recipe& r) { r.bits = 33; })},
-        {"negative sample size", with([](Recipe& r) { r.bits = 0xFFF0; })},
         {"rate zero", with([](Recipe& r) { r.rate = Rate{}; })},
         {"negative rate", with([](Recipe& r) { r.rate[0] |= 0x80; })},
         {"rate not a number", with([](Recipe& r) {
@@ -237,16 +235,6 @@ TEST(BeepPlayer, PlaysOnTheNullDeviceAndReportsOutputsThatFail) {
         EXPECT_TRUE(playbeepon(BeepFile, "null"));
         EXPECT_TRUE(waituntilquiet());
     }
-}
-
-TEST(BeepPlayer, DefaultOutputOnMachineWithoutSoundCardGivesFalse) {
-    std::ifstream cards("/proc/asound/cards");
-    std::string first;
-    if (std::getline(cards, first) && first.find("no soundcards") == std::string::npos)
-        GTEST_SKIP() << "this machine has a sound card";
-    testing::internal::CaptureStderr();
-    EXPECT_FALSE(playbeep(BeepFile));
-    EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
 }
 
 } // namespace

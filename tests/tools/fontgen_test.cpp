@@ -119,29 +119,6 @@ TEST(FontgenGlyphs, TextGlyphsAreWholeAndKeepClearOfTheTopAndBottomRows) {
     EXPECT_EQ(solidrow('H', false), text.baseline() - 1);
 }
 
-// Representative letters: flat bottoms on the baseline (the visible-space mark among them),
-// descenders below it, accents above the capitals, and capitals tall enough for the cell.
-TEST(FontgenGlyphs, LettersStandOnOneBaselineWithRoomForAccentsAndDescenders) {
-    const int baseline = solidrow('H', false);
-    const int captop = solidrow('H', true);
-    EXPECT_GE(baseline - captop, 16);
-    for (int code : {int('x'), int('L'), 0xC4, 0xDF, 0xA0})
-        EXPECT_EQ(solidrow(code, false), baseline) << "code " << code;
-    for (int code : {int('g'), int('y'), 0xE7})
-        EXPECT_GE(solidrow(code, false), baseline + 4) << "code " << code;
-    for (int code : {0xC5, 0xDC})
-        EXPECT_LT(solidrow(code, true), captop - 2) << "code " << code;
-    for (int code : {int('H'), int('i'), int('|'), 0xF6}) {
-        long weight = 0, moment = 0; // moment about twice the pixel centres
-        for (int y = 0; y < CellHeight; ++y)
-            for (int x = 0; x < CellWidth; ++x) {
-                weight += pixel(code, x, y);
-                moment += pixel(code, x, y) * (2 * x + 1);
-            }
-        EXPECT_NEAR(double(moment) / double(weight) / 2, CellWidth / 2.0, 1.0) << "code " << code;
-    }
-}
-
 // The lines that leave each frame piece through its left, right, top and bottom edge: '.' none,
 // 's' single, 'd' double, 'h' heavy, '-' dashed.
 struct Piece {
@@ -195,32 +172,6 @@ TEST(FontgenFramePieces, ArmsReachTheEdgesWithTheirLineWidth) {
     }
 }
 
-TEST(FontgenFramePieces, NeighboursJoinWithoutAGap) {
-    for (const Piece& a : Pieces)
-        for (const Piece& b : Pieces) {
-            if (a.arms[1] != '.' && a.arms[1] == b.arms[0]) {
-                EXPECT_EQ(column(a.code, CellWidth - 1), column(b.code, 0))
-                    << a.code << " left of " << b.code;
-            }
-            if (a.arms[3] != '.' && a.arms[3] == b.arms[2]) {
-                EXPECT_EQ(row(a.code, CellHeight - 1), row(b.code, 0))
-                    << a.code << " above " << b.code;
-            }
-        }
-}
-
-// Two cells in a row: the gaps between the dashes, inner ones only, are all alike.
-TEST(FontgenFramePieces, DashesRunOnEvenlyIntoTheNextCell) {
-    for (std::vector<UInt8> line : {row(0x9B, CellHeight / 2), column(0x9D, CellWidth / 2)}) {
-        line.insert(line.end(), line.begin(), line.end());
-        std::vector<int> gaps = runs(line, 0);
-        if (line.front() == 0) gaps.erase(gaps.begin());
-        if (line.back() == 0) gaps.pop_back();
-        ASSERT_GE(gaps.size(), 3u);
-        EXPECT_EQ(std::count(gaps.begin(), gaps.end(), gaps.front()), long(gaps.size()));
-    }
-}
-
 TEST(FontgenFramePieces, BlocksFillTheCellAndTileSeamlessly) {
     for (int y = 0; y < CellHeight; ++y)
         for (int x = 0; x < CellWidth; ++x) {
@@ -241,21 +192,6 @@ TEST(FontgenErrors, UnusableInputIsReportedNotFatal) {
     EXPECT_THROW(makeglyphtable(dir.file("junk.ttf")), Error);
     EXPECT_THROW(writefile(dir.file("no/such/dir/x.font"), Bytes{1}), Error);
     EXPECT_THROW(writesheet(dir.file("no/such/dir/x.png"), table()), Error);
-}
-
-// A PNG whose header chunk, after the signature, gives room for every pixel.
-TEST(FontgenSheet, IsAPngLargeEnoughForEveryPixel) {
-    test::TempDir dir;
-    writesheet(dir.file("sheet.png"), table());
-    Bytes png = readfile(dir.file("sheet.png"));
-    ASSERT_GT(png.size(), 24u);
-    EXPECT_EQ(Bytes(png.begin(), png.begin() + 8),
-              (Bytes{0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'}));
-    auto bigendian = [&](std::size_t at) {
-        return (png[at] << 24) | (png[at + 1] << 16) | (png[at + 2] << 8) | png[at + 3];
-    };
-    EXPECT_GE(bigendian(16), 16 * CellWidth);
-    EXPECT_GE(bigendian(20), 16 * CellHeight);
 }
 
 } // namespace
