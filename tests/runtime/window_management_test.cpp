@@ -20,18 +20,16 @@ class WindowManagementTest : public RuntimeTest {
   protected:
     void SetUp() override {
         rt().TitleBarHeight = 28;
-        t_Font font;
-        font.Width = 16;
-        font.Height = 32;
-        font.Data.assign(1, 0);
-        t_InitWindow(0, 24, false, 1312, 800, 16, 16, font, true);
+        t_InitWindow(0, 24, false, 1312, 800, 16, 16,
+                     t_Font{.Width = 16, .Height = 32, .Data = Bytes(1, 0)}, true);
         log.clear();
         layer.clearCalls();
     }
     bool shown(UInt8 n) { return layer.isVisible(layer.window(n)); }
 };
 
-TEST_F(WindowManagementTest, GraphicWindowItemsComeFromTheRecord) {
+// Window 0's items come from its record, a text window's from its frame.
+TEST_F(WindowManagementTest, WindowItemsComeFromTheRecordOrTheFrame) {
     const std::pair<Int, Int> items[] = {
         {0, 1},     {1, 1},    {2, 82},  {3, 25},    {4, 82},   {5, 25},   {6, 82},
         {7, 25},    {8, 1312}, {9, 800}, {10, 1344}, {11, 832}, {12, 860}, {15, 1920},
@@ -39,20 +37,16 @@ TEST_F(WindowManagementTest, GraphicWindowItemsComeFromTheRecord) {
     };
     for (auto [item, expected] : items)
         EXPECT_EQ(t_WindowPos(0, item), expected) << item;
-    Rect frame = layer.state(0).Frame;
-    EXPECT_EQ(t_WindowPos(0, 13), static_cast<Int>(frame.x));
-    EXPECT_EQ(t_WindowPos(0, 20), static_cast<Int>(frame.y));
-    EXPECT_EQ(t_WindowPos(0, 14), 1080 - static_cast<Int>(frame.y) - 860);
-    EXPECT_TRUE(log.lines().empty());
-}
-
-TEST_F(WindowManagementTest, TextWindowItemsComeFromItsFrame) {
+    const Rect frame = layer.state(0).Frame;
+    EXPECT_EQ((std::vector{t_WindowPos(0, 13), t_WindowPos(0, 20), t_WindowPos(0, 14)}),
+              (std::vector<Int>{Int(frame.x), Int(frame.y), 1080 - Int(frame.y) - 860}));
     layer.setFrame(layer.window(9), Rect{10, 20, 657, 500});
-    const std::pair<Int, Int> items[] = {{0, 0},   {1, 0},   {2, 656}, {3, 499},  {4, 657},
-                                         {5, 500}, {8, 657}, {9, 472}, {11, 472}, {17, 28},
-                                         {18, 0},  {13, 10}, {20, 20}};
-    for (auto [item, expected] : items)
+    const std::pair<Int, Int> textitems[] = {{0, 0},   {1, 0},   {2, 656}, {3, 499},  {4, 657},
+                                             {5, 500}, {8, 657}, {9, 472}, {11, 472}, {17, 28},
+                                             {18, 0},  {13, 10}, {20, 20}};
+    for (auto [item, expected] : textitems)
         EXPECT_EQ(t_WindowPos(9, item), expected) << item;
+    EXPECT_TRUE(log.lines().empty());
 }
 
 TEST(WindowPosBeforeMemoryTest, GraphicWindowUsesItsFrameBeforeTheRuntimeExists) {

@@ -78,9 +78,9 @@ TEST_F(CursorTest, ControlCharactersCarryOutTheirAction) {
         win().TextInverse = c.startInverse;
         layer.clearCalls();
         t_Print(0, std::string(1, static_cast<char>(c.code)));
-        expectcursor(c.hpos, c.vpos);
-        EXPECT_EQ(win().TextInverse, c.inverse);
-        EXPECT_EQ(win().TextDisplayMode, c.mode);
+        EXPECT_EQ(
+            std::tuple(win().TextHpos, win().TextVpos, win().TextInverse, win().TextDisplayMode),
+            std::tuple(c.hpos, c.vpos, c.inverse, c.mode));
         EXPECT_EQ(rows(), Shows[c.shown]);
         EXPECT_EQ(layer.count("beep"), c.code == 7 ? 1 : 0);
     }
@@ -189,9 +189,15 @@ struct EscapeCase {
 
 TEST_F(DisplayTest, EscapeColourCommandsChangeTheAttributeAndPrintNothing) {
     const EscapeCase cases[] = {
-        {"\033Ax", "x ", 0x10, 0},      {"\033Q", "  ", 0xC1, 0},  {"\033Z", "  ", 0xCA, 0},
-        {"\033O\033P", "  ", 0xF0, 0},  {"\033a", "a ", 0xC0, 99}, {"\033aA", "a ", 0x10, 0},
-        {"\033gh`d", "gh`d", 0xC0, 99}, // 103, 104, 96 and 100 are not commands
+        {"\033Ax", "x ", 0x10, 0},
+        {"\033Q", "  ", 0xC1, 0},
+        {"\033Z", "  ", 0xCA, 0},
+        {"\033O", "  ", 0xF0, 0},
+        {"\033Z\033P", "  ", 0xC0, 0},
+        {"\033a", "a ", 0xC0, 99},
+        {"\033aA", "a ", 0x10, 0},
+        {"\033gh`d", "gh`d", 0xC0, 99}, // 103, 104, 96 and 100 are not
+                                        // commands
         {"\033lm", "lm", 0xC0, 99},     // nor are 108 and 109
     };
     for (const EscapeCase& c : cases) {
@@ -201,9 +207,9 @@ TEST_F(DisplayTest, EscapeColourCommandsChangeTheAttributeAndPrintNothing) {
         win().TextColor = 0xC0;
         win().TextDisplayMode = 0;
         t_Print(0, c.input);
-        EXPECT_EQ(row(1).substr(0, c.printed.size()), c.printed);
-        EXPECT_EQ(win().TextColor, c.color);
-        EXPECT_EQ(win().TextDisplayMode, c.mode);
+        EXPECT_EQ(
+            std::tuple(row(1).substr(0, c.printed.size()), win().TextColor, win().TextDisplayMode),
+            std::tuple(c.printed, c.color, c.mode));
     }
     setcursor(1, 1);
     win().TextDisplayMode = 0;
@@ -229,6 +235,7 @@ TEST_F(DisplayTest, TabCommandsFillToTheNextStopOrEndTheLine) {
         {1, 3, 2, 'e', 80, 4},   {15, 20, 1, 'i', 31, 1}, {15, 59, 1, 'i', 61, 1},
         {15, 60, 1, 'i', 15, 2}, {15, 39, 1, 'j', 41, 1}, {15, 40, 1, 'j', 61, 1},
         {15, 20, 1, 'k', 41, 1}, {15, 40, 1, 'k', 15, 2}, {15, 20, 2, 'f', 80, 2},
+        {10, 61, 1, 'i', 71, 1}, // the stop at the last column less the margin is still reached
     };
     for (const TabCase& c : cases) {
         SCOPED_TRACE(testing::Message() << "from " << c.firstColumn << ": " << c.column << ","
@@ -238,9 +245,8 @@ TEST_F(DisplayTest, TabCommandsFillToTheNextStopOrEndTheLine) {
         setregion({c.firstColumn, 80, 1, 4});
         setcursor(c.column, c.line);
         t_Print(0, std::string{27, c.command});
-        EXPECT_EQ(win().TextHpos, c.hpos);
-        EXPECT_EQ(win().TextVpos, c.vpos);
-        EXPECT_EQ(win().TextDisplayMode, 0);
+        EXPECT_EQ(std::tuple(win().TextHpos, win().TextVpos, win().TextDisplayMode),
+                  std::tuple(c.hpos, c.vpos, 0));
         const bool scrolled = c.line == 4 && c.command == 'i';
         const bool lineEnded = c.vpos != c.line || scrolled;
         std::string expected(80, 'x');
@@ -263,8 +269,10 @@ TEST_F(DisplayTest, BorderCommandsSetTheBorderColour) {
         EXPECT_EQ(layer.count("setBackgroundColor 0 "), 1);
         EXPECT_EQ(win().TextHpos, 1);
     }
-    t_Color(0, -1); // a negative colour counts from the top of the palette, here 15
-    EXPECT_EQ(win().TextColor, 0xF0);
+    win().TextColor = 0x0F; // the background nibble stays whole
+    t_Color(0, -1);         // a negative colour counts from the top of the palette, here 15
+    EXPECT_EQ(win().TextColor, 0xFF);
+    EXPECT_EQ(win().RGBColor, t_ColorIndexToRGB(15));
 }
 
 TEST_F(DisplayTest, DisplayModesTranslateCodesBeforeDrawing) {
@@ -277,9 +285,9 @@ TEST_F(DisplayTest, DisplayModesTranslateCodesBeforeDrawing) {
         setcursor(1, 1);
         t_DisplayMode(0, mode);
         t_PrintChar(0, code);
-        EXPECT_EQ(character(1, 1), glyph) << mode << " " << int{code};
-        EXPECT_EQ(attribute(1, 1), 0xC0);
-        EXPECT_EQ(win().TextDisplayMode, mode);
+        EXPECT_EQ(std::tuple(character(1, 1), attribute(1, 1), win().TextDisplayMode),
+                  std::tuple(glyph, 0xC0, mode))
+            << mode << " " << int{code};
     }
 }
 
@@ -289,19 +297,15 @@ TEST_F(DisplayTest, ControlCodesShowAsMarkedLettersInModesThreeAndFour) {
     t_DisplayMode(0, 3);
     t_Print(0, "\001b");
     t_PrintChar(0, 2);
-    EXPECT_EQ(row(1).substr(0, 3), "AbB");
-    EXPECT_EQ(attribute(1, 1), 0x0C);
-    EXPECT_EQ(attribute(2, 1), 0xC0);
-    EXPECT_EQ(attribute(3, 1), 0x0C);
     EXPECT_FALSE(win().TextInverse);
     t_DisplayMode(0, 4);
     t_Print(0, "\032c\xe2\x82\xac"
                "d");
-    EXPECT_EQ(row(1).substr(3, 4), "Zc?d");
-    EXPECT_EQ(attribute(4, 1), 0x10);
-    EXPECT_EQ(attribute(5, 1), 0xC0);
-    EXPECT_EQ(attribute(6, 1), 0x10);
-    EXPECT_EQ(attribute(7, 1), 0xC0);
+    EXPECT_EQ(row(1).substr(0, 7), "AbBZc?d");
+    std::vector<Int> attributes;
+    for (Int x = 1; x <= 7; ++x)
+        attributes.push_back(attribute(x, 1));
+    EXPECT_EQ(attributes, (std::vector<Int>{0x0C, 0xC0, 0x0C, 0x10, 0xC0, 0x10, 0xC0}));
     EXPECT_EQ(win().TextColor, 0xC0);
     EXPECT_EQ(win().RGBColor, t_ColorIndexToRGB(1)); // the drawing colour is not restored
 }
