@@ -41,17 +41,6 @@ TEST_F(ViewPaintTest, ViewShowsTheWindowPictureOneToOneAndScaled) {
     expectshows(view->grab().toImage(), *picture, 2);
 }
 
-TEST_F(ViewPaintTest, EveryGraphicWindowDrawsItsOwnPicture) {
-    initwindow(3, 32, 32, 4);
-    initwindow(5, 32, 32, 4);
-    paintpattern(5); // window 3 stays black
-    const QImage three = layer->viewwidget(3)->grab().toImage();
-    const QImage five = layer->viewwidget(5)->grab().toImage();
-    EXPECT_EQ(rgbat(three, 31, 31), 0u);
-    EXPECT_EQ(rgbat(five, 31, 31), (t_WindowImage(5)->Pixels.back() & 0xFFFFFF));
-    EXPECT_NE(rgbat(five, 31, 31), 0u);
-}
-
 // The border is the window's background around the view, which sits at the border's width and
 // height from the bottom left of the content.
 TEST_F(ViewPaintTest, BorderColourSurroundsTheViewAtItsFrame) {

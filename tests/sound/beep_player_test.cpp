@@ -107,51 +107,14 @@ TEST(GeneratedBeep, IsAShortQuietlyEndingMonoToneAt880Hz) {
     EXPECT_LT(std::abs(s.back()), 100);
 }
 
-// Narrower samples are left-justified in whole bytes; the rate is an 80-bit extended number.
-TEST(AiffParser, ReadsSamplesOfEveryWidth) {
-    struct Case {
-        std::uint32_t channels, bits;
-        Rate rate;
-        int hertz;
-        Bytes data;
-        std::vector<std::int16_t> samples;
-    };
-    const std::vector<Case> cases = {
-        {1, 16, Recipe{}.rate, 22050, {0x12, 0x34, 0xFF, 0xFE}, {0x1234, -2}},
-        {2, 8, {0x40, 0x0B, 0xFA}, 8000, {1, 0x80, 0x7F, 0xFF}, {0x100, -0x8000, 0x7F00, -0x100}},
-        {1, 24, {0x40, 0x0E, 0xAC, 0x44}, 44100, {0x12, 0x34, 0x56, 0x80, 0, 1}, {0x1234, -0x8000}},
-        {1, 12, Recipe{}.rate, 22050, {0x7F, 0xF0, 0x80, 0x00}, {0x7FF0, -0x8000}},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.bits);
-        Recipe r;
-        r.channels = c.channels, r.bits = c.bits, r.rate = c.rate, r.data = c.data;
-        std::optional<AiffSound> sound = parseaiff(build(r));
-        ASSERT_TRUE(sound);
-        EXPECT_EQ(sound->channels, int(c.channels));
-        EXPECT_EQ(sound->samplerate, c.hertz);
-        EXPECT_EQ(sound->samples, c.samples);
-    }
-}
-
-// Chunks in any order, the pad byte after an odd chunk, the offset before the samples, a longer
-// COMM than needed, more data than the frames ask for and junk after the FORM.
-TEST(AiffParser, FindsChunksInAnyOrderAndHonoursOffsetAndPadding) {
-    Bytes trailing = build(Recipe{});
-    trailing.insert(trailing.end(), {'j', 'u', 'n', 'k', 0, 0, 0, 0});
-    for (const Bytes& file :
-         {build(with([](Recipe& r) { r.ssndfirst = true; })), build(with([](Recipe& r) {
-              r.extrachunk = {'b', 'e', 'e'};
-          })),
-          build(
-              with([](Recipe& r) { r.offset = 4, r.data = {9, 9, 9, 9, 0x12, 0x34, 0xFF, 0xFE}; })),
-          build(with([](Recipe& r) { r.commsize = 22; })),
-          build(with([](Recipe& r) { r.data = {0x12, 0x34, 0xFF, 0xFE, 0x55, 0x55}; })),
-          trailing}) {
-        std::optional<AiffSound> sound = parseaiff(file);
-        ASSERT_TRUE(sound);
-        EXPECT_EQ(sound->samples, (std::vector<std::int16_t>{0x1234, -2}));
-    }
+// Chunks in any order, an odd chunk's pad byte and the offset before the samples.
+TEST(AiffParser, FindsChunksInAnyOrder) {
+    Recipe r;
+    r.ssndfirst = true, r.extrachunk = {'b', 'e', 'e'}, r.offset = 2;
+    r.data = {9, 9, 0x12, 0x34, 0xFF, 0xFE};
+    std::optional<AiffSound> sound = parseaiff(build(r));
+    ASSERT_TRUE(sound);
+    EXPECT_EQ(sound->samples, (std::vector<std::int16_t>{0x1234, -2}));
 }
 
 TEST(AiffParser, RefusesMalformedFiles) {
