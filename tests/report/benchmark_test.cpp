@@ -35,29 +35,22 @@ TEST(BenchmarkFigures, WorkersFollowTheProcessorsTheProcessMayUse) {
     EXPECT_EQ((std::vector<Int>(std::begin(counts), std::end(counts))), std::vector<Int>(3, 1));
 }
 
-TEST(BenchmarkFigures, AdditionsAreCountedExactly) {
+// The exact number of additions, the figure rounded half up to two decimals, and the log
+// character from the integer part of the sum.
+TEST(BenchmarkFigures, AdditionsRoundingAndLogCharacter) {
     for (std::uint64_t count : {0ull, 7ull, 8ull, 9ull, 1000003ull})
         EXPECT_EQ(addones(count), static_cast<double>(count)) << count;
-}
-
-TEST(BenchmarkFigures, ResultsRoundHalfUpToTwoDecimals) {
-    const struct {
-        Int Elapsed;
-        std::string Text;
-    } cases[] = {{2500000, "4,00"}, {2497000, "4,00"}, {2496000, "4,01"}, {1000, "10.000,00"}};
-    for (const auto& c : cases)
-        EXPECT_EQ(formatreal(32, 1, 2, true, gigaflops(1e10, c.Elapsed) + 0.005), c.Text)
-            << c.Elapsed;
+    const std::pair<Int, std::string> cases[] = {
+        {2500000, "4,00"}, {2497000, "4,00"}, {2496000, "4,01"}, {1000, "10.000,00"}};
+    for (const auto& [elapsed, text] : cases)
+        EXPECT_EQ(formatreal(32, 1, 2, true, gigaflops(1e10, elapsed) + 0.005), text) << elapsed;
     EXPECT_DOUBLE_EQ(gigaflops(1e10, 2500000), 4.0);
     // A clock that did not move (or went back) counts as one microsecond: the figure stays finite.
     for (Int elapsed : {Int{0}, Int{-5}, Int{1}})
         EXPECT_DOUBLE_EQ(gigaflops(1e10, elapsed), 1e7) << elapsed;
-}
-
-TEST(BenchmarkFigures, TheLogCharacterFollowsTheIntegerPartOfTheSum) {
-    const std::pair<double, char> cases[] = {{1.0, '.'},  {0.99, '-'},  {-0.5, '-'},
+    const std::pair<double, char> marks[] = {{1.0, '.'},  {0.99, '-'},  {-0.5, '-'},
                                              {-1.0, ','}, {1e300, '.'}, {-1e300, ','}};
-    for (const auto& [sum, mark] : cases)
+    for (const auto& [sum, mark] : marks)
         EXPECT_EQ(accumulatormark(sum), mark) << sum;
 }
 
@@ -87,10 +80,9 @@ TEST_F(BenchmarkRun, EachMeasurementLogsOneCharacterAndGivesAFiniteFigure) {
         EXPECT_EQ(log.text(), ".");
         EXPECT_TRUE(std::isfinite(gflops) && gflops > 0.0);
     }
-}
-
-TEST_F(BenchmarkRun, NoAdditionsLeaveTheSumAtZero) {
-    const ScopedEnv setting(Additions, "0");
+    // No additions leave the sum at zero.
+    const ScopedEnv none(Additions, "0");
+    log.clear();
     EXPECT_DOUBLE_EQ(singlecorebenchmark(), 0.005);
     EXPECT_DOUBLE_EQ(multicorebenchmark(4), 0.0);
     EXPECT_EQ(log.text(), "--");

@@ -44,19 +44,17 @@ TEST(Machine, InstalledMemoryCountsOnlineBlocksOrElseTheKernelTotal) {
     EXPECT_EQ(physicalmemory(dir.file("fehlt"), dir.file("fehlt")), 0u);
 }
 
-TEST(Machine, NumberTextsAreReadWhateverTheLocale) {
+TEST(Machine, NumberTextsWhateverTheLocaleAndTheSystemVersion) {
     std::setlocale(LC_ALL, ""); // the user's locale, as a Qt program has it
     const std::pair<std::string, std::uint64_t> sizes[] = {
-        {"8000000\n", 134217728}, {"0x8000000", 134217728}, {"", 0}, {"ffffffffffffffffff", 0}};
+        {"8000000\n", 134217728}, {"0x80000aF", 0x80000af}, {"", 0}, {"ffffffffffffffffff", 0}};
     for (const auto& [text, size] : sizes)
         EXPECT_EQ(memoryblocksize(text), size) << text;
     EXPECT_EQ(memtotal("MemTotal:\t 1.024 kB\n"), 1024u);
     EXPECT_EQ(memtotal("MemTotalx: 5 kB\n"), 0u);
     EXPECT_EQ(memtotal("MemTotal: 99999999999999999999 kB\n"), 0u);
     std::setlocale(LC_ALL, "C");
-}
-
-TEST(Machine, PrettyNameIsUnquoted) {
+    // The system version: os-release's PRETTY_NAME, unquoted.
     const std::pair<std::string, std::string> cases[] = {
         {"NAME=\"Debian\"\nPRETTY_NAME=\"Debian GNU/Linux 12 (bookworm)\"\n",
          "Debian GNU/Linux 12 (bookworm)"},

@@ -137,13 +137,8 @@ TEST_F(ProfilerTest, PublicAddressIsTheFirstLineOfTheAnswer) {
         {"", "curl: (7) Failed to connect\n", ""},
         {"2001:db8::7\n", "", "2001:db8::7"},
         // Control codes are dropped; what is left must be an address.
-        {"\x0c"
-         "203.0.113.9\x1b\n",
-         "", "203.0.113.9"},
-        {"\x1b"
-         "A\x0c"
-         "203.0.113.9\x0c\n",
-         "", ""},
+        {"\f203.0.113.9\x1b\n", "", "203.0.113.9"},
+        {"\033A\f203.0.113.9\f\n", "", ""},
         {"203.0.113.999", "", ""}};
     for (const auto& [body, progress, address] : cases) {
         writefile(dir.file("answer.txt"), body);
@@ -176,28 +171,22 @@ TEST_F(ProfilerTest, EmptyHostSwitchesTheLookupOffAndOptionsAreRefused) {
     EXPECT_EQ(modelnamehost(), "");
 }
 
-TEST(ProfilerLookups, SerialQueryTakesFourCharactersAndEncodesThem) {
-    const std::pair<std::string, std::string> cases[] = {{"C02TQ0ABGTFM", "GTFM"},
-                                                         {"AB", "AB"},
-                                                         {"12+/ Z", "%2B%2F%20Z"},
-                                                         {"xx\xC3\xA4"
-                                                          "abc",
-                                                          "%C3%A4abc"},
-                                                         {"a&b=c", "%26b%3Dc"}};
+TEST(ProfilerLookups, SerialQueryAndModelNameFromTheAnswer) {
+    // Four characters from the serial's end, encoded.
+    const std::pair<std::string, std::string> cases[] = {
+        {"C02TQ0ABGTFM", "GTFM"},       {"AB", "AB"},
+        {"12+/ Z", "%2B%2F%20Z"},       {"a&b=c", "%26b%3Dc"},
+        {"xx\303\244abc", "%C3%A4abc"}, {"", ""}};
     for (const auto& [serial, query] : cases)
         EXPECT_EQ(serialquery(serial), query) << serial;
-}
-
-TEST(ProfilerLookups, ModelNameComesFromTheConfigCodeElement) {
-    const std::pair<std::string, std::string> cases[] = {
+    // The model name is the configCode element's text.
+    const std::pair<std::string, std::string> answers[] = {
         {"<configCode>MacBook Pro (13-inch, 2018, Four Thunderbolt 3 Ports)</configCode>",
          "MacBook Pro (13-inch, 2018, 4 x TB3)"},
-        {"<configCode>iMac\x1b"
-         "A\x0c (2020)</configCode>",
-         "iMacA (2020)"},
+        {"<configCode>iMac\033A\f (2020)</configCode>", "iMacA (2020)"},
         {"<configCode>offen", ""},
         {"</configCode><configCode>", ""}};
-    for (const auto& [answer, name] : cases)
+    for (const auto& [answer, name] : answers)
         EXPECT_EQ(modelnamefromanswer(answer), name) << answer;
 }
 
