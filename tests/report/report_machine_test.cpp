@@ -77,11 +77,7 @@ TEST(Machine, LiveFactsAreTheSystemsOwn) {
     const MachineFacts facts = machinefacts();
     EXPECT_LE(before, facts.Uptime);
     EXPECT_LE(facts.Uptime, uptime());
-    EXPECT_EQ(facts.ProcessorCount, sysconf(_SC_NPROCESSORS_ONLN));
     EXPECT_GE(facts.PhysicalMemory, memtotal(readfile("/proc/meminfo")));
-    char host[256] = {};
-    gethostname(host, sizeof host - 1);
-    EXPECT_EQ(facts.HostName, host);
     utsname names{};
     uname(&names);
     std::string text = readfile("/etc/os-release");
