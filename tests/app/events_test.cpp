@@ -6,8 +6,6 @@
 #include <future>
 #include <optional>
 
-#include "app/events.h"
-#include "app/menus.h"
 #include "app_fixture.h"
 #include "runtime/window_management.h"
 

@@ -4,8 +4,6 @@
 
 #include <atomic>
 
-#include "app/events.h"
-#include "app/menus.h"
 #include "app_fixture.h"
 #include "runtime/image.h"
 #include "runtime/readback.h"

@@ -5,8 +5,6 @@
 #include <fstream>
 #include <mutex>
 
-#include "app/events.h"
-#include "app/menus.h"
 #include "app_fixture.h"
 #include "base/threads.h"
 #include "runtime/window_management.h"

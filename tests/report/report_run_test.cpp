@@ -9,12 +9,7 @@
 #include <tuple>
 
 #include "report/report.h"
-#include "report/report_hooks.h"
-#include "runtime/font.h"
-#include "runtime/readback.h"
-#include "runtime/state.h"
-#include "runtime/video_memory.h"
-#include "support/runtime_fixture.h"
+#include "report_screen.h"
 
 namespace mdx::test {
 namespace {
