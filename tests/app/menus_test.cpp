@@ -138,19 +138,6 @@ TEST_F(MenusTest, GraphicWindowActionsShowAndHideOrWarn) {
     EXPECT_EQ(layer.frontWindow(), NoWindow);
 }
 
-TEST_F(MenusTest, CloseBoxHidesTheConsoleAndTheMenuShowsItAgainWithItsText) {
-    layer.setText(SystemConsoleWindowNumber, "Meldung 1\rMeldung 2");
-    choose(229);
-    const Handle console = layer.window(SystemConsoleWindowNumber);
-    ASSERT_TRUE(layer.isVisible(console));
-    t_MouseEventPostCloseBoxClick(SystemConsoleWindowNumber);
-    EXPECT_FALSE(layer.isVisible(console));
-    choose(229);
-    EXPECT_TRUE(layer.isVisible(console));
-    EXPECT_EQ(layer.frontWindow(), SystemConsoleWindowNumber);
-    EXPECT_EQ(layer.text(SystemConsoleWindowNumber), "Meldung 1\rMeldung 2");
-}
-
 TEST_F(MenusTest, LookupsFindItemsByTitleAndPosition) {
     layer.setMenus({{"Ablage", {"Neu", "Öffnen…", "Neu", ""}}, {"Leer", {}}});
     EXPECT_EQ(t_MenuItemIndex("Ablage", "Öffnen…"), 1);

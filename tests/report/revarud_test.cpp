@@ -142,17 +142,17 @@ const std::vector<std::string> QuadraScreen =
           "AppleTalk:         AppleTalk 58, aktiv|Betriebssystem:    SystemL7.1|"
           "ROM-Anfang:        $40800000|ROM-Version:       $067C|Rechenleistung:    22,4 MIPS");
 
-const std::vector<std::string> ScsiScreen = {
-    "Anschluss  Gerätetyp        Hersteller   Produktbezeichnung              Version",
-    std::string(81, '-'),
-    "SCSI #0    Wechselplatte    SyQuest      80 MB Wechselplatte (SQ5110)    1.0",
-    "SCSI #1    Scanner          AGFA         Focus 600 GS (600)              13",
-    "SCSI #2    Scanner          AGFA         Focus II (EFGHIJ)               25",
-    "SCSI #3    CD-ROM           MATSHITA     AppleCD 300 Tray [A]            1.0k",
-    "SCSI #4    Scanner          APPLE        SCANNER IV                      2.01", "SCSI #5",
-    "SCSI #6    CD-ROM           SONY CORPORATAppleCD 600                     1.0a-bet",
-    // The bell code in the product field is drawn as its letter (display mode 4), not rung.
-    "SCSI #7    Festplatte mit seQUANTUM      LPS240SGä"};
+// The bell code in #7's product field is drawn as its letter (display mode 4), not rung.
+const std::vector<std::string> ScsiScreen =
+    split("Anschluss  Gerätetyp        Hersteller   Produktbezeichnung              Version|" +
+          std::string(81, '-') +
+          "|SCSI #0    Wechselplatte    SyQuest      80 MB Wechselplatte (SQ5110)    1.0"
+          "|SCSI #1    Scanner          AGFA         Focus 600 GS (600)              13"
+          "|SCSI #2    Scanner          AGFA         Focus II (EFGHIJ)               25"
+          "|SCSI #3    CD-ROM           MATSHITA     AppleCD 300 Tray [A]            1.0k"
+          "|SCSI #4    Scanner          APPLE        SCANNER IV                      2.01|SCSI #5"
+          "|SCSI #6    CD-ROM           SONY CORPORATAppleCD 600                     1.0a-bet"
+          "|SCSI #7    Festplatte mit seQUANTUM      LPS240SGä");
 
 class RevarudImportTest : public ReportScreenTest {};
 

@@ -40,8 +40,7 @@ TEST(ProfilerText, ListsNamesAndDamagedValues) {
     const std::pair<std::string, std::string> cases[] = {
         {cachesizetext(1100), "1100 KB"},        {frequencytext(800000), "800 MHz"},
         {vramtext(1610612736), "1536 MB"},       {usbspeedtext("10000"), "Up to 10 Gb/s"},
-        {usbspeedtext("1.5"), "Up to 1.5 Mb/s"}, {usbspeedtext("fast"), ""},
-    };
+        {usbspeedtext("1.5"), "Up to 1.5 Mb/s"}, {usbspeedtext("fast"), ""}};
     for (const auto& [actual, expected] : cases)
         EXPECT_EQ(actual, expected);
     EXPECT_EQ(brandclock("Intel(R) Core(TM)2 Duo CPU T7700 @ 2400MHz"), 2400000u);
@@ -56,8 +55,7 @@ TEST(ProfilerText, DecimalSeparatorFromTheLocaleVariables) {
         {nullptr, nullptr, "de_AT@euro", ','},  {nullptr, nullptr, "C.UTF-8", '.'},
         {nullptr, nullptr, "de_CH.UTF-8", '.'}, {nullptr, nullptr, "en_DK.UTF-8", ','},
         {nullptr, nullptr, nullptr, '.'},       {"C", "de_DE.UTF-8", "de_DE.UTF-8", '.'},
-        {"", "de_DE.UTF-8", "C", ','},          {nullptr, "C", "de_DE.UTF-8", '.'},
-    };
+        {"", "de_DE.UTF-8", "C", ','},          {nullptr, "C", "de_DE.UTF-8", '.'}};
     for (const auto& [lcall, lcnumeric, lang, point] : cases)
         EXPECT_EQ(decimalpoint(lcall, lcnumeric, lang), point)
             << (lang ? lang : "-") << " " << (lcnumeric ? lcnumeric : "-");
@@ -76,8 +74,7 @@ TEST(ProfilerHardware, PlaceholdersAndModelNames) {
         {{"HP", "HP Z2 G9", "", "", "", ""}, "HP Z2 G9", "HP Z2 G9"},
         {{"ASUSTeK COMPUTER INC.", "", "", "", "ASUSTeK COMPUTER INC.", "ROG STRIX B550-F"},
          "ASUS ROG STRIX B550-F",
-         "ROG STRIX B550-F"},
-    };
+         "ROG STRIX B550-F"}};
     for (const auto& [dmi, name, identifier] : firmware) {
         const ModelNames names = modelnames(dmi, "", "", "");
         EXPECT_EQ(names.name + "|" + names.identifier, name + "|" + identifier);
