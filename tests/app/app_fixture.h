@@ -6,6 +6,8 @@
 #include <functional>
 #include <thread>
 
+#include "app/events.h"
+#include "app/menus.h"
 #include "app/program.h"
 #include "runtime/font.h"
 #include "runtime/state.h"

@@ -1,13 +1,20 @@
-// The machine facts read from the operating system: installed memory from copied /sys and
-// /proc files, and the system version from os-release texts.
+// The machine facts at the report's end: installed memory from copied /sys and /proc files,
+// the system version from os-release texts, and the benchmark's arithmetic and bookkeeping (the
+// exact number of additions, the GFLOPs figure and its rounding in the report's number form, the
+// log character, the additions taken from the environment and the guards for a processor count
+// of 0 and an elapsed time of 0). How fast the loop runs is measured in bench/, not here.
 #include <gtest/gtest.h>
 
+#include <sched.h>
 #include <sys/utsname.h>
 #include <unistd.h>
 
 #include <clocale>
+#include <cmath>
 #include <filesystem>
 
+#include "base/kwtools.h"
+#include "report/benchmark.h"
 #include "report/machine.h"
 #include "report_fakes.h"
 #include "support/runtime_fixture.h"
@@ -44,19 +51,17 @@ TEST(Machine, InstalledMemoryCountsOnlineBlocksOrElseTheKernelTotal) {
     EXPECT_EQ(physicalmemory(dir.file("fehlt"), dir.file("fehlt")), 0u);
 }
 
-TEST(Machine, NumberTextsAreReadWhateverTheLocale) {
+TEST(Machine, NumberTextsWhateverTheLocaleAndTheSystemVersion) {
     std::setlocale(LC_ALL, ""); // the user's locale, as a Qt program has it
     const std::pair<std::string, std::uint64_t> sizes[] = {
-        {"8000000\n", 134217728}, {"0x8000000", 134217728}, {"", 0}, {"ffffffffffffffffff", 0}};
+        {"8000000\n", 134217728}, {"0x80000aF", 0x80000af}, {"", 0}, {"ffffffffffffffffff", 0}};
     for (const auto& [text, size] : sizes)
         EXPECT_EQ(memoryblocksize(text), size) << text;
     EXPECT_EQ(memtotal("MemTotal:\t 1.024 kB\n"), 1024u);
     EXPECT_EQ(memtotal("MemTotalx: 5 kB\n"), 0u);
     EXPECT_EQ(memtotal("MemTotal: 99999999999999999999 kB\n"), 0u);
     std::setlocale(LC_ALL, "C");
-}
-
-TEST(Machine, PrettyNameIsUnquoted) {
+    // The system version: os-release's PRETTY_NAME, unquoted.
     const std::pair<std::string, std::string> cases[] = {
         {"NAME=\"Debian\"\nPRETTY_NAME=\"Debian GNU/Linux 12 (bookworm)\"\n",
          "Debian GNU/Linux 12 (bookworm)"},
@@ -79,17 +84,84 @@ TEST(Machine, LiveFactsAreTheSystemsOwn) {
     const MachineFacts facts = machinefacts();
     EXPECT_LE(before, facts.Uptime);
     EXPECT_LE(facts.Uptime, uptime());
-    EXPECT_EQ(facts.ProcessorCount, sysconf(_SC_NPROCESSORS_ONLN));
     EXPECT_GE(facts.PhysicalMemory, memtotal(readfile("/proc/meminfo")));
-    char host[256] = {};
-    gethostname(host, sizeof host - 1);
-    EXPECT_EQ(facts.HostName, host);
     utsname names{};
     uname(&names);
     std::string text = readfile("/etc/os-release");
     if (text.empty()) text = readfile("/usr/lib/os-release");
     const std::string name = prettyname(text);
     EXPECT_EQ(facts.VersionString, versionstring(name.empty() ? "Linux" : name, names.release));
+}
+
+constexpr const char* Additions = "MIRADEX_BENCH_ADDITIONS";
+
+TEST(BenchmarkFigures, WorkersFollowTheProcessorsTheProcessMayUse) {
+    cpu_set_t before;
+    ASSERT_EQ(sched_getaffinity(0, sizeof before, &before), 0);
+    cpu_set_t one;
+    CPU_ZERO(&one);
+    for (int cpu = 0; cpu < CPU_SETSIZE; ++cpu)
+        if (CPU_ISSET(cpu, &before)) {
+            CPU_SET(cpu, &one);
+            break;
+        }
+    ASSERT_EQ(sched_setaffinity(0, sizeof one, &one), 0);
+    const Int counts[] = {benchmarkworkers(64), benchmarkworkers(1), benchmarkworkers(0)};
+    sched_setaffinity(0, sizeof before, &before);
+    EXPECT_EQ((std::vector<Int>(std::begin(counts), std::end(counts))), std::vector<Int>(3, 1));
+}
+
+// The exact number of additions, the figure rounded half up to two decimals, and the log
+// character from the integer part of the sum.
+TEST(BenchmarkFigures, AdditionsRoundingAndLogCharacter) {
+    for (std::uint64_t count : {0ull, 7ull, 8ull, 9ull, 1000003ull})
+        EXPECT_EQ(addones(count), static_cast<double>(count)) << count;
+    const std::pair<Int, std::string> cases[] = {
+        {2500000, "4,00"}, {2497000, "4,00"}, {2496000, "4,01"}, {1000, "10.000,00"}};
+    for (const auto& [elapsed, text] : cases)
+        EXPECT_EQ(formatreal(32, 1, 2, true, gigaflops(1e10, elapsed) + 0.005), text) << elapsed;
+    EXPECT_DOUBLE_EQ(gigaflops(1e10, 2500000), 4.0);
+    // A clock that did not move (or went back) counts as one microsecond: the figure stays finite.
+    for (Int elapsed : {Int{0}, Int{-5}, Int{1}})
+        EXPECT_DOUBLE_EQ(gigaflops(1e10, elapsed), 1e7) << elapsed;
+    const std::pair<double, char> marks[] = {{1.0, '.'},  {0.99, '-'},  {-0.5, '-'},
+                                             {-1.0, ','}, {1e300, '.'}, {-1e300, ','}};
+    for (const auto& [sum, mark] : marks)
+        EXPECT_EQ(accumulatormark(sum), mark) << sum;
+}
+
+TEST(BenchmarkFigures, AdditionsComeFromTheEnvironment) {
+    const std::pair<std::optional<std::string>, std::uint64_t> cases[] = {
+        {"1000000", 1000000},           {"1e6", 1000000},         {"0", 0},
+        {std::nullopt, 10000000000ull}, {"-5", 10000000000ull},   {"2.5", 10000000000ull},
+        {"12x", 10000000000ull},        {"1e16", 10000000000ull}, {"nan", 10000000000ull}};
+    for (const auto& [value, additions] : cases) {
+        const ScopedEnv setting(Additions, value);
+        EXPECT_EQ(benchmarkadditions(), additions) << value.value_or("(unset)");
+    }
+}
+
+class BenchmarkRun : public RuntimeTest {};
+
+// Each measurement writes exactly one character; a processor count of 0 still measures one
+// worker, and many workers all report back.
+TEST_F(BenchmarkRun, EachMeasurementLogsOneCharacterAndGivesAFiniteFigure) {
+    const ScopedEnv setting(Additions, "100000");
+    const std::function<double()> measures[] = {
+        singlecorebenchmark, [] { return multicorebenchmark(0); },
+        [] { return multicorebenchmark(-3); }, [] { return multicorebenchmark(16); }};
+    for (const auto& measure : measures) {
+        log.clear();
+        const double gflops = measure();
+        EXPECT_EQ(log.text(), ".");
+        EXPECT_TRUE(std::isfinite(gflops) && gflops > 0.0);
+    }
+    // No additions leave the sum at zero.
+    const ScopedEnv none(Additions, "0");
+    log.clear();
+    EXPECT_DOUBLE_EQ(singlecorebenchmark(), 0.005);
+    EXPECT_DOUBLE_EQ(multicorebenchmark(4), 0.0);
+    EXPECT_EQ(log.text(), "--");
 }
 
 } // namespace

@@ -35,16 +35,12 @@ TEST(ProfilerText, ListsNamesAndDamagedValues) {
                             std::string("\xff\xfe"), std::string("\xc3")})
         EXPECT_FALSE(printable(bad)) << bad;
     EXPECT_EQ(sectionname("bad\x01", "fallback"), "fallback");
-}
-
-// Sizes and clocks that are no whole number of the larger unit, and values the kernel may give
-// that are no number at all.
-TEST(ProfilerText, SizesAndClocksOutsideTheTrees) {
+    // Sizes and clocks that are no whole number of the larger unit, and values the kernel may
+    // give that are no number at all.
     const std::pair<std::string, std::string> cases[] = {
         {cachesizetext(1100), "1100 KB"},        {frequencytext(800000), "800 MHz"},
         {vramtext(1610612736), "1536 MB"},       {usbspeedtext("10000"), "Up to 10 Gb/s"},
-        {usbspeedtext("1.5"), "Up to 1.5 Mb/s"}, {usbspeedtext("fast"), ""},
-    };
+        {usbspeedtext("1.5"), "Up to 1.5 Mb/s"}, {usbspeedtext("fast"), ""}};
     for (const auto& [actual, expected] : cases)
         EXPECT_EQ(actual, expected);
     EXPECT_EQ(brandclock("Intel(R) Core(TM)2 Duo CPU T7700 @ 2400MHz"), 2400000u);
@@ -59,8 +55,7 @@ TEST(ProfilerText, DecimalSeparatorFromTheLocaleVariables) {
         {nullptr, nullptr, "de_AT@euro", ','},  {nullptr, nullptr, "C.UTF-8", '.'},
         {nullptr, nullptr, "de_CH.UTF-8", '.'}, {nullptr, nullptr, "en_DK.UTF-8", ','},
         {nullptr, nullptr, nullptr, '.'},       {"C", "de_DE.UTF-8", "de_DE.UTF-8", '.'},
-        {"", "de_DE.UTF-8", "C", ','},          {nullptr, "C", "de_DE.UTF-8", '.'},
-    };
+        {"", "de_DE.UTF-8", "C", ','},          {nullptr, "C", "de_DE.UTF-8", '.'}};
     for (const auto& [lcall, lcnumeric, lang, point] : cases)
         EXPECT_EQ(decimalpoint(lcall, lcnumeric, lang), point)
             << (lang ? lang : "-") << " " << (lcnumeric ? lcnumeric : "-");
@@ -79,8 +74,7 @@ TEST(ProfilerHardware, PlaceholdersAndModelNames) {
         {{"HP", "HP Z2 G9", "", "", "", ""}, "HP Z2 G9", "HP Z2 G9"},
         {{"ASUSTeK COMPUTER INC.", "", "", "", "ASUSTeK COMPUTER INC.", "ROG STRIX B550-F"},
          "ASUS ROG STRIX B550-F",
-         "ROG STRIX B550-F"},
-    };
+         "ROG STRIX B550-F"}};
     for (const auto& [dmi, name, identifier] : firmware) {
         const ModelNames names = modelnames(dmi, "", "", "");
         EXPECT_EQ(names.name + "|" + names.identifier, name + "|" + identifier);
@@ -95,23 +89,20 @@ TEST(ProfilerCpu, CacheAndCoreLinesOutsideTheTrees) {
     const CpuTopology perpackage{{{0, 0}, {1, 0}, {2, 1}, {3, 1}},
                                  {{0, {0}}, {1, {1}}, {2, {2}}, {3, {3}}},
                                  {{2, "Unified", 6144, {0, 1}}, {2, "Unified", 6144, {2, 3}}}};
-    EXPECT_EQ(l2cacheline(perpackage).key, "L2 Cache (per Processor)");
-    EXPECT_EQ(l2cacheline(perpackage).value, "6 MB");
+    EXPECT_EQ(l2cacheline(perpackage).key + "|" + l2cacheline(perpackage).value,
+              "L2 Cache (per Processor)|6 MB");
     const CpuTopology shared{
         {{0, 0}, {1, 0}}, {{0, {0}}, {1, {1}}}, {{2, "Unified", 3072, {0, 1}}}};
-    EXPECT_EQ(l2cacheline(shared).key, "L2 Cache");
-    EXPECT_EQ(l2cacheline(shared).value, "3 MB");
+    EXPECT_EQ(l2cacheline(shared).key + "|" + l2cacheline(shared).value, "L2 Cache|3 MB");
     EXPECT_EQ(l2cacheline(CpuTopology{}).key, "");
 
     CpuFacts facts;
-    facts.cores = 14;
-    facts.performancecores = 6;
-    facts.efficiencycores = 7;
+    facts.cores = 14, facts.performancecores = 6, facts.efficiencycores = 7;
     EXPECT_EQ(coretext(facts), "14");
     EXPECT_EQ(armcorename(0x61, 0xd08), "");
 }
 
-TEST(ProfilerNetwork, RoutesAndNeighboursSkipDamagedLines) {
+TEST(ProfilerNetwork, RoutesNeighboursAndLocalAddresses) {
     const std::string table =
         "Iface\tDestination\tGateway \tFlags\tRefCnt\tUse\tMetric\tMask\t\tMTU\tWindow\tIRTT\n"
         "wlan0\t00000000\t0101A8C0\t0003\t0\t0\t600\t00000000\t0\t0\t0\n"
@@ -135,19 +126,19 @@ TEST(ProfilerNetwork, RoutesAndNeighboursSkipDamagedLines) {
                  "300.1.1.1        0x1         0x2         3c:a6:2f:90:11:04     *        eth0\n");
     ASSERT_EQ(arp.size(), 1u);
     EXPECT_FALSE(resolvedneighbour(arp, *parseipv4("192.168.2.7"), "eth0")) << "incomplete";
-}
 
-TEST(ProfilerNetwork, LocalAddressesGoToTheirLongestOnLinkRoute) {
+    // Local addresses go to their longest on-link route.
     const std::vector<Ipv4> locals{*parseipv4("10.1.2.3"), *parseipv4("10.9.9.9")};
-    std::vector<Route> routes{{"br0", *parseipv4("10.0.0.0"), 0, 1, 0, *parseipv4("255.0.0.0")},
-                              {"eth0", *parseipv4("10.1.0.0"), 0, 1, 0, *parseipv4("255.255.0.0")},
-                              {"eth1", 0, *parseipv4("10.1.0.1"), 3, 0, 0}};
-    auto byinterface = addressesbyinterface(locals, routes);
+    const std::vector<Route> onlink{
+        {"br0", *parseipv4("10.0.0.0"), 0, 1, 0, *parseipv4("255.0.0.0")},
+        {"eth0", *parseipv4("10.1.0.0"), 0, 1, 0, *parseipv4("255.255.0.0")},
+        {"eth1", 0, *parseipv4("10.1.0.1"), 3, 0, 0}};
+    auto byinterface = addressesbyinterface(locals, onlink);
     EXPECT_EQ(byinterface["eth0"], (std::vector<Ipv4>{*parseipv4("10.1.2.3")}));
     EXPECT_EQ(byinterface["br0"], (std::vector<Ipv4>{*parseipv4("10.9.9.9")}));
     // The mask is the interface's own: br0's /8 also holds 10.1.2.3, but eth0 owns it.
-    EXPECT_EQ(subnetmask(*parseipv4("10.1.2.3"), "eth0", routes), parseipv4("255.255.0.0"));
-    EXPECT_EQ(subnetmask(*parseipv4("10.1.2.3"), "br0", routes), parseipv4("255.0.0.0"));
+    EXPECT_EQ(subnetmask(*parseipv4("10.1.2.3"), "eth0", onlink), parseipv4("255.255.0.0"));
+    EXPECT_EQ(subnetmask(*parseipv4("10.1.2.3"), "br0", onlink), parseipv4("255.0.0.0"));
 }
 
 // Comments inside a vendor's block, subsystem lines, a class without the subclass, a device
