@@ -12,6 +12,7 @@
 #include <regex>
 #include <sstream>
 
+#include "base/kwtools.h"
 #include "e2e_support.h"
 #include "support/runtime_fixture.h"
 
@@ -30,22 +31,17 @@ std::string readfile(const std::string& path) {
     return text.str();
 }
 
-std::string replaced(std::string text, const std::string& from, const std::string& to) {
-    for (auto at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size()))
-        text.replace(at, from.size(), to);
-    return text;
-}
-
 // The screen in screens/<name>.txt with this machine's name, thread count and the public
 // address filled in. An expected line ending in "*" stands for every line that begins like it;
 // a last line "..." for any further lines.
 void expectscreen(const std::string& output, const std::string& name, const std::string& address) {
     char host[256] = {};
     gethostname(host, sizeof host - 1);
-    std::string text = replaced(readfile(Source + "screens/" + name + ".txt"), "{hostname}", host);
-    text = replaced(text, "{threads}", std::to_string(sysconf(_SC_NPROCESSORS_ONLN)));
-    std::vector<std::string> expected =
-        splitlines(replaced(text, "{address}", address.empty() ? "" : " " + address));
+    std::string text = readfile(Source + "screens/" + name + ".txt");
+    text = replacestring(text, "{hostname}", host, true);
+    text = replacestring(text, "{threads}", std::to_string(sysconf(_SC_NPROCESSORS_ONLN)), true);
+    text = replacestring(text, "{address}", address.empty() ? "" : " " + address, true);
+    std::vector<std::string> expected = splitlines(text);
     std::vector<std::string> lines = splitlines(output);
     if (!expected.empty() && expected.back() == "...") {
         expected.pop_back();
