@@ -53,16 +53,13 @@ class ReportRunTest : public ReportScreenTest {
     Lines lookedup;
 };
 
-// The kept name adds cores and clock unless the cores are hybrid; control codes in outside
-// answers are dropped, never carried out on the report.
-TEST_F(ReportRunTest, NameKeptForSavingAndOutsideAnswersWithoutControlCodes) {
+// The kept name adds cores and clock unless the cores are hybrid; control codes in the online
+// name are dropped, never carried out on the report (those in the address answer are
+// tests/e2e's AddressAnswersCannotChangeTheReport).
+TEST_F(ReportRunTest, NameKeptForSavingAndOnlineNameWithoutControlCodes) {
     onlinename = "MacBook\x0c\x1b\x07 Pro (13-inch, 2016, 4 x TB3)";
-    address = "\x0c"
-              "203.0.113.7\x1b";
     Lines shown = run(IntelHardware);
     EXPECT_EQ(shown[0], "Hardware           = MacBook Pro (13-inch, 2016, 4 x TB3)");
-    EXPECT_NE(std::find(shown.begin(), shown.end(), "Internet-Adresse   = 203.0.113.7"),
-              shown.end());
     EXPECT_EQ(lookedup, Lines{"C02TQ0ABGTFM"});
     EXPECT_EQ(modelname(), "MacBook Pro (13-inch, 2016, 4 x TB3) 2 x 2,9 GHz");
     // Hybrid cores leave the name as it was named.
@@ -158,11 +155,12 @@ TEST_F(ReportRunTest, ProgressLinesReplaceEachOtherAndReachThePrinter) {
 }
 
 // Profiler lines, separated by carriage returns; whether the machine is virtual; the value shown.
+// The lines of the machines in tests/e2e/profiles (dynamic VRAM, a display with its refresh and
+// depth, hybrid cores) are pinned by the e2e screens.
 using ValueCase = std::tuple<std::string, bool, std::string>;
 
 TEST(ReportValues, GraphicsLineWithVideoMemoryUnits) {
     const ValueCase cases[] = {
-        {"Chipset Model: GPU A\rVRAM (Dynamic, Max): 1536 MB", false, "GPU A (1.536 MB VRAM)"},
         {"Chipset Model: GPU A\rVRAM (Total): 64 MB of Shared System Memory", false,
          "GPU A (64 MB VRAM)"},
         // A bare number above 255 counts MB, else GB.
@@ -183,9 +181,6 @@ TEST(ReportValues, GraphicsLineWithVideoMemoryUnits) {
 
 TEST(ReportValues, DisplayLineFromTheListOfDisplays) {
     const ValueCase cases[] = {
-        {"Graphics/Displays:\r  Displays:\r    Color LCD:\r      Resolution: 1920 x 1080 @ "
-         "60.00Hz\r      Pixel Depth: 32-Bit Color\r",
-         false, "Color LCD (1.920 x 1.080 Pixel, 60 Hz, 32 Bit)"},
         {"  Displays:\r    LG:\r      Resolution: 2560 x 1440\r", true,
          "Parallels LG (2.560 x 1.440 Pixel)"},
         {"  Displays:\r    LG:\r      Resolution: 2560 x 1440 @ 59,95Hz\r", false,
@@ -202,7 +197,6 @@ TEST(ReportValues, DisplayLineFromTheListOfDisplays) {
 
 TEST(ReportValues, CoresAndInterfaceLines) {
     const std::pair<std::string, std::string> cores[] = {
-        {"10 (8 performance and 2 efficiency)", "10 (8 x Performance & 2 x Effizienz)"},
         {"4", "4"},
         {"8 (performance)", "8 (performance)"},
         {"efficiency performance", "0 (0 x Performance & 0 x Effizienz)"}};

@@ -4,6 +4,7 @@
 // trees. The end-to-end tests run the built command itself.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -82,10 +83,23 @@ TEST(SystemProfilerCommand, ArgumentsAndEnvironment) {
     EXPECT_EQ(run({"SPHardwareDataType"}, laptop).out, hardware.out);
     EXPECT_EQ(run({"-h"}).out.rfind("Usage: system_profiler", 0), 0u);
     const Result wrong = run({"--frobnicate"});
-    EXPECT_EQ(wrong.status, 2);
-    EXPECT_EQ(wrong.out, "");
-    EXPECT_NE(wrong.err.find("--frobnicate"), std::string::npos);
+    EXPECT_TRUE(wrong.status == 2 && wrong.out.empty() &&
+                wrong.err.find("--frobnicate") != std::string::npos);
     EXPECT_EQ(run({"--root", "/nonexistent/tree"}).out, "Hardware:\n\n    Hardware Overview:\n\n");
+}
+
+// Only the measures follow the decimal separator: names and addresses keep their commas and
+// points (the report's number lines under both separators are tests/e2e's).
+TEST(SystemProfilerCommand, MeasuresFollowTheDecimalSeparator) {
+    const auto dotted = [](char point) {
+        std::string out = run({"--root", tree("desktop-amd"), "SPPCIDataType"}, "", point).out;
+        std::replace(out.begin(), out.end(), ',', '.');
+        return out;
+    };
+    EXPECT_NE(run({"--root", tree("desktop-amd"), "SPPCIDataType"}, "", ',')
+                  .out.find("Link Speed: 16,0 GT/s PCIe\n"),
+              std::string::npos);
+    EXPECT_EQ(dotted(','), dotted('.'));
 }
 
 // Title lines, section lines ("    Name:") and key lines ("      Key: Value"), or blank.
