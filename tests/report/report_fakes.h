@@ -13,22 +13,17 @@
 namespace mdx::test {
 
 // Sets (or, with nullopt, removes) an environment variable and puts the old value back.
-class ScopedEnv {
-  public:
-    ScopedEnv(std::string name, const std::optional<std::string>& value) : name_(std::move(name)) {
-        if (const char* old = std::getenv(name_.c_str())) old_ = old;
+struct ScopedEnv {
+    ScopedEnv(std::string name, const std::optional<std::string>& value) : Name(std::move(name)) {
+        if (const char* old = std::getenv(Name.c_str())) Old = old;
         set(value);
     }
-    ~ScopedEnv() { set(old_); }
-    ScopedEnv(const ScopedEnv&) = delete;
-    ScopedEnv& operator=(const ScopedEnv&) = delete;
-
-  private:
+    ~ScopedEnv() { set(Old); }
     void set(const std::optional<std::string>& value) const {
-        value ? setenv(name_.c_str(), value->c_str(), 1) : unsetenv(name_.c_str());
+        value ? setenv(Name.c_str(), value->c_str(), 1) : unsetenv(Name.c_str());
     }
-    std::string name_;
-    std::optional<std::string> old_;
+    std::string Name;
+    std::optional<std::string> Old;
 };
 
 inline void writefile(const std::string& path, const std::string& content) {
@@ -36,9 +31,8 @@ inline void writefile(const std::string& path, const std::string& content) {
 }
 
 inline std::string readfile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
     std::ostringstream out;
-    out << in.rdbuf();
+    out << std::ifstream(path, std::ios::binary).rdbuf();
     return out.str();
 }
 

@@ -100,11 +100,10 @@ TEST(BenchmarkFigures, WorkersFollowTheProcessorsTheProcessMayUse) {
     ASSERT_EQ(sched_getaffinity(0, sizeof before, &before), 0);
     cpu_set_t one;
     CPU_ZERO(&one);
-    for (int cpu = 0; cpu < CPU_SETSIZE; ++cpu)
-        if (CPU_ISSET(cpu, &before)) {
-            CPU_SET(cpu, &one);
-            break;
-        }
+    int cpu = 0;
+    while (!CPU_ISSET(cpu, &before))
+        ++cpu;
+    CPU_SET(cpu, &one);
     ASSERT_EQ(sched_setaffinity(0, sizeof one, &one), 0);
     const Int counts[] = {benchmarkworkers(64), benchmarkworkers(1), benchmarkworkers(0)};
     sched_setaffinity(0, sizeof before, &before);

@@ -48,10 +48,7 @@ std::string text(const Text& t) {
 std::vector<std::string> split(const std::string& joined) {
     std::vector<std::string> pieces(1);
     for (char c : joined)
-        if (c == '|')
-            pieces.emplace_back();
-        else
-            pieces.back() += c;
+        c == '|' ? pieces.emplace_back() : pieces.back() += c;
     return pieces;
 }
 
@@ -93,11 +90,11 @@ TEST(RevarudSlots, LengthByteAndSlotZeroDecideWhatIsRead) {
     }
 }
 
-// The row from column 29 on: vendor (13), product (32) and version (8).
+// The row from column 29 on: vendor (13), product (32) and version (8); that every row is 81
+// characters long is the revarud fuzz replay's check.
 std::string columns(const ScsiFields& f) {
-    const Text row = scsirow(3, ScsiDevice{totext(f[0]), totext(f[1]), totext(f[2]), totext(f[3])});
-    EXPECT_EQ(row.Elements.size(), 81u);
-    return text(row).substr(28);
+    return text(scsirow(3, ScsiDevice{totext(f[0]), totext(f[1]), totext(f[2]), totext(f[3])}))
+        .substr(28);
 }
 
 TEST(RevarudScsiRow, KnownDevicesAndCodedScannersShowTheirNames) {
@@ -190,16 +187,17 @@ TEST_F(RevarudImportTest, EachFileThroughTheMenuAndAsADocument) {
 
 TEST_F(RevarudImportTest, LogsEverySlotAndEveryScsiEntry) {
     importrevarud(writefile("q", systemfile(Quadra)));
-    const std::vector<std::string> lines = log.lines();
-    ASSERT_GE(lines.size(), 25u);
-    for (std::size_t k = 0; k < 25; ++k)
-        EXPECT_EQ(lines[k],
-                  std::to_string(k) + ":" + (k > 21 ? "" : latin1toutf8(totext(Quadra[k]))));
-    log.clear();
     importrevarud(writefile("s", scsifile()));
-    EXPECT_TRUE(log.contains("SCSI #0:Wechselplatte:SyQuest :SQ5110  :1.0"));
-    EXPECT_TRUE(log.contains("SCSI #5::::"));
-    EXPECT_TRUE(log.contains("SCSI #7:Festplatte mit sehr langem Namen:QUANTUM:LPS240S\x07ä:"));
+    std::vector<std::string> expected;
+    for (std::size_t k = 0; k < 25; ++k)
+        expected.push_back(std::to_string(k) + ":" +
+                           (k > 21 ? "" : latin1toutf8(totext(Quadra[k]))));
+    for (const char* line : {"SCSI #0:Wechselplatte:SyQuest :SQ5110  :1.0", "SCSI #5::::",
+                             "SCSI #7:Festplatte mit sehr langem Namen:QUANTUM:LPS240S\x07ä:"})
+        EXPECT_TRUE(log.contains(line)) << line;
+    const std::vector<std::string> lines = log.lines();
+    EXPECT_EQ(std::vector(lines.begin(), lines.begin() + std::min<std::size_t>(25, lines.size())),
+              expected);
 }
 
 TEST_F(RevarudImportTest, UnreadableAndSpecialFilesAreRefused) {

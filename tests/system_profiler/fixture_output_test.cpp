@@ -83,36 +83,33 @@ TEST(SystemProfilerCommand, ArgumentsAndEnvironment) {
     EXPECT_EQ(run({"SPHardwareDataType"}, laptop).out, hardware.out);
     EXPECT_EQ(run({"-h"}).out.rfind("Usage: system_profiler", 0), 0u);
     const Result wrong = run({"--frobnicate"});
-    EXPECT_EQ(wrong.status, 2);
-    EXPECT_EQ(wrong.out, "");
-    EXPECT_NE(wrong.err.find("--frobnicate"), std::string::npos);
+    EXPECT_TRUE(wrong.status == 2 && wrong.out.empty() &&
+                wrong.err.find("--frobnicate") != std::string::npos);
     EXPECT_EQ(run({"--root", "/nonexistent/tree"}).out, "Hardware:\n\n    Hardware Overview:\n\n");
 }
 
-// Only the measures follow the decimal separator: names, versions and addresses keep their
-// points.
+// Only the measures follow the decimal separator: names and addresses keep their commas and
+// points (the report's number lines under both separators are tests/e2e's).
 TEST(SystemProfilerCommand, MeasuresFollowTheDecimalSeparator) {
-    const std::vector<std::string> arguments{"--root", tree("desktop-amd"), "SPHardwareDataType",
-                                             "SPPCIDataType"};
-    std::string point = run(arguments).out;
-    std::string comma = run(arguments, "", ',').out;
-    for (const char* line : {"Processor Speed: 3,5 GHz\n", "L3 Cache: 16,5 MB\n",
-                             "Link Speed: 16,0 GT/s PCIe\n", "@ 3.50GHz"})
-        EXPECT_NE(comma.find(line), std::string::npos) << line;
-    std::replace(comma.begin(), comma.end(), ',', '.');
-    std::replace(point.begin(), point.end(), ',', '.');
-    EXPECT_EQ(comma, point);
+    const auto dotted = [](char point) {
+        std::string out = run({"--root", tree("desktop-amd"), "SPPCIDataType"}, "", point).out;
+        std::replace(out.begin(), out.end(), ',', '.');
+        return out;
+    };
+    EXPECT_NE(run({"--root", tree("desktop-amd"), "SPPCIDataType"}, "", ',')
+                  .out.find("Link Speed: 16,0 GT/s PCIe\n"),
+              std::string::npos);
+    EXPECT_EQ(dotted(','), dotted('.'));
 }
 
 // Title lines, section lines ("    Name:") and key lines ("      Key: Value"), or blank.
 bool wellformed(const std::string& output, std::string& badline) {
-    static const std::regex line(R"(^$|^[^ \x00-\x1f].*:$|^( {2})+[^ \x00-\x1f].*:( .+)?$)");
+    static const std::regex line(
+        R"(^$|^[^ \x00-\x1f\x7f][^\x00-\x1f\x7f]*:$|)"
+        R"(^( {2})+[^ \x00-\x1f\x7f][^\x00-\x1f\x7f]*:( [^\x00-\x1f\x7f]+)?$)");
     std::istringstream lines(output);
     while (std::getline(lines, badline))
-        if (!std::regex_match(badline, line) ||
-            std::any_of(badline.begin(), badline.end(),
-                        [](char c) { return static_cast<unsigned char>(c) < 0x20 || c == 0x7F; }))
-            return false;
+        if (!std::regex_match(badline, line)) return false;
     return true;
 }
 
@@ -134,26 +131,25 @@ TEST(SystemProfilerDamagedTree, EveryFileEmptiedCutAndScrambledAndLinksBroken) {
         ASSERT_GT(files.size(), 10u);
         for (const fs::path& file : files) {
             const std::string original = readfile(file.string());
-            std::string scrambled(16 + random() % 240, '\0');
-            for (char& byte : scrambled)
-                byte = static_cast<char>(random() & 0xFF);
+            std::string scrambled;
+            for (auto n = 16 + random() % 240; n-- > 0;)
+                scrambled += static_cast<char>(random() & 0xFF);
             for (const std::string& damaged :
                  {std::string(), original.substr(0, original.size() / 2), scrambled}) {
                 std::ofstream(file, std::ios::binary | std::ios::trunc) << damaged;
                 const Result result = run({"--root", copy.string()});
-                std::string badline;
-                ASSERT_EQ(result.status, 0) << file;
-                ASSERT_TRUE(wellformed(result.out, badline)) << file << ": \"" << badline << "\"";
-                ASSERT_NE(result.out.find("    Hardware Overview:\n"), std::string::npos) << file;
+                std::string bad;
+                ASSERT_TRUE(result.status == 0 && wellformed(result.out, bad) &&
+                            result.out.find("    Hardware Overview:\n") != std::string::npos)
+                    << file << ": \"" << bad << "\"";
             }
             std::ofstream(file, std::ios::binary | std::ios::trunc) << original;
         }
         EXPECT_EQ(run({"--root", copy.string()}).out, reference.out);
         fs::remove_all(copy / "sys" / "devices");
         const Result broken = run({"--root", copy.string()});
-        std::string badline;
-        EXPECT_EQ(broken.status, 0);
-        EXPECT_TRUE(wellformed(broken.out, badline)) << badline;
+        std::string bad;
+        EXPECT_TRUE(broken.status == 0 && wellformed(broken.out, bad)) << bad;
     }
 }
 
