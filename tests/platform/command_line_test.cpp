@@ -30,7 +30,6 @@ TEST(CommandLineTest, ArgumentsBecomeTheRunsSettings) {
          "run batch save=r.mirdx png=s.png [f]"},
         {{"--", "--new", "-"}, "run save= png= [--new] [-]"},
         {{"x", "--help", "--bogus"}, "help"},
-        {{"-x"}, "error Unbekannte Option „-x“."},
         {{"--batch", "--save"}, "error Option „--save“ braucht"},
         {{"--batch", "--png="}, "error Option „--png“ braucht"},
         {{"--png", "a.png"}, "error „--save“ und „--png“ gelten nur zusammen mit"},
@@ -41,17 +40,10 @@ TEST(CommandLineTest, ArgumentsBecomeTheRunsSettings) {
     }
 }
 
+// Lines end at CR, CR LF or LF; the last line without an end gets one, blank lines are kept.
 TEST(CommandLineTest, BatchTextEndsLinesWithLineFeedsWithoutTrailingSpaces) {
-    const std::pair<std::string, std::string> cases[] = {
-        {"", ""},
-        {"Miradex", "Miradex\n"},
-        {"A  \rB", "A\nB\n"},
-        {"x\r\ny\n", "x\ny\n"},
-        {"A\r\r  B  \r", "A\n\n  B\n"},
-        {"   ", "\n"},
-    };
-    for (const auto& [screen, printed] : cases)
-        EXPECT_EQ(qt::batchtext(screen), printed) << ::testing::PrintToString(screen);
+    EXPECT_EQ(qt::batchtext(""), "");
+    EXPECT_EQ(qt::batchtext("A  \rB\r\nC\n\r  D  \r   "), "A\nB\nC\n\n  D\n\n");
 }
 
 // Any path survives the wire; of whatever arrives, only whole records count (the hand-over
