@@ -20,16 +20,10 @@ namespace fs = std::filesystem;
 class FileTest : public ::testing::Test {
   protected:
     std::string write(const std::string& name, const Bytes& bytes) {
-        std::ofstream(dir.file(name), std::ios::binary)
-            .write(reinterpret_cast<const char*>(bytes.data()),
-                   static_cast<std::streamsize>(bytes.size()));
+        std::ofstream(dir.file(name), std::ios::binary) << std::string(bytes.begin(), bytes.end());
         return dir.file(name);
     }
-    static std::string readback(const std::string& path) {
-        std::ostringstream contents;
-        contents << std::ifstream(path, std::ios::binary).rdbuf();
-        return contents.str();
-    }
+    static std::string readback(const std::string& path) { return getstringfromfile(path); }
     std::size_t entries() const {
         return static_cast<std::size_t>(std::distance(fs::directory_iterator(dir.path()), {}));
     }
@@ -60,8 +54,7 @@ TEST_F(FileTest, Utf8IsReadAsItIsAndAnythingElseAsMacRoman) {
     std::string expected;
     for (int code = 0; code < 256; ++code) {
         all.push_back(static_cast<UInt8>(code));
-        char in[1] = {static_cast<char>(code)}, out[8];
-        char *inptr = in, *outptr = out;
+        char in = static_cast<char>(code), out[8], *inptr = &in, *outptr = out;
         std::size_t inleft = 1, outleft = sizeof out;
         iconv(converter, &inptr, &inleft, &outptr, &outleft);
         expected += code == 0xC6 ? "\u2206" : code == 0xF0 ? "\uF8FF" : std::string(out, outptr);
@@ -76,11 +69,11 @@ TEST_F(FileTest, ReadsGiveEveryByteUpToTheirLimitOrNothingAndTheErrorNumber) {
     for (int i = 0; i < 200000; ++i)
         all.push_back(static_cast<UInt8>(i * 7));
     EXPECT_EQ(getbinaryfromfile(write("b.bin", all)), all);
+    // /proc/self/status: the system says 0 bytes; there are more than 10.
     const std::tuple<std::string, std::size_t, std::size_t> cases[] = {
         {write("100.bin", Bytes(100, 7)), 100, 100},
         {dir.file("100.bin"), 99, 0},
-        {"/proc/self/status", 10, 0}, // the system says 0 bytes; there are more than 10
-    };
+        {"/proc/self/status", 10, 0}};
     for (const auto& [path, limit, size] : cases) {
         EXPECT_EQ(getbinaryfromfile(path, limit).size(), size) << path << " " << limit;
         EXPECT_EQ(getstringfromfile(path, limit).size(), size) << path << " " << limit;

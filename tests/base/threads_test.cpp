@@ -58,17 +58,5 @@ TEST(ThreadsTest, ProgramThreadIsNumberTwoAndConcurrentStartsGetTheirOwnStack) {
     EXPECT_GT(async.get_future().get(), 2);
 }
 
-TEST(ThreadsTest, TheMainThreadKeepsTheProcessName) {
-    auto processname = [] {
-        char system[16] = {};
-        pthread_getname_np(pthread_self(), system, sizeof system);
-        return std::string(system);
-    };
-    const std::string before = processname();
-    setthreadname("AppDelegate");
-    EXPECT_EQ(threadname(), "AppDelegate");
-    EXPECT_EQ(processname(), before);
-}
-
 } // namespace
 } // namespace mdx
