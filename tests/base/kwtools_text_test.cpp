@@ -46,17 +46,16 @@ TEST(Cutting, LeftRestAndTrim) {
         EXPECT_EQ(tostring(lefttext(t("abc"), n)), left) << n;
         EXPECT_EQ(tostring(resttext(t("abc"), n)), rest) << n;
     }
-    EXPECT_EQ(tostring(trimtext(t("  a b  "))), "a b");
-    EXPECT_EQ(tostring(trimtext(t("\ta \r"))), "\ta \r");
-    EXPECT_EQ(tostring(trimtext(t("    "))), "");
+    for (const auto& [text, trimmed] :
+         {std::pair("  a b  ", "a b"), {"\ta \r", "\ta \r"}, {"    ", ""}})
+        EXPECT_EQ(tostring(trimtext(t(text))), trimmed);
 }
 
 TEST(CompareText, FirstDifferenceOrLengthDecides) {
-    const std::tuple<const char*, const char*, int> cases[] = {{"abc", "abc", 0},
-                                                               {"abd", "abc", 1},
-                                                               {"abc", "abd", -1},
-                                                               {"ab", "abc", -1},
-                                                               {"abc", "ab", 1}};
+    const std::tuple<const char*, const char*, int> cases[] = {
+        {"abc", "abc", 0}, {"abd", "abc", 1}, {"abc", "abd", -1},
+        {"ab", "abc", -1}, {"abc", "ab", 1},
+    };
     for (const auto& [a, b, expected] : cases)
         EXPECT_EQ(comparetext(t(a), t(b)), expected) << a << " vs " << b;
     EXPECT_EQ(comparetext(Text{{0xE4}}, t("z")), 1); // bytes compare unsigned
@@ -84,9 +83,9 @@ TEST(SplitAndJoin, PiecesBetweenSeparators) {
 
 TEST(BigEndian32, ReadsFourBytesOrGivesZero) {
     const Bytes bytes = {0x12, 0x34, 0x56, 0x78, 0x9A};
-    EXPECT_EQ(bigendian32(bytes, 1), 0x3456789Au);
-    EXPECT_EQ(bigendian32(bytes, 2), 0u);
-    EXPECT_EQ(bigendian32(bytes, SIZE_MAX), 0u);
+    EXPECT_EQ(
+        std::tuple(bigendian32(bytes, 1), bigendian32(bytes, 2), bigendian32(bytes, SIZE_MAX)),
+        std::tuple(0x3456789Au, 0u, 0u));
 }
 
 } // namespace

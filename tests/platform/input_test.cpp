@@ -22,12 +22,9 @@ class InputTest : public QtLayerTest {
   protected:
     InputTest() { initwindow(0, 64, 48, 8); }
 
-    void key(QEvent::Type type, int qtKey, Mods mods, const QString& text) {
+    void press(int qtKey, Mods mods, const QString& text, QEvent::Type type = QEvent::KeyPress) {
         QKeyEvent event(type, qtKey, mods, text);
         QCoreApplication::sendEvent(layer->viewwidget(0), &event);
-    }
-    void press(int qtKey, Mods mods, const QString& text) {
-        key(QEvent::KeyPress, qtKey, mods, text);
     }
     void click(QEvent::Type type, QPoint at, Qt::MouseButton button, Qt::MouseButtons held) {
         QMouseEvent event(type, QPointF(at), layer->viewwidget(0)->mapToGlobal(QPointF(at)), button,
@@ -37,15 +34,8 @@ class InputTest : public QtLayerTest {
     std::vector<t_Event> keys() const { return app().KeyEventQueue.contents(); }
 };
 
-struct KeyCase {
-    const char* Name;
-    int QtKey;
-    Mods Modifiers;
-    const char* Text; // UTF-8
-    Int Value;
-    bool Cursor;
-    bool Function;
-};
+// Name, Qt key, modifiers, text (UTF-8), the event's value, cursor key, function key.
+using KeyCase = std::tuple<const char*, int, Mods, const char*, Int, bool, bool>;
 
 // One row per rule of the key table: the German characters the option key gives and the fallback
 // to the key's character, control characters, cursor and function keys, the keypad.
@@ -68,17 +58,16 @@ const KeyCase KeyCases[] = {
 };
 
 TEST_F(InputTest, KeysBecomeKeyEventsWithTheTableValues) {
-    for (const KeyCase& c : KeyCases) {
-        SCOPED_TRACE(c.Name);
+    for (const auto& [name, qtKey, mods, text, value, cursor, function] : KeyCases) {
         app().KeyEventQueue.clear();
-        press(c.QtKey, c.Modifiers, QString::fromUtf8(c.Text));
+        press(qtKey, mods, QString::fromUtf8(text));
         const std::vector<t_Event> queued = keys();
-        ASSERT_EQ(queued.size(), 1u);
+        ASSERT_EQ(queued.size(), 1u) << name;
         const t_Event& e = queued[0];
-        EXPECT_EQ(
-            std::tuple(e.Kind, e.Window, e.Value, e.CursorKeyPressed, e.FunctionKeyPressed,
-                       e.OptionPressed),
-            std::tuple(1, 0, c.Value, c.Cursor, c.Function, bool(c.Modifiers & Qt::AltModifier)));
+        EXPECT_EQ(std::tuple(e.Kind, e.Window, e.Value, e.CursorKeyPressed, e.FunctionKeyPressed,
+                             e.OptionPressed),
+                  std::tuple(1, 0, value, cursor, function, bool(mods & Qt::AltModifier)))
+            << name;
     }
 }
 
@@ -86,18 +75,14 @@ TEST_F(InputTest, KeysBecomeKeyEventsWithTheTableValues) {
 // it: the German layout's Z sits where the table's Y (16) is, and its ^ and < keys are the ISO
 // keys 10 and 50.
 TEST(KeyCodeTest, ScanCodesNameTheKeysPlace) {
-    struct Case {
-        quint32 ScanCode;
-        int QtKey;
-        Int Code;
-    };
-    const Case cases[] = {{38, Qt::Key_A, 0},     {29, Qt::Key_Z, 16},
-                          {52, Qt::Key_Y, 6},     {49, Qt::Key_Dead_Circumflex, 10},
-                          {94, Qt::Key_Less, 50}, {104, Qt::Key_Enter, 76},
-                          {67, Qt::Key_F1, 122},  {77, Qt::Key_NumLock, qt::UnlistedKeyCode}};
-    for (const Case& c : cases)
-        EXPECT_EQ(qt::keycode(c.QtKey, Qt::NoModifier, c.ScanCode, qt::KeySource::ScanCode), c.Code)
-            << "scan code " << c.ScanCode;
+    const std::tuple<quint32, int, Int> cases[] = {
+        {38, Qt::Key_A, 0},     {29, Qt::Key_Z, 16},
+        {52, Qt::Key_Y, 6},     {49, Qt::Key_Dead_Circumflex, 10},
+        {94, Qt::Key_Less, 50}, {104, Qt::Key_Enter, 76},
+        {67, Qt::Key_F1, 122},  {77, Qt::Key_NumLock, qt::UnlistedKeyCode}};
+    for (const auto& [scanCode, qtKey, code] : cases)
+        EXPECT_EQ(qt::keycode(qtKey, Qt::NoModifier, scanCode, qt::KeySource::ScanCode), code)
+            << "scan code " << scanCode;
     // An event without a scan code (a synthetic one) is known by its Qt key.
     EXPECT_EQ(qt::keycode(Qt::Key_Y, Qt::NoModifier, 0, qt::KeySource::ScanCode), 16);
 }
@@ -124,14 +109,14 @@ TEST_F(InputTest, ModifierKeysAndReleasesUpdateTheLiveFlags) {
     EXPECT_TRUE(live.Shift);
     press(Qt::Key_Alt, Qt::ShiftModifier, "");
     EXPECT_TRUE(live.Option);
-    key(QEvent::KeyRelease, Qt::Key_Shift, Qt::ShiftModifier | Qt::AltModifier, "");
+    press(Qt::Key_Shift, Qt::ShiftModifier | Qt::AltModifier, "", QEvent::KeyRelease);
     EXPECT_FALSE(live.Shift);
     EXPECT_TRUE(live.Option);
     EXPECT_TRUE(keys().empty()); // modifier keys type nothing
 
     press(Qt::Key_X, Qt::NoModifier, "x");
     EXPECT_TRUE(live.KeyDown);
-    key(QEvent::KeyRelease, Qt::Key_X, Qt::NoModifier, "x");
+    press(Qt::Key_X, Qt::NoModifier, "x", QEvent::KeyRelease);
     EXPECT_FALSE(live.KeyDown);
 }
 

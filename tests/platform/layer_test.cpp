@@ -111,20 +111,16 @@ TEST_F(LayerTest, TextWindowsLayOutTheirViewsAndShowPlainText) {
     EXPECT_EQ(printer.Text->width(), 617);
 }
 
-TEST_F(LayerTest, PasteboardHoldsTextAndPicturesAndFillsItsWindow) {
+TEST_F(LayerTest, PasteboardHoldsTextAndFillsItsWindow) {
     layer->setPasteboardText("Grüße\raus Miradex"); // the runtime's line ends
     EXPECT_EQ(QGuiApplication::clipboard()->text(), QString::fromUtf8("Grüße\naus Miradex"));
     EXPECT_EQ(layer->pasteboardText(), "Grüße\naus Miradex");
     t_WindowVisible(PasteboardWindowNumber, true);
     EXPECT_EQ(layer->text(PasteboardWindowNumber), "Grüße\naus Miradex");
 
-    layer->setPasteboardImage(WindowImage{2, 1, {0xFF102030, 0xFFA0B0C0}});
-    const QImage image = QGuiApplication::clipboard()->image();
-    ASSERT_EQ(image.size(), QSize(2, 1));
-    EXPECT_EQ(rgbat(image, 0, 0), 0x102030u);
-    EXPECT_EQ(rgbat(image, 1, 0), 0xA0B0C0u);
-    layer->setPasteboardImage(WindowImage{4, 4, {0xFF000000}}); // too few pixels: ignored
-    EXPECT_EQ(QGuiApplication::clipboard()->image().size(), QSize(2, 1));
+    // A picture with too few pixels is ignored (pictures copied: MenuTest's edit actions).
+    layer->setPasteboardImage(WindowImage{4, 4, {0xFF000000}});
+    EXPECT_TRUE(QGuiApplication::clipboard()->image().isNull());
 }
 
 // Work from another thread runs on the main thread in order; a waiting caller returns after its
