@@ -51,12 +51,12 @@ TEST(CommandLineTest, BatchTextEndsLinesWithLineFeedsWithoutTrailingSpaces) {
 TEST(InstanceLinkTest, HandOverKeepsEveryPathAndOnlyWholeRecords) {
     const qt::HandOver sent{true, {"/tmp/a b.mirdx", "/tmp/zeile\numbruch", "/tmp/Grüße", ""}};
     const qt::HandOver received = qt::decodehandover(qt::encodehandover(sent));
-    EXPECT_TRUE(received.NewReport);
-    EXPECT_EQ(received.Files,
-              (std::vector<std::string>{"/tmp/a b.mirdx", "/tmp/zeile\numbruch", "/tmp/Grüße"}));
+    EXPECT_EQ(std::tie(received.NewReport, received.Files),
+              std::tuple(true, std::vector<std::string>{"/tmp/a b.mirdx", "/tmp/zeile\numbruch",
+                                                        "/tmp/Grüße"}));
     const qt::HandOver garbage = qt::decodehandover(QByteArray("Fx\0Q\0\0F\0N", 10));
-    EXPECT_TRUE(garbage.NewReport);
-    EXPECT_EQ(garbage.Files, std::vector<std::string>{"x"});
+    EXPECT_EQ(std::tie(garbage.NewReport, garbage.Files),
+              std::tuple(true, std::vector<std::string>{"x"}));
     EXPECT_FALSE(qt::decodehandover(QByteArray()).NewReport);
 }
 

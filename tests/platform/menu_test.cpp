@@ -46,6 +46,14 @@ TEST_F(MenuTest, FileMenuChoicesAreQueuedWithTheirKeyEquivalents) {
               std::tuple("Ablage", "n", ModifierControl, 'n'));
     EXPECT_EQ(std::tuple(q[1].ItemTitle, q[1].ItemKeyMods),
               std::tuple("Sichern unter…", ModifierControl | ModifierShift));
+
+    // The main window's buttons choose from the file menu.
+    app().MenuEventQueue.clear();
+    for (QPushButton* button : layer->windowwidget(MainWindowNumber)->findChildren<QPushButton*>())
+        button->click();
+    ASSERT_EQ(events().size(), 2u);
+    EXPECT_EQ(std::tuple(events()[0].ItemTitle, events()[1].ItemTitle),
+              std::tuple("Neu", "Öffnen…"));
 }
 
 // Show and hide items act on their window and are queued with their tags; a graphic window
@@ -105,14 +113,6 @@ TEST_F(MenuTest, EditActionsCopyTheFrontWindow) {
     EXPECT_EQ(layer->pasteboardText(), "Drucker\nText");
     item(9, "Bearbeiten", "Drucker löschen")->trigger();
     EXPECT_EQ(layer->text(VirtualPrinterWindowNumber), "");
-}
-
-TEST_F(MenuTest, MainWindowButtonsChooseFromTheFileMenu) {
-    for (QPushButton* button : layer->windowwidget(MainWindowNumber)->findChildren<QPushButton*>())
-        button->click();
-    ASSERT_EQ(events().size(), 2u);
-    EXPECT_EQ(std::tuple(events()[0].ItemTitle, events()[1].ItemTitle),
-              std::tuple("Neu", "Öffnen…"));
 }
 
 // Documents named on the command line go on with absolute paths, empty names dropped (that they
