@@ -108,10 +108,8 @@ TEST_F(InputTest, ModifierKeysAndReleasesUpdateTheLiveFlags) {
     press(Qt::Key_Shift, Qt::NoModifier, "");
     EXPECT_TRUE(live.Shift);
     press(Qt::Key_Alt, Qt::ShiftModifier, "");
-    EXPECT_TRUE(live.Option);
     press(Qt::Key_Shift, Qt::ShiftModifier | Qt::AltModifier, "", QEvent::KeyRelease);
-    EXPECT_FALSE(live.Shift);
-    EXPECT_TRUE(live.Option);
+    EXPECT_EQ(std::pair(live.Shift.load(), live.Option.load()), std::pair(false, true));
     EXPECT_TRUE(keys().empty()); // modifier keys type nothing
 
     press(Qt::Key_X, Qt::NoModifier, "x");
