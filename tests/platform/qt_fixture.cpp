@@ -58,7 +58,7 @@ void QtLayerTest::initwindow(UInt8 n, Int width, Int height, Int border, bool wi
     t_InitWindow(n, 24, false, width, height, border, border, font, true);
     ASSERT_TRUE(windowready(n));
     // Sizes below 32 would be replaced.
-    ASSERT_EQ(std::pair(rt().WindowTable[n].Width, rt().WindowTable[n].Height),
+    ASSERT_EQ(std::pair(rt().WindowTable[n].Width.load(), rt().WindowTable[n].Height.load()),
               std::pair(width, height));
     t_WindowVisible(n, true);
 }
