@@ -43,23 +43,21 @@ TEST(Replace, FirstOrAllAndBoundedRepeats) {
     };
     for (const auto& [s, find, with, all, expected] : cases)
         EXPECT_EQ(replacestring(s, find, with, all), expected) << s;
-    EXPECT_EQ(spaces(32767).size(), 32767u);
-    EXPECT_EQ(spaces(32768), "");
-    EXPECT_EQ(spaces(-1), "");
-    EXPECT_EQ(repeatstring("ab", 3), "ababab");
-    EXPECT_EQ(repeatstring("ab", 32768), "");
+    EXPECT_EQ(std::tuple(spaces(32767).size(), spaces(32768), spaces(-1), repeatstring("ab", 3),
+                         repeatstring("ab", 32768)),
+              std::tuple(32767u, "", "", "ababab", ""));
 }
 
+// ä -> Ä, ß has no capital, Ö -> ö.
 TEST(CaseMapping, GermanLettersHaveTheirCapitals) {
-    EXPECT_EQ(uppercase(228), 196); // ä -> Ä
-    EXPECT_EQ(uppercase(223), 223); // ß has no capital
-    EXPECT_EQ(lowercase(214), 246); // Ö -> ö
+    EXPECT_EQ(std::tuple(uppercase(228), uppercase(223), lowercase(214)),
+              std::tuple(196, 223, 246));
 }
 
 TEST(CenterText, TrimsAndPadsInFrontOnly) {
-    EXPECT_EQ(centertext("  abc \t", 9), "   abc");
-    EXPECT_EQ(centertext("abcdef", 4), "abcdef");
-    EXPECT_EQ(centertext("äöü", 7), "  äöü"); // width counts characters, not bytes
+    // The width counts characters, not bytes.
+    EXPECT_EQ(std::tuple(centertext("  abc \t", 9), centertext("abcdef", 4), centertext("äöü", 7)),
+              std::tuple("   abc", "abcdef", "  äöü"));
 }
 
 } // namespace

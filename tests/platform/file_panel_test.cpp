@@ -26,9 +26,10 @@ TEST(FilePanelTest, OpenPanelsChooseWhatTheRequestAsksFor) {
     for (const auto& [request, mode, directoriesOnly, filter] : cases) {
         QFileDialog dialog;
         qt::setupopendialog(dialog, request);
-        EXPECT_EQ(dialog.fileMode(), mode) << request.Title;
-        EXPECT_EQ(dialog.testOption(QFileDialog::ShowDirsOnly), directoriesOnly) << request.Title;
-        EXPECT_EQ(dialog.nameFilters(), QStringList{filter}) << request.Title;
+        EXPECT_EQ(std::tuple(dialog.fileMode(), dialog.testOption(QFileDialog::ShowDirsOnly),
+                             dialog.nameFilters()),
+                  std::tuple(mode, directoriesOnly, QStringList{filter}))
+            << request.Title;
     }
 }
 

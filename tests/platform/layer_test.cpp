@@ -39,8 +39,8 @@ TEST_F(LayerTest, FramesCountFromTheBottomLeftOfTheScreen) {
 
     // Handles that are none of the layer's widgets do nothing.
     layer->setFrame(Handle{12345}, Rect{1, 2, 3, 4});
-    EXPECT_EQ(layer->frame(Handle{12345}), Rect{});
-    EXPECT_EQ(layer->screenSize(Handle{}), Size{});
+    EXPECT_EQ(std::pair(layer->frame(Handle{12345}), layer->screenSize(Handle{})),
+              std::pair(Rect{}, Size{}));
 }
 
 // The runtime's frame of a graphic window is the whole window with the menu bar as its title

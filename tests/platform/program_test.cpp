@@ -24,12 +24,10 @@ ProgramRun runprogram(const QStringList& arguments, const TempDir& home) {
     environment.insert("XDG_RUNTIME_DIR", QString::fromStdString(home.path()));
     process.setProcessEnvironment(environment);
     process.start(MIRADEX_PROGRAM, arguments);
-    ProgramRun run;
-    if (!process.waitForFinished(120000)) return run;
-    run.Code = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-    run.Out = process.readAllStandardOutput().toStdString();
-    run.Err = process.readAllStandardError().toStdString();
-    return run;
+    if (!process.waitForFinished(120000)) return {};
+    return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
+            process.readAllStandardOutput().toStdString(),
+            process.readAllStandardError().toStdString()};
 }
 
 TEST(ProgramTest, CommandLineErrorsAndInformation) {
