@@ -24,10 +24,8 @@ TEST(Characters, CountedInCodePoints) {
     const std::tuple<Int, const char*, const char*> cases[] = {
         {0, "aä€b", ""}, {1, "aä€b", "a"}, {2, "ä€b", "ä"}, {4, "b", "b"}, {5, "", ""},
     };
-    for (const auto& [n, rest, at] : cases) {
-        EXPECT_EQ(reststring("aä€b", n), rest) << n;
-        EXPECT_EQ(charat("aä€b", n), at) << n;
-    }
+    for (const auto& [n, rest, at] : cases)
+        EXPECT_EQ(std::tuple(reststring("aä€b", n), charat("aä€b", n)), std::tuple(rest, at)) << n;
     EXPECT_EQ(charat("x\xE4y", 3), "y"); // a stray byte counts as one character
     const std::pair<const char*, Int> codes[] = {
         {"", 0}, {"äb", 0xE4}, {"€", 0x20AC}, {"\U0001F600", 0x1F600}, {"\xE4", 0xE4}};

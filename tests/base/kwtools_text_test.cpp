@@ -41,10 +41,10 @@ TEST(KeyValue, ValueRunsToTheTerminatorOrTheEnd) {
 TEST(Cutting, LeftRestAndTrim) {
     const std::tuple<Int, const char*, const char*> cases[] = {
         {0, "", "abc"}, {1, "a", "abc"}, {2, "ab", "bc"}, {4, "abc", ""}};
-    for (const auto& [n, left, rest] : cases) {
-        EXPECT_EQ(tostring(lefttext(t("abc"), n)), left) << n;
-        EXPECT_EQ(tostring(resttext(t("abc"), n)), rest) << n;
-    }
+    for (const auto& [n, left, rest] : cases)
+        EXPECT_EQ(std::tuple(tostring(lefttext(t("abc"), n)), tostring(resttext(t("abc"), n))),
+                  std::tuple(left, rest))
+            << n;
     for (const auto& [text, trimmed] :
          {std::pair("  a b  ", "a b"), {"\ta \r", "\ta \r"}, {"    ", ""}})
         EXPECT_EQ(tostring(trimtext(t(text))), trimmed);

@@ -33,8 +33,8 @@ TEST_F(LayerTest, FramesCountFromTheBottomLeftOfTheScreen) {
     const Handle main = layer->window(MainWindowNumber);
     layer->setFrame(main, Rect{100, 200, 300, 150});
     EXPECT_EQ(geometry(MainWindowNumber), QRect(100, 1080 - 350, 300, 150));
-    EXPECT_EQ(layer->frame(main), (Rect{100, 200, 300, 150}));
-    EXPECT_EQ(layer->screenSize(main), (Size{1920, 1080}));
+    EXPECT_EQ(std::pair(layer->frame(main), layer->screenSize(main)),
+              std::pair(Rect{100, 200, 300, 150}, Size{1920, 1080}));
     EXPECT_EQ(t_WindowPos(MainWindowNumber, 14), 1080 - 350); // top edge below the screen's top
 
     // Handles that are none of the layer's widgets do nothing.
