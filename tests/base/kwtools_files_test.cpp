@@ -20,15 +20,8 @@ namespace fs = std::filesystem;
 class FileTest : public ::testing::Test {
   protected:
     std::string write(const std::string& name, const Bytes& bytes) {
-        std::ofstream(dir.file(name), std::ios::binary)
-            .write(reinterpret_cast<const char*>(bytes.data()),
-                   static_cast<std::streamsize>(bytes.size()));
+        std::ofstream(dir.file(name), std::ios::binary) << std::string(bytes.begin(), bytes.end());
         return dir.file(name);
-    }
-    static std::string readback(const std::string& path) {
-        std::ostringstream contents;
-        contents << std::ifstream(path, std::ios::binary).rdbuf();
-        return contents.str();
     }
     std::size_t entries() const {
         return static_cast<std::size_t>(std::distance(fs::directory_iterator(dir.path()), {}));
@@ -41,11 +34,11 @@ class FileTest : public ::testing::Test {
 };
 
 TEST_F(FileTest, Utf8IsReadAsItIsAndAnythingElseAsMacRoman) {
-    EXPECT_EQ(filetype(""), -1);
-    EXPECT_EQ(filetype(dir.file("missing")), 0);
-    EXPECT_EQ(filetype(write("u.txt", totext("Größe: 3 €\r").Elements)), 1);
-    EXPECT_EQ(filetype(dir.path()), 2);
-    EXPECT_EQ(getstringfromfile(dir.file("u.txt")), "Größe: 3 €\r");
+    const std::string utf8 = write("u.txt", totext("Größe: 3 €\r").Elements);
+    EXPECT_EQ(std::tuple(filetype(""), filetype(dir.file("missing")), filetype(utf8),
+                         filetype(dir.path())),
+              std::tuple(-1, 0, 1, 2));
+    EXPECT_EQ(getstringfromfile(utf8), "Größe: 3 €\r");
     EXPECT_EQ(lastfileencoding(), "NSUTF8StringEncoding");
     // One bad sequence sends the whole file to Mac Roman: "ä" in UTF-8, then a lone 0x8A.
     EXPECT_EQ(getstringfromfile(write("mixed.txt", {0xC3, 0xA4, ' ', 0x8A})),
@@ -60,8 +53,7 @@ TEST_F(FileTest, Utf8IsReadAsItIsAndAnythingElseAsMacRoman) {
     std::string expected;
     for (int code = 0; code < 256; ++code) {
         all.push_back(static_cast<UInt8>(code));
-        char in[1] = {static_cast<char>(code)}, out[8];
-        char *inptr = in, *outptr = out;
+        char in = static_cast<char>(code), out[8], *inptr = &in, *outptr = out;
         std::size_t inleft = 1, outleft = sizeof out;
         iconv(converter, &inptr, &inleft, &outptr, &outleft);
         expected += code == 0xC6 ? "\u2206" : code == 0xF0 ? "\uF8FF" : std::string(out, outptr);
@@ -76,11 +68,11 @@ TEST_F(FileTest, ReadsGiveEveryByteUpToTheirLimitOrNothingAndTheErrorNumber) {
     for (int i = 0; i < 200000; ++i)
         all.push_back(static_cast<UInt8>(i * 7));
     EXPECT_EQ(getbinaryfromfile(write("b.bin", all)), all);
+    // /proc/self/status: the system says 0 bytes; there are more than 10.
     const std::tuple<std::string, std::size_t, std::size_t> cases[] = {
         {write("100.bin", Bytes(100, 7)), 100, 100},
         {dir.file("100.bin"), 99, 0},
-        {"/proc/self/status", 10, 0}, // the system says 0 bytes; there are more than 10
-    };
+        {"/proc/self/status", 10, 0}};
     for (const auto& [path, limit, size] : cases) {
         EXPECT_EQ(getbinaryfromfile(path, limit).size(), size) << path << " " << limit;
         EXPECT_EQ(getstringfromfile(path, limit).size(), size) << path << " " << limit;
@@ -102,12 +94,12 @@ TEST_F(FileTest, SaveCreatesAndReplacesKeepingPermissionsAndLinks) {
     EXPECT_EQ(fs::status(path).permissions(), fs::perms(0666 & ~mask));
     chmod(path.c_str(), 0640);
     ASSERT_TRUE(setstringtofile(path, "zweite Fassung: Größe"));
-    EXPECT_EQ(readback(path), "zweite Fassung: Größe");
+    EXPECT_EQ(getstringfromfile(path), "zweite Fassung: Größe");
     EXPECT_EQ(fs::status(path).permissions(), fs::perms(0640));
     fs::create_symlink(path, dir.file("link"));
     ASSERT_TRUE(setstringtofile(dir.file("link"), "neu"));
     EXPECT_TRUE(fs::is_symlink(dir.file("link")));
-    EXPECT_EQ(readback(path), "neu");
+    EXPECT_EQ(getstringfromfile(path), "neu");
     EXPECT_EQ(entries(), 2u);
     EXPECT_TRUE(log.lines().empty());
 }
@@ -121,8 +113,7 @@ TEST_F(FileTest, FailedSavesLeaveNoTraceAndKeepTheOldFile) {
     rlimit saved{};
     getrlimit(RLIMIT_FSIZE, &saved);
     auto previous = std::signal(SIGXFSZ, SIG_IGN);
-    rlimit small = saved;
-    small.rlim_cur = 4096;
+    const rlimit small{4096, saved.rlim_max};
     ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
     const bool savedOk = setstringtofile(path, std::string(100000, 'x'));
     setrlimit(RLIMIT_FSIZE, &saved);
@@ -131,7 +122,7 @@ TEST_F(FileTest, FailedSavesLeaveNoTraceAndKeepTheOldFile) {
     EXPECT_EQ(log.lines(), (std::vector<std::string>{error("setstringtofile", ENOENT),
                                                      error("setstringtofile", EISDIR),
                                                      error("setstringtofile", EFBIG)}));
-    EXPECT_EQ(readback(path), "alt");
+    EXPECT_EQ(getstringfromfile(path), "alt");
     EXPECT_TRUE(fs::is_directory(dir.file("folder")));
     EXPECT_EQ(entries(), 2u);
 }

@@ -7,16 +7,13 @@ namespace {
 
 TEST(TextConversion, ValidUtf8PassesThroughAndStrayBytesBecomeLatin1) {
     EXPECT_EQ(tostring(totext("Grüße €")), "Grüße €");
-    const std::pair<Bytes, const char*> cases[] = {
-        {{'a', 0xE4, 'b'}, "a\u00E4b"},                         // Latin-1 ä
-        {{0xC3}, "\u00C3"},                                     // truncated sequence at the end
-        {{0xC0, 0xAF}, "\u00C0\u00AF"},                         // overlong "/"
-        {{0xED, 0xA0, 0x80}, "\u00ED\u00A0\u0080"},             // surrogate
-        {{0xF4, 0x90, 0x80, 0x80}, "\u00F4\u0090\u0080\u0080"}, // above U+10FFFF
-        {{0xF0, 0x9F, 0x98, 0x80}, "\U0001F600"},
-    };
-    for (const auto& [bytes, expected] : cases)
-        EXPECT_EQ(tostring(Text{bytes}), expected);
+    // Latin-1 ä, an overlong "/", a surrogate, a code above U+10FFFF, an emoji, a truncated
+    // sequence at the end.
+    const Bytes mixed = {'a',  0xE4, 'b',  0xC0, 0xAF, 0xED, 0xA0, 0x80, 0xF4,
+                         0x90, 0x80, 0x80, 0xF0, 0x9F, 0x98, 0x80, 0xC3};
+    EXPECT_EQ(tostring(Text{mixed}),
+              "a\u00E4b\u00C0\u00AF\u00ED\u00A0\u0080\u00F4\u0090\u0080\u0080"
+              "\U0001F600\u00C3");
     EXPECT_TRUE(isvalidutf8("\u00E4\u20AC\U0010FFFF"));
     for (std::string_view bad : {"\xE4", "\xE2\x82", "\xC1\xBF", "\xE0\x9F\xBF", "\xED\xBF\xBF",
                                  "\xF0\x8F\xBF\xBF", "\xF4\x90\x80\x80", "\xF8"})
@@ -27,10 +24,8 @@ TEST(Characters, CountedInCodePoints) {
     const std::tuple<Int, const char*, const char*> cases[] = {
         {0, "aä€b", ""}, {1, "aä€b", "a"}, {2, "ä€b", "ä"}, {4, "b", "b"}, {5, "", ""},
     };
-    for (const auto& [n, rest, at] : cases) {
-        EXPECT_EQ(reststring("aä€b", n), rest) << n;
-        EXPECT_EQ(charat("aä€b", n), at) << n;
-    }
+    for (const auto& [n, rest, at] : cases)
+        EXPECT_EQ(std::tuple(reststring("aä€b", n), charat("aä€b", n)), std::tuple(rest, at)) << n;
     EXPECT_EQ(charat("x\xE4y", 3), "y"); // a stray byte counts as one character
     const std::pair<const char*, Int> codes[] = {
         {"", 0}, {"äb", 0xE4}, {"€", 0x20AC}, {"\U0001F600", 0x1F600}, {"\xE4", 0xE4}};
@@ -46,23 +41,21 @@ TEST(Replace, FirstOrAllAndBoundedRepeats) {
     };
     for (const auto& [s, find, with, all, expected] : cases)
         EXPECT_EQ(replacestring(s, find, with, all), expected) << s;
-    EXPECT_EQ(spaces(32767).size(), 32767u);
-    EXPECT_EQ(spaces(32768), "");
-    EXPECT_EQ(spaces(-1), "");
-    EXPECT_EQ(repeatstring("ab", 3), "ababab");
-    EXPECT_EQ(repeatstring("ab", 32768), "");
+    EXPECT_EQ(std::tuple(spaces(32767).size(), spaces(32768), spaces(-1), repeatstring("ab", 3),
+                         repeatstring("ab", 32768)),
+              std::tuple(32767u, "", "", "ababab", ""));
 }
 
+// ä -> Ä, ß has no capital, Ö -> ö.
 TEST(CaseMapping, GermanLettersHaveTheirCapitals) {
-    EXPECT_EQ(uppercase(228), 196); // ä -> Ä
-    EXPECT_EQ(uppercase(223), 223); // ß has no capital
-    EXPECT_EQ(lowercase(214), 246); // Ö -> ö
+    EXPECT_EQ(std::tuple(uppercase(228), uppercase(223), lowercase(214)),
+              std::tuple(196, 223, 246));
 }
 
 TEST(CenterText, TrimsAndPadsInFrontOnly) {
-    EXPECT_EQ(centertext("  abc \t", 9), "   abc");
-    EXPECT_EQ(centertext("abcdef", 4), "abcdef");
-    EXPECT_EQ(centertext("äöü", 7), "  äöü"); // width counts characters, not bytes
+    // The width counts characters, not bytes.
+    EXPECT_EQ(std::tuple(centertext("  abc \t", 9), centertext("abcdef", 4), centertext("äöü", 7)),
+              std::tuple("   abc", "abcdef", "  äöü"));
 }
 
 } // namespace

@@ -34,29 +34,27 @@ TEST(KeyValue, ValueRunsToTheTerminatorOrTheEnd) {
     };
     for (const auto& [text, key, start, at, value] : cases) {
         const KeyValue kv = keyvalue(t(text), t(key), 13, start);
-        EXPECT_EQ(kv.Position, at) << text;
-        EXPECT_EQ(tostring(kv.Value), value) << text;
+        EXPECT_EQ(std::pair(kv.Position, tostring(kv.Value)), std::pair(at, std::string(value)));
     }
 }
 
 TEST(Cutting, LeftRestAndTrim) {
     const std::tuple<Int, const char*, const char*> cases[] = {
         {0, "", "abc"}, {1, "a", "abc"}, {2, "ab", "bc"}, {4, "abc", ""}};
-    for (const auto& [n, left, rest] : cases) {
-        EXPECT_EQ(tostring(lefttext(t("abc"), n)), left) << n;
-        EXPECT_EQ(tostring(resttext(t("abc"), n)), rest) << n;
-    }
-    EXPECT_EQ(tostring(trimtext(t("  a b  "))), "a b");
-    EXPECT_EQ(tostring(trimtext(t("\ta \r"))), "\ta \r");
-    EXPECT_EQ(tostring(trimtext(t("    "))), "");
+    for (const auto& [n, left, rest] : cases)
+        EXPECT_EQ(std::tuple(tostring(lefttext(t("abc"), n)), tostring(resttext(t("abc"), n))),
+                  std::tuple(left, rest))
+            << n;
+    for (const auto& [text, trimmed] :
+         {std::pair("  a b  ", "a b"), {"\ta \r", "\ta \r"}, {"    ", ""}})
+        EXPECT_EQ(tostring(trimtext(t(text))), trimmed);
 }
 
 TEST(CompareText, FirstDifferenceOrLengthDecides) {
-    const std::tuple<const char*, const char*, int> cases[] = {{"abc", "abc", 0},
-                                                               {"abd", "abc", 1},
-                                                               {"abc", "abd", -1},
-                                                               {"ab", "abc", -1},
-                                                               {"abc", "ab", 1}};
+    const std::tuple<const char*, const char*, int> cases[] = {
+        {"abc", "abc", 0}, {"abd", "abc", 1}, {"abc", "abd", -1},
+        {"ab", "abc", -1}, {"abc", "ab", 1},
+    };
     for (const auto& [a, b, expected] : cases)
         EXPECT_EQ(comparetext(t(a), t(b)), expected) << a << " vs " << b;
     EXPECT_EQ(comparetext(Text{{0xE4}}, t("z")), 1); // bytes compare unsigned
@@ -71,22 +69,21 @@ TEST(LeadingInteger, SkipsSpacesAndSign) {
 }
 
 TEST(SplitAndJoin, PiecesBetweenSeparators) {
-    const std::pair<const char*, std::vector<std::string>> cases[] = {
-        {"", {}}, {"a\r\rb", {"a", "", "b"}}, {"a\r", {"a"}}, {"\ra", {"", "a"}}, {"\r", {""}}};
+    // The number of pieces, then the pieces joined with "|".
+    const std::pair<const char*, const char*> cases[] = {
+        {"", "0:"}, {"a\r\rb", "3:a||b"}, {"a\r", "1:a"}, {"\ra", "2:|a"}, {"\r", "1:"}};
     for (const auto& [text, pieces] : cases) {
-        std::vector<std::string> got;
-        for (const Text& piece : splittext(t(text), 13))
-            got.push_back(tostring(piece));
-        EXPECT_EQ(got, pieces) << text;
+        const std::vector<Text> split = splittext(t(text), 13);
+        EXPECT_EQ(std::to_string(split.size()) + ":" + tostring(jointext(split, '|')), pieces);
     }
     EXPECT_EQ(tostring(jointext(splittext(t("a\r\rb"), 13), 13)), "a\r\rb");
 }
 
 TEST(BigEndian32, ReadsFourBytesOrGivesZero) {
     const Bytes bytes = {0x12, 0x34, 0x56, 0x78, 0x9A};
-    EXPECT_EQ(bigendian32(bytes, 1), 0x3456789Au);
-    EXPECT_EQ(bigendian32(bytes, 2), 0u);
-    EXPECT_EQ(bigendian32(bytes, SIZE_MAX), 0u);
+    EXPECT_EQ(
+        std::tuple(bigendian32(bytes, 1), bigendian32(bytes, 2), bigendian32(bytes, SIZE_MAX)),
+        std::tuple(0x3456789Au, 0u, 0u));
 }
 
 } // namespace

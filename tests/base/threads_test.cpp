@@ -12,10 +12,8 @@
 namespace mdx {
 namespace {
 
-struct Seen {
-    Int number = 0;
-    std::size_t stack = 0;
-};
+// The calling thread's number and stack size.
+using Seen = std::pair<Int, std::size_t>;
 
 Seen seennow() {
     pthread_attr_t attributes;
@@ -31,9 +29,9 @@ TEST(ThreadsTest, ProgramThreadIsNumberTwoAndConcurrentStartsGetTheirOwnStack) {
     EXPECT_EQ(t_ThreadNumber(), 1);
     std::promise<Seen> program;
     startprocess([&program] { program.set_value(seennow()); }, ProgramStackSize);
-    const Seen first = program.get_future().get();
-    EXPECT_EQ(first.number, 2);
-    EXPECT_GE(first.stack, static_cast<std::size_t>(ProgramStackSize));
+    const auto [first, firststack] = program.get_future().get();
+    EXPECT_EQ(first, 2);
+    EXPECT_GE(firststack, static_cast<std::size_t>(ProgramStackSize));
 
     constexpr int starters = 4;
     std::vector<std::promise<Seen>> seen(starters);
@@ -46,28 +44,16 @@ TEST(ThreadsTest, ProgramThreadIsNumberTwoAndConcurrentStartsGetTheirOwnStack) {
         c.join();
     std::set<Int> numbers;
     for (int i = 0; i < starters; ++i) {
-        const Seen s = seen[i].get_future().get();
-        EXPECT_GE(s.stack, static_cast<std::size_t>(WorkerStackSize * (i + 1)));
-        EXPECT_LT(s.stack, static_cast<std::size_t>(ProgramStackSize));
-        numbers.insert(s.number);
+        const auto [number, stack] = seen[i].get_future().get();
+        EXPECT_GE(stack, static_cast<std::size_t>(WorkerStackSize * (i + 1)));
+        EXPECT_LT(stack, static_cast<std::size_t>(ProgramStackSize));
+        numbers.insert(number);
     }
-    EXPECT_EQ(numbers.size(), static_cast<std::size_t>(starters));
+    EXPECT_EQ(numbers.size(), static_cast<std::size_t>(starters)); // each its own, none 2
     EXPECT_EQ(numbers.count(2), 0u);
     std::promise<Int> async;
     t_StartAsync([&async] { async.set_value(t_ThreadNumber()); });
     EXPECT_GT(async.get_future().get(), 2);
-}
-
-TEST(ThreadsTest, TheMainThreadKeepsTheProcessName) {
-    auto processname = [] {
-        char system[16] = {};
-        pthread_getname_np(pthread_self(), system, sizeof system);
-        return std::string(system);
-    };
-    const std::string before = processname();
-    setthreadname("AppDelegate");
-    EXPECT_EQ(threadname(), "AppDelegate");
-    EXPECT_EQ(processname(), before);
 }
 
 } // namespace

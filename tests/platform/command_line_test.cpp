@@ -24,13 +24,11 @@ std::string summary(const qt::CommandLine& line) {
 
 TEST(CommandLineTest, ArgumentsBecomeTheRunsSettings) {
     const std::pair<std::vector<std::string>, std::string> cases[] = {
-        {{}, "run save= png="},
         {{"--new", "a.mirdx", "b c"}, "run new save= png= [a.mirdx] [b c]"},
         {{"--batch", "--save", "r.mirdx", "--png=s.png", "f"},
          "run batch save=r.mirdx png=s.png [f]"},
         {{"--", "--new", "-"}, "run save= png= [--new] [-]"},
         {{"x", "--help", "--bogus"}, "help"},
-        {{"-x"}, "error Unbekannte Option „-x“."},
         {{"--batch", "--save"}, "error Option „--save“ braucht"},
         {{"--batch", "--png="}, "error Option „--png“ braucht"},
         {{"--png", "a.png"}, "error „--save“ und „--png“ gelten nur zusammen mit"},
@@ -41,30 +39,22 @@ TEST(CommandLineTest, ArgumentsBecomeTheRunsSettings) {
     }
 }
 
+// Lines end at CR, CR LF or LF; the last line without an end gets one, blank lines are kept.
 TEST(CommandLineTest, BatchTextEndsLinesWithLineFeedsWithoutTrailingSpaces) {
-    const std::pair<std::string, std::string> cases[] = {
-        {"", ""},
-        {"Miradex", "Miradex\n"},
-        {"A  \rB", "A\nB\n"},
-        {"x\r\ny\n", "x\ny\n"},
-        {"A\r\r  B  \r", "A\n\n  B\n"},
-        {"   ", "\n"},
-    };
-    for (const auto& [screen, printed] : cases)
-        EXPECT_EQ(qt::batchtext(screen), printed) << ::testing::PrintToString(screen);
+    EXPECT_EQ(qt::batchtext(""), "");
+    EXPECT_EQ(qt::batchtext("A  \rB\r\nC\n\r  D  \r   "), "A\nB\nC\n\n  D\n\n");
 }
 
 // Any path survives the wire; of whatever arrives, only whole records count (the hand-over
-// between two programs is xvfb_desktop_test.sh's).
+// between two programs, of a file name that is no UTF-8 too, is xvfb_desktop_test.sh's).
 TEST(InstanceLinkTest, HandOverKeepsEveryPathAndOnlyWholeRecords) {
-    const qt::HandOver sent{true, {"/tmp/a b.mirdx", "/tmp/zeile\numbruch", "/tmp/Grüße", ""}};
+    const qt::HandOver sent{true, {"/tmp/a b.mirdx", "/tmp/zeile\numbruch", ""}};
     const qt::HandOver received = qt::decodehandover(qt::encodehandover(sent));
-    EXPECT_TRUE(received.NewReport);
-    EXPECT_EQ(received.Files,
-              (std::vector<std::string>{"/tmp/a b.mirdx", "/tmp/zeile\numbruch", "/tmp/Grüße"}));
+    EXPECT_EQ(std::tie(received.NewReport, received.Files),
+              std::tuple(true, std::vector<std::string>{"/tmp/a b.mirdx", "/tmp/zeile\numbruch"}));
     const qt::HandOver garbage = qt::decodehandover(QByteArray("Fx\0Q\0\0F\0N", 10));
-    EXPECT_TRUE(garbage.NewReport);
-    EXPECT_EQ(garbage.Files, std::vector<std::string>{"x"});
+    EXPECT_EQ(std::tie(garbage.NewReport, garbage.Files),
+              std::tuple(true, std::vector<std::string>{"x"}));
     EXPECT_FALSE(qt::decodehandover(QByteArray()).NewReport);
 }
 

@@ -7,6 +7,8 @@
 #include <QMenuBar>
 #include <QPushButton>
 
+#include <filesystem>
+
 #include "app/events.h"
 #include "app/menus.h"
 #include "platform/qt/layer_window.h"
@@ -26,9 +28,7 @@ class MenuTest : public QtLayerTest {
         return nullptr;
     }
     QAction* item(UInt8 n, const QString& menuTitle, const QString& itemTitle) const {
-        QMenu* found = menu(n, menuTitle);
-        if (!found) return nullptr;
-        for (QAction* action : found->actions())
+        for (QAction* action : menu(n, menuTitle)->actions())
             if (action->text() == itemTitle) return action;
         return nullptr;
     }
@@ -37,18 +37,23 @@ class MenuTest : public QtLayerTest {
 };
 
 TEST_F(MenuTest, FileMenuChoicesAreQueuedWithTheirKeyEquivalents) {
-    ASSERT_NE(item(7, "Ablage", "Neu"), nullptr);
     EXPECT_EQ(item(7, "Ablage", "Neu")->shortcut(), QKeySequence("Ctrl+N"));
     item(7, "Ablage", "Neu")->trigger();
     item(12, "Ablage", "Sichern unter…")->trigger();
-    const std::vector<t_MenuEvent> queued = events();
-    ASSERT_EQ(queued.size(), 2u);
-    EXPECT_EQ(queued[0].MenuTitle, "Ablage");
-    EXPECT_EQ(queued[0].ItemKeyChar, "n");
-    EXPECT_EQ(queued[0].ItemKeyMods, ModifierControl);
-    EXPECT_EQ(queued[0].ItemKeyAsc, 'n');
-    EXPECT_EQ(queued[1].ItemTitle, "Sichern unter…");
-    EXPECT_EQ(queued[1].ItemKeyMods, ModifierControl | ModifierShift);
+    const std::vector<t_MenuEvent> q = events();
+    ASSERT_EQ(q.size(), 2u);
+    EXPECT_EQ(std::tuple(q[0].MenuTitle, q[0].ItemKeyChar, q[0].ItemKeyMods, q[0].ItemKeyAsc),
+              std::tuple("Ablage", "n", ModifierControl, 'n'));
+    EXPECT_EQ(std::tuple(q[1].ItemTitle, q[1].ItemKeyMods),
+              std::tuple("Sichern unter…", ModifierControl | ModifierShift));
+
+    // The main window's buttons choose from the file menu.
+    app().MenuEventQueue.clear();
+    for (QPushButton* button : layer->windowwidget(MainWindowNumber)->findChildren<QPushButton*>())
+        button->click();
+    ASSERT_EQ(events().size(), 2u);
+    EXPECT_EQ(std::tuple(events()[0].ItemTitle, events()[1].ItemTitle),
+              std::tuple("Neu", "Öffnen…"));
 }
 
 // Show and hide items act on their window and are queued with their tags; a graphic window
@@ -64,14 +69,11 @@ TEST_F(MenuTest, WindowMenuShowsAndHidesTheWindows) {
         {"Konsole ausblenden", 230, SystemConsoleWindowNumber, false},
     };
     for (const auto& [title, tag, window, shows] : choices) {
-        SCOPED_TRACE(title);
         app().MenuEventQueue.clear();
-        QAction* action = item(0, "Fenster", QString::fromUtf8(title));
-        ASSERT_NE(action, nullptr);
-        action->trigger();
-        EXPECT_EQ(visible(window), shows);
-        ASSERT_EQ(events().size(), 1u);
-        EXPECT_EQ(events()[0].ItemAction, tag);
+        item(0, "Fenster", QString::fromUtf8(title))->trigger();
+        ASSERT_EQ(events().size(), 1u) << title;
+        EXPECT_EQ(std::pair(visible(window), events()[0].ItemAction), std::pair(shows, tag))
+            << title;
     }
     item(0, "Fenster", "Grafikfenster 4 zeigen")->trigger();
     EXPECT_FALSE(visible(4));
@@ -79,17 +81,15 @@ TEST_F(MenuTest, WindowMenuShowsAndHidesTheWindows) {
 }
 
 TEST_F(MenuTest, DeletingByTitleReachesEveryMenuBar) {
-    const Int count = layer->menuItemCount("Fenster");
-    ASSERT_GT(count, 2);
-    const int before = static_cast<int>(menu(9, "Fenster")->actions().size());
-    ASSERT_EQ(before, count); // separators count as items with an empty title
+    const Int count = layer->menuItemCount("Fenster"); // separators count, with an empty title
+    ASSERT_EQ(count, menu(9, "Fenster")->actions().size());
     EXPECT_EQ(layer->menuItemTitle("Fenster", 2), "");
 
     t_MenuItemDelete("Fenster", 0);
     EXPECT_EQ(layer->menuItemCount("Fenster"), count - 1);
     EXPECT_EQ(t_MenuItemTitle("Fenster", 0), "Vorderstes Fenster ausblenden");
     for (UInt8 n : {UInt8(0), UInt8(9), MainWindowNumber}) {
-        EXPECT_EQ(menu(n, "Fenster")->actions().size(), before - 1);
+        EXPECT_EQ(menu(n, "Fenster")->actions().size(), count - 1);
         EXPECT_EQ(item(n, "Fenster", "Alle Fenster ausblenden"), nullptr);
     }
     t_MenuItemDelete("Fenster", 65535); // the last item
@@ -115,28 +115,12 @@ TEST_F(MenuTest, EditActionsCopyTheFrontWindow) {
     EXPECT_EQ(layer->text(VirtualPrinterWindowNumber), "");
 }
 
-TEST_F(MenuTest, MainWindowButtonsChooseFromTheFileMenu) {
-    for (QPushButton* button : layer->windowwidget(MainWindowNumber)->findChildren<QPushButton*>())
-        button->click();
-    ASSERT_EQ(events().size(), 2u);
-    EXPECT_EQ(events()[0].ItemTitle, "Neu");
-    EXPECT_EQ(events()[1].ItemTitle, "Öffnen…");
-}
-
-// What the command line (or a later start) asks for: a new report first, then the documents in
-// their order, with paths made absolute.
-TEST_F(MenuTest, StartEventsQueueTheNewReportAndTheDocumentsInOrder) {
-    const std::vector<std::string> files = qt::absolutepaths({"b.mirdx", "", "/tmp/a.txt"});
-    ASSERT_EQ(files.size(), 2u);
-    EXPECT_EQ(files[0].front(), '/');
-    EXPECT_EQ(files[0].substr(files[0].size() - 8), "/b.mirdx");
-    qt::queuestartevents(*layer, true, files);
-    ASSERT_EQ(events().size(), 1u);
-    EXPECT_EQ(events()[0].ItemTitle, "Neu");
-    const std::vector<t_Event> queued = app().FileEventQueue.contents();
-    ASSERT_EQ(queued.size(), 2u);
-    EXPECT_EQ(queued[0].Description, files[0]);
-    EXPECT_EQ(queued[1].Description, "/tmp/a.txt");
+// Documents named on the command line go on with absolute paths, empty names dropped (that they
+// open in order is ProgramTest's, the new report before them the end-to-end runs').
+TEST(StartTest, CommandLinePathsBecomeAbsolute) {
+    EXPECT_EQ(
+        qt::absolutepaths({"b.mirdx", "", "/tmp/a.txt"}),
+        (std::vector<std::string>{std::filesystem::current_path() / "b.mirdx", "/tmp/a.txt"}));
 }
 
 } // namespace

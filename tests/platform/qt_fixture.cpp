@@ -57,8 +57,9 @@ void QtLayerTest::initwindow(UInt8 n, Int width, Int height, Int border, bool wi
     const t_Font font = withFont ? t_LoadFontResource("MenloRegular 16x32.font") : t_Font{};
     t_InitWindow(n, 24, false, width, height, border, border, font, true);
     ASSERT_TRUE(windowready(n));
-    ASSERT_EQ(rt().WindowTable[n].Width, width); // sizes below 32 would be replaced
-    ASSERT_EQ(rt().WindowTable[n].Height, height);
+    // Sizes below 32 would be replaced.
+    ASSERT_EQ(std::pair(rt().WindowTable[n].Width.load(), rt().WindowTable[n].Height.load()),
+              std::pair(width, height));
     t_WindowVisible(n, true);
 }
 
