@@ -33,11 +33,7 @@ class ImageTest : public RuntimeTest {
     }
     // The program's 82 x 25 character grid, cleared to spaces: the address of its
     // first cell.
-    Int programgrid() {
-        const t_Font font{
-            .Format = FontFormatGrey, .End = 255, .Width = 16, .Height = 32, .Data = Bytes(1, 0)};
-        return initwindow(0, 24, 1312, 800, font).TextMemoryStart;
-    }
+    Int programgrid() { return initwindow(0, 24, 1312, 800, cellfont(16, 32)).TextMemoryStart; }
 };
 
 // Pixel (x, y) read straight from the memory layout, one pixel at a time.

@@ -12,16 +12,6 @@
 namespace mdx::test {
 namespace {
 
-// A grey font of the given cell size with one byte of data, enough to be a text
-// font.
-t_Font cellfont(Int width, Int height) {
-    return t_Font{.Format = FontFormatGrey,
-                  .End = 255,
-                  .Width = width,
-                  .Height = height,
-                  .Data = Bytes(1, 0)};
-}
-
 class VideoMemoryTest : public RuntimeTest {
   protected:
     t_Window& win(UInt8 n) { return rt().WindowTable[n]; }

@@ -20,8 +20,7 @@ class WindowManagementTest : public RuntimeTest {
   protected:
     void SetUp() override {
         rt().TitleBarHeight = 28;
-        t_InitWindow(0, 24, false, 1312, 800, 16, 16,
-                     t_Font{.Width = 16, .Height = 32, .Data = Bytes(1, 0)}, true);
+        t_InitWindow(0, 24, false, 1312, 800, 16, 16, cellfont(16, 32), true);
         log.clear();
         layer.clearCalls();
     }

@@ -2,8 +2,6 @@
 // Text at the cursor, redirection and the failure lines.
 #include <gtest/gtest.h>
 
-#include <algorithm>
-
 #include "base/kwtools.h"
 #include "runtime/colours.h"
 #include "runtime/image.h"
@@ -245,41 +243,6 @@ TEST_F(OutputTest, PrintCharDrawsControlCodesAndPrintRunsThem) {
     t_Print(0, "x\ry");
     EXPECT_EQ(rows()[0].substr(0, 3) + rows()[1].substr(0, 1), "\r\axy");
     EXPECT_EQ(layer.count("beep"), 0);
-}
-
-// Any byte stream, control codes, escape commands and display modes included, keeps the cursor
-// in the text region and writes nothing outside the window's picture and text cells.
-TEST_F(OutputTest, ArbitraryBytesStayInsideTheWindow) {
-    for (const Region& region : {Region{1, 8, 1, 4}, Region{3, 6, 2, 3}}) {
-        resetruntime();
-        openwindow(0, 4, 64, 32);
-        setregion(region);
-        setcursor(region.firstColumn, region.firstLine);
-        const Bytes memory = rt().VideoMemory;
-        std::uint32_t seed = 12345;
-        for (int round = 0; round < 300; ++round) {
-            Text chunk;
-            for (int i = 0; i < 40; ++i) {
-                seed = seed * 1664525u + 1013904223u;
-                const UInt8 value = static_cast<UInt8>(seed >> 24);
-                chunk.Elements.push_back(seed % 3 == 0 ? value % 32 : value); // many control codes
-            }
-            if (round % 5 == 0) t_DisplayMode(0, (seed >> 8) % 5);
-            round % 2 == 0 ? t_Print(0, chunk) : t_Print(0, tostring(chunk));
-            ASSERT_TRUE(win().TextHpos >= region.firstColumn &&
-                        win().TextHpos <= region.lastColumn && win().TextVpos >= region.firstLine &&
-                        win().TextVpos <= region.lastLine);
-        }
-        // Put back what the window may change; then nothing else may differ.
-        Bytes after = rt().VideoMemory;
-        const Int cells = win().TextWidth * win().TextHeight;
-        for (auto [first, count] : {std::pair{win().MemoryStart, 32 * 32},
-                                    {win().TextMemoryStart, cells},
-                                    {win().TextMemoryStart + half(), cells}})
-            std::copy_n(memory.begin() + first, count, after.begin() + first);
-        EXPECT_TRUE(after == memory);
-        EXPECT_TRUE(textlines().empty());
-    }
 }
 
 } // namespace

@@ -2,28 +2,15 @@
 // bytes that are not UTF-8, and the clearing of text windows.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <chrono>
-#include <functional>
-#include <thread>
 
 #include "runtime/state.h"
+#include "support/eventually.h"
 #include "support/runtime_fixture.h"
 #include "text/text_windows.h"
 
 namespace mdx::test {
 namespace {
-
-using Clock = std::chrono::steady_clock;
-
-bool eventually(const std::function<bool()>& condition) {
-    const auto deadline = Clock::now() + std::chrono::seconds(10);
-    while (!condition()) {
-        if (Clock::now() > deadline) return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(2));
-    }
-    return true;
-}
 
 class PrinterTest : public RuntimeTest {
   protected:
@@ -69,7 +56,7 @@ TEST_F(PrinterTest, InitialisingTwiceStartsOneThreadThatEndsWithItsRuntime) {
 TEST_F(PrinterTest, AppendedTextAppearsAtMostAboutTenTimesASecond) {
     p_InitPrinter();
     layer.clearCalls();
-    const auto start = Clock::now();
+    const auto start = std::chrono::steady_clock::now();
     std::string all;
     int pieces = 0;
     ASSERT_TRUE(eventually([&] {
@@ -78,7 +65,7 @@ TEST_F(PrinterTest, AppendedTextAppearsAtMostAboutTenTimesASecond) {
         all += piece;
         return layer.count("setText 9") >= 3;
     }));
-    const auto elapsed = Clock::now() - start;
+    const auto elapsed = std::chrono::steady_clock::now() - start;
     EXPECT_GE(elapsed, std::chrono::milliseconds(2 * 100)) << layer.count("setText 9");
     ASSERT_TRUE(eventually([&] { return printed() == all; }));
     EXPECT_FALSE(rt().PrinterChanged);
