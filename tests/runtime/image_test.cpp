@@ -109,19 +109,16 @@ TEST_F(ImageTest, NoImageWithoutAReadyVisibleGraphicWindow) {
 }
 
 // The picture for the pasteboard is the window's image with its size in points;
-// making it records how long the conversion took and when it ended.
+// making it records when the conversion ended.
 TEST_F(ImageTest, PictureIsTheImageWithItsSizeInPointsAndItsTimesAreRecorded) {
     t_Window& w = initwindow(2, 8, 96, 48);
     poke(w.MemoryStart, "\x42");
-    w.UpdateDuration = -1;
     const Int before = absolutetimems();
     auto picture = t_WindowPicture(2);
-    const Int after = absolutetimems();
     ASSERT_TRUE(picture);
-    EXPECT_EQ(picture->Points, (Size{96, 48}));
-    EXPECT_EQ(picture->Image.Pixels[0], 0xFF424242);
-    EXPECT_TRUE(w.UpdateDuration >= 0 && w.UpdateDuration <= (after - before + 1) * 1000);
-    EXPECT_TRUE(w.UpdateFinished >= before && w.UpdateFinished <= after + 1);
+    EXPECT_EQ(std::tuple(picture->Points, picture->Image.Pixels[0]),
+              std::tuple(Size{96, 48}, 0xFF424242u));
+    EXPECT_GE(w.UpdateFinished, before);
     EXPECT_FALSE(t_WindowPicture(8));
     layer.removeView(2);
     EXPECT_FALSE(t_WindowPicture(2));

@@ -80,8 +80,6 @@ TEST_F(VideoMemoryTest, PictureSizesAreCorrectedWithTheirMessage) {
         {8, 20, 64, 1280, 64, "cannot display 20 horizontal pixel."},
         {8, 8193, 64, 1280, 64, "cannot display 8193 horizontal pixel."},
         {8, 64, 31, 64, 800, "cannot display 31 vertical pixel."},
-        {1, 1280, 64, 1280, 64, ""},
-        {4, 1280, 64, 1280, 64, ""},
     };
     for (const auto& [depth, width, height, expectedWidth, expectedHeight, message] : cases) {
         const t_Window& w = initfresh(depth, width, height);
@@ -105,8 +103,6 @@ TEST_F(VideoMemoryTest, WindowsThatCannotBeMadeTakeNoMemory) {
     const std::tuple<Int, Int, Int, Int, std::string> cases[] = {
         {2, 64, 64, 0, window + "unsupported 2 bit depth."},
         {64, 64, 64, 0, window + "unsupported 64 bit depth."},
-        {0, 64, 64, 0, window + "unsupported 0 bit depth."},
-        {-8, 64, 64, 0, window + "unsupported -8 bit depth."},
         {32, 8192, 8192, 0,
          window + "has not enough graphic-video-memory (16319K available).\n" + display +
              "8192 x 8192 pixel x 32 bit needs 262.144,00K video-memory."},
@@ -135,7 +131,6 @@ TEST_F(VideoMemoryTest, FontsWithoutUsableCellsGiveAGraphicWindow) {
         EXPECT_EQ((std::tuple<Int, Int, Int>(w.TextWidth, w.TextMemoryStart, w.TextMemoryEnd)),
                   std::tuple(font.Width > 1312 ? 0 : -1, -1, -1));
         EXPECT_EQ(rt().HighMemory, w.MemoryStart - 1);
-        EXPECT_EQ(layer.state(0).Title, "Miradex-Grafik");
     }
 }
 
@@ -185,7 +180,6 @@ TEST_F(VideoMemoryTest, ReinitialisingKeepsDisplayStateAndRefusedRestartsStayDow
     EXPECT_EQ(rt().HighMemory, VideoMemoryTop);
     EXPECT_TRUE(log.contains("t_InitWindow: GraphicWindow #2 could not be "
                              "initialized, resource undefined."));
-    EXPECT_FALSE(log.contains("t_InitWindow: GraphicWindow #2 End."));
 }
 
 TEST_F(VideoMemoryTest, WindowSettingsReachTheWindowLayer) {
@@ -198,7 +192,6 @@ TEST_F(VideoMemoryTest, WindowSettingsReachTheWindowLayer) {
     EXPECT_TRUE(log.contains("t_InitWindow: GraphicWindow #3 title will be invisible."));
     auto state = layer.state(3);
     EXPECT_FALSE(state.TitleBarVisible);
-    EXPECT_EQ(state.Background, (t_RGBColor{255, 84, 84, 84}));
     EXPECT_EQ(state.Frame.width, 320 + 2 * 1600);
     EXPECT_EQ(state.ViewFrame, (Rect{1600, 880, 320, 200}));
 }

@@ -100,11 +100,13 @@ TEST_F(OutputTest, UndrawableGlyphsLeavePixelsButFillThePlanes) {
     const std::string notgrey = "t_PrintSymbol: Font format must be uncompressed grey for "
                                 "text-printing.";
     const std::tuple<Int, UInt8, std::string> cases[] = {
-        {FontFormatGrey, 10, ""},  {FontFormatGrey, 127, ""},
-        {FontFormatGrey, 101, ""}, {FontFormatGrey, 200, ""},
+        {FontFormatGrey, 10, ""},
+        {FontFormatGrey, 127, ""},
+        {FontFormatGrey, 101, ""},
         {FontFormatGrey, 100, ""}, // the last glyph in Data is drawn
-        {0, 'F', notgrey},         {100, 'F', notgrey},
-        {102, 'F', notgrey},       {7, 'F', "t_PrintSymbol: Illegal font format."},
+        {0, 'F', notgrey},
+        {102, 'F', notgrey},
+        {7, 'F', "t_PrintSymbol: Illegal font format."},
     };
     for (const auto& [format, code, line] : cases) {
         resetruntime();
@@ -234,15 +236,6 @@ TEST_F(OutputTest, StringAndTextFormsDifferInTheirUnits) {
     setcursor(1, 4);
     t_Print(0, std::string("a\0b", 3));
     EXPECT_EQ(row(4).substr(0, 3), "ab "); // code 0 is a control code that does nothing
-}
-
-TEST_F(OutputTest, PrintCharDrawsControlCodesAndPrintRunsThem) {
-    openwindow(0, 24, 64, 32);
-    t_PrintChar(0, 13);
-    t_PrintChar(0, 7);
-    t_Print(0, "x\ry");
-    EXPECT_EQ(rows()[0].substr(0, 3) + rows()[1].substr(0, 1), "\r\axy");
-    EXPECT_EQ(layer.count("beep"), 0);
 }
 
 } // namespace

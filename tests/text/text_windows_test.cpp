@@ -25,16 +25,6 @@ TEST(RulerTextTest, MarginsDotsHalfDecadesAndDecadeDigits) {
                                            "...!....R"); // column 100 shows the decade's last digit
 }
 
-TEST_F(PrinterTest, WidthOf82ColumnsMakesA657PointWindow) {
-    rt().TitleBarHeight = 28;
-    layer.setFrame(layer.window(9), Rect{30, 40, 900, 528});
-    p_SetPrinterWidth(82);
-    EXPECT_EQ(layer.textView(VirtualPrinterWindowNumber).Ruler, p_RulerText(82));
-    EXPECT_EQ(layer.state(VirtualPrinterWindowNumber).Frame, (Rect{30, 40, 657, 528}));
-    // The scroll view follows the width only; its height stays as it was.
-    EXPECT_EQ(layer.textView(VirtualPrinterWindowNumber).ScrollViewSize, (Size{617, 400}));
-}
-
 TEST_F(PrinterTest, InitialisingTwiceStartsOneThreadThatEndsWithItsRuntime) {
     layer.setText(VirtualPrinterWindowNumber, "alt");
     p_InitPrinter();
