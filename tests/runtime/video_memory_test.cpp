@@ -52,10 +52,8 @@ TEST_F(VideoMemoryTest, ProgramWindowWithGeneratedFontTakesTheTopOfMemoryCleared
                                 w.TextHpos, w.TextVpos, w.TextColor}),
               (std::vector<Int>{82, 25, 82, 25, 1, 1, 0xC0}));
     EXPECT_EQ(w.Font, font);
-    EXPECT_EQ(initlog(), "t_InitWindow: GraphicWindow #0 Start.\nt_InitMemory: Start.\n"
-                         "t_InitMemory: End.\nt_InitWindow: GraphicWindow #0 = 1312 x 800 pixel x "
-                         "24 bit = 3.075,00K video-memory = $00CFF400.\n"
-                         "t_InitWindow: GraphicWindow #0 End.\n");
+    EXPECT_TRUE(log.contains("t_InitWindow: GraphicWindow #0 = 1312 x 800 pixel x 24 bit = "
+                             "3.075,00K video-memory = $00CFF400."));
     for (Int a = w.MemoryStart; a <= w.MemoryEnd; ++a)
         ASSERT_EQ(byte(a), 0) << a;
     for (Int cell = 0, half = 2560; cell < half; ++cell) {

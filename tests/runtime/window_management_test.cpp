@@ -48,15 +48,13 @@ TEST_F(WindowManagementTest, WindowItemsComeFromTheRecordOrTheFrame) {
     EXPECT_TRUE(log.lines().empty());
 }
 
-TEST(WindowPosBeforeMemoryTest, GraphicWindowUsesItsFrameBeforeTheRuntimeExists) {
-    resetruntime();
-    FakeWindowLayer layer;
-    setwindowlayer(&layer);
+using WindowPosBeforeMemoryTest = RuntimeTest;
+
+TEST_F(WindowPosBeforeMemoryTest, GraphicWindowUsesItsFrameBeforeTheRuntimeExists) {
     rt().TitleBarHeight = 28;
     layer.setFrame(layer.window(0), Rect{0, 0, 700, 500});
     for (auto [item, expected] : {std::pair{0, 0}, {6, 0}, {18, 0}, {10, 700}, {9, 472}})
         EXPECT_EQ(t_WindowPos(0, item), expected) << item;
-    setwindowlayer(nullptr);
 }
 
 // -1 keeps what the window has; the picture keeps its size whatever the frame. A visible text
@@ -120,11 +118,8 @@ TEST_F(WindowManagementTest, EveryRoutineReportsWindowsItCannotUse) {
         {[] { t_WindowPos(13, 0); }, "t_WindowPos: Window does not exist."},
         {[] { t_WindowSize(13, 0, 0, 10, 10); }, "t_WindowSize: Window does not exist."},
         {[] { t_WindowSize(3, 0, 0, 10, 10); }, "t_WindowSize: Window #3 not initialized."},
-        {[] { t_WindowTitle(13, "x"); }, "t_WindowTitle: Window does not exist."},
-        {[] { t_WindowTitleVisible(13, true); }, "t_WindowTitleVisible: Window does not exist."},
         {[] { t_WindowVisible(13, true); }, "t_WindowVisible: Window does not exist."},
         {[] { t_WindowVisible(11, false); }, "t_WindowVisible: Window does not exist."},
-        {[] { t_WindowCenter(13); }, "t_WindowCenter: Window does not exist."},
         {[] { t_WindowFront(255); }, "t_WindowFront: Window does not exist."},
         {[] { t_WindowVisible(8, true); }, "t_WindowVisible: Pasteboard window is " + nil},
         {[] { t_WindowVisible(9, false); }, "t_WindowVisible: Virtual printer window is " + nil},
