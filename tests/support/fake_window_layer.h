@@ -53,25 +53,21 @@ class FakeWindowLayer : public HeadlessWindowLayer {
             noted("setScrollViewSize", window, whole(width) + "," + whole(height)), width, height);
     }
     void setPasteboardText(const std::string& text) override {
-        record("setPasteboardText " + std::to_string(text.size()));
-        Base::setPasteboardText(text);
+        Base::setPasteboardText(passed(text, "setPasteboardText " + std::to_string(text.size())));
     }
     void setPasteboardImage(const WindowImage& image) override {
-        record("setPasteboardImage " + std::to_string(image.Width) + "x" +
-               std::to_string(image.Height));
-        Base::setPasteboardImage(image);
+        Base::setPasteboardImage(passed(image, "setPasteboardImage " + std::to_string(image.Width) +
+                                                   "x" + std::to_string(image.Height)));
     }
     std::vector<std::string> openPanel(const OpenPanelRequest& request) override {
-        record("openPanel " + request.Title);
-        return Base::openPanel(request);
+        return Base::openPanel(passed(request, "openPanel " + request.Title));
     }
     std::string savePanel(const SavePanelRequest& request) override {
-        record("savePanel " + request.Title);
-        return Base::savePanel(request);
+        return Base::savePanel(passed(request, "savePanel " + request.Title));
     }
     void deleteMenuItem(const std::string& menu, Int position) override {
-        record("deleteMenuItem " + menu + " " + std::to_string(position));
-        Base::deleteMenuItem(menu, position);
+        Base::deleteMenuItem(
+            passed(menu, "deleteMenuItem " + menu + " " + std::to_string(position)), position);
     }
     void beep() override { record("beep"); }
 
@@ -112,6 +108,12 @@ class FakeWindowLayer : public HeadlessWindowLayer {
     Window noted(const std::string& call, Window w, const std::string& detail) {
         record(call + " " + number(w) + " " + detail);
         return w;
+    }
+    // Records the call and hands the argument on.
+    template <class T>
+    const T& passed(const T& argument, std::string call) {
+        record(std::move(call));
+        return argument;
     }
     static std::string whole(double v) { return std::to_string(static_cast<long long>(v)); }
     static std::string number(Handle h) {

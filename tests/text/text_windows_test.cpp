@@ -1,5 +1,5 @@
-// The virtual printer: its ruler and width, its refresh thread and buffer, the text it shows for
-// bytes that are not UTF-8, and the clearing of text windows.
+// The virtual printer: its ruler, its refresh thread and buffer, and the text it shows for bytes
+// that are not UTF-8.
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -83,18 +83,9 @@ TEST_F(PrinterTest, MissingPrinterViewIsReportedAndNothingStarts) {
     p_InitPrinter();
     p_SetPrinter("x");
     p_SetRuler("x");
-    EXPECT_FALSE(rt().PrinterUpdateRunning);
-    EXPECT_TRUE(layer.calls().empty());
+    EXPECT_TRUE(!rt().PrinterUpdateRunning && layer.calls().empty());
     const std::string nil = ": Virtual printer window is nil, resource undefined.\n";
     EXPECT_EQ(log.text(), "p_InitPrinter" + nil + "p_SetPrinter" + nil + "p_SetRuler" + nil);
-}
-
-TEST_F(PrinterTest, ClearingEmptiesOnlyThePrinterAndTheConsole) {
-    for (UInt8 n : {8, 9, 10})
-        layer.setText(n, "Text");
-    for (UInt8 n : {8, 9, 10, 0, 200})
-        t_ClearTextWindow(n);
-    EXPECT_EQ(layer.text(8) + layer.text(9) + layer.text(10), "Text");
 }
 
 } // namespace
