@@ -60,7 +60,6 @@ TEST_F(VideoMemoryTest, ProgramWindowWithGeneratedFontTakesTheTopOfMemoryCleared
         ASSERT_EQ(byte(w.TextMemoryStart + cell), cell < 82 * 25 ? 0x20 : 0xFF) << cell;
         ASSERT_EQ(byte(w.TextMemoryStart + half + cell), cell < 82 * 25 ? 0xC0 : 0xFF) << cell;
     }
-    EXPECT_EQ(byte(w.TextMemoryStart - 1), 0xFF);
     for (Int a = VideoMemoryTop + 1; a < VideoMemorySize; ++a)
         EXPECT_EQ(byte(a), 0xFF);
     // At 32 bits the clear makes opaque black pixels.

@@ -14,6 +14,7 @@
 namespace mdx::test {
 namespace {
 
+using namespace std::string_literals;
 using Screen = std::vector<std::string>;
 
 const std::string Blank(8, ' ');
@@ -80,13 +81,15 @@ TEST_F(CursorTest, ControlCharactersCarryOutTheirAction) {
 TEST_F(CursorTest, StepsWrapAtTheSidesAndScrollAtTopAndBottom) {
     setcursor(8, 4);
     t_CursorRight(0);
-    expectcursor(1, 4);
-    EXPECT_EQ(rows(), (Screen{"ijklmnop", "qrstuvwx", "yzABCDEF", Blank}));
+    EXPECT_EQ(
+        std::pair(cursor(), rows()),
+        std::pair(std::pair<Int, Int>(1, 4), Screen{"ijklmnop", "qrstuvwx", "yzABCDEF", Blank}));
     fill(Letters);
     setcursor(1, 1);
     t_CursorLeft(0);
-    expectcursor(8, 1);
-    EXPECT_EQ(rows(), (Screen{Blank, "abcdefgh", "ijklmnop", "qrstuvwx"}));
+    EXPECT_EQ(
+        std::pair(cursor(), rows()),
+        std::pair(std::pair<Int, Int>(8, 1), Screen{Blank, "abcdefgh", "ijklmnop", "qrstuvwx"}));
     setcursor(1, 3);
     t_CursorLeft(0);
     expectcursor(8, 2);
@@ -96,8 +99,7 @@ TEST_F(CursorTest, StepsWrapAtTheSidesAndScrollAtTopAndBottom) {
     expectcursor(8, 3);
     setcursor(2, 4);
     t_Print(0, "\x0b"); // on the last line only the rest of that line is cleared
-    EXPECT_EQ(rows()[3], "q       ");
-    expectcursor(2, 4);
+    EXPECT_EQ(std::pair(cursor(), rows()[3]), std::pair(std::pair<Int, Int>(2, 4), "q       "s));
 }
 
 TEST_F(CursorTest, HorizontalTabsCountFromTheRegionVerticalOnesFromTheScreen) {
@@ -148,10 +150,8 @@ TEST_F(CursorTest, ControlCodesFollowTheRedirection) {
     t_PrintControl(0, 7);
     t_RedirectOutput(0, 0);
     t_PrintControl(0, 12);
-    expectcursor(3, 2);
-    EXPECT_EQ(rows(), Letters);
-    EXPECT_EQ(layer.count("beep"), 0);
-    EXPECT_EQ(textoutput(), "\n\a");
+    EXPECT_EQ(std::tuple(cursor(), rows(), layer.count("beep"), textoutput()),
+              std::tuple(std::pair<Int, Int>(3, 2), Letters, 0, "\n\a"s));
     log.clear();
     win(6).TextRedirectOutput = 2;
     t_PrintControl(6, 'x'); // passed on as a character even without a window

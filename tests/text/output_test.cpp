@@ -161,6 +161,7 @@ TEST_F(OutputTest, EveryRoutineReportsWindowsItCannotUse) {
         {"t_Inverse", t_Inverse},
         {"t_PrintSymbol", [](UInt8 w) { t_PrintSymbol(w, 'A', 0xC0, 1, 1); }},
         {"t_PrintChar", [](UInt8 w) { t_PrintChar(w, 'A'); }},
+        {"t_Print", [](UInt8 w) { t_Print(w, "A"); }},
         {"t_Print", [](UInt8 w) { t_Print(w, totext("A")); }},
         {"t_Htab", [](UInt8 w) { t_Htab(w, 1); }},
         {"t_PrintControl", [](UInt8 w) { t_PrintControl(w, 10); }},
