@@ -8,7 +8,6 @@
 #include <random>
 #include <thread>
 
-#include "base/clock.h"
 #include "base/log.h"
 #include "runtime/image.h"
 #include "runtime/readback.h"
@@ -100,23 +99,6 @@ TEST_F(ImageTest, NoImageWithoutAReadyVisibleGraphicWindow) {
                                "created.";
     EXPECT_EQ(log.lines(), (std::vector<std::string>{nodata, nodata, nodata}));
     EXPECT_EQ(w.UpdateFinished, 0);
-}
-
-// The picture for the pasteboard is the window's image with its size in points;
-// making it records when the conversion ended.
-TEST_F(ImageTest, PictureIsTheImageWithItsSizeInPointsAndItsTimesAreRecorded) {
-    t_Window& w = initwindow(2, 8, 96, 48);
-    poke(w.MemoryStart, "\x42");
-    const Int before = absolutetimems();
-    auto picture = t_WindowPicture(2);
-    ASSERT_TRUE(picture);
-    EXPECT_EQ(std::tuple(picture->Points, picture->Image.Pixels[0]),
-              std::tuple(Size{96, 48}, 0xFF424242u));
-    EXPECT_GE(w.UpdateFinished, before);
-    EXPECT_FALSE(t_WindowPicture(8));
-    layer.removeView(2);
-    EXPECT_FALSE(t_WindowPicture(2));
-    EXPECT_TRUE(log.lines().empty());
 }
 
 // A view that draws window 0 clears VerticalBlank for the time of the

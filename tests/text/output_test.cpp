@@ -180,8 +180,8 @@ TEST_F(OutputTest, EveryRoutineReportsWindowsItCannotUse) {
                   (std::vector<std::string>{std::string(name) + ": Window is not a graphic window.",
                                             std::string(name) + ": Window #3 not initialized."}));
     }
-    EXPECT_EQ(win(3).TextDisplayMode, 0);
-    EXPECT_EQ(win(3).TextRedirectOutput, 1);
+    EXPECT_EQ(std::tuple(win(3).TextDisplayMode, win(3).TextRedirectOutput.load()),
+              std::tuple(0, 1));
 }
 
 // A window without a text block, and one whose font has no glyph data.

@@ -15,9 +15,7 @@
 namespace mdx::test {
 namespace {
 
-struct Cell {
-    UInt8 symbol, colour;
-};
+using Cell = std::pair<UInt8, UInt8>; // symbol, colour
 using Content = std::function<Cell(Int x, Int y)>;
 
 // Different symbols and colours in every cell.
@@ -41,7 +39,7 @@ class ScrollingTest : public TextTest {
         openwindow(0, l.depth, l.width, 40, patternfont(l.fontWidth, 8));
         for (Int y = 1; y <= win().TextHeight; ++y)
             for (Int x = 1; x <= win().TextWidth; ++x)
-                t_PrintSymbol(0, content(x, y).symbol, content(x, y).colour, x, y);
+                t_PrintSymbol(0, content(x, y).first, content(x, y).second, x, y);
     }
     // The text block and the picture, which lies right above it.
     Bytes snapshot() {
