@@ -168,11 +168,10 @@ TEST_F(VideoMemoryTest, ReinitialisingKeepsDisplayStateAndRefusedRestartsStayDow
     layer.removeView(2);
     initprogramwindow(2);
     initprogramwindow(2);
-    EXPECT_FALSE(win(2).Initialized);
-    EXPECT_EQ(win(2).Font, t_Font{});
-    EXPECT_EQ(rt().HighMemory, VideoMemoryTop);
-    EXPECT_TRUE(log.contains("t_InitWindow: GraphicWindow #2 could not be "
-                             "initialized, resource undefined."));
+    EXPECT_EQ(std::tuple(win(2).Initialized.load(), win(2).Font, rt().HighMemory.load()),
+              std::tuple(false, t_Font{}, VideoMemoryTop));
+    EXPECT_TRUE(log.contains(
+        "t_InitWindow: GraphicWindow #2 could not be initialized, resource undefined."));
 }
 
 TEST_F(VideoMemoryTest, WindowSettingsReachTheWindowLayer) {

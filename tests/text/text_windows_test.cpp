@@ -48,9 +48,8 @@ TEST_F(PrinterTest, AppendedTextAppearsAtMostAboutTenTimesASecond) {
     layer.clearCalls();
     const auto start = std::chrono::steady_clock::now();
     std::string all;
-    int pieces = 0;
     ASSERT_TRUE(eventually([&] {
-        const std::string piece = std::to_string(pieces++) + " ";
+        const std::string piece = std::to_string(all.size()) + " ";
         p_AppendPrinter(piece);
         all += piece;
         return layer.count("setText 9") >= 3;
