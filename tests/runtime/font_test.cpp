@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 
-#include <random>
 #include <string_view>
 
 #include "runtime/font.h"
@@ -64,7 +63,6 @@ TEST_F(FontFileTest, HeaderChecksRefuseWithOneLineAndAnythingElseLoads) {
     const std::string size = "t_LoadFontResource: Invalid header size";
     const std::string type = "t_LoadFontResource: Invalid file type";
     const Bytes full = fontfile(FontFormatGrey, {9, 9, 9, 9}, 0x01020304, 6);
-    auto compressed = [](Bytes data) { return fontfile(FontFormatGreyLZW, data); };
     const std::tuple<const char*, Bytes, t_Font, std::string> cases[] = {
         {"empty file", {}, t_Font{}, "t_LoadFontResource: Could not load file „test.font“"},
         {"header size beyond the file", {20, 'k', 'w', 'f', 'n', 2}, refused(20), size},
@@ -72,7 +70,6 @@ TEST_F(FontFileTest, HeaderChecksRefuseWithOneLineAndAnythingElseLoads) {
         {"too short for the identifier", {3, 'k', 'w'}, refused(3), size},
         {"too short for the fixed fields", reheadered(full, 13, 13), refused(13), size},
         {"upper-case identifier", {5, 'K', 'W', 'F', 'N'}, refused(5, "KWFN"), type},
-        {"other identifier", {5, 'f', 'o', 'n', 't'}, refused(5, "font"), type},
         {"14-byte header", reheadered(full, 14, 14), font(14, 2, 0x01020304, 0, {}), ""},
         {"reserved read from the data", reheadered(full, 14),
          font(14, 2, 0x01020304, 6, {0, 6, 9, 9, 9, 9}), ""},
@@ -84,12 +81,8 @@ TEST_F(FontFileTest, HeaderChecksRefuseWithOneLineAndAnythingElseLoads) {
          ""},
         {"plain LZW", fontfile(FontFormatPlainLZW, packed), font(16, FontFormatPlain, 0, 0, glyphs),
          ""},
-        {"compressed, no data", compressed({}), font(16, 2, 0, 0, {}), ""},
-        {"compressed, first code above 255", compressed({9, 0x80, 0x00}), font(16, 2, 0, 0, {}),
-         ""},
-        {"compressed, invalid code", compressed({9, 0x20, 0xE0, 0x00}), font(16, 2, 0, 0, {}), ""},
-        {"compressed, width 0", compressed({0, 65, 66}), font(16, 2, 0, 0, {}), ""},
-        {"compressed, width 40", compressed({40, 0, 0, 0, 0, 65}), font(16, 2, 0, 0, {}), ""},
+        {"compressed, invalid code", fontfile(FontFormatGreyLZW, {9, 0x20, 0xE0, 0x00}),
+         font(16, 2, 0, 0, {}), ""},
         {"illegal format kept", fontfile(7, {1, 2}), font(16, 7, 0, 0, {1, 2}), ""},
     };
     for (const auto& [what, file, expected, line] : cases) {
@@ -183,27 +176,6 @@ TEST(LzwEncode, EmitsTheSmallestWorkingWidth) {
     for (const auto& [data, width] : cases)
         EXPECT_EQ(lzwencode(data).Width, width) << ::testing::PrintToString(data);
     EXPECT_EQ(lzwencode(bytes("ABABABA")).Packed, pack({65, 66, 256, 258}, 9));
-}
-
-// Decoding what was encoded gives the data back: random data of every length up
-// to 300 over small alphabets, and longer runs and random data.
-TEST(LzwEncode, RoundTripsThroughDecode) {
-    std::mt19937 random(1);
-    auto randombytes = [&](std::size_t size, unsigned alphabet) {
-        Bytes data(size);
-        for (auto& b : data)
-            b = static_cast<UInt8>(random() % alphabet);
-        return data;
-    };
-    std::vector<Bytes> cases{Bytes(100000, 0x55), randombytes(50000, 3),
-                             randombytes(100 * 1024, 256)};
-    for (std::size_t size = 0; size < 300; ++size)
-        cases.push_back(randombytes(size, 1 + size % 7));
-    for (const Bytes& data : cases) {
-        const LzwStream stream = lzwencode(data);
-        ASSERT_EQ(lzwdecode(stream.Packed, stream.Width), data) << "size " << data.size();
-        ASSERT_LE(stream.Width, 32);
-    }
 }
 
 } // namespace

@@ -4,23 +4,12 @@
 
 #include <thread>
 
-#include "base/log.h"
 #include "runtime/state.h"
 #include "runtime/video_memory.h"
 #include "support/runtime_fixture.h"
 
 namespace mdx::test {
 namespace {
-
-// A grey font of the given cell size with one byte of data, enough to be a text
-// font.
-t_Font cellfont(Int width, Int height) {
-    return t_Font{.Format = FontFormatGrey,
-                  .End = 255,
-                  .Width = width,
-                  .Height = height,
-                  .Data = Bytes(1, 0)};
-}
 
 class VideoMemoryTest : public RuntimeTest {
   protected:
@@ -51,28 +40,22 @@ class VideoMemoryTest : public RuntimeTest {
 // cursor and colour; every cell of both planes and the bytes around the blocks.
 TEST_F(VideoMemoryTest, ProgramWindowWithGeneratedFontTakesTheTopOfMemoryCleared) {
     t_Font font = t_LoadFontResource("MenloRegular 16x32.font");
-    ASSERT_EQ(font.Width, 16);
     initprogramwindow(0, font);
     const t_Window& w = win(0);
-    EXPECT_TRUE(w.Initialized);
     EXPECT_EQ((std::vector<Int>{w.MemoryStart, w.MemoryEnd, w.TextMemoryStart, w.TextMemoryEnd,
                                 rt().HighMemory}),
               (std::vector<Int>{0x00CFF400, 0x00FFFFFF, 0x00CFE000, 0x00CFF3FF, 0x00CFDFFF}));
     EXPECT_EQ((std::vector<Int>{w.TextWidth, w.TextHeight, w.TextLastColumn, w.TextLastLine,
                                 w.TextHpos, w.TextVpos, w.TextColor}),
               (std::vector<Int>{82, 25, 82, 25, 1, 1, 0xC0}));
-    EXPECT_EQ(w.Font, font);
-    EXPECT_EQ(initlog(), "t_InitWindow: GraphicWindow #0 Start.\nt_InitMemory: Start.\n"
-                         "t_InitMemory: End.\nt_InitWindow: GraphicWindow #0 = 1312 x 800 pixel x "
-                         "24 bit = 3.075,00K video-memory = $00CFF400.\n"
-                         "t_InitWindow: GraphicWindow #0 End.\n");
+    EXPECT_TRUE(log.contains("t_InitWindow: GraphicWindow #0 = 1312 x 800 pixel x 24 bit = "
+                             "3.075,00K video-memory = $00CFF400."));
     for (Int a = w.MemoryStart; a <= w.MemoryEnd; ++a)
         ASSERT_EQ(byte(a), 0) << a;
     for (Int cell = 0, half = 2560; cell < half; ++cell) {
         ASSERT_EQ(byte(w.TextMemoryStart + cell), cell < 82 * 25 ? 0x20 : 0xFF) << cell;
         ASSERT_EQ(byte(w.TextMemoryStart + half + cell), cell < 82 * 25 ? 0xC0 : 0xFF) << cell;
     }
-    EXPECT_EQ(byte(w.TextMemoryStart - 1), 0xFF);
     for (Int a = VideoMemoryTop + 1; a < VideoMemorySize; ++a)
         EXPECT_EQ(byte(a), 0xFF);
     // At 32 bits the clear makes opaque black pixels.
@@ -90,8 +73,6 @@ TEST_F(VideoMemoryTest, PictureSizesAreCorrectedWithTheirMessage) {
         {8, 20, 64, 1280, 64, "cannot display 20 horizontal pixel."},
         {8, 8193, 64, 1280, 64, "cannot display 8193 horizontal pixel."},
         {8, 64, 31, 64, 800, "cannot display 31 vertical pixel."},
-        {1, 1280, 64, 1280, 64, ""},
-        {4, 1280, 64, 1280, 64, ""},
     };
     for (const auto& [depth, width, height, expectedWidth, expectedHeight, message] : cases) {
         const t_Window& w = initfresh(depth, width, height);
@@ -115,8 +96,6 @@ TEST_F(VideoMemoryTest, WindowsThatCannotBeMadeTakeNoMemory) {
     const std::tuple<Int, Int, Int, Int, std::string> cases[] = {
         {2, 64, 64, 0, window + "unsupported 2 bit depth."},
         {64, 64, 64, 0, window + "unsupported 64 bit depth."},
-        {0, 64, 64, 0, window + "unsupported 0 bit depth."},
-        {-8, 64, 64, 0, window + "unsupported -8 bit depth."},
         {32, 8192, 8192, 0,
          window + "has not enough graphic-video-memory (16319K available).\n" + display +
              "8192 x 8192 pixel x 32 bit needs 262.144,00K video-memory."},
@@ -145,7 +124,6 @@ TEST_F(VideoMemoryTest, FontsWithoutUsableCellsGiveAGraphicWindow) {
         EXPECT_EQ((std::tuple<Int, Int, Int>(w.TextWidth, w.TextMemoryStart, w.TextMemoryEnd)),
                   std::tuple(font.Width > 1312 ? 0 : -1, -1, -1));
         EXPECT_EQ(rt().HighMemory, w.MemoryStart - 1);
-        EXPECT_EQ(layer.state(0).Title, "Miradex-Grafik");
     }
 }
 
@@ -190,12 +168,10 @@ TEST_F(VideoMemoryTest, ReinitialisingKeepsDisplayStateAndRefusedRestartsStayDow
     layer.removeView(2);
     initprogramwindow(2);
     initprogramwindow(2);
-    EXPECT_FALSE(win(2).Initialized);
-    EXPECT_EQ(win(2).Font, t_Font{});
-    EXPECT_EQ(rt().HighMemory, VideoMemoryTop);
-    EXPECT_TRUE(log.contains("t_InitWindow: GraphicWindow #2 could not be "
-                             "initialized, resource undefined."));
-    EXPECT_FALSE(log.contains("t_InitWindow: GraphicWindow #2 End."));
+    EXPECT_EQ(std::tuple(win(2).Initialized.load(), win(2).Font, rt().HighMemory.load()),
+              std::tuple(false, t_Font{}, VideoMemoryTop));
+    EXPECT_TRUE(log.contains(
+        "t_InitWindow: GraphicWindow #2 could not be initialized, resource undefined."));
 }
 
 TEST_F(VideoMemoryTest, WindowSettingsReachTheWindowLayer) {
@@ -205,10 +181,8 @@ TEST_F(VideoMemoryTest, WindowSettingsReachTheWindowLayer) {
     EXPECT_EQ(
         (std::tuple<Int, Int, Int>(win(3).TitleHeight, win(3).BorderWidth, win(3).BorderHeight)),
         std::tuple(0, 1920 - 320, 1080 - 200));
-    EXPECT_TRUE(log.contains("t_InitWindow: GraphicWindow #3 title will be invisible."));
     auto state = layer.state(3);
     EXPECT_FALSE(state.TitleBarVisible);
-    EXPECT_EQ(state.Background, (t_RGBColor{255, 84, 84, 84}));
     EXPECT_EQ(state.Frame.width, 320 + 2 * 1600);
     EXPECT_EQ(state.ViewFrame, (Rect{1600, 880, 320, 200}));
 }
@@ -225,7 +199,6 @@ TEST_F(VideoMemoryTest, MemoryIsCreatedOnceWhateverTheNumberOfCallers) {
     t_InitMemory();
     EXPECT_EQ(initlog(), "t_InitMemory: Start.\nt_InitMemory: End.\n");
     ASSERT_EQ(rt().WindowTable.size(), 8u);
-    EXPECT_EQ(rt().VideoMemory.size(), static_cast<std::size_t>(VideoMemorySize));
     EXPECT_EQ(rt().WindowTable[4].MemoryStart, -1);
     t_InitWindow(5, 2, false, 64, 64, 0, 0, t_Font{}, true);
     initprogramwindow(0);

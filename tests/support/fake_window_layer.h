@@ -14,89 +14,60 @@ class FakeWindowLayer : public HeadlessWindowLayer {
 
   public:
     void setTitle(Handle w, const std::string& title) override {
-        record("setTitle " + number(w) + " " + title);
-        Base::setTitle(w, title);
+        Base::setTitle(noted("setTitle", w, title), title);
     }
     void setTitleBarVisible(Handle w, bool visible) override {
-        record("setTitleBarVisible " + number(w) + (visible ? " 1" : " 0"));
-        Base::setTitleBarVisible(w, visible);
+        Base::setTitleBarVisible(noted("setTitleBarVisible", w, visible ? "1" : "0"), visible);
     }
     void setFrame(Handle w, Rect frame) override {
-        record("setFrame " + number(w) + " " + rect(frame));
-        Base::setFrame(w, frame);
+        Base::setFrame(noted("setFrame", w, rect(frame)), frame);
     }
     void setBackgroundColor(Handle w, t_RGBColor c) override {
-        record("setBackgroundColor " + number(w) + " " + std::to_string(c.Alpha) + "," +
-               std::to_string(c.Red) + "," + std::to_string(c.Green) + "," +
-               std::to_string(c.Blue));
-        Base::setBackgroundColor(w, c);
+        const std::string argb = std::to_string(c.Alpha) + "," + std::to_string(c.Red) + "," +
+                                 std::to_string(c.Green) + "," + std::to_string(c.Blue);
+        Base::setBackgroundColor(noted("setBackgroundColor", w, argb), c);
     }
     void setViewFrame(Handle view, Rect frame) override {
-        record("setViewFrame " + number(view) + " " + rect(frame));
-        Base::setViewFrame(view, frame);
+        Base::setViewFrame(noted("setViewFrame", view, rect(frame)), frame);
     }
     // Recorded before drawing, so that the call shows even when drawing logs or fails.
-    void redrawNow(Handle view) override {
-        record("redrawNow " + number(view));
-        Base::redrawNow(view);
-    }
-    void redrawLater(Handle view) override {
-        record("redrawLater " + number(view));
-        Base::redrawLater(view);
-    }
-    void orderFront(Handle w) override {
-        record("orderFront " + number(w));
-        Base::orderFront(w);
-    }
-    void orderOut(Handle w) override {
-        record("orderOut " + number(w));
-        Base::orderOut(w);
-    }
+    void redrawNow(Handle view) override { Base::redrawNow(noted("redrawNow", view)); }
+    void redrawLater(Handle view) override { Base::redrawLater(noted("redrawLater", view)); }
+    void orderFront(Handle w) override { Base::orderFront(noted("orderFront", w)); }
+    void orderOut(Handle w) override { Base::orderOut(noted("orderOut", w)); }
     void makeKeyAndOrderFront(Handle w) override {
-        record("makeKeyAndOrderFront " + number(w));
-        Base::makeKeyAndOrderFront(w);
+        Base::makeKeyAndOrderFront(noted("makeKeyAndOrderFront", w));
     }
-    void center(Handle w) override {
-        record("center " + number(w));
-        Base::center(w);
-    }
+    void center(Handle w) override { Base::center(noted("center", w)); }
     void setUpTextView(UInt8 window) override {
-        record("setUpTextView " + std::to_string(window));
-        Base::setUpTextView(window);
+        Base::setUpTextView(noted("setUpTextView", window));
     }
     void setText(UInt8 window, const std::string& text) override {
-        record("setText " + std::to_string(window) + " " + std::to_string(text.size()));
-        Base::setText(window, text);
+        Base::setText(noted("setText", window, std::to_string(text.size())), text);
     }
     void setRuler(UInt8 window, const std::string& text) override {
-        record("setRuler " + std::to_string(window) + " " + std::to_string(text.size()));
-        Base::setRuler(window, text);
+        Base::setRuler(noted("setRuler", window, std::to_string(text.size())), text);
     }
     void setScrollViewSize(UInt8 window, double width, double height) override {
-        record("setScrollViewSize " + std::to_string(window) + " " + whole(width) + "," +
-               whole(height));
-        Base::setScrollViewSize(window, width, height);
+        Base::setScrollViewSize(
+            noted("setScrollViewSize", window, whole(width) + "," + whole(height)), width, height);
     }
     void setPasteboardText(const std::string& text) override {
-        record("setPasteboardText " + std::to_string(text.size()));
-        Base::setPasteboardText(text);
+        Base::setPasteboardText(passed(text, "setPasteboardText " + std::to_string(text.size())));
     }
     void setPasteboardImage(const WindowImage& image) override {
-        record("setPasteboardImage " + std::to_string(image.Width) + "x" +
-               std::to_string(image.Height));
-        Base::setPasteboardImage(image);
+        Base::setPasteboardImage(passed(image, "setPasteboardImage " + std::to_string(image.Width) +
+                                                   "x" + std::to_string(image.Height)));
     }
     std::vector<std::string> openPanel(const OpenPanelRequest& request) override {
-        record("openPanel " + request.Title);
-        return Base::openPanel(request);
+        return Base::openPanel(passed(request, "openPanel " + request.Title));
     }
     std::string savePanel(const SavePanelRequest& request) override {
-        record("savePanel " + request.Title);
-        return Base::savePanel(request);
+        return Base::savePanel(passed(request, "savePanel " + request.Title));
     }
     void deleteMenuItem(const std::string& menu, Int position) override {
-        record("deleteMenuItem " + menu + " " + std::to_string(position));
-        Base::deleteMenuItem(menu, position);
+        Base::deleteMenuItem(
+            passed(menu, "deleteMenuItem " + menu + " " + std::to_string(position)), position);
     }
     void beep() override { record("beep"); }
 
@@ -127,10 +98,28 @@ class FakeWindowLayer : public HeadlessWindowLayer {
     }
 
   private:
+    // Records "call window" (and " detail") and hands the window on to the headless layer.
+    template <class Window>
+    Window noted(const std::string& call, Window w) {
+        record(call + " " + number(w));
+        return w;
+    }
+    template <class Window>
+    Window noted(const std::string& call, Window w, const std::string& detail) {
+        record(call + " " + number(w) + " " + detail);
+        return w;
+    }
+    // Records the call and hands the argument on.
+    template <class T>
+    const T& passed(const T& argument, std::string call) {
+        record(std::move(call));
+        return argument;
+    }
     static std::string whole(double v) { return std::to_string(static_cast<long long>(v)); }
     static std::string number(Handle h) {
         return std::to_string(h.value > 100 ? h.value - 101 : h.value - 1);
     }
+    static std::string number(UInt8 window) { return std::to_string(window); }
     static std::string rect(Rect r) {
         return whole(r.x) + "," + whole(r.y) + "," + whole(r.width) + "," + whole(r.height);
     }

@@ -8,8 +8,7 @@
 
 namespace mdx::test {
 
-// Writes an 8-bit palette image when the picture has at most 256 colours, else 8-bit RGB.
-// Returns false when the file cannot be written.
+// Writes the picture as 8-bit RGBA; false when the file cannot be written.
 bool writepng(const std::string& path, const WindowImage& image);
 
 // Reads any PNG as opaque 0xFFRRGGBB pixels; nothing when the file is missing or not a PNG.

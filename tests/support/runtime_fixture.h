@@ -4,11 +4,21 @@
 
 #include <gtest/gtest.h>
 
+#include "runtime/font.h"
 #include "runtime/state.h"
 #include "support/fake_window_layer.h"
 #include "support/log_capture.h"
 
 namespace mdx::test {
+
+// A grey font of the given cell size with one byte of data: enough to give a window a text grid.
+inline t_Font cellfont(Int width, Int height) {
+    return t_Font{.Format = FontFormatGrey,
+                  .End = 255,
+                  .Width = width,
+                  .Height = height,
+                  .Data = Bytes(1, 0)};
+}
 
 class RuntimeTest : public ::testing::Test {
   protected:

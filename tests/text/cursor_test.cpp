@@ -2,9 +2,9 @@
 // region, tabulation, the display modes' translations and the escape commands.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <limits>
 
-#include "runtime/colours.h"
 #include "text/cursor.h"
 #include "text/display.h"
 #include "text/output.h"
@@ -13,6 +13,7 @@
 namespace mdx::test {
 namespace {
 
+using namespace std::string_literals;
 using Screen = std::vector<std::string>;
 
 const std::string Blank(8, ' ');
@@ -43,19 +44,10 @@ const Screen Shows[] = {Letters,
                         {"abcdefgh", Blank, "qrstuvwx", "yzABCDEF"},
                         {"abcdefgh", "ij      ", "qrstuvwx", "yzABCDEF"}};
 
-struct ControlCase {
-    UInt8 code;
-    Int startMode;
-    bool startInverse;
-    Int hpos, vpos;
-    bool inverse;
-    Int mode;
-    Shown shown;
-};
-
-// Each control code printed with the cursor at column 3 of line 2.
+// Each control code printed with the cursor at column 3 of line 2: the code, the display mode and
+// inverse flag before; the cursor, the inverse flag and display mode after, and the screen.
 TEST_F(CursorTest, ControlCharactersCarryOutTheirAction) {
-    const ControlCase cases[] = {
+    const std::tuple<UInt8, Int, bool, Int, Int, bool, Int, Shown> cases[] = {
         {0, 0, false, 3, 2, false, 0, Same},          {6, 0, false, 3, 2, false, 0, Same},
         {7, 0, false, 3, 2, false, 0, Same},          {8, 0, false, 2, 2, false, 0, Same},
         {9, 0, false, 3, 2, false, 0, Same},          {10, 0, false, 3, 3, false, 0, Same},
@@ -70,19 +62,17 @@ TEST_F(CursorTest, ControlCharactersCarryOutTheirAction) {
         {26, 0, false, 1, 2, false, 0, LineBlank},    {27, 0, false, 3, 2, false, 99, Same},
         {28, 0, false, 4, 2, false, 0, Same},         {29, 0, false, 3, 2, false, 0, RestBlank},
         {30, 0, false, 3, 1, false, 0, Same},         {31, 0, false, 3, 2, false, 2, Same}};
-    for (const ControlCase& c : cases) {
-        SCOPED_TRACE(int{c.code});
+    for (const auto& [code, startMode, startInverse, hpos, vpos, inverse, mode, shown] : cases) {
+        SCOPED_TRACE(int{code});
         fill(Letters);
         setcursor(3, 2);
-        win().TextDisplayMode = c.startMode;
-        win().TextInverse = c.startInverse;
+        win().TextDisplayMode = startMode;
+        win().TextInverse = startInverse;
         layer.clearCalls();
-        t_Print(0, std::string(1, static_cast<char>(c.code)));
-        EXPECT_EQ(
-            std::tuple(win().TextHpos, win().TextVpos, win().TextInverse, win().TextDisplayMode),
-            std::tuple(c.hpos, c.vpos, c.inverse, c.mode));
-        EXPECT_EQ(rows(), Shows[c.shown]);
-        EXPECT_EQ(layer.count("beep"), c.code == 7 ? 1 : 0);
+        t_Print(0, std::string(1, static_cast<char>(code)));
+        EXPECT_EQ(std::tuple(cursor(), win().TextInverse, win().TextDisplayMode, rows()),
+                  std::tuple(std::pair(hpos, vpos), inverse, mode, Shows[shown]));
+        EXPECT_EQ(layer.count("beep"), code == 7 ? 1 : 0);
     }
     EXPECT_TRUE(textlines().empty());
 }
@@ -90,13 +80,15 @@ TEST_F(CursorTest, ControlCharactersCarryOutTheirAction) {
 TEST_F(CursorTest, StepsWrapAtTheSidesAndScrollAtTopAndBottom) {
     setcursor(8, 4);
     t_CursorRight(0);
-    expectcursor(1, 4);
-    EXPECT_EQ(rows(), (Screen{"ijklmnop", "qrstuvwx", "yzABCDEF", Blank}));
+    EXPECT_EQ(
+        std::pair(cursor(), rows()),
+        std::pair(std::pair<Int, Int>(1, 4), Screen{"ijklmnop", "qrstuvwx", "yzABCDEF", Blank}));
     fill(Letters);
     setcursor(1, 1);
     t_CursorLeft(0);
-    expectcursor(8, 1);
-    EXPECT_EQ(rows(), (Screen{Blank, "abcdefgh", "ijklmnop", "qrstuvwx"}));
+    EXPECT_EQ(
+        std::pair(cursor(), rows()),
+        std::pair(std::pair<Int, Int>(8, 1), Screen{Blank, "abcdefgh", "ijklmnop", "qrstuvwx"}));
     setcursor(1, 3);
     t_CursorLeft(0);
     expectcursor(8, 2);
@@ -106,8 +98,7 @@ TEST_F(CursorTest, StepsWrapAtTheSidesAndScrollAtTopAndBottom) {
     expectcursor(8, 3);
     setcursor(2, 4);
     t_Print(0, "\x0b"); // on the last line only the rest of that line is cleared
-    EXPECT_EQ(rows()[3], "q       ");
-    expectcursor(2, 4);
+    EXPECT_EQ(std::pair(cursor(), rows()[3]), std::pair(std::pair<Int, Int>(2, 4), "q       "s));
 }
 
 TEST_F(CursorTest, HorizontalTabsCountFromTheRegionVerticalOnesFromTheScreen) {
@@ -127,7 +118,6 @@ TEST_F(CursorTest, HorizontalTabsCountFromTheRegionVerticalOnesFromTheScreen) {
     expectcursor(5, 3);
     t_CursorEnd(0);
     expectcursor(20, 8);
-    EXPECT_TRUE(textlines().empty());
 }
 
 // Filled up to the column through the display mode, wrapping at the line's end; a column far
@@ -158,10 +148,8 @@ TEST_F(CursorTest, ControlCodesFollowTheRedirection) {
     t_PrintControl(0, 7);
     t_RedirectOutput(0, 0);
     t_PrintControl(0, 12);
-    expectcursor(3, 2);
-    EXPECT_EQ(rows(), Letters);
-    EXPECT_EQ(layer.count("beep"), 0);
-    EXPECT_EQ(textoutput(), "\n\a");
+    EXPECT_EQ(std::tuple(cursor(), rows(), layer.count("beep"), textoutput()),
+              std::tuple(std::pair<Int, Int>(3, 2), Letters, 0, "\n\a"s));
     log.clear();
     win(6).TextRedirectOutput = 2;
     t_PrintControl(6, 'x'); // passed on as a character even without a window
@@ -180,54 +168,35 @@ class DisplayTest : public TextTest {
     }
 };
 
-struct EscapeCase {
-    std::string input;
-    std::string printed; // the start of line 1
-    UInt8 color;
-    Int mode;
-};
-
+// The input, the start of line 1, the colour and display mode after and the first cell's colour
+// (the character after a colour command is drawn in the new colour). 103, 104, 96, 100, 108 and
+// 109 are no commands.
 TEST_F(DisplayTest, EscapeColourCommandsChangeTheAttributeAndPrintNothing) {
-    const EscapeCase cases[] = {
-        {"\033Ax", "x ", 0x10, 0},
-        {"\033Q", "  ", 0xC1, 0},
-        {"\033Z", "  ", 0xCA, 0},
-        {"\033O", "  ", 0xF0, 0},
-        {"\033Z\033P", "  ", 0xC0, 0},
-        {"\033a", "a ", 0xC0, 99},
-        {"\033aA", "a ", 0x10, 0},
-        {"\033gh`d", "gh`d", 0xC0, 99}, // 103, 104, 96 and 100 are not
-                                        // commands
-        {"\033lm", "lm", 0xC0, 99},     // nor are 108 and 109
-    };
-    for (const EscapeCase& c : cases) {
-        SCOPED_TRACE(c.input);
+    const std::tuple<std::string, std::string, UInt8, Int, Int> cases[] = {
+        {"\033Ax", "x ", 0x10, 0, 0x10},     {"\033Q", "  ", 0xC1, 0, 0xC0},
+        {"\033Z", "  ", 0xCA, 0, 0xC0},      {"\033O", "  ", 0xF0, 0, 0xC0},
+        {"\033Z\033P", "  ", 0xC0, 0, 0xC0}, {"\033a", "a ", 0xC0, 99, 0xC0},
+        {"\033aA", "a ", 0x10, 0, 0xC0},     {"\033gh`d", "gh`d", 0xC0, 99, 0xC0},
+        {"\033lm", "lm", 0xC0, 99, 0xC0}};
+    for (const auto& [input, printed, color, mode, first] : cases) {
+        SCOPED_TRACE(input);
         fillline(1, ' ');
         setcursor(1, 1);
         win().TextColor = 0xC0;
         win().TextDisplayMode = 0;
-        t_Print(0, c.input);
-        EXPECT_EQ(
-            std::tuple(row(1).substr(0, c.printed.size()), win().TextColor, win().TextDisplayMode),
-            std::tuple(c.printed, c.color, c.mode));
+        t_Print(0, input);
+        EXPECT_EQ(std::tuple(row(1).substr(0, printed.size()), win().TextColor,
+                             win().TextDisplayMode, attribute(1, 1)),
+                  std::tuple(printed, color, mode, first));
     }
-    setcursor(1, 1);
-    win().TextDisplayMode = 0;
-    t_Print(0, "\033AB");
-    EXPECT_EQ(attribute(1, 1), 0x10); // the next character is drawn in the new colour
 }
-
-struct TabCase {
-    Int firstColumn, column, line;
-    char command;
-    Int hpos, vpos;
-};
 
 // Tabs fill with spaces up to the next stop, counted from the screen's first column; a stop
 // beyond the last column less the region's left margin clears the rest of the line and goes to
-// the region's first column on the next line. Escape f goes to the screen's last column.
+// the region's first column on the next line. Escape f goes to the screen's last column. The
+// region's first column, the cursor, the command; the cursor after.
 TEST_F(DisplayTest, TabCommandsFillToTheNextStopOrEndTheLine) {
-    const TabCase cases[] = {
+    const std::tuple<Int, Int, Int, char, Int, Int> cases[] = {
         {1, 1, 1, 'i', 11, 1},   {1, 10, 1, 'i', 21, 1},  {1, 69, 1, 'i', 71, 1},
         {1, 70, 1, 'i', 1, 2},   {1, 80, 1, 'i', 1, 2},   {1, 1, 1, 'j', 21, 1},
         {1, 59, 1, 'j', 61, 1},  {1, 60, 1, 'j', 1, 2},   {1, 39, 1, 'k', 41, 1},
@@ -237,28 +206,22 @@ TEST_F(DisplayTest, TabCommandsFillToTheNextStopOrEndTheLine) {
         {15, 20, 1, 'k', 41, 1}, {15, 40, 1, 'k', 15, 2}, {15, 20, 2, 'f', 80, 2},
         {10, 61, 1, 'i', 71, 1}, // the stop at the last column less the margin is still reached
     };
-    for (const TabCase& c : cases) {
-        SCOPED_TRACE(testing::Message() << "from " << c.firstColumn << ": " << c.column << ","
-                                        << c.line << " " << c.command);
+    for (const auto& [firstColumn, column, line, command, hpos, vpos] : cases) {
+        SCOPED_TRACE(testing::Message()
+                     << "from " << firstColumn << ": " << column << "," << line << " " << command);
         for (Int y = 1; y <= 4; ++y)
             fillline(y, 'x');
-        setregion({c.firstColumn, 80, 1, 4});
-        setcursor(c.column, c.line);
-        t_Print(0, std::string{27, c.command});
+        setregion({firstColumn, 80, 1, 4});
+        setcursor(column, line);
+        t_Print(0, std::string{27, command});
         EXPECT_EQ(std::tuple(win().TextHpos, win().TextVpos, win().TextDisplayMode),
-                  std::tuple(c.hpos, c.vpos, 0));
-        const bool scrolled = c.line == 4 && c.command == 'i';
-        const bool lineEnded = c.vpos != c.line || scrolled;
+                  std::tuple(hpos, vpos, 0));
+        const bool scrolled = line == 4 && command == 'i';
+        const Int end = vpos != line || scrolled ? 80 : hpos - 1;
         std::string expected(80, 'x');
-        if (c.command >= 'i') {
-            const Int end = lineEnded ? 80 : c.hpos - 1;
-            expected.replace(static_cast<std::size_t>(c.column - 1),
-                             static_cast<std::size_t>(end - c.column + 1),
-                             static_cast<std::size_t>(end - c.column + 1), ' ');
-        }
-        EXPECT_EQ(row(scrolled ? 3 : c.line), expected);
+        if (command >= 'i') std::fill(expected.begin() + column - 1, expected.begin() + end, ' ');
+        EXPECT_EQ(row(scrolled ? 3 : line), expected);
     }
-    EXPECT_TRUE(textlines().empty());
 }
 
 TEST_F(DisplayTest, BorderCommandsSetTheBorderColour) {
@@ -275,12 +238,14 @@ TEST_F(DisplayTest, BorderCommandsSetTheBorderColour) {
     EXPECT_EQ(win().RGBColor, t_ColorIndexToRGB(15));
 }
 
+// t_PrintChar draws the code as the display mode translates it; control codes are drawn, never
+// carried out.
 TEST_F(DisplayTest, DisplayModesTranslateCodesBeforeDrawing) {
     const std::tuple<Int, UInt8, UInt8> cases[] = {
-        {1, 65, 193},  {1, 32, 160}, {1, 127, 255}, {1, 31, 31},  {1, 128, 128}, {2, 97, 129},
-        {2, 127, 159}, {2, 96, 128}, {2, 65, 1},    {2, 64, 0},   {2, 95, 31},   {2, 63, 63},
-        {2, 128, 128}, {0, 65, 65},  {5, 65, 65},   {-1, 65, 65}, {3, 65, 65},   {4, 200, 200},
-    };
+        {1, 65, 193}, {1, 32, 160},  {1, 127, 255}, {1, 31, 31}, {1, 128, 128},
+        {2, 97, 129}, {2, 127, 159}, {2, 96, 128},  {2, 65, 1},  {2, 64, 0},
+        {2, 95, 31},  {2, 63, 63},   {2, 128, 128}, {0, 65, 65}, {5, 65, 65},
+        {-1, 65, 65}, {3, 65, 65},   {4, 200, 200}, {0, 13, 13}, {0, 7, 7}};
     for (const auto& [mode, code, glyph] : cases) {
         setcursor(1, 1);
         t_DisplayMode(0, mode);
@@ -289,6 +254,7 @@ TEST_F(DisplayTest, DisplayModesTranslateCodesBeforeDrawing) {
                   std::tuple(glyph, 0xC0, mode))
             << mode << " " << int{code};
     }
+    EXPECT_EQ(layer.count("beep"), 0);
 }
 
 // Modes 3 and 4 show control codes as letters, inverse or in colour 1, for that one character;
@@ -302,10 +268,9 @@ TEST_F(DisplayTest, ControlCodesShowAsMarkedLettersInModesThreeAndFour) {
     t_Print(0, "\032c\xe2\x82\xac"
                "d");
     EXPECT_EQ(row(1).substr(0, 7), "AbBZc?d");
-    std::vector<Int> attributes;
-    for (Int x = 1; x <= 7; ++x)
-        attributes.push_back(attribute(x, 1));
-    EXPECT_EQ(attributes, (std::vector<Int>{0x0C, 0xC0, 0x0C, 0x10, 0xC0, 0x10, 0xC0}));
+    EXPECT_EQ((std::vector<Int>{attribute(1, 1), attribute(2, 1), attribute(3, 1), attribute(4, 1),
+                                attribute(5, 1), attribute(6, 1), attribute(7, 1)}),
+              (std::vector<Int>{0x0C, 0xC0, 0x0C, 0x10, 0xC0, 0x10, 0xC0}));
     EXPECT_EQ(win().TextColor, 0xC0);
     EXPECT_EQ(win().RGBColor, t_ColorIndexToRGB(1)); // the drawing colour is not restored
 }

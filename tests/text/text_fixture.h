@@ -52,12 +52,12 @@ class TextTest : public RuntimeTest {
     }
     t_Window& win(UInt8 n = 0) { return rt().WindowTable[n]; }
     UInt8& byte(Int address) { return rt().VideoMemory[static_cast<std::size_t>(address)]; }
-    Int half(UInt8 n = 0) { return (win(n).TextMemoryEnd - win(n).TextMemoryStart + 1) / 2; }
     UInt8 character(Int x, Int y, UInt8 n = 0) {
         return byte(win(n).TextMemoryStart + (y - 1) * win(n).TextWidth + (x - 1));
     }
     UInt8 attribute(Int x, Int y, UInt8 n = 0) {
-        return byte(win(n).TextMemoryStart + half(n) + (y - 1) * win(n).TextWidth + (x - 1));
+        const Int half = (win(n).TextMemoryEnd - win(n).TextMemoryStart + 1) / 2;
+        return byte(win(n).TextMemoryStart + half + (y - 1) * win(n).TextWidth + (x - 1));
     }
     // The character plane of line y as text.
     std::string row(Int y, UInt8 n = 0) {
@@ -98,11 +98,9 @@ class TextTest : public RuntimeTest {
         return text;
     }
     std::vector<std::string> textlines() {
-        std::vector<std::string> lines;
-        const std::string text = textoutput();
-        for (std::size_t start = 0, end; (end = text.find('\n', start)) != std::string::npos;
-             start = end + 1)
-            lines.push_back(text.substr(start, end - start));
+        std::vector<std::string> lines = log.lines();
+        std::erase_if(lines,
+                      [](const std::string& l) { return l.starts_with(RefreshThreadPrefix); });
         return lines;
     }
 };
