@@ -46,10 +46,10 @@ TEST(FormatReal, ShortestFormTruncatedGroupedAndFilled) {
 }
 
 TEST(Uptime, DaysOnlyWhenPresent) {
-    const std::pair<Int, const char*> cases[] = {
-        {59, "00:00:59"}, {90061, "1#01:01:01"},         {86399, "23:59:59"},
-        {-5, "00:00:00"}, {106617600, "1.234#00:00:00"},
-    };
+    // clang-format off
+    const std::pair<Int, const char*> cases[] = {{59, "00:00:59"}, {90061, "1#01:01:01"}, {86399, "23:59:59"},
+                                                 {-5, "00:00:00"}, {106617600, "1.234#00:00:00"}};
+    // clang-format on
     for (const auto& [seconds, text] : cases)
         EXPECT_EQ(uptimetext(seconds).Text, text) << seconds;
     const Uptime up = uptimetext(90061 + 3600);

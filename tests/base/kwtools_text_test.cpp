@@ -16,22 +16,20 @@ TEST(Position, FindsFirstOccurrenceAtOrAfterStartAndLogsAStartBelowOne) {
         {"ab", "abc", 1, 0},  {"abcd", "d", 4, 4},  {"abcd", "d", 5, 0},  {"aaa", "aa", 2, 2},
     };
     for (const auto& [text, pattern, start, expected] : cases)
-        EXPECT_EQ(position(t(text), t(pattern), start), expected)
-            << text << " / " << pattern << " from " << start;
+        EXPECT_EQ(position(t(text), t(pattern), start), expected) << text << pattern << start;
     test::LogCapture log;
     EXPECT_EQ(position(t("abcd"), t("cd"), 0), 0);
     EXPECT_EQ(log.lines(), std::vector<std::string>{"position: Startposition must be >= 1 (cd)"});
 }
 
 TEST(KeyValue, ValueRunsToTheTerminatorOrTheEnd) {
+    // Without a terminator the value is the rest, without the key.
+    // clang-format off
     const std::tuple<const char*, const char*, Int, Int, const char*> cases[] = {
-        {"Hardware:\r  Model Name: MacBook Pro\r  Model Identifier: X\r", "Model Name: ", 1, 13,
-         "MacBook Pro"},
-        {"Serial: C02X", "Serial: ", 1, 1, "C02X"}, // no terminator: the rest, without the key
-        {"a=1\ra=2\r", "a=", 2, 5, "2"},
-        {"key", "key", 1, 1, ""},
-        {"nothing here", "key", 1, 0, ""},
-    };
+        {"Hardware:\r  Model Name: MacBook Pro\r  Model Identifier: X\r", "Model Name: ", 1, 13, "MacBook Pro"},
+        {"Serial: C02X", "Serial: ", 1, 1, "C02X"}, {"a=1\ra=2\r", "a=", 2, 5, "2"},
+        {"key", "key", 1, 1, ""}, {"nothing here", "key", 1, 0, ""}};
+    // clang-format on
     for (const auto& [text, key, start, at, value] : cases) {
         const KeyValue kv = keyvalue(t(text), t(key), 13, start);
         EXPECT_EQ(std::pair(kv.Position, tostring(kv.Value)), std::pair(at, std::string(value)));
@@ -51,19 +49,20 @@ TEST(Cutting, LeftRestAndTrim) {
 }
 
 TEST(CompareText, FirstDifferenceOrLengthDecides) {
+    // clang-format off
     const std::tuple<const char*, const char*, int> cases[] = {
-        {"abc", "abc", 0}, {"abd", "abc", 1}, {"abc", "abd", -1},
-        {"ab", "abc", -1}, {"abc", "ab", 1},
-    };
+        {"abc", "abc", 0}, {"abd", "abc", 1}, {"abc", "abd", -1}, {"ab", "abc", -1}, {"abc", "ab", 1}};
+    // clang-format on
     for (const auto& [a, b, expected] : cases)
         EXPECT_EQ(comparetext(t(a), t(b)), expected) << a << " vs " << b;
     EXPECT_EQ(comparetext(Text{{0xE4}}, t("z")), 1); // bytes compare unsigned
 }
 
 TEST(LeadingInteger, SkipsSpacesAndSign) {
-    const std::pair<const char*, Int> cases[] = {
-        {"  42 MB", 42}, {" - 17x", -17}, {"abc", 0},
-        {"-", 0},        {"12-3", 12},    {"99999999999999999999999", INT64_MAX}};
+    // clang-format off
+    const std::pair<const char*, Int> cases[] = {{"  42 MB", 42}, {" - 17x", -17}, {"abc", 0}, {"-", 0},
+                                                 {"12-3", 12}, {"99999999999999999999999", INT64_MAX}};
+    // clang-format on
     for (const auto& [text, expected] : cases)
         EXPECT_EQ(leadinginteger(t(text)), expected) << text;
 }

@@ -3,6 +3,7 @@
 
 #include <pthread.h>
 
+#include <algorithm>
 #include <future>
 #include <set>
 #include <thread>
@@ -30,8 +31,7 @@ TEST(ThreadsTest, ProgramThreadIsNumberTwoAndConcurrentStartsGetTheirOwnStack) {
     std::promise<Seen> program;
     startprocess([&program] { program.set_value(seennow()); }, ProgramStackSize);
     const auto [first, firststack] = program.get_future().get();
-    EXPECT_EQ(first, 2);
-    EXPECT_GE(firststack, static_cast<std::size_t>(ProgramStackSize));
+    EXPECT_TRUE(first == 2 && firststack >= static_cast<std::size_t>(ProgramStackSize));
 
     constexpr int starters = 4;
     std::vector<std::promise<Seen>> seen(starters);
@@ -40,17 +40,16 @@ TEST(ThreadsTest, ProgramThreadIsNumberTwoAndConcurrentStartsGetTheirOwnStack) {
         callers.emplace_back([&seen, i] {
             startprocess([&seen, i] { seen[i].set_value(seennow()); }, WorkerStackSize * (i + 1));
         });
-    for (auto& c : callers)
-        c.join();
+    std::for_each(callers.begin(), callers.end(), [](std::thread& c) { c.join(); });
     std::set<Int> numbers;
     for (int i = 0; i < starters; ++i) {
         const auto [number, stack] = seen[i].get_future().get();
-        EXPECT_GE(stack, static_cast<std::size_t>(WorkerStackSize * (i + 1)));
-        EXPECT_LT(stack, static_cast<std::size_t>(ProgramStackSize));
+        EXPECT_TRUE(stack >= static_cast<std::size_t>(WorkerStackSize * (i + 1)) &&
+                    stack < static_cast<std::size_t>(ProgramStackSize));
         numbers.insert(number);
     }
-    EXPECT_EQ(numbers.size(), static_cast<std::size_t>(starters)); // each its own, none 2
-    EXPECT_EQ(numbers.count(2), 0u);
+    EXPECT_TRUE(numbers.size() == std::size_t{starters} &&
+                !numbers.count(2)); // each its own, none 2
     std::promise<Int> async;
     t_StartAsync([&async] { async.set_value(t_ThreadNumber()); });
     EXPECT_GT(async.get_future().get(), 2);

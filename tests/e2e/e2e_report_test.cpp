@@ -10,7 +10,6 @@
 #include <cstdlib>
 #include <fstream>
 #include <regex>
-#include <sstream>
 
 #include "base/kwtools.h"
 #include "e2e_support.h"
@@ -20,16 +19,8 @@ namespace mdx::e2e {
 namespace {
 
 using test::TempDir;
-using Environment = std::map<std::string, std::optional<std::string>>;
 
 const std::string Source = MIRADEX_SOURCE_DIR "/tests/e2e/";
-
-std::string readfile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
 
 // The screen in screens/<name>.txt with this machine's name, thread count and the public
 // address filled in. An expected line ending in "*" stands for every line that begins like it;
@@ -37,24 +28,16 @@ std::string readfile(const std::string& path) {
 void expectscreen(const std::string& output, const std::string& name, const std::string& address) {
     char host[256] = {};
     gethostname(host, sizeof host - 1);
-    std::string text = readfile(Source + "screens/" + name + ".txt");
-    text = replacestring(text, "{hostname}", host, true);
-    text = replacestring(text, "{threads}", std::to_string(sysconf(_SC_NPROCESSORS_ONLN)), true);
-    text = replacestring(text, "{address}", address.empty() ? "" : " " + address, true);
-    std::vector<std::string> expected = splitlines(text);
-    std::vector<std::string> lines = splitlines(output);
-    if (!expected.empty() && expected.back() == "...") {
-        expected.pop_back();
-        lines.resize(std::min(lines.size(), expected.size()));
+    std::string pattern;
+    for (std::string line : splitlines(getstringfromfile(Source + "screens/" + name + ".txt"))) {
+        line = replacestring(replacestring(line, "{hostname}", host, true), "{threads}",
+                             std::to_string(sysconf(_SC_NPROCESSORS_ONLN)), true);
+        line = replacestring(line, "{address}", address.empty() ? "" : " " + address, true);
+        line = std::regex_replace(line, std::regex(R"([.^$|()\[\]{}*+?\\])"), R"(\$&)");
+        pattern +=
+            line == R"(\.\.\.)" ? R"([\s\S]*)" : replacestring(line + "\n", "\\*\n", ".*\n", false);
     }
-    ASSERT_EQ(lines.size(), expected.size()) << output;
-    for (std::size_t i = 0; i < lines.size(); ++i) {
-        const std::string& want = expected[i];
-        if (!want.empty() && want.back() == '*')
-            EXPECT_EQ(lines[i].substr(0, want.size() - 1), want.substr(0, want.size() - 1));
-        else
-            EXPECT_EQ(lines[i], want) << "line " << i + 1;
-    }
+    EXPECT_TRUE(std::regex_match(output, std::regex(pattern))) << output;
 }
 
 struct Case {
@@ -107,16 +90,8 @@ TEST(E2eReport, MachinesAndServices) {
              {"E2E_PROFILER", c.Profiler},
              {"MIRADEX_PROFILER_SECONDS", *c.Profiler == 'h' ? "1" : ""},
              {"MIRADEX_PUBLIC_IP_HOST", host(c.AddressHost)},
-             {"MIRADEX_MODEL_HOST", host(c.ModelHost)},
-             {"MIRADEX_BENCH_ADDITIONS", "1000"},
-             {"QT_QPA_PLATFORM", "offscreen"},
-             {"http_proxy", std::nullopt},
-             {"HTTP_PROXY", std::nullopt},
-             {"all_proxy", std::nullopt},
-             {"ALL_PROXY", std::nullopt},
-             {"no_proxy", "127.0.0.1"}});
-        ASSERT_TRUE(run.Ended);
-        EXPECT_EQ(run.Status, 0);
+             {"MIRADEX_MODEL_HOST", host(c.ModelHost)}});
+        EXPECT_EQ(std::pair(run.Ended, run.Status), std::pair(true, 0));
         expectscreen(run.Output, c.Screen, c.Address);
         EXPECT_EQ(services.requests(), c.Requests);
         if (c.Requests.size() == 2) {
@@ -134,26 +109,18 @@ TEST(E2eReport, AddressAnswersCannotChangeTheReport) {
     std::ofstream(dir.file("curl")) << "#!/bin/sh\nfor a; do case \"$a\" in */plain) cat "
                                        "\"$(dirname \"$0\")/answer\" ;; esac; done\n";
     chmod(dir.file("curl").c_str(), 0755);
+    // clang-format off
     const std::pair<std::string, std::string> cases[] = {
-        {"\x1b"
-         "A\x0c"
-         "203.0.113.9\x0c\x1b"
-         "A\n",
-         ""},
-        {"\x0c"
-         "203.0.113.9\x1b\n",
-         "203.0.113.9"},
-        {"<html><head><title>404 Not Found</title></head></html>\n", ""},
-    };
+        {"\x1b" "A\x0c" "203.0.113.9\x0c\x1b" "A\n", ""}, {"\x0c" "203.0.113.9\x1b\n", "203.0.113.9"},
+        {"<html><head><title>404 Not Found</title></head></html>\n", ""}};
+    // clang-format on
     for (const auto& [answer, shown] : cases) {
         std::ofstream(dir.file("answer"), std::ios::binary) << answer;
         const ProgramRun run = runbatch(
             {{"MIRADEX_COMMAND_PATH", dir.path() + ":" + Source + "profiles"},
              {"E2E_PROFILES", Source + "profiles/common.txt " + Source + "profiles/intel.txt"},
              {"MIRADEX_PUBLIC_IP_HOST", "adresse.test"},
-             {"MIRADEX_MODEL_HOST", ""},
-             {"MIRADEX_BENCH_ADDITIONS", "1000"},
-             {"QT_QPA_PLATFORM", "offscreen"}});
+             {"MIRADEX_MODEL_HOST", ""}});
         EXPECT_EQ(run.Status, 0);
         expectscreen(run.Output, "intel-offline", shown);
     }
@@ -165,8 +132,6 @@ ProgramRun runonfixture(const std::string& tree, const std::string& lang) {
                      {"MIRADEX_SYSROOT", Source + "../system_profiler/fixtures/" + tree},
                      {"MIRADEX_PUBLIC_IP_HOST", ""},
                      {"MIRADEX_MODEL_HOST", ""},
-                     {"MIRADEX_BENCH_ADDITIONS", "1000"},
-                     {"QT_QPA_PLATFORM", "offscreen"},
                      {"LANG", lang},
                      {"LC_ALL", std::nullopt},
                      {"LC_NUMERIC", std::nullopt}});
@@ -181,8 +146,7 @@ TEST(E2eFixtureReport, ProfilerFactsReachTheReport) {
          {"hybrid-laptop", "desktop-amd", "ryzen-desktop", "qemu-vm", "micro-vm", "arm-board"}) {
         SCOPED_TRACE(tree);
         const ProgramRun run = runonfixture(tree, "de_DE.UTF-8");
-        ASSERT_TRUE(run.Ended);
-        EXPECT_EQ(run.Status, 0);
+        EXPECT_EQ(std::pair(run.Ended, run.Status), std::pair(true, 0));
         std::string lines;
         for (const std::string& line : splitlines(run.Output))
             if (line.find(" = ") != std::string::npos && !std::regex_match(line, local))
@@ -190,23 +154,17 @@ TEST(E2eFixtureReport, ProfilerFactsReachTheReport) {
         const std::string expected = Source + "expected/" + tree + ".txt";
         if (const char* rebase = std::getenv("MIRADEX_REBASELINE"); rebase && *rebase == '1')
             std::ofstream(expected, std::ios::binary) << lines;
-        EXPECT_EQ(lines, readfile(expected)) << run.Output;
+        EXPECT_EQ(lines, getstringfromfile(expected)) << run.Output;
     }
 }
 
-// Every report line made from a number is right in both number formats.
-TEST(E2eFixtureReport, NumberLinesUnderGermanAndCLocale) {
-    for (const auto& [lang, point] : {std::pair{"de_DE.UTF-8", ","}, std::pair{"C", "."}}) {
-        const std::vector<std::string> shown = splitlines(runonfixture("desktop-amd", lang).Output);
-        for (const std::string& line :
-             {"Taktfrequenz       = 3" + std::string(point) + "5 GHz",
-              std::string("Anzahl Kerne       = 8"), std::string("L2-Cache pro Kern  = 1 MB"),
-              "L3-Cache           = 16" + std::string(point) + "5 MB",
-              std::string("Grafikkarte        = AMD Radeon Pro W5700X (16 GB VRAM)"),
-              std::string("Bildschirm         = DELL U2723QE (3.840 x 2.160 Pixel)")})
-            EXPECT_NE(std::find(shown.begin(), shown.end(), line), shown.end())
-                << lang << ": " << line;
-    }
+// The number lines under the C locale (the German ones are in expected/desktop-amd.txt).
+TEST(E2eFixtureReport, NumberLinesUnderTheCLocale) {
+    const std::vector<std::string> shown = splitlines(runonfixture("desktop-amd", "C").Output);
+    for (const char* line :
+         {"Taktfrequenz       = 3.5 GHz", "L3-Cache           = 16.5 MB", "Anzahl Kerne       = 8",
+          "Bildschirm         = DELL U2723QE (3.840 x 2.160 Pixel)"})
+        EXPECT_NE(std::find(shown.begin(), shown.end(), line), shown.end()) << line;
 }
 
 } // namespace

@@ -14,7 +14,7 @@
 namespace mdx::e2e {
 
 // Answers every GET with the body that the handler gives for its path (with the query), or
-// with no answer at all when silent: it takes the connection and keeps it open.
+// with no answer at all when silent: the system takes the connection, nobody reads it.
 class HttpServer {
   public:
     using Handler = std::function<std::string(const std::string& path)>;
@@ -29,13 +29,11 @@ class HttpServer {
     void serve();
 
     Handler handler_;
-    bool silent_;
     int listener_ = -1;
     int port_ = 0;
     std::atomic<bool> stopping_{false};
     mutable std::mutex lock_;
     std::vector<std::string> requests_;
-    std::vector<int> held_;
     std::thread thread_;
 };
 
@@ -48,9 +46,9 @@ struct ProgramRun {
     std::string Output;
 };
 
-// "miradex --batch --new" with standard error dropped; environment entries replace or add to
-// the test's own, an entry without a value removes that variable.
-ProgramRun runbatch(const std::map<std::string, std::optional<std::string>>& environment);
+// "miradex --batch --new" with standard error dropped, a short benchmark, offscreen, without
+// proxies; environment entries replace or add to the test's own, one without a value removes it.
+ProgramRun runbatch(std::map<std::string, std::optional<std::string>> environment);
 
 // The lines of a text, without their line ends.
 std::vector<std::string> splitlines(const std::string& text);

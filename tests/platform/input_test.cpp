@@ -90,12 +90,13 @@ TEST(KeyCodeTest, ScanCodesNameTheKeysPlace) {
 // The function and special keys carry the characters the key handler knows; characters above
 // 255 other than those queue nothing, and control-keypad-8 redirects the output instead.
 TEST_F(InputTest, SpecialKeysCarryTheirCharactersAndOthersQueueNothing) {
-    press(Qt::Key_F1, Qt::NoModifier, "");
-    press(Qt::Key_Backspace, Qt::NoModifier, "\b");
-    press(Qt::Key_Left, Qt::NoModifier, "");
-    press(Qt::Key_unknown, Qt::NoModifier, QString::fromUtf8("😀"));
-    press(Qt::Key_unknown, Qt::NoModifier, QString::fromUtf8("€"));
-    press(Qt::Key_8, Qt::KeypadModifier | Qt::ControlModifier, "8");
+    // clang-format off
+    const std::tuple<int, Mods, const char*> presses[] = {
+        {Qt::Key_F1, {}, ""}, {Qt::Key_Backspace, {}, "\b"}, {Qt::Key_Left, {}, ""}, {Qt::Key_unknown, {}, "😀"},
+        {Qt::Key_unknown, {}, "€"}, {Qt::Key_8, Qt::KeypadModifier | Qt::ControlModifier, "8"}};
+    // clang-format on
+    for (const auto& [qtKey, mods, text] : presses)
+        press(qtKey, mods, QString::fromUtf8(text));
     std::vector<std::string> typed;
     for (const t_Event& e : keys())
         typed.push_back(e.Description);
@@ -124,9 +125,9 @@ TEST_F(InputTest, ClicksBecomeMouseEventsInPictureCoordinates) {
     click(QEvent::MouseButtonPress, {10, 20}, Qt::RightButton, Qt::RightButton);
     const std::vector<t_Event> queued = app().MouseEventQueue.contents();
     ASSERT_EQ(queued.size(), 1u);
-    EXPECT_EQ(std::tuple(queued[0].ClickX, queued[0].ClickY, queued[0].Index),
-              std::tuple(10, 20, 2));
-    EXPECT_TRUE(app().Live.RightMouseDown);
+    EXPECT_EQ(std::tuple(queued[0].ClickX, queued[0].ClickY, queued[0].Index,
+                         app().Live.RightMouseDown.load()),
+              std::tuple(10, 20, 2, true));
     click(QEvent::MouseButtonRelease, {10, 20}, Qt::RightButton, Qt::NoButton);
     EXPECT_FALSE(app().Live.RightMouseDown);
 }

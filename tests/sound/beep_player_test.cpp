@@ -52,13 +52,10 @@ struct Recipe {
 
 Bytes build(const Recipe& r) {
     Bytes comm, ssnd, chunks, file;
-    put(comm, r.channels, 2);
-    put(comm, r.frames, 4);
-    put(comm, r.bits, 2);
+    put(comm, r.channels, 2), put(comm, r.frames, 4), put(comm, r.bits, 2);
     comm.insert(comm.end(), r.rate.begin(), r.rate.end());
     comm.resize(r.commsize, 0);
-    put(ssnd, r.offset, 4);
-    put(ssnd, 0, 4);
+    put(ssnd, r.offset, 4), put(ssnd, 0, 4);
     ssnd.insert(ssnd.end(), r.data.begin(), r.data.end());
     if (!r.extrachunk.empty()) putchunk(chunks, "NAME", r.extrachunk);
     if (r.ssndfirst) putchunk(chunks, "SSND", ssnd);
@@ -84,12 +81,9 @@ TEST(GeneratedBeep, IsAShortQuietlyEndingMonoToneAt880Hz) {
     EXPECT_EQ(file.size(), 12 + 26 + 16 + 2 * sound->frames());
 
     const std::vector<std::int16_t>& s = sound->samples;
-    int crossings = 0, previous = 0;
-    for (std::int16_t v : s) {
-        const int sign = v > 0 ? 1 : v < 0 ? -1 : 0;
-        if (sign != 0 && previous != 0 && sign != previous) ++crossings;
-        if (sign != 0) previous = sign;
-    }
+    int crossings = 0; // from below zero to zero or above, and back
+    for (std::size_t i = 1; i < s.size(); ++i)
+        crossings += (s[i - 1] < 0) != (s[i] < 0);
     EXPECT_NEAR(crossings, 2 * 880 * 0.15, 4); // two sign changes per period
     const auto [low, high] = std::minmax_element(s.begin(), s.end());
     const int peak = std::max(-*low, int{*high});
@@ -124,7 +118,7 @@ TEST(AiffParser, RefusesMalformedFiles) {
     for (const auto& change : changes) {
         Recipe recipe;
         change(recipe);
-        EXPECT_FALSE(parseaiff(build(recipe))) << "case " << &change - changes;
+        EXPECT_FALSE(parseaiff(build(recipe))) << &change - changes;
     }
     // COMM's size running past the end, and a FORM claiming less than its chunks need.
     Bytes damaged = build(Recipe{}), shortform = damaged;
@@ -133,25 +127,14 @@ TEST(AiffParser, RefusesMalformedFiles) {
     EXPECT_FALSE(parseaiff(damaged) || parseaiff(shortform));
 }
 
-// Every truncation is refused; any value in any header byte gives a sound or none, never a crash
-// or a read out of bounds (the sanitizer build watches).
-TEST(AiffParser, RefusesTruncationsAndSurvivesEveryHeaderByte) {
+// Every truncation is refused, and files that cannot be read give no sound.
+TEST(AiffParser, RefusesTruncationsAndUnreadableFiles) {
     const Bytes file = readfile(BeepFile);
     ASSERT_TRUE(parseaiff(file));
     for (std::size_t length = 0; length < file.size(); ++length)
         ASSERT_FALSE(parseaiff(std::span(file.data(), length))) << length;
-    Bytes damaged = file;
-    for (std::size_t at = 0; at < 64; ++at) {
-        for (int value = 0; value < 256; ++value) {
-            damaged[at] = static_cast<std::uint8_t>(value);
-            if (std::optional<AiffSound> sound = parseaiff(damaged)) {
-                EXPECT_LE(sound->samples.size(), file.size());
-            }
-        }
-        damaged[at] = file[at];
-    }
-    EXPECT_FALSE(readaiff("/nonexistent/sysbeep.aif"));
-    EXPECT_FALSE(readaiff(std::filesystem::temp_directory_path().string()));
+    EXPECT_FALSE(readaiff("/nonexistent/sysbeep.aif") ||
+                 readaiff(std::filesystem::temp_directory_path().string()));
 }
 
 bool waituntilquiet() {
@@ -163,8 +146,7 @@ bool waituntilquiet() {
 // A missing sound or an output that cannot open gives false, silently (nothing for the batch
 // log); ALSA's "null" device takes the sound, and is free again for the next one.
 TEST(BeepPlayer, PlaysOnTheNullDeviceAndReportsOutputsThatFail) {
-    EXPECT_FALSE(playbeepon("/nonexistent/sysbeep.aif", "null"));
-    EXPECT_FALSE(beepplaying());
+    EXPECT_FALSE(playbeepon("/nonexistent/sysbeep.aif", "null") || beepplaying());
     testing::internal::CaptureStderr();
     EXPECT_FALSE(playbeepon(BeepFile, "hw:CARD=NoSuchMiradexCard"));
     EXPECT_EQ(testing::internal::GetCapturedStderr(), "");

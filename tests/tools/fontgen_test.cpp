@@ -1,15 +1,13 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <array>
-#include <fstream>
-#include <iterator>
 #include <map>
 #include <optional>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "base/kwtools.h"
 #include "runtime/font.h"
 #include "support/runtime_fixture.h"
 #include "tools/fontgen/fontgen.h"
@@ -49,36 +47,29 @@ std::string inkruns(const std::vector<UInt8>& edge) {
     return runs;
 }
 
-Bytes readfile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
 class FontgenBuiltFont : public test::RuntimeTest {};
 
 // The bundle holds exactly this generator's output: the header (format, table size 131072, codes
 // 0 to 255, cells of 16 x 32) and the compressed table, which the runtime reads back.
 TEST_F(FontgenBuiltFont, BundleHoldsTheGeneratorsFontAndTheRuntimeReadsItsTable) {
     const Bytes file = makefontfile(table());
-    const std::array<UInt8, 16> header = {16, 'k', 'w', 'f', 'n', 102, 0, 2,
-                                          0,  0,   0,   255, 16,  32,  0, 0};
-    ASSERT_GT(file.size(), 17u);
-    EXPECT_TRUE(std::equal(header.begin(), header.end(), file.begin()));
+    EXPECT_EQ(Bytes(file.begin(), file.begin() + 16),
+              (Bytes{16, 'k', 'w', 'f', 'n', 102, 0, 2, 0, 0, 0, 255, 16, 32, 0, 0}));
     EXPECT_LT(file.size(), table().size() / 2) << "the compression should pay for itself";
     const std::string name = "MenloRegular 16x32.font";
-    EXPECT_TRUE(readfile(std::string(MIRADEX_TEST_BUNDLE) + "/Contents/Resources/" + name) == file)
+    EXPECT_TRUE(
+        getbinaryfromfile(std::string(MIRADEX_TEST_BUNDLE) + "/Contents/Resources/" + name) == file)
         << "the build did not write the font, or generation is not reproducible";
-    EXPECT_TRUE(t_LoadFontResource(name).Data == table());
-    EXPECT_TRUE(log.lines().empty());
+    EXPECT_TRUE(t_LoadFontResource(name).Data == table() && log.lines().empty());
 }
 
 TEST(FontgenGlyphs, EveryCodeButTheSpaceHasInk) {
-    for (int code = 0; code < GlyphCount; ++code) {
-        const auto glyph = table().begin() + code * GlyphBytes;
-        EXPECT_EQ(std::any_of(glyph, glyph + GlyphBytes, [](UInt8 v) { return v > 0; }),
-                  code != ' ')
-            << "code " << code;
-    }
+    std::string blank;
+    for (int code = 0; code < GlyphCount; ++code)
+        if (std::all_of(table().begin() + code * GlyphBytes,
+                        table().begin() + (code + 1) * GlyphBytes, [](UInt8 v) { return v == 0; }))
+            blank += std::to_string(code) + " ";
+    EXPECT_EQ(blank, "32 ");
 }
 
 TEST(FontgenGlyphs, TextGlyphsAreWholeAndKeepClearOfTheTopAndBottomRows) {
@@ -134,8 +125,9 @@ TEST(FontgenFramePieces, BlocksFillTheCellAndTileSeamlessly) {
             // cell's edges too (the neighbour's first column follows the last).
             const UInt8 here = pixel(0x81, x, y);
             ASSERT_TRUE(here == 0 || here == 255);
-            ASSERT_NE(here, pixel(0x81, (x + 1) % CellWidth, y)) << x << "," << y;
-            ASSERT_NE(here, pixel(0x81, x, (y + 1) % CellHeight)) << x << "," << y;
+            ASSERT_TRUE(here != pixel(0x81, (x + 1) % CellWidth, y) &&
+                        here != pixel(0x81, x, (y + 1) % CellHeight))
+                << x << "," << y;
         }
 }
 
