@@ -111,12 +111,11 @@ TEST_F(FileTest, FailedSavesLeaveNoTraceAndKeepTheOldFile) {
     // A file size limit makes the write fail halfway, as a full disk would.
     rlimit saved{};
     getrlimit(RLIMIT_FSIZE, &saved);
-    auto previous = std::signal(SIGXFSZ, SIG_IGN);
+    std::signal(SIGXFSZ, SIG_IGN); // the failed write, not a signal, tells the writer
     const rlimit small{4096, saved.rlim_max};
     ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
     const bool savedOk = setstringtofile(path, std::string(100000, 'x'));
     setrlimit(RLIMIT_FSIZE, &saved);
-    std::signal(SIGXFSZ, previous);
     EXPECT_FALSE(savedOk);
     EXPECT_EQ(log.lines(), (std::vector<std::string>{error("setstringtofile", ENOENT),
                                                      error("setstringtofile", EISDIR),

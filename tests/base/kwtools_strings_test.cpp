@@ -22,8 +22,7 @@ TEST(TextConversion, ValidUtf8PassesThroughAndStrayBytesBecomeLatin1) {
 
 TEST(Characters, CountedInCodePoints) {
     const std::tuple<Int, const char*, const char*> cases[] = {
-        {0, "aä€b", ""}, {1, "aä€b", "a"}, {2, "ä€b", "ä"}, {4, "b", "b"}, {5, "", ""},
-    };
+        {0, "aä€b", ""}, {1, "aä€b", "a"}, {2, "ä€b", "ä"}, {4, "b", "b"}, {5, "", ""}};
     for (const auto& [n, rest, at] : cases)
         EXPECT_EQ(std::tuple(reststring("aä€b", n), charat("aä€b", n)), std::tuple(rest, at)) << n;
     EXPECT_EQ(charat("x\xE4y", 3), "y"); // a stray byte counts as one character
@@ -34,11 +33,11 @@ TEST(Characters, CountedInCodePoints) {
 }
 
 TEST(Replace, FirstOrAllAndBoundedRepeats) {
+    // clang-format off
     const std::tuple<const char*, const char*, const char*, bool, const char*> cases[] = {
-        {"a.b.c", ".", ",", true, "a,b,c"}, {"a.b.c", ".", ",", false, "a,b.c"},
-        {"aaa", "aa", "b", true, "ba"},     {"abc", "", "y", true, "abc"},
-        {"aa", "a", "aa", true, "aaaa"},
-    };
+        {"a.b.c", ".", ",", true, "a,b,c"}, {"a.b.c", ".", ",", false, "a,b.c"}, {"aaa", "aa", "b", true, "ba"},
+        {"abc", "", "y", true, "abc"}, {"aa", "a", "aa", true, "aaaa"}};
+    // clang-format on
     for (const auto& [s, find, with, all, expected] : cases)
         EXPECT_EQ(replacestring(s, find, with, all), expected) << s;
     EXPECT_EQ(std::tuple(spaces(32767).size(), spaces(32768), spaces(-1), repeatstring("ab", 3),

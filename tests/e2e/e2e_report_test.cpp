@@ -40,14 +40,10 @@ void expectscreen(const std::string& output, const std::string& name, const std:
     EXPECT_TRUE(std::regex_match(output, std::regex(pattern))) << output;
 }
 
+// The profiles beside common.txt, the profiler "hangs", "fails" or "", the hosts of the address
+// and the model name, the screen, the address shown and the requests the services get.
 struct Case {
-    const char* Name;
-    const char* Profiles; // beside common.txt
-    const char* Profiler; // "hangs", "fails" or ""
-    const char* AddressHost;
-    const char* ModelHost;
-    const char* Screen;
-    const char* Address;
+    const char *Name, *Profiles, *Profiler, *AddressHost, *ModelHost, *Screen, *Address;
     std::vector<std::string> Requests;
 };
 
@@ -77,20 +73,15 @@ TEST(E2eReport, MachinesAndServices) {
                    "<locale>de_DE</locale></root>";
         }};
         HttpServer silent{[](const std::string&) { return std::string(); }, true};
-        const std::string closed = closedhost();
-        auto host = [&](const std::string& kind) {
-            return kind == "services" ? services.host()
-                   : kind == "silent" ? silent.host()
-                   : kind == "closed" ? closed
-                                      : kind;
-        };
+        std::map<std::string, std::string> host = {
+            {"services", services.host()}, {"silent", silent.host()}, {"closed", closedhost()}};
         const ProgramRun run = runbatch(
             {{"MIRADEX_COMMAND_PATH", Source + "profiles"},
              {"E2E_PROFILES", Source + "profiles/common.txt " + Source + "profiles/" + c.Profiles},
              {"E2E_PROFILER", c.Profiler},
              {"MIRADEX_PROFILER_SECONDS", *c.Profiler == 'h' ? "1" : ""},
-             {"MIRADEX_PUBLIC_IP_HOST", host(c.AddressHost)},
-             {"MIRADEX_MODEL_HOST", host(c.ModelHost)}});
+             {"MIRADEX_PUBLIC_IP_HOST", host[c.AddressHost]},
+             {"MIRADEX_MODEL_HOST", host[c.ModelHost]}});
         EXPECT_EQ(std::pair(run.Ended, run.Status), std::pair(true, 0));
         expectscreen(run.Output, c.Screen, c.Address);
         EXPECT_EQ(services.requests(), c.Requests);

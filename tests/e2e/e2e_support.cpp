@@ -102,8 +102,8 @@ ProgramRun runbatch(std::map<std::string, std::optional<std::string>> environmen
     std::string unset, set;
     for (const auto& [name, value] : environment)
         (value ? set : unset) += value ? " " + name + "=" + quoted(*value) : " -u " + name;
-    std::string command = "env" + unset + set;
-    command += " timeout -s KILL 60 " + quoted(MIRADEX_PROGRAM) + " --batch --new 2>/dev/null";
+    const std::string command = "env" + unset + set + " timeout -s KILL 60 " +
+                                quoted(MIRADEX_PROGRAM) + " --batch --new 2>/dev/null";
     FILE* pipe = popen(command.c_str(), "r");
     ProgramRun run;
     if (!pipe) return run;

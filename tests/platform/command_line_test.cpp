@@ -23,16 +23,14 @@ std::string summary(const qt::CommandLine& line) {
 }
 
 TEST(CommandLineTest, ArgumentsBecomeTheRunsSettings) {
+    // clang-format off
     const std::pair<std::vector<std::string>, std::string> cases[] = {
-        {{"--new", "a.mirdx", "b c"}, "run new save= png= [a.mirdx] [b c]"},
-        {{"--batch", "--save", "r.mirdx", "--png=s.png", "f"},
-         "run batch save=r.mirdx png=s.png [f]"},
-        {{"--", "--new", "-"}, "run save= png= [--new] [-]"},
-        {{"x", "--help", "--bogus"}, "help"},
-        {{"--batch", "--save"}, "error Option „--save“ braucht"},
+        {{"--new", "a.mirdx", "b c"}, "run new save= png= [a.mirdx] [b c]"}, {{"x", "--help", "--bogus"}, "help"},
+        {{"--batch", "--save", "r.mirdx", "--png=s.png", "f"}, "run batch save=r.mirdx png=s.png [f]"},
+        {{"--", "--new", "-"}, "run save= png= [--new] [-]"}, {{"--batch", "--save"}, "error Option „--save“ braucht"},
         {{"--batch", "--png="}, "error Option „--png“ braucht"},
-        {{"--png", "a.png"}, "error „--save“ und „--png“ gelten nur zusammen mit"},
-    };
+        {{"--png", "a.png"}, "error „--save“ und „--png“ gelten nur zusammen mit"}};
+    // clang-format on
     for (const auto& [arguments, expected] : cases) {
         const std::string got = summary(qt::parsecommandline(arguments));
         EXPECT_EQ(got.substr(0, expected.size()), expected) << ::testing::PrintToString(arguments);

@@ -30,20 +30,13 @@ ProgramRun runprogram(const QStringList& arguments, const TempDir& home) {
             process.readAllStandardError().toStdString()};
 }
 
-// Arguments, exit code, the start of standard output, a piece of standard error.
-TEST(ProgramTest, CommandLineErrorsInformationAndAnUnwritablePicture) {
+TEST(ProgramTest, CommandLineErrorsAndInformation) {
     TempDir home;
-    // clang-format off
-    const std::tuple<QStringList, int, std::string, const char*> cases[] = {
-        {{"--bogus"}, 2, "", "Unbekannte Option „--bogus“"}, {{"--version"}, 0, "Miradex ", ""},
-        {{"--batch", "--png", "/nonexistent/dir/w0.png"}, 1, "", "konnte nicht"}};
-    // clang-format on
-    for (const auto& [arguments, code, out, err] : cases) {
-        const ProgramRun run = runprogram(arguments, home);
-        EXPECT_EQ(std::tuple(run.Code, run.Out.substr(0, out.size()), run.Out.size() > out.size()),
-                  std::tuple(code, out, code == 0));
-        EXPECT_NE(run.Err.find(err), std::string::npos) << run.Err;
-    }
+    const ProgramRun bogus = runprogram({"--bogus"}, home);
+    EXPECT_EQ(std::tie(bogus.Code, bogus.Out), std::tuple(2, ""));
+    EXPECT_NE(bogus.Err.find("Unbekannte Option „--bogus“"), std::string::npos);
+    const ProgramRun version = runprogram({"--version"}, home);
+    EXPECT_EQ(std::tuple(version.Code, version.Out.substr(0, 8)), std::tuple(0, "Miradex "));
     EXPECT_NE(runprogram({"--help"}, home).Out.find("--batch"), std::string::npos);
 }
 
@@ -72,6 +65,10 @@ TEST(ProgramTest, BatchWritesThePictureOfWindowZero) {
     const std::optional<WindowImage> picture = readpng(home.file("w0.png"));
     ASSERT_TRUE(picture);
     EXPECT_EQ(std::tuple(picture->Width, picture->Height), std::tuple(1312, 800));
+
+    const ProgramRun unwritable = runprogram({"--batch", "--png", "/nonexistent/dir/w0.png"}, home);
+    EXPECT_EQ(unwritable.Code, 1);
+    EXPECT_NE(unwritable.Err.find("konnte nicht"), std::string::npos);
 }
 
 } // namespace

@@ -17,11 +17,9 @@ namespace mdx::test {
 bool pumpuntil(const std::function<bool()>& done, int timeoutMs) {
     QElapsedTimer timer;
     timer.start();
-    while (!done()) {
-        if (timer.elapsed() > timeoutMs) return false;
+    while (!done() && timer.elapsed() <= timeoutMs)
         QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-    }
-    return true;
+    return done();
 }
 
 void resetruntimeservingevents() {
@@ -40,8 +38,7 @@ QtLayerTest::QtLayerTest() {
     resetruntimeservingevents();
     setbundlepath(MIRADEX_TEST_BUNDLE);
     qt::QtWindowLayer::Options options;
-    options.Screen = Size{1920, 1080};
-    options.Keys = qt::KeySource::QtKey;
+    options.Screen = Size{1920, 1080}, options.Keys = qt::KeySource::QtKey;
     layer = std::make_unique<qt::QtWindowLayer>(options);
     setwindowlayer(layer.get());
     rt().TitleBarHeight = layer->titlebarheight();
@@ -64,15 +61,12 @@ void QtLayerTest::initwindow(UInt8 n, Int width, Int height, Int border, bool wi
 }
 
 void QtLayerTest::paintpattern(UInt8 n) {
-    Runtime& r = rt();
-    const t_Window& w = r.WindowTable[n];
+    const t_Window& w = rt().WindowTable[n];
     for (Int y = 0; y < w.Height; ++y)
         for (Int x = 0; x < w.Width; ++x) {
-            auto* pixel =
-                &r.VideoMemory[static_cast<std::size_t>(w.MemoryStart + 3 * (y * w.Width + x))];
-            pixel[0] = static_cast<UInt8>(x * 7);
-            pixel[1] = static_cast<UInt8>(y * 11);
-            pixel[2] = static_cast<UInt8>(x ^ y);
+            const auto at = static_cast<std::size_t>(w.MemoryStart + 3 * (y * w.Width + x));
+            for (const auto& [offset, value] : {std::pair{0, x * 7}, {1, y * 11}, {2, x ^ y}})
+                rt().VideoMemory[at + offset] = static_cast<UInt8>(value);
         }
 }
 

@@ -40,8 +40,7 @@ void putchunk(Bytes& out, const char* tag, const Bytes& body) {
 
 // The pieces of a test file; each case changes one of them.
 struct Recipe {
-    const char* form = "FORM";
-    const char* type = "AIFF";
+    const char *form = "FORM", *type = "AIFF";
     std::uint32_t channels = 1, frames = 2, bits = 16;
     Rate rate = {0x40, 0x0D, 0xAC, 0x44}; // 22050
     std::uint32_t commsize = 18, offset = 0;
@@ -51,20 +50,17 @@ struct Recipe {
 };
 
 Bytes build(const Recipe& r) {
-    Bytes comm, ssnd, chunks, file;
+    Bytes comm, ssnd, form(r.type, r.type + 4), file;
     put(comm, r.channels, 2), put(comm, r.frames, 4), put(comm, r.bits, 2);
     comm.insert(comm.end(), r.rate.begin(), r.rate.end());
     comm.resize(r.commsize, 0);
     put(ssnd, r.offset, 4), put(ssnd, 0, 4);
     ssnd.insert(ssnd.end(), r.data.begin(), r.data.end());
-    if (!r.extrachunk.empty()) putchunk(chunks, "NAME", r.extrachunk);
-    if (r.ssndfirst) putchunk(chunks, "SSND", ssnd);
-    putchunk(chunks, "COMM", comm);
-    if (!r.ssndfirst) putchunk(chunks, "SSND", ssnd);
-    file.insert(file.end(), r.form, r.form + 4);
-    put(file, static_cast<std::uint32_t>(4 + chunks.size()), 4);
-    file.insert(file.end(), r.type, r.type + 4);
-    file.insert(file.end(), chunks.begin(), chunks.end());
+    if (!r.extrachunk.empty()) putchunk(form, "NAME", r.extrachunk);
+    if (r.ssndfirst) putchunk(form, "SSND", ssnd);
+    putchunk(form, "COMM", comm);
+    if (!r.ssndfirst) putchunk(form, "SSND", ssnd);
+    putchunk(file, r.form, form);
     return file;
 }
 
@@ -151,10 +147,8 @@ TEST(BeepPlayer, PlaysOnTheNullDeviceAndReportsOutputsThatFail) {
     EXPECT_FALSE(playbeepon(BeepFile, "hw:CARD=NoSuchMiradexCard"));
     EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
     EXPECT_TRUE(waituntilquiet());
-    for (int round = 0; round < 2; ++round) {
-        EXPECT_TRUE(playbeepon(BeepFile, "null"));
-        EXPECT_TRUE(waituntilquiet());
-    }
+    for (int round = 0; round < 2; ++round)
+        EXPECT_TRUE(playbeepon(BeepFile, "null") && waituntilquiet()) << round;
 }
 
 } // namespace
