@@ -39,18 +39,12 @@ TEST_F(EventsTest, KeysQueueTheirCharacterCodes) {
     // The rules one by one are pinned through the desktop's keys in tests/platform/input_test.cpp;
     // here the edges: characters without a code, the ends of the function keys, dead keys, rules
     // that share a key, and a character that is not UTF-8.
-    const Key cases[] = {{0, "😀", 0, -1},
-                         {0, "\xEF\x9C\x83", 0, -1},
-                         {0, "\xEF\xA3\xBF", 0, 0xF8FF - 0xF683, true},
-                         {14, "€", option, 164},
-                         {15, "€", option, -1},
-                         {24, "", ModifierShift, 96},
-                         {35, "∏", option | ModifierShift, 208},
-                         {45, "", option, 126},
-                         {45, "", 0, 0},
-                         {37, "\f", option, 0},
-                         {37, "\f", 0, 12},
-                         {0, "\xE9", 0, 0xE9}};
+    // clang-format off
+    const Key cases[] = {{0, "😀", 0, -1}, {0, "\xEF\x9C\x83", 0, -1}, {14, "€", option, 164},
+        {0, "\xEF\xA3\xBF", 0, 0xF8FF - 0xF683, true}, {15, "€", option, -1}, {45, "", 0, 0},
+        {24, "", ModifierShift, 96}, {35, "∏", option | ModifierShift, 208}, {45, "", option, 126},
+        {37, "\f", option, 0}, {37, "\f", 0, 12}, {0, "\xE9", 0, 0xE9}};
+    // clang-format on
     for (const Key& c : cases) {
         SCOPED_TRACE(std::to_string(c.code) + " " + c.characters);
         std::optional<t_Event> e = press(c.code, c.characters, c.flags);
@@ -72,10 +66,6 @@ TEST_F(EventsTest, KeysQueueTheirCharacterCodes) {
                        e->OptionPressed, e->FunctionKeyPressed),
               std::make_tuple(true, true, true, false, false, false));
     EXPECT_GT(e->Time, 0);
-    EXPECT_TRUE(app().Live.Shift && app().Live.Command && app().Live.Function &&
-                app().Live.KeyDown);
-    viewKeyUp();
-    EXPECT_FALSE(app().Live.KeyDown);
 }
 
 TEST_F(EventsTest, ControlWithKeypadSevenEightNineRedirectsOutput) {
@@ -121,7 +111,6 @@ TEST_F(EventsTest, ClicksAreMeasuredFromTheDrawingAreaTopLeft) {
             std::make_tuple(2, clickX, clickY, static_cast<Int>(x), true, false))
             << x << "," << y;
     }
-    EXPECT_TRUE(log.contains("t_MouseEventHandler: Graphic #0 window, X = -2, Y = 316"));
     EXPECT_TRUE(eventually([&] { return hooks == static_cast<int>(std::size(cases)); }));
 }
 

@@ -8,7 +8,6 @@
 #include <mutex>
 
 #include "app_fixture.h"
-#include "base/threads.h"
 #include "runtime/window_management.h"
 #include "text/text_windows.h"
 
@@ -104,25 +103,6 @@ TEST_F(ProgramTest, StartUpShowsWindowZeroSmallerOnSmallScreensAndPreparesThePri
     EXPECT_TRUE(windowready(0) && rt().WindowTable[0].Visible && layer.isVisible(layer.window(0)));
     EXPECT_EQ(layer.state(VirtualPrinterWindowNumber).Frame.width, 657);
     EXPECT_TRUE(rt().PrinterUpdateRunning);
-}
-
-// ---- Lifecycle --------------------------------------------------------------------------------
-
-TEST_F(ProgramTest, LaunchStartsTheProgramThreadWhichTakesMenuChoices) {
-    applicationWillFinishLaunching();
-    EXPECT_EQ(threadname(), "AppDelegate");
-    applicationDidFinishLaunching(28);
-    EXPECT_TRUE(app().ApplicationStarted);
-    EXPECT_EQ(rt().TitleBarHeight, 28);
-    ASSERT_TRUE(eventually([] { return programidle(); }));
-    EXPECT_TRUE(windowready(0));
-
-    ablage("Neu");
-    ASSERT_TRUE(eventually([&] { return !reportcalls().empty() && programidle(); }));
-    EXPECT_EQ(reportcalls(), std::vector<std::string>{"run"});
-    std::shared_ptr<Runtime> old = currentruntime();
-    resetruntime();
-    EXPECT_EQ(old->ProgramThreads.running(), 0); // the thread ends with its runtime
 }
 
 } // namespace

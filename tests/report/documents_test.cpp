@@ -82,15 +82,16 @@ TEST_F(DocumentTest, AnyContentIsPrintedOrRefusedNeverMore) {
         std::string Contents;
         std::vector<std::string> Screen;
     } cases[] = {
-        {"leer.mirdx", "", {}},
-        {"roman.mirdx", "Ger\x8Ate \xA5 \xFF", {"Geräte ? ?"}}, // not UTF-8: Mac OS Roman
-        {"abgeschnitten.mirdx", "ab\xC3", {"ab?"}}, // cut inside a character: Mac OS Roman
+        // clang-format off
+        // Not UTF-8, or cut inside a character: Mac OS Roman.
+        {"leer.mirdx", "", {}}, {"roman.mirdx", "Ger\x8Ate \xA5 \xFF", {"Geräte ? ?"}},
+        {"abgeschnitten.mirdx", "ab\xC3", {"ab?"}},
         {"zeilenende.mirdx", "eins\ntwo\r\ndrei", {"eins", "    two", "", "drei"}},
         {"steuer.mirdx", std::string("a\0b\x1B", 4), {"ab"}},
         // Without line ends the text wraps; the last full line leaves the cursor on a new one.
-        {"lang.mirdx", std::string(82 * 30, 'x'),
-         std::vector<std::string>(24, std::string(82, 'x'))},
+        {"lang.mirdx", std::string(82 * 30, 'x'), std::vector(24, std::string(82, 'x'))},
         {"riesig.mirdx", std::string(LargestReportFile + 1, 'x'), noinfoscreen()}};
+    // clang-format on
     for (const auto& c : cases) {
         choosefromablage("Öffnen…", writefile(c.Name, c.Contents));
         EXPECT_EQ(screen(), c.Screen) << c.Name;

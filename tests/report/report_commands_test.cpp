@@ -4,14 +4,13 @@
 
 #include <signal.h>
 
-#include <chrono>
 #include <filesystem>
-#include <thread>
 #include <tuple>
 
 #include "base/kwtools.h"
 #include "report/commands.h"
 #include "report_fakes.h"
+#include "support/eventually.h"
 #include "support/runtime_fixture.h"
 
 namespace mdx::test {
@@ -100,14 +99,6 @@ TEST_F(CommandSearch, OrderOfTheDirectoriesAndWhatIsFound) {
     EXPECT_EQ(runcommand("sh", "", {"-c", "echo system"}).Output, "system\n");
 }
 
-bool processgone(pid_t pid) {
-    for (int i = 0; i < 500; ++i) {
-        if (kill(pid, 0) != 0) return true;
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-    return false;
-}
-
 TEST(Commands, TimeLimitEndsTheProcessAndWhatItStartedAndNoLimitEndsWithTheProcess) {
     TempDir dir;
     const std::string pidfile = dir.file("pid");
@@ -116,7 +107,7 @@ TEST(Commands, TimeLimitEndsTheProcessAndWhatItStartedAndNoLimitEndsWithTheProce
     EXPECT_EQ(r.Code, CommandTimedOut);
     EXPECT_EQ(r.Output, "");
     EXPECT_EQ(r.StandardOutput, "begun\n");
-    EXPECT_TRUE(processgone(std::stoi(readfile(pidfile))));
+    EXPECT_TRUE(eventually([pid = std::stoi(readfile(pidfile))] { return kill(pid, 0) != 0; }));
     // Without a limit the run ends with the process, though its child keeps the outputs open.
     const CommandResult ended = shell("sleep 60 & echo $! > '" + pidfile + "'; echo done");
     EXPECT_EQ(ended.Code, CommandOk);

@@ -14,22 +14,16 @@ namespace {
 
 // The fake profiler prints <type>.txt for a type (list.txt for the list) and <type>.err on its
 // error output, and notes every call in calls.log.
-const char* FakeProfiler = R"(d=$(dirname "$0")
-echo "$1" >> "$d/calls.log"
+const char* FakeProfiler = R"(d=$(dirname "$0"); echo "$1" >> "$d/calls.log"
 name="$1"; [ "$1" = -listDataTypes ] && name=list
-[ -f "$d/$name.txt" ] && cat "$d/$name.txt"
-[ -f "$d/$name.err" ] && cat "$d/$name.err" >&2
-exit 0
-)";
+[ -f "$d/$name.txt" ] && cat "$d/$name.txt"; [ -f "$d/$name.err" ] && cat "$d/$name.err" >&2
+exit 0)";
 
 // The fake curl notes its arguments and answers with answer.txt, and progress.txt on its error
 // output.
-const char* FakeCurl = R"(d=$(dirname "$0")
-echo "$@" >> "$d/curl.log"
-[ -f "$d/answer.txt" ] && cat "$d/answer.txt"
-[ -f "$d/progress.txt" ] && cat "$d/progress.txt" >&2
-exit 0
-)";
+const char* FakeCurl = R"(d=$(dirname "$0"); echo "$@" >> "$d/curl.log"
+[ -f "$d/answer.txt" ] && cat "$d/answer.txt"; [ -f "$d/progress.txt" ] && cat "$d/progress.txt" >&2
+exit 0)";
 
 class ProfilerTest : public RuntimeTest {
   protected:
@@ -73,25 +67,23 @@ TEST_F(ProfilerTest, ErrorOutputIsLoggedAndKeptOutOfTheText) {
                                         "systemprofiler: Error -2 while getting SPUSBDataType"}));
 }
 
-TEST_F(ProfilerTest, FailedListIsKeptButTheCallGivesNothing) {
+// A failed list is kept (the error message names no data type); a missing profiler is looked for
+// again on each call.
+TEST_F(ProfilerTest, FailedListIsKeptAndAMissingProfilerIsLookedForAgain) {
     std::filesystem::remove(dir.file("list.txt"));
     writefile(dir.file("list.err"), "kaputt\n");
     answer("SPHardwareDataType", "Hardware:\n");
-    // The kept list is the error message, which names no data type.
     for (int i = 0; i < 2; ++i)
         EXPECT_EQ(systemprofiler("SPHardwareDataType"), Text{});
     EXPECT_EQ(calls(), "-listDataTypes\n");
-    EXPECT_EQ(log.lines(), (std::vector<std::string>{"systemprofiler: Could not get data-type-list",
-                                                     "systemprofiler: Unknown data-type"}));
-}
-
-TEST_F(ProfilerTest, MissingProfilerIsLookedForAgainEachTime) {
+    forgetdatatypelist();
     std::filesystem::remove(dir.file("system_profiler"));
     setbundlepath(dir.file("kein.app"));
     for (int i = 0; i < 2; ++i)
         EXPECT_EQ(systemprofiler("SPHardwareDataType"), Text{});
-    EXPECT_EQ(log.lines(),
-              std::vector<std::string>(2, "systemprofiler: Could not get data-type-list"));
+    const std::string nolist = "systemprofiler: Could not get data-type-list";
+    EXPECT_EQ(log.lines(), (std::vector<std::string>{nolist, "systemprofiler: Unknown data-type",
+                                                     nolist, nolist}));
 }
 
 TEST(ProfilerDevices, ThunderboltNotesDoNotCount) {

@@ -2,7 +2,6 @@
 // lines read back, the "Ablage" menu and file events handled as the program thread does.
 #pragma once
 
-#include <fstream>
 #include <string>
 #include <vector>
 
@@ -46,7 +45,7 @@ class ReportScreenTest : public RuntimeTest {
     }
 
     std::string writefile(const std::string& name, const std::string& bytes) const {
-        std::ofstream(dir.file(name), std::ios::binary) << bytes;
+        mdx::test::writefile(dir.file(name), bytes);
         return dir.file(name);
     }
 

@@ -34,15 +34,8 @@ std::string systemfile(std::vector<std::string> texts) {
     return file;
 }
 
-using ScsiFields = std::array<std::string, 4>; // type, vendor, product, version
-
-Bytes bytes(const std::string& s) {
-    return Bytes(s.begin(), s.end());
-}
-
-std::string text(const Text& t) {
-    return std::string(t.Elements.begin(), t.Elements.end());
-}
+const auto bytes = [](const std::string& s) { return Bytes(s.begin(), s.end()); };
+const auto text = [](const Text& t) { return std::string(t.Elements.begin(), t.Elements.end()); };
 
 // Pieces of a '|'-separated text.
 std::vector<std::string> split(const std::string& joined) {
@@ -90,38 +83,35 @@ TEST(RevarudSlots, LengthByteAndSlotZeroDecideWhatIsRead) {
     }
 }
 
-// The row from column 29 on: vendor (13), product (32) and version (8); that every row is 81
-// characters long is the revarud fuzz replay's check.
-std::string columns(const ScsiFields& f) {
-    return text(scsirow(3, ScsiDevice{totext(f[0]), totext(f[1]), totext(f[2]), totext(f[3])}))
-        .substr(28);
+// The row from column 29 on without trailing spaces: vendor (13), product (32) and version (8);
+// that every row is 81 characters long is the revarud fuzz replay's check.
+std::string columns(const std::array<std::string, 3>& f) { // vendor, product, version
+    std::string row = text(scsirow(3, ScsiDevice{{}, totext(f[0]), totext(f[1]), totext(f[2])}));
+    return row.substr(28, row.find_last_not_of(' ') - 27);
 }
 
 TEST(RevarudScsiRow, KnownDevicesAndCodedScannersShowTheirNames) {
     const std::string second("Z\x02xy\x70", 5); // the other code
     const std::string nocode("Z\x03xy\x41", 5); // 5th character does not match
-    const std::pair<ScsiFields, std::string> cases[] = {
-        {{"", "SyQuest Technology", "  SQ5200C", ""},
-         "SyQuest Techn200 MB Wechselplatte (SQ5200C)          "},
-        {{"", "CANON", "IX-03035B", ""}, "CANON        Apple Color OneScanner 600/27           "},
-        {{"", "SONY", "CD-ROM CDU-8003A", ""},
-         "SONY         AppleCD 300 Caddy [A]                   "},
+    // clang-format off
+    const std::pair<std::array<std::string, 3>, std::string> cases[] = {
+        {{"SyQuest Technology", "  SQ5200C", ""}, "SyQuest Techn200 MB Wechselplatte (SQ5200C)"},
+        {{"CANON", "IX-03035B", ""}, "CANON        Apple Color OneScanner 600/27"},
+        {{"SONY", "CD-ROM CDU-8003A", ""}, "SONY         AppleCD 300 Caddy [A]"},
         // A listed product under another vendor, and a vendor that does not begin with a
         // listed name exactly, stay as they are.
-        {{"", "SONY", "SQ555", ""}, "SONY         SQ555                                   "},
-        {{"", " APPLE", "SCANNER II", ""}, " APPLE       SCANNER II                              "},
+        {{"SONY", "SQ555", ""}, "SONY         SQ555"},
+        {{" APPLE", "SCANNER II", ""}, " APPLE       SCANNER II"},
         // A product beyond 32 characters is cut, as is a version beyond 8.
-        {{"", "X", std::string(40, 'p'), "123456789"},
+        {{"X", std::string(40, 'p'), "123456789"},
          "X            " + std::string(32, 'p') + "12345678"},
-        {{"", second, "SCAN EF G ", "x6"}, "AGFA         Focus Color (EF G)              x6      "},
-        {{"", second, "SCAN", "x7"}, "AGFA         Unbekannt. ()                   x7      "},
+        {{second, "SCAN EF G ", "x6"}, "AGFA         Focus Color (EF G)              x6"},
+        {{second, "SCAN", "x7"}, "AGFA         Unbekannt. ()                   x7"},
         // A lone zero byte stays; only one after at least one other character is dropped.
-        {{"", second, "SCAN\0"s, ""},
-         "AGFA         " + "Unbekannt. (\0)"s + std::string(18 + 8, ' ')},
-        {{"", second, "SCANx\0"s, ""}, "AGFA         Unbekannt. (x)" + std::string(18 + 8, ' ')},
-        {{"", nocode, "SCANEFGHIJKL", "x5"},
-         nocode + "        SCANEFGHIJKL                    x5      "},
-    };
+        {{second, "SCAN\0"s, ""}, "AGFA         " + "Unbekannt. (\0)"s},
+        {{second, "SCANx\0"s, ""}, "AGFA         Unbekannt. (x)"},
+        {{nocode, "SCANEFGHIJKL", "x5"}, nocode + "        SCANEFGHIJKL                    x5"}};
+    // clang-format on
     for (const auto& [fields, shown] : cases)
         EXPECT_EQ(columns(fields), shown) << fields[1] << " / " << fields[2];
 }

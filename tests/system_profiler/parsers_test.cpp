@@ -72,12 +72,13 @@ TEST(ProfilerHardware, PlaceholdersAndModelNames) {
         EXPECT_TRUE(isplaceholder(filler)) << filler;
     for (const char* real : {"XPS 13 9310", "0x1", "Q35"})
         EXPECT_FALSE(isplaceholder(real)) << real;
+    // clang-format off
     const std::tuple<DmiFacts, std::string, std::string> firmware[] = {
         {{"Apple Inc.", "Macmini8,1", "", "", "", ""}, "Mac mini", "Macmini8,1"},
         {{"HP", "HP Z2 G9", "", "", "", ""}, "HP Z2 G9", "HP Z2 G9"},
         {{"ASUSTeK COMPUTER INC.", "", "", "", "ASUSTeK COMPUTER INC.", "ROG STRIX B550-F"},
-         "ASUS ROG STRIX B550-F",
-         "ROG STRIX B550-F"}};
+         "ASUS ROG STRIX B550-F", "ROG STRIX B550-F"}};
+    // clang-format on
     for (const auto& [dmi, name, identifier] : firmware) {
         const ModelNames names = modelnames(dmi, "", "", "");
         EXPECT_EQ(names.name + "|" + names.identifier, name + "|" + identifier);
@@ -131,17 +132,16 @@ TEST(ProfilerNetwork, RoutesNeighboursAndLocalAddresses) {
     EXPECT_FALSE(resolvedneighbour(arp, *parseipv4("192.168.2.7"), "eth0")) << "incomplete";
 
     // Local addresses go to their longest on-link route.
-    const std::vector<Ipv4> locals{*parseipv4("10.1.2.3"), *parseipv4("10.9.9.9")};
-    const std::vector<Route> onlink{
-        {"br0", *parseipv4("10.0.0.0"), 0, 1, 0, *parseipv4("255.0.0.0")},
-        {"eth0", *parseipv4("10.1.0.0"), 0, 1, 0, *parseipv4("255.255.0.0")},
-        {"eth1", 0, *parseipv4("10.1.0.1"), 3, 0, 0}};
-    auto byinterface = addressesbyinterface(locals, onlink);
-    EXPECT_EQ(byinterface["eth0"], (std::vector<Ipv4>{*parseipv4("10.1.2.3")}));
-    EXPECT_EQ(byinterface["br0"], (std::vector<Ipv4>{*parseipv4("10.9.9.9")}));
+    const auto ip = [](const char* text) { return *parseipv4(text); };
+    const std::vector<Route> onlink{{"br0", ip("10.0.0.0"), 0, 1, 0, ip("255.0.0.0")},
+                                    {"eth0", ip("10.1.0.0"), 0, 1, 0, ip("255.255.0.0")},
+                                    {"eth1", 0, ip("10.1.0.1"), 3, 0, 0}};
+    auto byinterface = addressesbyinterface({ip("10.1.2.3"), ip("10.9.9.9")}, onlink);
+    EXPECT_EQ(std::pair(byinterface["eth0"], byinterface["br0"]),
+              std::pair(std::vector{ip("10.1.2.3")}, std::vector{ip("10.9.9.9")}));
     // The mask is the interface's own: br0's /8 also holds 10.1.2.3, but eth0 owns it.
-    EXPECT_EQ(subnetmask(*parseipv4("10.1.2.3"), "eth0", onlink), parseipv4("255.255.0.0"));
-    EXPECT_EQ(subnetmask(*parseipv4("10.1.2.3"), "br0", onlink), parseipv4("255.0.0.0"));
+    EXPECT_EQ(subnetmask(ip("10.1.2.3"), "eth0", onlink), parseipv4("255.255.0.0"));
+    EXPECT_EQ(subnetmask(ip("10.1.2.3"), "br0", onlink), parseipv4("255.0.0.0"));
 }
 
 // Comments inside a vendor's block, subsystem lines, a class without the subclass, a device
