@@ -106,30 +106,27 @@ TEST_F(WindowManagementTest, EveryRoutineReportsWindowsItCannotUse) {
         layer.removeTextView(n);
     log.clear();
     layer.clearCalls();
-    const std::string nil = "nil, resource undefined.";
+    const std::string none = "Window does not exist.", init = " not initialized.",
+                      nil = "nil, resource undefined.",
+                      nographic = "Window is not a graphic window.", w3 = "Window #3" + init;
+    // clang-format off
+#define C(routine, args, line) {[] { routine args; }, std::string(#routine ": ") + (line)}
     const std::pair<std::function<void()>, std::string> cases[] = {
-        {[] { t_WindowPos(13, 0); }, "t_WindowPos: Window does not exist."},
-        {[] { t_WindowSize(13, 0, 0, 10, 10); }, "t_WindowSize: Window does not exist."},
-        {[] { t_WindowSize(3, 0, 0, 10, 10); }, "t_WindowSize: Window #3 not initialized."},
-        {[] { t_WindowVisible(13, true); }, "t_WindowVisible: Window does not exist."},
-        {[] { t_WindowVisible(11, false); }, "t_WindowVisible: Window does not exist."},
-        {[] { t_WindowFront(255); }, "t_WindowFront: Window does not exist."},
-        {[] { t_WindowVisible(8, true); }, "t_WindowVisible: Pasteboard window is " + nil},
-        {[] { t_WindowVisible(9, false); }, "t_WindowVisible: Virtual printer window is " + nil},
-        {[] { t_WindowVisible(10, true); }, "t_WindowVisible: System console window is " + nil},
-        {[] { t_InitWindow(8, 24, false, 64, 64, 0, 0, t_Font{}, true); },
-         "t_InitWindow: Window is not a graphic window."},
-        {[] { t_WindowImage(3); }, "t_WindowImage: Graphic window #3 not initialized."},
-        {[] { t_WindowImage(8); }, "t_WindowImage: Window is not a graphic window."},
-        {[] { t_WindowUpdate(8, true); }, "t_WindowUpdate: Window is not a graphic window."},
-        {[] { t_WindowUpdate(2, true); }, "t_WindowUpdate: Window #2 view is " + nil},
-        {[] { t_WindowAutoUpdate(9, true); },
-         "t_WindowAutoUpdate: Window is not a graphic window."},
-        {[] { t_WindowAutoUpdate(3, true); }, "t_WindowAutoUpdate: Window #3 not initialized."},
-        {[] { t_GetScreen(8, "\r"); }, "t_GetScreen: Window is not a graphic window."},
-        {[] { t_GetScreen(3, "\r"); }, "t_GetScreen: Window #3 not initialized."},
-        {[] { t_GetScreen(1, ""); }, "t_GetScreen: Window #1 not initialized."},
-    };
+        C(t_WindowPos, (13, 0), none), C(t_WindowSize, (13, 0, 0, 10, 10), none),
+        C(t_WindowSize, (3, 0, 0, 10, 10), w3), C(t_WindowVisible, (13, true), none),
+        C(t_WindowVisible, (11, false), none), C(t_WindowFront, (255), none),
+        C(t_WindowVisible, (8, true), "Pasteboard window is " + nil),
+        C(t_WindowVisible, (9, false), "Virtual printer window is " + nil),
+        C(t_WindowVisible, (10, true), "System console window is " + nil),
+        C(t_InitWindow, (8, 24, false, 64, 64, 0, 0, t_Font{}, true), nographic),
+        C(t_WindowImage, (3), "Graphic window #3" + init), C(t_WindowImage, (8), nographic),
+        C(t_WindowUpdate, (8, true), nographic),
+        C(t_WindowUpdate, (2, true), "Window #2 view is " + nil),
+        C(t_WindowAutoUpdate, (9, true), nographic), C(t_WindowAutoUpdate, (3, true), w3),
+        C(t_GetScreen, (8, "\r"), nographic), C(t_GetScreen, (3, "\r"), w3),
+        C(t_GetScreen, (1, ""), "Window #1" + init)};
+#undef C
+    // clang-format on
     for (const auto& [call, line] : cases) {
         log.clear();
         call();

@@ -74,7 +74,7 @@ TEST_F(CursorTest, ControlCharactersCarryOutTheirAction) {
                   std::tuple(std::pair(hpos, vpos), inverse, mode, Shows[shown]));
         EXPECT_EQ(layer.count("beep"), code == 7 ? 1 : 0);
     }
-    EXPECT_TRUE(textlines().empty());
+    EXPECT_EQ(textoutput(), "");
 }
 
 TEST_F(CursorTest, StepsWrapAtTheSidesAndScrollAtTopAndBottom) {
@@ -207,8 +207,7 @@ TEST_F(DisplayTest, TabCommandsFillToTheNextStopOrEndTheLine) {
         {10, 61, 1, 'i', 71, 1}, // the stop at the last column less the margin is still reached
     };
     for (const auto& [firstColumn, column, line, command, hpos, vpos] : cases) {
-        SCOPED_TRACE(testing::Message()
-                     << "from " << firstColumn << ": " << column << "," << line << " " << command);
+        SCOPED_TRACE(testing::Message() << firstColumn << ": " << column << "," << line << command);
         for (Int y = 1; y <= 4; ++y)
             fillline(y, 'x');
         setregion({firstColumn, 80, 1, 4});
