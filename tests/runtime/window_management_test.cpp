@@ -48,15 +48,6 @@ TEST_F(WindowManagementTest, WindowItemsComeFromTheRecordOrTheFrame) {
     EXPECT_TRUE(log.lines().empty());
 }
 
-using WindowPosBeforeMemoryTest = RuntimeTest;
-
-TEST_F(WindowPosBeforeMemoryTest, GraphicWindowUsesItsFrameBeforeTheRuntimeExists) {
-    rt().TitleBarHeight = 28;
-    layer.setFrame(layer.window(0), Rect{0, 0, 700, 500});
-    for (auto [item, expected] : {std::pair{0, 0}, {6, 0}, {18, 0}, {10, 700}, {9, 472}})
-        EXPECT_EQ(t_WindowPos(0, item), expected) << item;
-}
-
 // -1 keeps what the window has; the picture keeps its size whatever the frame. A visible text
 // window is raised and its scroll view sized with the frame; a hidden one is sized without
 // raising it, and the preferences window (11) has no scroll view.

@@ -22,12 +22,7 @@ inline UInt8 patterncoverage(Int code, Int row, Int column) {
 
 // A grey font of fw x fh glyphs for the codes start..end, data for every code up to `end`.
 inline t_Font patternfont(Int fw = 8, Int fh = 8, UInt8 start = 0, UInt8 end = 255) {
-    t_Font font;
-    font.Format = FontFormatGrey;
-    font.Start = start;
-    font.End = end;
-    font.Width = fw;
-    font.Height = fh;
+    t_Font font{16, {'k', 'w', 'f', 'n'}, FontFormatGrey, 0, start, end, fw, fh, 0, {}};
     for (Int code = 0; code <= end; ++code)
         for (Int r = 0; r < fh; ++r)
             for (Int c = 0; c < fw; ++c)

@@ -29,10 +29,9 @@ TEST_F(PrinterTest, InitialisingTwiceStartsOneThreadThatEndsWithItsRuntime) {
     layer.setText(VirtualPrinterWindowNumber, "alt");
     p_InitPrinter();
     p_InitPrinter();
-    EXPECT_EQ(printed(), "");
-    EXPECT_EQ(layer.textView(9).Ruler, p_RulerText(160));
-    EXPECT_TRUE(layer.textView(9).SetUp);
-    EXPECT_EQ(rt().PrinterThreads.running(), 1);
+    EXPECT_EQ(std::tuple(printed(), layer.textView(9).Ruler, layer.textView(9).SetUp,
+                         rt().PrinterThreads.running()),
+              std::tuple("", p_RulerText(160), true, 1));
     ASSERT_TRUE(
         eventually([&] { return log.text().find("Start as thread #") != std::string::npos; }));
 
