@@ -78,14 +78,6 @@ TEST_F(WindowManagementTest, AHiddenWindowsDrawingTimeNoLongerCounts) {
     EXPECT_EQ(rt().WindowTable[0].UpdateDuration, 0);
 }
 
-TEST_F(WindowManagementTest, PasteboardWindowTakesThePasteboardsTextWhenShown) {
-    layer.setPasteboardText("Kopie");
-    t_WindowVisible(8, true);
-    layer.setPasteboardImage(WindowImage{1, 1, {0xFF000000}});
-    t_WindowVisible(8, true);
-    EXPECT_EQ(layer.text(8), ""); // showing takes the pasteboard again, and a picture is no text
-}
-
 // Each call with its one line: window numbers above 7 for the graphic routines, windows that do
 // not exist or are not initialised, a graphic window without character grid, missing views and
 // text views (those beep as well). None of them asks the window layer for anything else.

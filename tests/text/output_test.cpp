@@ -14,30 +14,23 @@
 namespace mdx::test {
 namespace {
 
-Int blend(Int g, Int back, Int fore) {
-    return ((255 - g) * back) / 255 + (g * fore) / 255;
-}
-
 std::uint32_t rgb(Int r, Int g, Int b) {
     return 0xFF000000u | static_cast<std::uint32_t>(r << 16 | g << 8 | b);
 }
 
-std::uint32_t paletteColour(Int index) {
-    return rgb(Palette16Red[index], Palette16Green[index], Palette16Blue[index]);
-}
-
 // What a pixel of coverage g shows at a bit depth, worked out from the blending rule alone.
 std::uint32_t expectedPixel(Int depth, Int fore, Int back, Int g) {
-    const Int r = blend(g, Palette16Red[back], Palette16Red[fore]);
-    const Int gr = blend(g, Palette16Green[back], Palette16Green[fore]);
-    const Int b = blend(g, Palette16Blue[back], Palette16Blue[fore]);
+    auto blend = [g](Int b, Int f) { return ((255 - g) * b) / 255 + (g * f) / 255; };
     auto grey = [](Int i) { return (Palette16Red[i] + Palette16Green[i] + Palette16Blue[i]) / 3; };
-    const Int v = blend(g, grey(back), grey(fore));
+    auto palette = [](Int i) { return rgb(Palette16Red[i], Palette16Green[i], Palette16Blue[i]); };
+    const Int r = blend(Palette16Red[back], Palette16Red[fore]), v = blend(grey(back), grey(fore));
+    const Int gr = blend(Palette16Green[back], Palette16Green[fore]);
+    const Int b = blend(Palette16Blue[back], Palette16Blue[fore]);
     switch (depth) {
-    case 1: return paletteColour((r + gr + b) / 3 >= 128 ? 15 : 0);
+    case 1: return palette((r + gr + b) / 3 >= 128 ? 15 : 0);
     case 4:
-        return paletteColour(t_NearestColorIndex(static_cast<UInt8>(r), static_cast<UInt8>(gr),
-                                                 static_cast<UInt8>(b)));
+        return palette(t_NearestColorIndex(static_cast<UInt8>(r), static_cast<UInt8>(gr),
+                                           static_cast<UInt8>(b)));
     case 8:
     case 16: return rgb(v, v, v);
     default: return rgb(r, gr, b);
