@@ -157,16 +157,5 @@ TEST(LzwDecode, NineMegabytesOfCodesStayWithinTheirMemory) {
     EXPECT_LT(after.ru_maxrss - before.ru_maxrss, 150 * 1024);
 }
 
-TEST(LzwEncode, EmitsTheSmallestWorkingWidth) {
-    // One 5-bit code leaves 3 padding bits; a narrower code would let the padding
-    // read as more codes. Three 2-bit codes leave 2 bits, which would read as a
-    // fourth code.
-    const std::pair<Bytes, Int> cases[] = {
-        {{}, 0}, {{0}, 5}, {{65}, 7}, {{1, 2, 3}, 5}, {bytes("ABABABA"), 9}};
-    for (const auto& [data, width] : cases)
-        EXPECT_EQ(lzwencode(data).Width, width) << ::testing::PrintToString(data);
-    EXPECT_EQ(lzwencode(bytes("ABABABA")).Packed, pack({65, 66, 256, 258}, 9));
-}
-
 } // namespace
 } // namespace mdx

@@ -126,13 +126,14 @@ TEST_F(ImageTest, WindowZeroIsBlankingOnlyWhileItsViewDraws) {
 // of one whole geometry: a small shallow picture or a large deep one, never one
 // with the other's fields.
 TEST_F(ImageTest, ImagesStayWholeWhileTheWindowIsInitialisedAgain) {
-    const std::tuple<Int, Int, Int> small{8, 64, 32}, large{32, 512, 256};
-    auto init = [](std::tuple<Int, Int, Int> s) {
-        t_InitWindow(0, std::get<0>(s), false, std::get<1>(s), std::get<2>(s), 0, 0, {}, true);
+    const bool small = false, large = true;
+    auto init = [](bool big) {
+        t_InitWindow(0, big ? 32 : 8, false, big ? 512 : 64, big ? 256 : 32, 0, 0, {}, true);
     };
-    auto is = [](const WindowImage& image, std::tuple<Int, Int, Int> s) {
-        return image.Width == std::get<1>(s) && image.Height == std::get<2>(s) &&
-               image.Pixels.size() == static_cast<std::size_t>(image.Width * image.Height);
+    auto is = [](const WindowImage& image, bool big) {
+        return std::tuple(image.Width, image.Height, image.Pixels.size()) ==
+               std::tuple<Int, Int, std::size_t>(big ? 512 : 64, big ? 256 : 32,
+                                                 big ? 512 * 256 : 64 * 32);
     };
     init(small);
     rt().WindowTable[0].Visible = true;
