@@ -86,14 +86,12 @@ TEST_F(ImageTest, NoImageWithoutAReadyVisibleGraphicWindow) {
     const t_Window good = w;
     // A picture past the memory; more lines than the block; no width. (A depth
     // without a layout is refused in the blanking test.)
-    for (auto spoil : std::initializer_list<void (*)(t_Window&)>{
-             [](t_Window& v) {
-                 v.MemoryStart = VideoMemorySize - 16, v.MemoryEnd = VideoMemorySize + 6000;
-             },
-             [](t_Window& v) { v.Height = 100; }, [](t_Window& v) { v.Width = 0; }}) {
+    for (int spoil = 0; spoil < 3; ++spoil) {
         w = good;
-        spoil(w);
-        EXPECT_FALSE(t_WindowImage(0));
+        if (spoil == 0) w.MemoryStart = VideoMemorySize - 16, w.MemoryEnd = VideoMemorySize + 6000;
+        if (spoil == 1) w.Height = 100;
+        if (spoil == 2) w.Width = 0;
+        EXPECT_FALSE(t_WindowImage(0)) << spoil;
     }
     const std::string nodata = "t_WindowImage: Data could not be collected, image could not be "
                                "created.";
@@ -128,13 +126,14 @@ TEST_F(ImageTest, WindowZeroIsBlankingOnlyWhileItsViewDraws) {
 // of one whole geometry: a small shallow picture or a large deep one, never one
 // with the other's fields.
 TEST_F(ImageTest, ImagesStayWholeWhileTheWindowIsInitialisedAgain) {
-    const std::tuple<Int, Int, Int> small{8, 64, 32}, large{32, 512, 256};
-    auto init = [](std::tuple<Int, Int, Int> s) {
-        t_InitWindow(0, std::get<0>(s), false, std::get<1>(s), std::get<2>(s), 0, 0, {}, true);
+    const bool small = false, large = true;
+    auto init = [](bool big) {
+        t_InitWindow(0, big ? 32 : 8, false, big ? 512 : 64, big ? 256 : 32, 0, 0, {}, true);
     };
-    auto is = [](const WindowImage& image, std::tuple<Int, Int, Int> s) {
-        return image.Width == std::get<1>(s) && image.Height == std::get<2>(s) &&
-               image.Pixels.size() == static_cast<std::size_t>(image.Width * image.Height);
+    auto is = [](const WindowImage& image, bool big) {
+        return std::tuple(image.Width, image.Height, image.Pixels.size()) ==
+               std::tuple<Int, Int, std::size_t>(big ? 512 : 64, big ? 256 : 32,
+                                                 big ? 512 * 256 : 64 * 32);
     };
     init(small);
     rt().WindowTable[0].Visible = true;
@@ -159,8 +158,7 @@ TEST_F(ImageTest, ImagesStayWholeWhileTheWindowIsInitialisedAgain) {
 // before them, and only the very end loses its spaces.
 TEST_F(ImageTest, ScreenTextDropsTrailingBlanksWithASeparator) {
     const Int grid = programgrid();
-    EXPECT_EQ(t_GetScreen(0, "\r"),
-              ""); // all blank: one empty line, no separator
+    EXPECT_EQ(t_GetScreen(0, "\r"), ""); // all blank: one empty line, no separator
     poke(grid, "ab");
     std::string crlf = "ab"; // lines 2 to 25 lose their blanks, not the line feed before them
     for (int line = 2; line <= 26; ++line)

@@ -76,12 +76,10 @@ TEST_F(VideoMemoryTest, PictureSizesAreCorrectedWithTheirMessage) {
     };
     for (const auto& [depth, width, height, expectedWidth, expectedHeight, message] : cases) {
         const t_Window& w = initfresh(depth, width, height);
-        EXPECT_TRUE(w.Initialized);
-        EXPECT_EQ((std::pair<Int, Int>(w.Width, w.Height)),
-                  std::pair(expectedWidth, expectedHeight));
-        EXPECT_EQ(initlog().find("GraphicWindow #0 " + message + "\n") != std::string::npos,
-                  !message.empty())
-            << message;
+        EXPECT_EQ(
+            std::tuple(w.Initialized.load(), w.Width, w.Height,
+                       initlog().find("GraphicWindow #0 " + message + "\n") != std::string::npos),
+            std::tuple(true, expectedWidth, expectedHeight, true));
         EXPECT_GE(w.MemoryEnd - w.MemoryStart + 1, expectedWidth * expectedHeight * depth / 8);
     }
 }
@@ -106,10 +104,11 @@ TEST_F(VideoMemoryTest, WindowsThatCannotBeMadeTakeNoMemory) {
              "4096 x 1100 characters needs 8.800,00K text-video-memory."},
         {8, 8192, 1100, 1, window + "has not enough text-video-memory (16319K available)."}};
     for (const auto& [depth, width, height, cell, lines] : cases) {
-        EXPECT_FALSE(
-            initfresh(depth, width, height, cell ? cellfont(cell, 1) : t_Font{}).Initialized);
-        EXPECT_EQ(rt().HighMemory, VideoMemoryTop);
-        EXPECT_NE(initlog().find(lines + "\n"), std::string::npos) << lines;
+        const bool up =
+            initfresh(depth, width, height, cell ? cellfont(cell, 1) : t_Font{}).Initialized;
+        EXPECT_EQ(std::tuple(up, rt().HighMemory.load(),
+                             initlog().find(lines + "\n") != std::string::npos),
+                  std::tuple(false, VideoMemoryTop, true));
     }
 }
 
@@ -120,10 +119,9 @@ TEST_F(VideoMemoryTest, FontsWithoutUsableCellsGiveAGraphicWindow) {
         resetruntime();
         initprogramwindow(0, font);
         const t_Window& w = win(0);
-        EXPECT_TRUE(w.Initialized);
-        EXPECT_EQ((std::tuple<Int, Int, Int>(w.TextWidth, w.TextMemoryStart, w.TextMemoryEnd)),
-                  std::tuple(font.Width > 1312 ? 0 : -1, -1, -1));
-        EXPECT_EQ(rt().HighMemory, w.MemoryStart - 1);
+        EXPECT_EQ(std::tuple(w.Initialized.load(), w.TextWidth, w.TextMemoryStart, w.TextMemoryEnd,
+                             rt().HighMemory.load()),
+                  std::tuple(true, font.Width > 1312 ? 0 : -1, -1, -1, w.MemoryStart - 1));
     }
 }
 
@@ -138,13 +136,13 @@ TEST_F(VideoMemoryTest, ReinitialisingMovesTheLowerWindowUpIntact) {
     const Int highBefore = rt().HighMemory;
     t_InitWindow(0, 8, false, 256, 64, 0, 0, cellfont(16, 32), true);
     const t_Window& moved = win(1);
-    EXPECT_EQ(moved.MemoryStart, before.MemoryStart + size0);
-    EXPECT_EQ(moved.TextMemoryStart, before.TextMemoryStart + size0);
+    EXPECT_EQ(std::pair(moved.MemoryStart.load(), moved.TextMemoryStart),
+              std::pair(before.MemoryStart + size0, before.TextMemoryStart + size0));
     for (Int a = before.TextMemoryStart; a <= before.MemoryEnd; ++a)
         ASSERT_EQ(byte(a + size0), static_cast<UInt8>(a * 7)) << a;
     // Window 0 now has the lowest blocks, and the free memory is one piece again.
-    EXPECT_LT(win(0).MemoryEnd, moved.TextMemoryStart);
-    EXPECT_EQ(rt().HighMemory, highBefore);
+    EXPECT_EQ(std::pair(win(0).MemoryEnd < moved.TextMemoryStart, rt().HighMemory.load()),
+              std::pair(true, highBefore));
 }
 
 // The display state survives; a refused restart leaves the window down and its
@@ -162,8 +160,8 @@ TEST_F(VideoMemoryTest, ReinitialisingKeepsDisplayStateAndRefusedRestartsStayDow
                          w.TextRedirectOutput.load(), w.TextHpos, rt().HighMemory),
               std::tuple(true, true, 3, 2, 1, 0x00CFDFFF));
     t_InitWindow(0, 2, false, 64, 64, 0, 0, t_Font{}, true);
-    EXPECT_FALSE(w.Initialized);
-    EXPECT_EQ(rt().HighMemory, VideoMemoryTop);
+    EXPECT_EQ(std::pair(w.Initialized.load(), rt().HighMemory.load()),
+              std::pair(false, VideoMemoryTop));
 
     layer.removeView(2);
     initprogramwindow(2);
@@ -182,9 +180,8 @@ TEST_F(VideoMemoryTest, WindowSettingsReachTheWindowLayer) {
         (std::tuple<Int, Int, Int>(win(3).TitleHeight, win(3).BorderWidth, win(3).BorderHeight)),
         std::tuple(0, 1920 - 320, 1080 - 200));
     auto state = layer.state(3);
-    EXPECT_FALSE(state.TitleBarVisible);
-    EXPECT_EQ(state.Frame.width, 320 + 2 * 1600);
-    EXPECT_EQ(state.ViewFrame, (Rect{1600, 880, 320, 200}));
+    EXPECT_EQ(std::tuple(state.TitleBarVisible, state.Frame.width, state.ViewFrame),
+              std::tuple(false, 320 + 2 * 1600, Rect{1600, 880, 320, 200}));
 }
 
 // Four threads and then the program create the memory: it is made once, with

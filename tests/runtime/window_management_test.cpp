@@ -48,15 +48,6 @@ TEST_F(WindowManagementTest, WindowItemsComeFromTheRecordOrTheFrame) {
     EXPECT_TRUE(log.lines().empty());
 }
 
-using WindowPosBeforeMemoryTest = RuntimeTest;
-
-TEST_F(WindowPosBeforeMemoryTest, GraphicWindowUsesItsFrameBeforeTheRuntimeExists) {
-    rt().TitleBarHeight = 28;
-    layer.setFrame(layer.window(0), Rect{0, 0, 700, 500});
-    for (auto [item, expected] : {std::pair{0, 0}, {6, 0}, {18, 0}, {10, 700}, {9, 472}})
-        EXPECT_EQ(t_WindowPos(0, item), expected) << item;
-}
-
 // -1 keeps what the window has; the picture keeps its size whatever the frame. A visible text
 // window is raised and its scroll view sized with the frame; a hidden one is sized without
 // raising it, and the preferences window (11) has no scroll view.
@@ -87,14 +78,6 @@ TEST_F(WindowManagementTest, AHiddenWindowsDrawingTimeNoLongerCounts) {
     EXPECT_EQ(rt().WindowTable[0].UpdateDuration, 0);
 }
 
-TEST_F(WindowManagementTest, PasteboardWindowTakesThePasteboardsTextWhenShown) {
-    layer.setPasteboardText("Kopie");
-    t_WindowVisible(8, true);
-    layer.setPasteboardImage(WindowImage{1, 1, {0xFF000000}});
-    t_WindowVisible(8, true);
-    EXPECT_EQ(layer.text(8), ""); // showing takes the pasteboard again, and a picture is no text
-}
-
 // Each call with its one line: window numbers above 7 for the graphic routines, windows that do
 // not exist or are not initialised, a graphic window without character grid, missing views and
 // text views (those beep as well). None of them asks the window layer for anything else.
@@ -106,30 +89,27 @@ TEST_F(WindowManagementTest, EveryRoutineReportsWindowsItCannotUse) {
         layer.removeTextView(n);
     log.clear();
     layer.clearCalls();
-    const std::string nil = "nil, resource undefined.";
+    const std::string none = "Window does not exist.", init = " not initialized.",
+                      nil = "nil, resource undefined.",
+                      nographic = "Window is not a graphic window.", w3 = "Window #3" + init;
+    // clang-format off
+#define C(routine, args, line) {[] { routine args; }, std::string(#routine ": ") + (line)}
     const std::pair<std::function<void()>, std::string> cases[] = {
-        {[] { t_WindowPos(13, 0); }, "t_WindowPos: Window does not exist."},
-        {[] { t_WindowSize(13, 0, 0, 10, 10); }, "t_WindowSize: Window does not exist."},
-        {[] { t_WindowSize(3, 0, 0, 10, 10); }, "t_WindowSize: Window #3 not initialized."},
-        {[] { t_WindowVisible(13, true); }, "t_WindowVisible: Window does not exist."},
-        {[] { t_WindowVisible(11, false); }, "t_WindowVisible: Window does not exist."},
-        {[] { t_WindowFront(255); }, "t_WindowFront: Window does not exist."},
-        {[] { t_WindowVisible(8, true); }, "t_WindowVisible: Pasteboard window is " + nil},
-        {[] { t_WindowVisible(9, false); }, "t_WindowVisible: Virtual printer window is " + nil},
-        {[] { t_WindowVisible(10, true); }, "t_WindowVisible: System console window is " + nil},
-        {[] { t_InitWindow(8, 24, false, 64, 64, 0, 0, t_Font{}, true); },
-         "t_InitWindow: Window is not a graphic window."},
-        {[] { t_WindowImage(3); }, "t_WindowImage: Graphic window #3 not initialized."},
-        {[] { t_WindowImage(8); }, "t_WindowImage: Window is not a graphic window."},
-        {[] { t_WindowUpdate(8, true); }, "t_WindowUpdate: Window is not a graphic window."},
-        {[] { t_WindowUpdate(2, true); }, "t_WindowUpdate: Window #2 view is " + nil},
-        {[] { t_WindowAutoUpdate(9, true); },
-         "t_WindowAutoUpdate: Window is not a graphic window."},
-        {[] { t_WindowAutoUpdate(3, true); }, "t_WindowAutoUpdate: Window #3 not initialized."},
-        {[] { t_GetScreen(8, "\r"); }, "t_GetScreen: Window is not a graphic window."},
-        {[] { t_GetScreen(3, "\r"); }, "t_GetScreen: Window #3 not initialized."},
-        {[] { t_GetScreen(1, ""); }, "t_GetScreen: Window #1 not initialized."},
-    };
+        C(t_WindowPos, (13, 0), none), C(t_WindowSize, (13, 0, 0, 10, 10), none),
+        C(t_WindowSize, (3, 0, 0, 10, 10), w3), C(t_WindowVisible, (13, true), none),
+        C(t_WindowVisible, (11, false), none), C(t_WindowFront, (255), none),
+        C(t_WindowVisible, (8, true), "Pasteboard window is " + nil),
+        C(t_WindowVisible, (9, false), "Virtual printer window is " + nil),
+        C(t_WindowVisible, (10, true), "System console window is " + nil),
+        C(t_InitWindow, (8, 24, false, 64, 64, 0, 0, t_Font{}, true), nographic),
+        C(t_WindowImage, (3), "Graphic window #3" + init), C(t_WindowImage, (8), nographic),
+        C(t_WindowUpdate, (8, true), nographic),
+        C(t_WindowUpdate, (2, true), "Window #2 view is " + nil),
+        C(t_WindowAutoUpdate, (9, true), nographic), C(t_WindowAutoUpdate, (3, true), w3),
+        C(t_GetScreen, (8, "\r"), nographic), C(t_GetScreen, (3, "\r"), w3),
+        C(t_GetScreen, (1, ""), "Window #1" + init)};
+#undef C
+    // clang-format on
     for (const auto& [call, line] : cases) {
         log.clear();
         call();

@@ -59,10 +59,8 @@ TEST_F(ScrollingTest, ScrollingEqualsDrawingTheMovedTextAfresh) {
     for (const Layout& l : Layouts)
         for (Region r : regions)
             for (bool up : {true, false}) {
-                SCOPED_TRACE(testing::Message()
-                             << "depth " << l.depth << " font " << l.fontWidth << " columns "
-                             << r.firstColumn << ".." << r.lastColumn << " lines " << r.firstLine
-                             << ".." << r.lastLine << (up ? " up" : " down"));
+                SCOPED_TRACE(testing::Message() << l.depth << "/" << l.fontWidth << " from "
+                                                << r.firstColumn << "," << r.firstLine << up);
                 resetruntime();
                 open(l);
                 if (r.lastColumn == 0) r.lastColumn = win().TextWidth;
@@ -70,7 +68,7 @@ TEST_F(ScrollingTest, ScrollingEqualsDrawingTheMovedTextAfresh) {
                 win().TextColor = 0x5E;
                 win().TextInverse = true; // copies are exact; the blank line shows inverse
                 up ? t_ScrollUp(0) : t_ScrollDown(0);
-                EXPECT_TRUE(textlines().empty());
+                EXPECT_EQ(textoutput(), "");
                 const Bytes actual = snapshot();
                 resetruntime();
                 open(l, [&](Int x, Int y) {
@@ -115,8 +113,7 @@ TEST_F(ScrollingTest, ClearingInOneFillEqualsClearingCellByCell) {
     };
     for (const Layout& l : Layouts)
         for (auto [region, hpos, vpos] : cases) {
-            SCOPED_TRACE(testing::Message() << "depth " << l.depth << " font " << l.fontWidth
-                                            << " from " << hpos << "," << vpos);
+            SCOPED_TRACE(testing::Message() << l.depth << "/" << l.fontWidth << " " << hpos);
             resetruntime();
             open(l);
             Bytes& memory = rt().VideoMemory;

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "runtime/state.h"
@@ -21,12 +22,7 @@ inline UInt8 patterncoverage(Int code, Int row, Int column) {
 
 // A grey font of fw x fh glyphs for the codes start..end, data for every code up to `end`.
 inline t_Font patternfont(Int fw = 8, Int fh = 8, UInt8 start = 0, UInt8 end = 255) {
-    t_Font font;
-    font.Format = FontFormatGrey;
-    font.Start = start;
-    font.End = end;
-    font.Width = fw;
-    font.Height = fh;
+    t_Font font{16, {'k', 'w', 'f', 'n'}, FontFormatGrey, 0, start, end, fw, fh, 0, {}};
     for (Int code = 0; code <= end; ++code)
         for (Int r = 0; r < fh; ++r)
             for (Int c = 0; c < fw; ++c)
@@ -52,7 +48,7 @@ class TextTest : public RuntimeTest {
     }
     t_Window& win(UInt8 n = 0) { return rt().WindowTable[n]; }
     UInt8& byte(Int address) { return rt().VideoMemory[static_cast<std::size_t>(address)]; }
-    UInt8 character(Int x, Int y, UInt8 n = 0) {
+    UInt8& character(Int x, Int y, UInt8 n = 0) {
         return byte(win(n).TextMemoryStart + (y - 1) * win(n).TextWidth + (x - 1));
     }
     UInt8 attribute(Int x, Int y, UInt8 n = 0) {
@@ -61,10 +57,8 @@ class TextTest : public RuntimeTest {
     }
     // The character plane of line y as text.
     std::string row(Int y, UInt8 n = 0) {
-        std::string text;
-        for (Int x = 1; x <= win(n).TextWidth; ++x)
-            text.push_back(static_cast<char>(character(x, y, n)));
-        return text;
+        const char* at = reinterpret_cast<const char*>(&character(1, y, n));
+        return std::string(at, static_cast<std::size_t>(win(n).TextWidth));
     }
     std::vector<std::string> rows(UInt8 n = 0) {
         std::vector<std::string> all;
@@ -79,29 +73,20 @@ class TextTest : public RuntimeTest {
         return Bytes(first, first + bytesperline(w.BitDepth, w.Width) * w.Height);
     }
     void setregion(const Region& r, UInt8 n = 0) {
-        win(n).TextFirstColumn = r.firstColumn;
-        win(n).TextLastColumn = r.lastColumn;
-        win(n).TextFirstLine = r.firstLine;
-        win(n).TextLastLine = r.lastLine;
+        std::tie(win(n).TextFirstColumn, win(n).TextLastColumn, win(n).TextFirstLine,
+                 win(n).TextLastLine) =
+            std::tie(r.firstColumn, r.lastColumn, r.firstLine, r.lastLine);
     }
     std::pair<Int, Int> cursor(UInt8 n = 0) { return {win(n).TextHpos, win(n).TextVpos}; }
     void setcursor(Int x, Int y, UInt8 n = 0) {
-        win(n).TextHpos = x;
-        win(n).TextVpos = y;
+        std::tie(win(n).TextHpos, win(n).TextVpos) = std::pair(x, y);
     }
-    // The log without the refresh thread's lines, which arrive whenever that thread runs: as
-    // the raw text that redirected output is part of, and as lines.
+    // The log without the refresh thread's lines, which arrive whenever that thread runs.
     std::string textoutput() {
         std::string text = log.text();
         for (std::size_t at; (at = text.find(RefreshThreadPrefix)) != std::string::npos;)
             text.erase(at, text.find('\n', at) - at + 1);
         return text;
-    }
-    std::vector<std::string> textlines() {
-        std::vector<std::string> lines = log.lines();
-        std::erase_if(lines,
-                      [](const std::string& l) { return l.starts_with(RefreshThreadPrefix); });
-        return lines;
     }
 };
 

@@ -29,10 +29,9 @@ TEST_F(PrinterTest, InitialisingTwiceStartsOneThreadThatEndsWithItsRuntime) {
     layer.setText(VirtualPrinterWindowNumber, "alt");
     p_InitPrinter();
     p_InitPrinter();
-    EXPECT_EQ(printed(), "");
-    EXPECT_EQ(layer.textView(9).Ruler, p_RulerText(160));
-    EXPECT_TRUE(layer.textView(9).SetUp);
-    EXPECT_EQ(rt().PrinterThreads.running(), 1);
+    EXPECT_EQ(std::tuple(printed(), layer.textView(9).Ruler, layer.textView(9).SetUp,
+                         rt().PrinterThreads.running()),
+              std::tuple("", p_RulerText(160), true, 1));
     ASSERT_TRUE(
         eventually([&] { return log.text().find("Start as thread #") != std::string::npos; }));
 
@@ -63,15 +62,13 @@ TEST_F(PrinterTest, AppendedTextAppearsAtMostAboutTenTimesASecond) {
 
 // Escaped codes that are not hexadecimal, cut short or a surrogate stay as they are.
 TEST(PrinterFallbackTest, EachByteIsItsCharacterExceptEscapedCodes) {
-    for (auto [bytes, text] : {std::pair{"\xE9", "é"},
-                               {"a\xFF", "a\xC3\xBF"},
-                               {"\03320AC\035", "€"},
-                               {"\03300e9\035!", "é!"},
-                               {"\0330041\035\0330042\035", "AB"},
-                               {"\03300G1\035", "\03300G1\035"},
-                               {"\0330041", "\0330041"},
-                               {"\033D800\035", "\033D800\035"},
-                               {"", ""}})
+    // clang-format off
+    // clang-format off
+    for (auto [bytes, text] : {std::pair{"\xE9", "é"}, {"a\xFF", "a\xC3\xBF"}, {"", ""},
+             {"\03320AC\035", "€"}, {"\03300e9\035!", "é!"}, {"\0330041\035\0330042\035", "AB"},
+             {"\0330041", "\0330041"}, {"\03300G1\035", "\03300G1\035"},
+             {"\033D800\035", "\033D800\035"}})
+        // clang-format on
         EXPECT_EQ(printerfallbacktext(bytes), text) << bytes;
     EXPECT_EQ(printerfallbacktext(std::string("\0330000\035", 6)), std::string(1, '\0'));
 }
