@@ -1,10 +1,7 @@
 // Key, mouse and file events: the records they queue, the live flags, and the output pause.
-#include <gtest/gtest.h>
+#include "support/testing.h"
 
-#include <atomic>
-#include <fstream>
 #include <future>
-#include <optional>
 
 #include "app_fixture.h"
 #include "runtime/window_management.h"

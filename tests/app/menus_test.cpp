@@ -1,8 +1,6 @@
 // Menu choices: the queued records, the standard actions, the menu lookups and the clean-up of
 // the menu bar at the runtime's start.
-#include <gtest/gtest.h>
-
-#include <atomic>
+#include "support/testing.h"
 
 #include "app_fixture.h"
 #include "runtime/readback.h"

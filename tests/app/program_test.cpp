@@ -2,10 +2,7 @@
 // dispatch of the "Ablage" menu, and the application's lifecycle. Documents handed over go to
 // the imports or the report opener by their size: tests/report/revarud_test.cpp hands files of
 // every size to the real routines.
-#include <gtest/gtest.h>
-
-#include <fstream>
-#include <mutex>
+#include "support/testing.h"
 
 #include "app_fixture.h"
 #include "runtime/window_management.h"

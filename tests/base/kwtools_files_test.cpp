@@ -1,9 +1,7 @@
-#include <gtest/gtest.h>
+#include "support/testing.h"
 
 #include <cerrno>
 #include <csignal>
-#include <filesystem>
-#include <fstream>
 #include <iconv.h>
 #include <sys/resource.h>
 #include <sys/stat.h>

@@ -1,12 +1,10 @@
 // Thread starts: numbering, stack sizes and the serialised hand-over.
-#include <gtest/gtest.h>
+#include "support/testing.h"
 
 #include <pthread.h>
 
-#include <algorithm>
 #include <future>
 #include <set>
-#include <thread>
 
 #include "base/threads.h"
 

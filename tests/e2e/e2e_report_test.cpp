@@ -2,13 +2,11 @@
 // profiles/, the real curl asking small HTTP servers on 127.0.0.1 for the public address and the
 // model name; and the bundled profiler run on the copied trees of known machines.
 // MIRADEX_REBASELINE=1 rewrites the expected lines of those machines.
-#include <gtest/gtest.h>
+#include "support/testing.h"
+
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <algorithm>
-#include <cstdlib>
-#include <fstream>
 #include <regex>
 
 #include "base/kwtools.h"

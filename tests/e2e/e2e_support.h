@@ -2,14 +2,7 @@
 // program with its own environment.
 #pragma once
 
-#include <atomic>
-#include <functional>
-#include <map>
-#include <mutex>
-#include <optional>
-#include <string>
-#include <thread>
-#include <vector>
+#include "support/testing.h"
 
 namespace mdx::e2e {
 

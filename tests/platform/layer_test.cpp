@@ -1,5 +1,7 @@
 // The window layer's geometry, text windows, clipboard and its hand-over to the main thread,
 // checked through the runtime routines that use them.
+#include "support/testing.h"
+
 #include <QClipboard>
 #include <QFontInfo>
 #include <QGuiApplication>
@@ -8,10 +10,7 @@
 #include <QPlainTextEdit>
 #include <QThread>
 
-#include <atomic>
 #include <stdexcept>
-#include <thread>
-#include <vector>
 
 #include "platform/qt/graphic_view.h"
 #include "platform/qt/layer_window.h"

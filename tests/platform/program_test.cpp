@@ -1,10 +1,8 @@
 // The program as a whole: batch runs and the command line's errors (the desktop under a real X
 // server is xvfb_desktop_test.sh).
-#include <gtest/gtest.h>
+#include "support/testing.h"
 
 #include <QProcess>
-
-#include <fstream>
 
 #include "support/png_io.h"
 #include "support/runtime_fixture.h"

@@ -2,11 +2,10 @@
 // installed (on a stand-in screen of 1920 x 1080), log lines captured.
 #pragma once
 
-#include <gtest/gtest.h>
+#include "support/testing.h"
 
 #include <QImage>
 
-#include <functional>
 #include <memory>
 
 #include "platform/qt/qt_window_layer.h"

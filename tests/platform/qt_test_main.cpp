@@ -1,10 +1,9 @@
 // The Qt tests run on the offscreen platform with one application object for the process.
-#include <gtest/gtest.h>
+#include "support/testing.h"
 
 #include <QApplication>
 
 #include <cstdio>
-#include <cstdlib>
 
 #ifdef MIRADEX_COVERAGE
 extern "C" void __gcov_dump(); // _Exit skips the flush of the coverage counters at exit

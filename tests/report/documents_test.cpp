@@ -1,11 +1,9 @@
 // Saved reports: the save panel and what it writes, a failed or cancelled save, opening through
 // the menu (documents handed over are opened in tests/platform's batch runs), and files that are
 // no saved reports whatever their content.
-#include <gtest/gtest.h>
+#include "support/testing.h"
 
 #include <sys/stat.h>
-
-#include <filesystem>
 
 #include "report/documents.h"
 #include "report_screen.h"

@@ -1,11 +1,8 @@
 // Running outside commands: where they are found, the result codes, reading both outputs
 // without blocking or losing their ends, and the time limit.
-#include <gtest/gtest.h>
+#include "support/testing.h"
 
 #include <signal.h>
-
-#include <filesystem>
-#include <tuple>
 
 #include "base/kwtools.h"
 #include "report/commands.h"

@@ -2,13 +2,9 @@
 // written into a temporary directory.
 #pragma once
 
-#include <sys/stat.h>
+#include "support/testing.h"
 
-#include <cstdlib>
-#include <fstream>
-#include <optional>
-#include <sstream>
-#include <string>
+#include <sys/stat.h>
 
 namespace mdx::test {
 

@@ -3,14 +3,13 @@
 // exact number of additions, the GFLOPs figure and its rounding in the report's number form, the
 // log character, the additions taken from the environment and the guards for a processor count
 // of 0 and an elapsed time of 0). How fast the loop runs is measured in bench/, not here.
-#include <gtest/gtest.h>
+#include "support/testing.h"
 
 #include <sched.h>
 #include <unistd.h>
 
 #include <clocale>
 #include <cmath>
-#include <filesystem>
 
 #include "base/kwtools.h"
 #include "report/benchmark.h"

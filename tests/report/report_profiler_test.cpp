@@ -1,9 +1,6 @@
 // The profiler command and the network lookups, against fake "system_profiler" and "curl"
 // commands found through MIRADEX_COMMAND_PATH.
-#include <gtest/gtest.h>
-
-#include <filesystem>
-#include <tuple>
+#include "support/testing.h"
 
 #include "report/profiler.h"
 #include "report_fakes.h"

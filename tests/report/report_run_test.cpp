@@ -2,11 +2,7 @@
 // window 0 that the batch runs in tests/e2e cannot pin (the machine facts, the progress lines,
 // outside text with control codes or of any size), the model name kept for saving, and the value
 // rules of the graphics, display, cores and interface lines.
-#include <gtest/gtest.h>
-
-#include <algorithm>
-#include <map>
-#include <tuple>
+#include "support/testing.h"
 
 #include "report/report.h"
 #include "report_screen.h"

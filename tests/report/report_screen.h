@@ -2,8 +2,7 @@
 // lines read back, the "Ablage" menu and file events handled as the program thread does.
 #pragma once
 
-#include <string>
-#include <vector>
+#include "support/testing.h"
 
 #include "app/events.h"
 #include "app/menus.h"

@@ -1,9 +1,7 @@
 // Revarud Erur files: the slots and fields read from them, the SCSI table's columns with the
 // known device names and the coded scanners, and the screens that both file kinds and files of
 // any other size leave, reached through the menu and as documents handed to the program.
-#include <gtest/gtest.h>
-
-#include <array>
+#include "support/testing.h"
 
 #include <sys/stat.h>
 

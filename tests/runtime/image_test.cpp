@@ -1,12 +1,10 @@
 // Reading a window back: its picture as pixels at every bit depth (the cases
 // that give no image, the time stamps, the blanking of window 0, whole images
 // while the window is made again), and its character grid as text.
-#include <gtest/gtest.h>
+#include "support/testing.h"
 
-#include <atomic>
 #include <cstring>
 #include <random>
-#include <thread>
 
 #include "base/log.h"
 #include "runtime/image.h"

@@ -1,9 +1,7 @@
 // Redraws on request, the refresh thread's choice of windows, its start and stop, the clock.
-#include <gtest/gtest.h>
+#include "support/testing.h"
 
-#include <algorithm>
 #include <ctime>
-#include <thread>
 
 #include "base/clock.h"
 #include "runtime/state.h"

@@ -1,8 +1,6 @@
 // Window initialisation and the video memory: block placement, checks, block
 // moves, clearing; the palette.
-#include <gtest/gtest.h>
-
-#include <thread>
+#include "support/testing.h"
 
 #include "runtime/state.h"
 #include "runtime/video_memory.h"

@@ -1,8 +1,6 @@
 // Window geometry by item number, sizing, titles, showing and hiding; and the lines with which
 // every window routine of the runtime refuses a window it cannot use.
-#include <gtest/gtest.h>
-
-#include <functional>
+#include "support/testing.h"
 
 #include "runtime/image.h"
 #include "runtime/readback.h"

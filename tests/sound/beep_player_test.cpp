@@ -1,15 +1,4 @@
-#include <gtest/gtest.h>
-
-#include <algorithm>
-#include <array>
-#include <chrono>
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
-#include <string>
-#include <thread>
-#include <vector>
+#include "support/testing.h"
 
 #include "platform/sound/beep_player.h"
 

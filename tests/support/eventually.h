@@ -1,9 +1,7 @@
 // Polling for what another thread does, with a bound instead of a fixed sleep.
 #pragma once
 
-#include <chrono>
-#include <functional>
-#include <thread>
+#include "support/testing.h"
 
 namespace mdx::test {
 

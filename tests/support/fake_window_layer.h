@@ -1,9 +1,7 @@
 // A window layer for tests: the headless layer's windows, plus a record of every call.
 #pragma once
 
-#include <mutex>
-#include <string>
-#include <vector>
+#include "support/testing.h"
 
 #include "runtime/headless_window_layer.h"
 

@@ -1,10 +1,7 @@
 // Captures log lines for exact comparison.
 #pragma once
 
-#include <algorithm>
-#include <mutex>
-#include <string>
-#include <vector>
+#include "support/testing.h"
 
 #include "base/log.h"
 

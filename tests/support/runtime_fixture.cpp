@@ -1,7 +1,6 @@
 #include "support/runtime_fixture.h"
 
-#include <cstdlib>
-#include <filesystem>
+#include "support/testing.h"
 
 #include "base/kwtools.h"
 #include "report/report_hooks.h"

@@ -2,14 +2,10 @@
 // tests/system_profiler/expected/ (after a deliberate change of the output, run the tests with
 // MIRADEX_REBASELINE=1 to rewrite them, and review the difference), and damaged copies of the
 // trees. The end-to-end tests run the built command itself.
-#include <gtest/gtest.h>
+#include "support/testing.h"
 
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
 #include <random>
 #include <regex>
-#include <sstream>
 
 #include "support/runtime_fixture.h"
 #include "tools/system_profiler/profiler.h"

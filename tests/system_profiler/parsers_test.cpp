@@ -1,13 +1,6 @@
 // The pieces that turn kernel text into values: damaged input and the cases the copied trees of
 // fixture_output_test.cpp do not contain (their whole outputs pin the ordinary formatting).
-#include <gtest/gtest.h>
-
-#include <algorithm>
-#include <fstream>
-#include <iterator>
-#include <string>
-#include <tuple>
-#include <vector>
+#include "support/testing.h"
 
 #include "tools/system_profiler/buses.h"
 #include "tools/system_profiler/cpu.h"

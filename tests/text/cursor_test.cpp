@@ -1,8 +1,7 @@
 // Cursor control and display modes: the control characters, moves at the edges of the text
 // region, tabulation, the display modes' translations and the escape commands.
-#include <gtest/gtest.h>
+#include "support/testing.h"
 
-#include <algorithm>
 #include <limits>
 
 #include "text/cursor.h"

@@ -4,10 +4,7 @@
 // golden-actual-<name>.
 //
 // MIRADEX_REBASELINE=1 rewrites the references from what is drawn now.
-#include <gtest/gtest.h>
-
-#include <cstdlib>
-#include <filesystem>
+#include "support/testing.h"
 
 #include "runtime/font.h"
 #include "runtime/image.h"

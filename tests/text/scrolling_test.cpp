@@ -1,9 +1,8 @@
 // Scrolling and clearing: the block moves of a full-width region and the cell copies of a
 // narrower one must leave exactly the picture and planes that drawing the moved text afresh
 // gives, at every bit depth.
-#include <gtest/gtest.h>
+#include "support/testing.h"
 
-#include <functional>
 #include <limits>
 
 #include "text/cursor.h"

@@ -2,9 +2,7 @@
 // and readers for the two text planes and the picture bytes.
 #pragma once
 
-#include <string>
-#include <tuple>
-#include <vector>
+#include "support/testing.h"
 
 #include "runtime/state.h"
 #include "runtime/video_memory.h"

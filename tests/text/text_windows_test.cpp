@@ -1,8 +1,6 @@
 // The virtual printer: its ruler, its refresh thread and buffer, and the text it shows for bytes
 // that are not UTF-8.
-#include <gtest/gtest.h>
-
-#include <chrono>
+#include "support/testing.h"
 
 #include "runtime/state.h"
 #include "support/eventually.h"

@@ -1,11 +1,6 @@
-#include <gtest/gtest.h>
+#include "support/testing.h"
 
-#include <algorithm>
-#include <map>
-#include <optional>
-#include <string>
 #include <utility>
-#include <vector>
 
 #include "base/kwtools.h"
 #include "runtime/font.h"
