@@ -151,4 +151,12 @@ name=$(printf 'Ger\xe4t.mirdx')
 printf 'Bericht mit Umlaut\r' >"$work/in/$name"
 "$program" --batch "$work/in/$name" 2>/dev/null | grep -q 'Bericht mit Umlaut' ||
     fail "Datei mit Byte 0xE4 im Namen"
+
+# --- The self-test grab: once window 0 is drawn at its size, the screen, window 0's picture and
+# the geometry are written and the program ends by itself.
+waitfor "Programm nach zwei Starts beendet" ended "${pids[2]}"
+waitfor "zweites Programm nach zwei Starts beendet" ended "${pids[3]}"
+MIRADEX_SELFTEST_GRAB="$work/grab" timeout 60 "$program" >"$work/log5" 2>&1 ||
+    fail "Selbsttest-Aufnahme"
+for f in grab.png grab-image.png grab.txt; do [ -s "$work/$f" ] || fail "Selbsttest: $f fehlt"; done
 echo "Alles gut."
