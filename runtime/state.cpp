@@ -1,6 +1,7 @@
 #include "runtime/state.h"
 
 #include <atomic>
+#include <mutex>
 
 namespace mdx {
 namespace {
@@ -59,9 +60,15 @@ std::shared_ptr<Runtime> currentruntime() {
 
 // The old runtime's threads end after their current pass once their flags are cleared.
 void resetruntime() {
-    auto fresh = std::make_shared<Runtime>();
-    fastslot().store(fresh.get(), std::memory_order_release);
-    auto old = std::atomic_exchange(&slot(), std::move(fresh));
+    std::shared_ptr<Runtime> old;
+    {
+        // Two resets at once must leave the plain pointer and the slot naming the same runtime.
+        static std::mutex swapping;
+        std::lock_guard guard(swapping);
+        auto fresh = std::make_shared<Runtime>();
+        fastslot().store(fresh.get(), std::memory_order_release);
+        old = std::atomic_exchange(&slot(), std::move(fresh));
+    }
     old->AutoUpdateRunning = false;
     old->PrinterUpdateRunning = false;
     old->ProgramRunning = false;
