@@ -42,10 +42,17 @@ haswindow0() { [ -n "$(window0 "$1")" ]; }
 # under load the key could reach another window) and confirms the proposed name.
 savedialog() {
     waitfor "Sichern-Dialog erscheint" xdotool search --onlyvisible --name '^Miradex sichern$'
+    waitfor "Sichern-Dialog nimmt Return an" confirmsave
+}
+# A Return that comes before the panel is ready to take keys is lost (seen in the sanitizer
+# build): give it the keyboard and press Return again while it is still shown.
+confirmsave() {
     local dlg
     dlg=$(xdotool search --onlyvisible --name '^Miradex sichern$' | head -n 1)
-    xdotool windowfocus --sync "$dlg"
-    xdotool key Return
+    [ -z "$dlg" ] && return 0
+    xdotool windowfocus --sync "$dlg" key Return 2>/dev/null
+    sleep 0.5
+    return 1
 }
 
 start() { # start LOG ARGS...: in the output folder, log to $work/LOG
