@@ -1,5 +1,6 @@
 // Shared by the fuzz targets that print into the report window: window 0 with the report's
-// 82 x 25 text grid, drawn with a tiny blank font so that each input costs little, and no log.
+// 82 x 25 text grid, drawn four bits deep with a blank font of 2 x 2 pixels so that each input
+// costs little, and no log.
 #pragma once
 
 #include <string_view>
@@ -17,5 +18,5 @@ inline void preparefuzzwindow() {
     font.Width = 2;
     font.Height = 2;
     font.Data.assign(256 * 4, 0);
-    mdx::t_InitWindow(0, 24, false, 164, 50, 0, 0, font, true);
+    mdx::t_InitWindow(0, 4, false, 164, 50, 0, 0, font, true);
 }
