@@ -15,17 +15,12 @@
 #include "report/report_hooks.h"
 #include "runtime/font.h"
 #include "runtime/video_memory.h"
+#include "scratch.h"
 
 namespace {
 
-// In memory where the machine has it: the save's fsync then costs nothing.
 const std::string& folder() {
-    static const std::string path = [] {
-        struct stat info {};
-        const bool shm = stat("/dev/shm", &info) == 0 && S_ISDIR(info.st_mode);
-        return std::string(shm ? "/dev/shm" : "/tmp") + "/miradex-fuzz-opener-" +
-               std::to_string(getpid());
-    }();
+    static const std::string path = scratchpath("opener");
     return path;
 }
 

@@ -15,15 +15,15 @@
 #include "report/revarud.h"
 #include "runtime/font.h"
 #include "runtime/video_memory.h"
+#include "scratch.h"
 
 namespace {
 
 // The report window, and what this target needs besides.
 std::string preparewindow() {
     preparefuzzwindow();
-    std::string path = "/tmp/miradex-fuzz-revarud-" + std::to_string(getpid());
-    std::atexit([] { unlink(("/tmp/miradex-fuzz-revarud-" + std::to_string(getpid())).c_str()); });
-    return path;
+    std::atexit([] { unlink(scratchpath("revarud").c_str()); });
+    return scratchpath("revarud");
 }
 
 const std::string& filepath() {
