@@ -18,15 +18,20 @@ cmake --preset fuzz-long >/dev/null
 cmake --build --preset fuzz-long -j "$(nproc)"
 
 out=build-fuzz-long
+pids=()
 for target in "$@"; do
     rm -rf "$out/found-$target"
     mkdir -p "$out/found-$target"
     "$out/fuzz/fuzz_$target" -runs="$runs" -max_len=4096 -timeout=10 -rss_limit_mb=2048 \
         -print_final_stats=1 -artifact_prefix="$out/$target-" \
         "$out/found-$target" "tests/fuzz_corpus/$target" >"$out/run-$target.log" 2>&1 &
+    pids+=($!)
 done
+# A bare `wait` always succeeds; waiting on each run keeps a failed one from passing unnoticed.
 status=0
-wait || status=$?
+for pid in "${pids[@]}"; do
+    wait "$pid" || status=$?
+done
 for target in "$@"; do
     echo "== $target"
     grep -E '^stat::(number_of_executed_units|average_exec_per_sec|peak_rss_mb)|^Done|ERROR' \
