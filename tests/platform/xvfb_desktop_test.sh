@@ -26,10 +26,10 @@ export XDG_RUNTIME_DIR=$work/run MIRADEX_SELFTEST_TRACE=$work/trace
 touch "$work/trace"
 
 fail() { echo "FEHLER: $*" >&2; ls -la "$work/out" >&2; for w in $(xdotool search --onlyvisible --name . 2>/dev/null); do xdotool getwindowname "$w" >&2; done; echo "--- Protokoll" >&2; cat "$work"/log* >&2 || true; exit 1; }
-# Polls a condition for up to 60 seconds.
+# Polls a condition for up to 60 seconds, however long each try takes.
 waitfor() {
-    local what=$1; shift
-    for _ in $(seq 600); do "$@" && return 0; sleep 0.1; done
+    local what=$1 end=$((SECONDS + 60)); shift
+    while [ "$SECONDS" -lt "$end" ]; do "$@" && return 0; sleep 0.1; done
     fail "$what"
 }
 shown() { xdotool search --onlyvisible --pid "$1" >/dev/null 2>&1; }
@@ -38,22 +38,33 @@ ended() { ! kill -0 "$1" 2>/dev/null; }
 traced() { grep -c "$1" "$work/trace" | grep -qx "$2"; }
 window0() { xdotool search --onlyvisible --pid "$1" --name '^Miradex-Grafik' | head -n 1; }
 haswindow0() { [ -n "$(window0 "$1")" ]; }
-# Waits for the save panel, gives it the keyboard (without a window manager nobody else does, and
-# under load the key could reach another window) and confirms the proposed name.
-savedialog() {
-    waitfor "Sichern-Dialog erscheint" xdotool search --onlyvisible --name '^Miradex sichern$'
-    waitfor "Sichern-Dialog nimmt Return an" confirmsave
-}
-# A Return that comes before the panel is ready to take keys is lost (seen in the sanitizer
-# build): give it the keyboard and press Return again while it is still shown.
-confirmsave() {
+dialog() { xdotool search --onlyvisible --name '^Miradex sichern$' | head -n 1; }
+showndialog() { [ -n "$(dialog)" ]; }
+hiddendialog() { [ -z "$(dialog)" ]; }
+# Chooses "Sichern unter" with ctrl+shift+s in the focused window and confirms the proposed name.
+# Menu choices go before waiting documents, so a save chosen while the program has not yet opened
+# its documents proposes no name, and Return does nothing: the test then cancels and asks again.
+# Without a window manager nobody gives the panel the keyboard, so the test does.
+saveoncenamed() {
     local dlg
-    dlg=$(xdotool search --onlyvisible --name '^Miradex sichern$' | head -n 1)
+    xdotool key ctrl+shift+s
+    waitfor "Sichern-Dialog erscheint" showndialog
+    for _ in 1 2 3 4; do
+        dlg=$(dialog)
+        [ -z "$dlg" ] && return 0
+        xdotool windowfocus --sync "$dlg" key Return 2>/dev/null
+        sleep 0.5
+    done
+    dlg=$(dialog)
     [ -z "$dlg" ] && return 0
-    xdotool windowfocus --sync "$dlg" key Return 2>/dev/null
-    sleep 0.5
+    xdotool windowfocus --sync "$dlg" key Escape 2>/dev/null
+    waitfor "Sichern-Dialog schließt" hiddendialog
+    sleep 1
     return 1
 }
+focusandsave() { xdotool windowfocus --sync "$1" && saveoncenamed; }
+# Saves window WID's report under the name the panel proposes.
+savereport() { waitfor "Sichern-Dialog nimmt den vorgeschlagenen Namen an" focusandsave "$1"; }
 
 start() { # start LOG ARGS...: in the output folder, log to $work/LOG
     local log=$1; shift
@@ -106,8 +117,7 @@ waitfor "Ziffernblock-Tasten kommen an: $(cat "$work/trace")" traced '^key 91 ' 
 grep -qx 'key 91 38 2097152' "$work/trace" || fail "Ziffernblock 8: $(grep '^key ' "$work/trace")"
 
 # --- The save panel keeps the proposed name and adds the extension; the file opens again.
-xdotool key ctrl+shift+s
-savedialog
+savereport "$wid"
 saved="$work/out/Modell 15\" 2.5 GHz.mirdx"
 waitfor "Bericht gesichert: $(ls "$work/out")" test -s "$saved"
 "$program" --batch "$saved" 2>/dev/null | grep -q 'Bericht mit Punkt' || fail "gesicherter Bericht"
@@ -143,9 +153,7 @@ waitfor "Fenster 0 des verbliebenen Programms" haswindow0 "$survivor"
 saves() { find "$work/out" -name '*.mirdx' | wc -l; }
 count=$(saves)
 newsave() { [ "$(saves)" -gt "$count" ]; }
-xdotool windowfocus --sync "$(window0 "$survivor")"
-xdotool key ctrl+shift+s
-savedialog
+savereport "$(window0 "$survivor")"
 waitfor "Bericht gesichert" newsave
 for saved in "$work/out/a.mirdx" "$work/out/b.mirdx"; do
     [ -e "$saved" ] || continue
