@@ -3,7 +3,7 @@
 #include "support/testing.h"
 
 #include <QClipboard>
-#include <QFontInfo>
+#include <QFontMetrics>
 #include <QGuiApplication>
 #include <QLineEdit>
 #include <QMenuBar>
@@ -96,8 +96,12 @@ TEST_F(LayerTest, TextWindowsLayOutTheirViewsAndShowPlainText) {
 
     layer->setText(VirtualPrinterWindowNumber, "Zeile 1\rZeile 2\r\nZeile 3");
     EXPECT_EQ(layer->text(VirtualPrinterWindowNumber), "Zeile 1\nZeile 2\nZeile 3");
-    EXPECT_TRUE(printer.Text->font().pixelSize() == 12 &&
-                QFontInfo(printer.Text->font()).fixedPitch());
+    // Columns line up: every character is as wide as every other. Measured rather than asked of
+    // QFontInfo, which calls some monospaced fonts (Noto Sans Mono) proportional.
+    const QFontMetrics metrics(printer.Text->font());
+    EXPECT_EQ(printer.Text->font().pixelSize(), 12);
+    EXPECT_EQ(metrics.horizontalAdvance('i'), metrics.horizontalAdvance('W'));
+    EXPECT_EQ(metrics.horizontalAdvance(QChar(0xE4)), metrics.horizontalAdvance('W'));
 
     p_SetPrinterWidth(82); // sets the ruler and the window's width
     EXPECT_EQ(std::pair(printer.Ruler->text().size(), printer.Ruler->text().left(10)),
