@@ -19,7 +19,7 @@ echo "== Build (ci)"
 cmake --preset ci >/dev/null
 cmake --build --preset ci -j "$jobs"
 ctest --preset ci -j "$jobs"
-build/bench/miradex_bench --benchmark_min_time=0.01 >/dev/null
+build-ci/bench/miradex_bench --benchmark_min_time=0.01 >/dev/null
 
 echo "== Build (asan)"
 cmake --preset asan >/dev/null

@@ -1,6 +1,6 @@
 // The command on copied /sys and /proc trees: whole outputs compared with the expected texts in
-// tests/system_profiler/expected/ (after a deliberate change of the output, run the tests with
-// MIRADEX_REBASELINE=1 to rewrite them, and review the difference), and damaged copies of the
+// tests/tools/system_profiler/expected/ (after a deliberate change of the output, run the tests
+// with MIRADEX_REBASELINE=1 to rewrite them, and review the difference), and damaged copies of the
 // trees. The end-to-end tests run the built command itself.
 #include "support/testing.h"
 
