@@ -27,10 +27,29 @@ void write(std::string_view text) {
     std::fflush(s.stream);
 }
 
+// Control bytes in a line come from outside text (file contents, names, answers); written as
+// "\x0A" they can neither end the line early nor forge a line of their own.
+std::string escapedcontrols(std::string_view line) {
+    static constexpr char digits[] = "0123456789ABCDEF";
+    std::string text;
+    text.reserve(line.size() + 1);
+    for (char c : line) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte >= 0x20 && byte != 0x7F) {
+            text.push_back(c);
+            continue;
+        }
+        text += "\\x";
+        text.push_back(digits[byte >> 4]);
+        text.push_back(digits[byte & 0xF]);
+    }
+    return text;
+}
+
 } // namespace
 
 void logline(std::string_view line) {
-    std::string text(line);
+    std::string text = escapedcontrols(line);
     text.push_back('\n');
     write(text);
 }

@@ -11,7 +11,8 @@
 namespace mdx {
 
 // Writes one complete line (a line end is added) and flushes it at once. Lines of different
-// threads never interleave.
+// threads never interleave. Control bytes in the line are written as "\x" and two hexadecimal
+// digits, so that one call is always one line.
 void logline(std::string_view line);
 
 // Writes text without a line end (the tool library's logtext and output redirection use it).
