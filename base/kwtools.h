@@ -3,6 +3,7 @@
 // or 0 rather than failing.
 #pragma once
 
+#include <cerrno>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -78,6 +79,8 @@ Int filetype(const std::string& path); // -1 empty path, 0 nothing, 1 file, 2 di
 // The two readers take at most `limit` bytes; a longer file is an error (EFBIG) and gives nothing.
 inline constexpr std::size_t NoReadLimit = static_cast<std::size_t>(-1) - 1;
 std::string getstringfromfile(const std::string& path, std::size_t limit = NoReadLimit);
+// The same, with the error number (0 when read) in error.
+std::string getstringfromfile(const std::string& path, std::size_t limit, int& error);
 // The encoding that the last getstringfromfile used: "NSUTF8StringEncoding",
 // "NSMacOSRomanStringEncoding" or "Error: Unknown Encoding".
 std::string lastfileencoding();
@@ -85,6 +88,21 @@ Bytes getbinaryfromfile(const std::string& path, std::size_t limit = NoReadLimit
 // Writes to a temporary file beside the target and renames it over the target, so a failed
 // save never leaves a half-written file. Returns whether the file was written.
 bool setstringtofile(const std::string& path, const std::string& text);
+// The same, returning the error number (0 when the data, the rename and the folder are on the
+// disk). A file already there that is not the user's own, or is write-protected, is refused
+// (EACCES) instead of replaced; a replaced file keeps its permission bits.
+int savestringtofile(const std::string& path, std::string_view data);
+// The same without the log line, for callers that report failures themselves.
+int writefileatomically(const std::string& path, std::string_view data);
+// Reads a file from outside as getbinaryfromfile does (with its log line on failure) and returns
+// the error number. Folders (EISDIR), pipes and devices (NotRegularFile) are refused at once
+// without waiting, files above limit with EFBIG.
+int readfilefromoutside(const std::string& path, std::size_t limit, Bytes& bytes);
+// Error numbers of the file routines besides the system's own.
+inline constexpr int NotRegularFile = EINVAL; // a pipe, device or socket
+inline constexpr int EmptyFile = -1;          // for callers that refuse empty files
+// Why a file routine failed, as a German sentence ("" for 0).
+std::string fileerrortext(int error);
 
 // Path of the application bundle (".../Miradex.app"), found from the running executable unless
 // set explicitly (tests set it to the build's bundle).

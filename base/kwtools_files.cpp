@@ -74,16 +74,36 @@ std::string macromantoutf8(const Bytes& bytes) {
     return out;
 }
 
+// Opens a file from outside for reading without ever waiting: O_NONBLOCK makes opening a named
+// pipe return at once, and the checks run on the opened descriptor, so a file swapped for a
+// pipe or a device after any earlier look is still refused. -1 with the error number in `error`.
+int openregularfile(const std::string& path, int& error, std::size_t limit) {
+    const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    if (fd < 0) {
+        error = errno;
+        return -1;
+    }
+    struct stat info {};
+    if (fstat(fd, &info) != 0)
+        error = errno;
+    else if (S_ISDIR(info.st_mode))
+        error = EISDIR;
+    else if (!S_ISREG(info.st_mode))
+        error = NotRegularFile;
+    else if (static_cast<std::size_t>(info.st_size) > limit)
+        error = EFBIG;
+    if (error == 0) return fd;
+    close(fd);
+    return -1;
+}
+
 // The whole file, or the error number in `error`. Reading stops after limit + 1 bytes whatever
 // the file's size claims (procfs files claim 0, and a file may grow while it is read); a file
 // longer than limit is refused as too large.
 Bytes readwholefile(const std::string& path, int& error, std::size_t limit) {
     error = 0;
-    int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) {
-        error = errno;
-        return {};
-    }
+    const int fd = openregularfile(path, error, limit);
+    if (fd < 0) return {};
     Bytes bytes;
     UInt8 chunk[65536];
     while (bytes.size() <= limit) {
@@ -100,7 +120,7 @@ Bytes readwholefile(const std::string& path, int& error, std::size_t limit) {
     return bytes;
 }
 
-bool writeall(int fd, const std::string& text) {
+bool writeall(int fd, std::string_view text) {
     std::size_t done = 0;
     while (done < text.size()) {
         ssize_t count = write(fd, text.data() + done, text.size() - done);
@@ -152,24 +172,38 @@ std::string replacementtarget(const std::string& path) {
     return target;
 }
 
-void syncfolder(const std::string& folder) {
-    int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0) return;
-    fsync(fd);
+int syncfolder(const std::string& folder) {
+    const int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return errno;
+    const int error = fsync(fd) == 0 ? 0 : errno;
     close(fd);
+    return error;
+}
+
+// A file that is there already is replaced only when it is the user's own and writable by its
+// owner: renaming over it would otherwise take a write-protected file, or another user's file
+// in a shared folder, without asking.
+int replaceable(const std::string& target) {
+    struct stat info {};
+    if (stat(target.c_str(), &info) != 0) return errno == ENOENT ? 0 : errno;
+    if (S_ISDIR(info.st_mode)) return EISDIR;
+    if (info.st_uid != geteuid() || (info.st_mode & S_IWUSR) == 0) return EACCES;
+    return 0;
 }
 
 // Writes into a fresh temporary file beside the target and renames it over the target. Returns
-// 0 or the error number; on failure the temporary file is gone and the target untouched.
-int replacefile(const std::string& path, const std::string& text) {
+// 0 or the error number; on failure before the rename the temporary file is gone and the target
+// untouched. The save counts only once the folder holding the new name is on the disk too.
+int replacefile(const std::string& path, std::string_view data) {
     std::string target = replacementtarget(path);
+    if (const int refused = replaceable(target); refused != 0) return refused;
     std::string folder = folderof(target);
     // A short name of its own: the target's name plus a suffix could exceed the longest name.
     std::string temporary = folder + "/.miradex-XXXXXX";
     int fd = mkostemp(temporary.data(), O_CLOEXEC);
     if (fd < 0) return errno;
     bool written =
-        fchmod(fd, modefornewcontent(target)) == 0 && writeall(fd, text) && fsync(fd) == 0;
+        fchmod(fd, modefornewcontent(target)) == 0 && writeall(fd, data) && fsync(fd) == 0;
     int error = written ? 0 : errno;
     if (close(fd) != 0 && error == 0) error = errno;
     if (error == 0 && rename(temporary.c_str(), target.c_str()) != 0) error = errno;
@@ -177,8 +211,7 @@ int replacefile(const std::string& path, const std::string& text) {
         unlink(temporary.c_str());
         return error;
     }
-    syncfolder(folder);
-    return 0;
+    return syncfolder(folder);
 }
 
 } // namespace
@@ -192,6 +225,10 @@ Int filetype(const std::string& path) {
 
 std::string getstringfromfile(const std::string& path, std::size_t limit) {
     int error = 0;
+    return getstringfromfile(path, limit, error);
+}
+
+std::string getstringfromfile(const std::string& path, std::size_t limit, int& error) {
     Bytes bytes = readwholefile(path, error, limit);
     if (error != 0) {
         recordencoding(UnknownEncoding);
@@ -221,9 +258,45 @@ Bytes getbinaryfromfile(const std::string& path, std::size_t limit) {
 }
 
 bool setstringtofile(const std::string& path, const std::string& text) {
-    int error = replacefile(path, text);
+    return savestringtofile(path, text) == 0;
+}
+
+int savestringtofile(const std::string& path, std::string_view data) {
+    const int error = writefileatomically(path, data);
     if (error != 0) logline("setstringtofile: Error #" + std::to_string(error));
-    return error == 0;
+    return error;
+}
+
+int writefileatomically(const std::string& path, std::string_view data) {
+    return replacefile(path, data);
+}
+
+int readfilefromoutside(const std::string& path, std::size_t limit, Bytes& bytes) {
+    int error = 0;
+    bytes = readwholefile(path, error, limit);
+    if (error != 0) logline("getbinaryfromfile: Error #" + std::to_string(error));
+    return error;
+}
+
+std::string fileerrortext(int error) {
+    switch (error) {
+    case 0: return "";
+    case ENOSPC:
+    case EDQUOT: return "Auf dem Datenträger ist kein Platz mehr frei.";
+    case EROFS: return "Das Dateisystem ist schreibgeschützt.";
+    case EACCES:
+    case EPERM: return "Keine Berechtigung für diese Datei oder ihren Ordner.";
+    case ENOENT: return "Die Datei oder ihr Ordner wurde nicht gefunden.";
+    case ENOTDIR: return "Ein Teil des Pfades ist kein Ordner.";
+    case EISDIR: return "Das ist ein Ordner, keine Datei.";
+    case EFBIG: return "Die Datei ist zu groß.";
+    case ENAMETOOLONG: return "Der Name ist zu lang.";
+    case ELOOP: return "Der Pfad enthält zu viele symbolische Links.";
+    case EIO: return "Beim Lesen oder Schreiben trat ein Ein-/Ausgabefehler auf.";
+    case NotRegularFile: return "Das ist keine gewöhnliche Datei (etwa eine Pipe oder ein Gerät).";
+    case EmptyFile: return "Die Datei ist leer.";
+    default: return "Fehler Nr. " + std::to_string(error) + ".";
+    }
 }
 
 } // namespace mdx

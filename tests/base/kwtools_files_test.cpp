@@ -5,6 +5,9 @@
 #include <iconv.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <unistd.h>
+
+#include <future>
 
 #include "base/kwtools.h"
 #include "support/log_capture.h"
@@ -120,6 +123,40 @@ TEST_F(FileTest, FailedSavesLeaveNoTraceAndKeepTheOldFile) {
                                                      error("setstringtofile", EFBIG)}));
     EXPECT_EQ(std::tuple(getstringfromfile(path), fs::is_directory(dir.file("folder")), entries()),
               std::tuple("alt", true, 2u));
+}
+
+// A write-protected file, and one of another user (where the test may give one away), are not
+// replaced even where the folder would allow it; root is refused the same way.
+TEST_F(FileTest, SavesRefuseFilesTheUserMayNotWrite) {
+    const std::string locked = write("locked.mirdx", totext("geschützt").Elements);
+    chmod(locked.c_str(), 0444);
+    const std::string foreign = write("foreign.mirdx", totext("fremd").Elements);
+    const bool given = geteuid() == 0 && chown(foreign.c_str(), 65534, 65534) == 0;
+    for (const std::string& path : {locked, foreign}) {
+        if (path == foreign && !given) continue;
+        EXPECT_EQ(savestringtofile(path, "neu"), EACCES) << path;
+        EXPECT_NE(getstringfromfile(path), "neu") << path;
+    }
+    EXPECT_EQ(std::pair(fs::status(locked).permissions(), entries()),
+              std::pair(fs::perms(0444), std::size_t{2}));
+}
+
+// Pipes and devices are refused as soon as they are opened, whatever a look before had found:
+// nothing waits for a writer that never comes.
+TEST_F(FileTest, ReadsRefusePipesAndDevicesAtOnce) {
+    const std::string pipe = dir.file("pipe");
+    ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
+    auto reading = std::async(std::launch::async, [&] {
+        Bytes bytes;
+        int error = 0;
+        getstringfromfile(pipe, 100, error);
+        return std::pair(error, readfilefromoutside("/dev/zero", 100, bytes));
+    });
+    if (reading.wait_for(std::chrono::seconds(1)) != std::future_status::ready) {
+        std::ofstream unblock(pipe); // lets the stuck reader end before the test fails
+        FAIL() << "reading a pipe waited for a writer";
+    }
+    EXPECT_EQ(reading.get(), std::pair(NotRegularFile, NotRegularFile));
 }
 
 } // namespace
