@@ -60,9 +60,13 @@ struct PipeReader {
         Fd = -1;
     }
     bool open() const { return Fd >= 0; }
+    std::size_t Limit = CommandOutputLimit;
+    bool Overflowed = false; // more came than Limit
+
     void keep(const char* data, std::size_t count) {
-        const std::size_t room = CommandOutputLimit - Collected.size();
+        const std::size_t room = Limit - Collected.size();
         Collected.append(data, std::min(count, room));
+        if (count > room) Overflowed = true;
     }
     // Reads what is there without waiting; closes on end of file or error.
     void readavailable() {
@@ -184,11 +188,13 @@ int pollwait(std::optional<Clock::time_point> deadline) {
 }
 
 // Reads both pipes as data arrives until both are closed, or the process has ended and what it
-// left in them is read. False when the deadline came first.
-bool collect(SpawnedProcess& process, std::optional<Clock::time_point> deadline) {
+// left in them is read. False when the deadline came first, or when a bounded output ran over
+// (the process is then ended at once: reading on would only be thrown away).
+bool collect(SpawnedProcess& process, std::optional<Clock::time_point> deadline, bool bounded) {
     PipeReader* readers[] = {&process.Output, &process.Error};
     while (process.Output.open() || process.Error.open()) {
         if (deadline && Clock::now() >= *deadline) return false;
+        if (bounded && process.Output.Overflowed) return false;
         pollfd fds[2];
         nfds_t count = 0;
         for (PipeReader* reader : readers)
@@ -226,38 +232,47 @@ std::vector<std::string> commandsearchpath() {
     std::vector<std::string> directories = environmentdirectories();
     directories.insert(directories.end(), std::begin(SystemDirectories),
                        std::end(SystemDirectories));
-    directories.push_back(bundlepath() + "/Contents/Helpers/");
+    const std::string bundle = bundlepath();
+    if (bundle.starts_with('/')) directories.push_back(bundle + "/Contents/Helpers/");
     return directories;
 }
 
+// Only absolute paths: a name found in no folder of the search path is not found, never looked
+// up in the current folder, which anyone may have filled.
 std::string resolvecommand(const std::string& command) {
     if (command.empty() || command.front() == '/') return command;
     for (const std::string& directory : commandsearchpath())
         if (filetype(directory + command) > 0) return directory + command;
-    return command;
+    return "";
 }
 
 CommandResult runcommand(const std::string& command, const std::string& directory,
-                         const std::vector<std::string>& arguments, double timeLimit) {
+                         const std::vector<std::string>& arguments, double timeLimit,
+                         std::size_t outputLimit) {
     const std::string path = resolvecommand(command);
-    if (filetype(path) != 1) return {"", CommandNotFound, "", ""};
-    return launchcommand(path, directory, arguments, timeLimit);
+    if (path.empty() || filetype(path) != 1) return {"", CommandNotFound, "", ""};
+    return launchcommand(path, directory, arguments, timeLimit, outputLimit);
 }
 
 CommandResult launchcommand(const std::string& path, const std::string& directory,
-                            const std::vector<std::string>& arguments, double timeLimit) {
+                            const std::vector<std::string>& arguments, double timeLimit,
+                            std::size_t outputLimit) {
     std::optional<SpawnedProcess> process = spawn(path, directory, arguments);
     if (!process) return {"", CommandNotFound, "", ""};
+    const bool bounded = outputLimit < CommandOutputLimit;
+    process->Output.Limit = std::min(outputLimit, CommandOutputLimit);
     std::optional<Clock::time_point> deadline;
     if (timeLimit > 0)
         deadline = Clock::now() + std::chrono::duration_cast<Clock::duration>(
                                       std::chrono::duration<double>(timeLimit));
-    const bool intime = collect(*process, deadline);
+    const bool finished = collect(*process, deadline, bounded);
     if (!process->Reaped) {
-        if (!intime) kill(-process->Pid, SIGKILL);
+        if (!finished) kill(-process->Pid, SIGKILL);
         ended(*process, true);
     }
-    if (!intime) return {"", CommandTimedOut, process->Output.Collected, process->Error.Collected};
+    if (bounded && process->Output.Overflowed) return {"", CommandOutputTooLong, "", ""};
+    if (!finished)
+        return {"", CommandTimedOut, process->Output.Collected, process->Error.Collected};
     return compose(std::move(process->Output.Collected), std::move(process->Error.Collected));
 }
 

@@ -71,10 +71,15 @@ std::string servicehost(const char* variable, const char* fallback) {
     return !host.empty() && host.front() == '-' ? "" : host;
 }
 
+// What an answer may hold at most: an address fits in 64 bytes, the model lookup's page in a
+// few kilobytes. A longer answer is no answer to these questions and counts as a failed lookup.
+constexpr std::size_t AddressAnswerLimit = 1024;
+constexpr std::size_t ModelAnswerLimit = 65536;
+
 // "-q" first: curl then reads no configuration file, so the user's settings cannot change what
 // is asked or where the answer goes.
-CommandResult fetch(const std::string& address) {
-    return runcommand("curl", "", {"-q", address}, LookupTimeLimit);
+CommandResult fetch(const std::string& address, std::size_t answerLimit) {
+    return runcommand("curl", "", {"-q", address}, LookupTimeLimit, answerLimit);
 }
 
 // Whether text is an IPv4 or IPv6 address and nothing else.
@@ -155,7 +160,7 @@ std::string modelnamehost() {
 std::string publicaddress() {
     const std::string host = publicaddresshost();
     if (host.empty()) return "";
-    const CommandResult result = fetch(host + "/plain");
+    const CommandResult result = fetch(host + "/plain", AddressAnswerLimit);
     if (result.Code != CommandOk && result.Code != CommandBothOutputs) return "";
     // The address ends at the first line end; a service that ends its answer with a line feed
     // must not carry that into the report line.
@@ -200,7 +205,8 @@ std::string modelnamefromanswer(const std::string& answer) {
 std::string lookupmodelname(const std::string& serial) {
     const std::string host = modelnamehost();
     if (host.empty()) return "";
-    const CommandResult result = fetch("http://" + host + "/sp/product?cc=" + serialquery(serial));
+    const CommandResult result =
+        fetch("http://" + host + "/sp/product?cc=" + serialquery(serial), ModelAnswerLimit);
     // curl writes its progress meter to the error output whenever its output is a pipe, so an
     // answer comes with both outputs; the answer is the standard output alone.
     if (result.Code != CommandOk && result.Code != CommandBothOutputs) return "";

@@ -96,6 +96,32 @@ TEST_F(CommandSearch, OrderOfTheDirectoriesAndWhatIsFound) {
     EXPECT_EQ(runcommand("sh", "", {"-c", "echo system"}).Output, "system\n");
 }
 
+// A command found in no folder of the search path is not found, even when the current folder
+// holds a program of that name: that program is never run.
+TEST_F(CommandSearch, TheCurrentFolderIsNeverSearched) {
+    TempDir here;
+    writescript(here.file("miradex-nur-hier"), "touch \"$(dirname \"$0\")/lief\"\n");
+    const std::filesystem::path before = std::filesystem::current_path();
+    std::filesystem::current_path(here.path());
+    const CommandResult result = runcommand("miradex-nur-hier", "", {});
+    std::filesystem::current_path(before);
+    EXPECT_EQ(std::pair(result.Code, resolvecommand("miradex-nur-hier")),
+              std::pair(CommandNotFound, std::string()));
+    EXPECT_FALSE(std::filesystem::exists(here.file("lief")));
+}
+
+// A bounded output ends the command as soon as it runs over, and gives nothing of it.
+TEST(Commands, OutputBeyondItsBoundEndsTheCommand) {
+    const auto run = [](const char* script, std::size_t bound) {
+        return runcommand("/bin/sh", "", {"-c", script}, 30, bound);
+    };
+    EXPECT_EQ(run("printf 1234", 4).Output, "1234");
+    const CommandResult endless = run("yes 0123456789", 1024);
+    EXPECT_EQ(std::pair(endless.Code, endless.StandardOutput),
+              std::pair(CommandOutputTooLong, std::string()));
+    EXPECT_EQ(run("printf 12345", 4).Code, CommandOutputTooLong);
+}
+
 TEST(Commands, TimeLimitEndsTheProcessAndWhatItStartedAndNoLimitEndsWithTheProcess) {
     TempDir dir;
     const std::string pidfile = dir.file("pid");
