@@ -1,7 +1,5 @@
 #include "report/documents.h"
 
-#include <sys/stat.h>
-
 #include "report/report_hooks.h"
 #include "runtime/readback.h"
 #include "runtime/state.h"
@@ -29,12 +27,29 @@ std::string choosesavepath() {
     return path;
 }
 
-// Reads a file that may be a saved report; false, without reading, for one far too large or for
-// a device or pipe.
-bool readreport(const std::string& path, std::string& text) {
-    if (examineoutsidefile(path, LargestReportFile) != OutsideFile::Readable) return false;
-    text = getstringfromfile(path, LargestReportFile);
-    return true;
+// Reads a file that may be a saved report: 0, or why it cannot be one (an error number, with
+// EmptyFile for a file without a byte).
+int readreport(const std::string& path, std::string& text) {
+    int error = 0;
+    text = getstringfromfile(path, LargestReportFile, error);
+    if (error != 0) return error;
+    return text.empty() ? EmptyFile : 0;
+}
+
+std::string quotedpath(const std::string& path) {
+    return "\u201E" + path + "\u201C";
+}
+
+// A report file over the limit is no damaged report but one that is only too long: its message
+// says so and names the limit.
+void tellopenfailure(const std::string& path, int error) {
+    if (error == EFBIG && path.ends_with(ReportExtension)) {
+        tellfailure(quotedpath(path) + " ist zu lang für einen gesicherten Bericht.",
+                    "Ein Bericht hat höchstens " + formatinteger(LargestReportFile, ' ', 1, true) +
+                        " Bytes.");
+        return;
+    }
+    tellfailure(quotedpath(path) + " konnte nicht geöffnet werden.", fileerrortext(error));
 }
 
 void printreport(const std::string& text) {
@@ -49,7 +64,25 @@ std::string reporttext() {
 }
 
 std::string defaultreportname(const std::string& model) {
-    return replacestring(model, "-inch", "\"", false);
+    return safefilename(replacestring(model, "-inch", "\"", false));
+}
+
+// Model names come from outside (a network answer, the firmware): a path separator, a control
+// byte or a leading dot could make the proposed name point into another folder or hide it.
+std::string safefilename(const std::string& name) {
+    std::string safe;
+    for (char c : name) {
+        const auto byte = static_cast<UInt8>(c);
+        if (c == '/' || byte < 0x20 || byte == 0x7F) continue;
+        if (c == '.' && safe.find_first_not_of(' ') == std::string::npos) continue;
+        safe.push_back(c);
+    }
+    safe.erase(0, safe.find_first_not_of(' '));
+    return safe;
+}
+
+void tellfailure(const std::string& message, const std::string& detail) {
+    onMainThread([&] { windowlayer().alert(message, detail); });
 }
 
 void shownoinfofile() {
@@ -59,17 +92,8 @@ void shownoinfofile() {
     t_Print(ReportWindow, centertext("Diese Datei ist keine Info-Datei", ScreenColumns));
 }
 
-OutsideFile examineoutsidefile(const std::string& path, std::size_t limit) {
-    struct stat info {};
-    if (stat(path.c_str(), &info) != 0 || S_ISDIR(info.st_mode)) return OutsideFile::Readable;
-    if (!S_ISREG(info.st_mode)) return OutsideFile::NoFile;
-    return static_cast<std::size_t>(info.st_size) > limit ? OutsideFile::TooLarge
-                                                          : OutsideFile::Readable;
-}
-
-Bytes readoutsidefile(const std::string& path, std::size_t limit) {
-    if (examineoutsidefile(path, limit) != OutsideFile::Readable) return {};
-    return getbinaryfromfile(path, limit);
+int readoutsidefile(const std::string& path, std::size_t limit, Bytes& bytes) {
+    return readfilefromoutside(path, limit, bytes);
 }
 
 OutsideTextGuard::OutsideTextGuard() {
@@ -92,23 +116,35 @@ OutsideTextGuard::~OutsideTextGuard() {
 void savereport() {
     const std::string text = reporttext();
     const std::string path = choosesavepath();
-    if (!path.empty()) setstringtofile(path, text);
+    if (!path.empty()) savereporttext(path, text);
 }
 
 bool savereportto(const std::string& path) {
-    return setstringtofile(path, reporttext());
+    return savereporttext(path, reporttext());
 }
 
-// A file whose name does not end in ".mirdx" (compared exactly) is refused, as is one far too
-// large for a saved report; the model name then keeps the file's full name.
+bool savereporttext(const std::string& path, const std::string& text) {
+    const int error = savestringtofile(path, text);
+    if (error != 0)
+        tellfailure("Der Bericht konnte nicht als " + quotedpath(path) + " gesichert werden.",
+                    fileerrortext(error));
+    return error == 0;
+}
+
+// A file that cannot be read leaves the screen and the proposed name as they were, and says
+// why. A file whose name does not end in ".mirdx" (compared exactly) is refused on the screen;
+// the model name then keeps the file's full name.
 void openreport(const std::string& path) {
+    std::string text;
+    if (const int error = readreport(path, text); error != 0) {
+        tellopenfailure(path, error);
+        return;
+    }
     t_CursorHome(ReportWindow);
     t_ClearEndOfWindow(ReportWindow);
-    std::string text;
-    const bool readable = readreport(path, text);
     const std::string name = lastpathcomponent(path);
     modelname() = name;
-    if (!readable || !name.ends_with(ReportExtension)) {
+    if (!name.ends_with(ReportExtension)) {
         shownoinfofile();
     } else {
         modelname() = name.substr(0, name.size() - ReportExtension.size());

@@ -14,19 +14,27 @@ inline constexpr std::size_t LargestReportFile = 262144;
 
 // The screen text of window 0, lines ended by carriage returns, graphic characters made plain.
 std::string reporttext();
-// The name the save panel offers: the model name with its first "-inch" written as '"'.
+// The name the save panel offers: the model name with its first "-inch" written as '"', made
+// safe as a file name.
 std::string defaultreportname(const std::string& model);
 
 // "Diese Datei ist keine Info-Datei" centred on line 12 of the cleared report window.
 void shownoinfofile();
 
-// What reading a file from outside would meet.
-enum class OutsideFile { Readable, TooLarge, NoFile };
-// A regular file up to `limit` bytes, and a path that cannot be examined (reading it then tells
-// why), are Readable; devices, pipes and sockets, which may never end, are NoFile.
-OutsideFile examineoutsidefile(const std::string& path, std::size_t limit);
-// The file's bytes when it is Readable and, as read, no longer than limit; else none.
-Bytes readoutsidefile(const std::string& path, std::size_t limit);
+// Reads a file from outside (a document, an import) of at most limit bytes without ever
+// waiting on a pipe or device: 0 and its bytes, or the error number (see readfilefromoutside).
+int readoutsidefile(const std::string& path, std::size_t limit, Bytes& bytes);
+
+// Tells the user that a file could not be saved or opened: an alert in the window program, a
+// line on standard error and exit status 1 in a batch run. Call on the program thread.
+void tellfailure(const std::string& message, const std::string& detail);
+
+// A name from outside made safe to propose as a file name: no "/", no control bytes, no leading
+// dots or spaces.
+std::string safefilename(const std::string& name);
+
+// Writes the report text to path, telling the user when that failed; whether it was saved.
+bool savereporttext(const std::string& path, const std::string& text);
 
 // Keeps the display mode, inverse flag and colour of window 0 across printing text from outside,
 // whose control codes may change them.

@@ -301,8 +301,18 @@ std::string latin1toutf8(const Text& text) {
     return utf8;
 }
 
+// A file that cannot be read leaves the screen as it was and says why; one of another size is
+// no Revarud Erur file.
 void showrevarudfile(const std::string& path) {
-    const Bytes file = readoutsidefile(path, RevarudScsiSize);
+    Bytes file;
+    int error = readoutsidefile(path, RevarudScsiSize, file);
+    if (error == 0 && file.empty()) error = EmptyFile;
+    // A file larger than either kind is read as none of them, like one of another size.
+    if (error != 0 && error != EFBIG) {
+        tellfailure("\u201E" + path + "\u201C konnte nicht importiert werden.",
+                    fileerrortext(error));
+        return;
+    }
     if (file.size() == RevarudSystemSize)
         showsystemfile(file, path);
     else if (file.size() == RevarudScsiSize)

@@ -241,6 +241,16 @@ void HeadlessWindowLayer::deleteMenuItem(const std::string& menu, Int position) 
 
 void HeadlessWindowLayer::beep() {}
 
+void HeadlessWindowLayer::alert(const std::string& message, const std::string& detail) {
+    std::lock_guard guard(lock_);
+    alerts_.push_back(message + " " + detail);
+}
+
+std::vector<std::string> HeadlessWindowLayer::alerts() const {
+    std::lock_guard guard(lock_);
+    return alerts_;
+}
+
 HeadlessWindowLayer::WindowState HeadlessWindowLayer::state(UInt8 window) const {
     std::lock_guard guard(lock_);
     return window < WindowCount ? windows_[window] : WindowState{};

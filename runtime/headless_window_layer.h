@@ -82,6 +82,7 @@ class HeadlessWindowLayer : public WindowLayer {
     void deleteMenuItem(const std::string& menu, Int position) override;
 
     void beep() override;
+    void alert(const std::string& message, const std::string& detail) override;
 
     // What the layer holds, for tests and batch output.
     WindowState state(UInt8 window) const;
@@ -99,6 +100,8 @@ class HeadlessWindowLayer : public WindowLayer {
     void setNextSavePanelResult(std::string path);
     std::vector<OpenPanelRequest> openPanelRequests() const;
     std::vector<SavePanelRequest> savePanelRequests() const;
+    // Every alert so far, message and detail joined by a space.
+    std::vector<std::string> alerts() const;
     void setMenus(std::vector<Menu> menus);
     std::vector<Menu> menus() const;
 
@@ -123,6 +126,7 @@ class HeadlessWindowLayer : public WindowLayer {
     std::deque<std::string> saveResults_;
     std::vector<OpenPanelRequest> openRequests_;
     std::vector<SavePanelRequest> saveRequests_;
+    std::vector<std::string> alerts_;
     std::vector<Menu> menus_;
     int menuindex(const std::string& title) const; // -1 when there is no such menu
 };

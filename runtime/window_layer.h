@@ -100,6 +100,11 @@ class WindowLayer {
 
     // Desktop: the short warning sound (the bundle's sysbeep.aif, or the system beep).
     virtual void beep() = 0;
+
+    // Tells the user that something asked for failed (a file that could not be saved or
+    // opened): message names the file, detail says why. A window program shows it in a modal
+    // alert; without windows it goes to standard error and the run counts as failed.
+    virtual void alert(const std::string& message, const std::string& detail) = 0;
 };
 
 // The window layer in use. Until one is installed, a headless layer stands in.

@@ -1,12 +1,14 @@
 #include "platform/qt/batch_run.h"
 
 #include <QApplication>
+#include <QBuffer>
 #include <QImage>
 #include <QTimer>
 
 #include <cstdio>
 
 #include "app/program.h"
+#include "base/kwtools.h"
 #include "base/log.h"
 #include "platform/qt/qt_window_layer.h"
 #include "platform/qt/startup.h"
@@ -28,13 +30,8 @@ void complain(const std::string& message) {
     std::fprintf(stderr, "miradex: %s\n", message.c_str());
 }
 
-// Saves the screen as "Sichern unter…" would, without its panel.
-bool savescreen(const std::string& path) {
-    if (savereportto(path)) return true;
-    complain("Der Bericht konnte nicht nach „" + path + "“ gesichert werden.");
-    return false;
-}
-
+// The picture is written like a saved report: into a temporary file beside the target, then
+// renamed over it, so a failed write leaves an older picture as it was.
 bool writepng(const std::string& path) {
     t_WindowVisible(0, true); // a picture is made of shown windows only
     const std::optional<WindowImage> image = t_WindowImage(0);
@@ -45,21 +42,29 @@ bool writepng(const std::string& path) {
     const QImage wrapped(reinterpret_cast<const uchar*>(image->Pixels.data()),
                          static_cast<int>(image->Width), static_cast<int>(image->Height),
                          static_cast<qsizetype>(image->Width) * 4, QImage::Format_RGB32);
-    if (wrapped.save(QString::fromStdString(path), "PNG")) return true;
-    complain("Das Bild konnte nicht nach „" + path + "“ geschrieben werden.");
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    int error = wrapped.save(&buffer, "PNG") ? 0 : EIO;
+    if (error == 0)
+        error = writefileatomically(path, std::string_view(png.constData(), png.size()));
+    if (error == 0) return true;
+    complain("Das Bild konnte nicht nach \u201E" + path + "\u201C geschrieben werden. " +
+             fileerrortext(error));
     return false;
 }
 
-// Saving, picture and text, in that order; a failed save or picture makes the exit code 1 but
-// the text is printed all the same.
-[[noreturn]] void finish(const CommandLine& commandLine) {
+// Saving, picture and text, in that order; a failed save or picture, or any file that could
+// not be opened (the layer's alerts), makes the exit code 1 but the text is printed all the
+// same.
+[[noreturn]] void finish(const CommandLine& commandLine, const QtWindowLayer& layer) {
     bool ok = true;
-    if (!commandLine.SavePath.empty()) ok = savescreen(commandLine.SavePath) && ok;
+    if (!commandLine.SavePath.empty()) ok = savereportto(commandLine.SavePath) && ok;
     if (!commandLine.PngPath.empty()) ok = writepng(commandLine.PngPath) && ok;
     const std::string text = batchtext(plainscreentext(t_GetScreen(0, "\r")));
     std::fwrite(text.data(), 1, text.size(), stdout);
     applicationWillTerminate();
-    endprocess(ok ? 0 : 1);
+    endprocess(ok && !layer.alerted() ? 0 : 1);
 }
 
 } // namespace
@@ -101,7 +106,7 @@ void runbatch(const CommandLine& commandLine) {
     int idleWithoutWindow = 0;
     QObject::connect(&poll, &QTimer::timeout, [&] {
         if (!programidle()) return;
-        if (windowready(0)) finish(commandLine);
+        if (windowready(0)) finish(commandLine, layer);
         if (++idleWithoutWindow < IdlePollsWithoutWindow) return;
         complain("Fenster 0 wurde nicht eingerichtet.");
         endprocess(1);

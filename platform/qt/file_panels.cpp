@@ -1,5 +1,6 @@
 #include "platform/qt/file_panels.h"
 
+#include <QAbstractButton>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -124,7 +125,10 @@ void setupsavedialog(QFileDialog& dialog, const WindowLayer::SavePanelRequest& r
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
     setlabels(dialog, "Sichern unter:", "Sichern");
-    if (!request.FileName.empty()) dialog.selectFile(QString::fromStdString(request.FileName));
+    // Only a bare name in the folder shown: a proposal that came from outside never points
+    // elsewhere, whatever it holds.
+    const QString name = QFileInfo(QString::fromStdString(request.FileName)).fileName();
+    if (!name.isEmpty()) dialog.selectFile(name);
 }
 
 std::vector<std::string> runopenpanel(const WindowLayer::OpenPanelRequest& request,
@@ -140,6 +144,14 @@ std::string runsavepanel(const WindowLayer::SavePanelRequest& request, QWidget* 
     setupsavedialog(dialog, request);
     if (dialog.exec() != QDialog::Accepted || dialog.chosen().isEmpty()) return "";
     return QFile::encodeName(dialog.chosen()).toStdString();
+}
+
+void showalert(const std::string& message, const std::string& detail, QWidget* parent) {
+    QMessageBox box(QMessageBox::Warning, QString::fromUtf8("Miradex"),
+                    QString::fromStdString(message), QMessageBox::Ok, parent);
+    box.setInformativeText(QString::fromStdString(detail));
+    if (QAbstractButton* ok = box.button(QMessageBox::Ok)) ok->setText(QString::fromUtf8("OK"));
+    box.exec();
 }
 
 } // namespace mdx::qt

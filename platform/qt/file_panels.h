@@ -29,4 +29,7 @@ std::vector<std::string> runopenpanel(const WindowLayer::OpenPanelRequest& reque
                                       QWidget* parent);
 std::string runsavepanel(const WindowLayer::SavePanelRequest& request, QWidget* parent);
 
+// A modal warning with the message and, below it, why; one German "OK" button.
+void showalert(const std::string& message, const std::string& detail, QWidget* parent);
+
 } // namespace mdx::qt

@@ -85,6 +85,9 @@ class QtWindowLayer : public WindowLayer {
     void deleteMenuItem(const std::string& menu, Int position) override;
 
     void beep() override;
+    void alert(const std::string& message, const std::string& detail) override;
+    // Whether an alert was given (a batch run then ends with status 1).
+    bool alerted() const { return alerted_; }
 
     // For the application frame and the tests.
     LayerWindow* windowwidget(UInt8 window) const;
@@ -131,6 +134,7 @@ class QtWindowLayer : public WindowLayer {
     std::array<TextWindowParts, 13> texts_{};
     std::array<bool, 13> shownInName_{}; // visibility of invisible windows
     UInt8 keyWindow_ = NoWindow;
+    bool alerted_ = false; // main thread only
 };
 
 } // namespace mdx::qt

@@ -5,6 +5,8 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 
+#include <cstdio>
+
 #include "platform/qt/beep.h"
 #include "platform/qt/file_panels.h"
 #include "platform/qt/layer_window.h"
@@ -103,6 +105,18 @@ void QtWindowLayer::deleteMenuItem(const std::string& menu, Int position) {
 
 void QtWindowLayer::beep() {
     warningsound();
+}
+
+// A batch run has no one to click an alert away: its text goes to standard error instead.
+void QtWindowLayer::alert(const std::string& message, const std::string& detail) {
+    alerted_ = true;
+    if (options_.Invisible) {
+        const std::string line = "miradex: " + message + " " + detail + "\n";
+        std::fwrite(line.data(), 1, line.size(), stderr);
+        std::fflush(stderr);
+        return;
+    }
+    showalert(message, detail, windowwidget(frontWindow()));
 }
 
 } // namespace mdx::qt

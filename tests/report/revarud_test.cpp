@@ -8,6 +8,7 @@
 #include "report/revarud.h"
 #include "report_screen.h"
 #include "text/cursor.h"
+#include "text/output.h"
 #include "text/scrolling.h"
 
 namespace mdx::test {
@@ -151,8 +152,7 @@ TEST_F(RevarudImportTest, EachFileThroughTheMenuAndAsADocument) {
     } cases[] = {{"Quadra 950", systemfile(formfeed), QuadraScreen},
                  {"SCSI-Kette", scsifile(), ScsiScreen},
                  {"knapp", systemfile(Quadra).substr(0, 6399), {}},
-                 {"zu lang", systemfile(Quadra) + "x", {}},
-                 {"leer", "", {}}};
+                 {"zu lang", systemfile(Quadra) + "x", {}}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.Name);
         const std::string path = writefile(c.Name, c.Contents);
@@ -173,7 +173,14 @@ TEST_F(RevarudImportTest, EachFileThroughTheMenuAndAsADocument) {
     }
 }
 
+// One log line per slot whatever the slot holds: a line end in it is written as "\x0A".
 TEST_F(RevarudImportTest, LogsEverySlotAndEveryScsiEntry) {
+    std::vector<std::string> forged = Quadra;
+    forged[4] = "MC68040\n5:forged";
+    importrevarud(writefile("f", systemfile(forged)));
+    EXPECT_TRUE(log.contains("4:MC68040\\x0A5:forged"));
+    EXPECT_FALSE(log.contains("5:forged"));
+    log.clear();
     importrevarud(writefile("q", systemfile(Quadra)));
     importrevarud(writefile("s", scsifile()));
     std::vector<std::string> expected;
@@ -181,22 +188,32 @@ TEST_F(RevarudImportTest, LogsEverySlotAndEveryScsiEntry) {
         expected.push_back(std::to_string(k) + ":" +
                            (k > 21 ? "" : latin1toutf8(totext(Quadra[k]))));
     for (const char* line : {"SCSI #0:Wechselplatte:SyQuest :SQ5110  :1.0", "SCSI #5::::",
-                             "SCSI #7:Festplatte mit sehr langem Namen:QUANTUM:LPS240S\x07ä:"})
+                             "SCSI #7:Festplatte mit sehr langem Namen:QUANTUM:LPS240S\\x07ä:"})
         EXPECT_TRUE(log.contains(line)) << line;
     const std::vector<std::string> lines = log.lines();
     EXPECT_EQ(std::vector(lines.begin(), lines.begin() + std::min<std::size_t>(25, lines.size())),
               expected);
 }
 
-TEST_F(RevarudImportTest, UnreadableAndSpecialFilesAreRefused) {
+// A file that cannot be read leaves the screen and the name as they were and says why.
+TEST_F(RevarudImportTest, UnreadableAndSpecialFilesAreRefusedWithTheReason) {
     const std::string pipe = dir.file("rohr");
     ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
-    for (const std::string& path :
-         {dir.file("fehlt"), dir.path(), pipe, std::string("/dev/zero")}) {
+    t_Print(0, "Voriger Bericht");
+    const std::pair<std::string, std::string> cases[] = {
+        {dir.file("fehlt"), "Die Datei oder ihr Ordner wurde nicht gefunden."},
+        {dir.path(), "Das ist ein Ordner, keine Datei."},
+        {pipe, "Das ist keine gewöhnliche Datei (etwa eine Pipe oder ein Gerät)."},
+        {"/dev/zero", "Das ist keine gewöhnliche Datei (etwa eine Pipe oder ein Gerät)."},
+        {writefile("leer", ""), "Die Datei ist leer."}};
+    for (const auto& [path, reason] : cases) {
         importrevarud(path);
-        EXPECT_EQ(screen(), noinfoscreen()) << path;
+        EXPECT_EQ(screen(), std::vector<std::string>{"Voriger Bericht"}) << path;
         EXPECT_EQ(modelname(), "Vorher") << path;
+        EXPECT_EQ(layer.alerts().back(),
+                  "\u201E" + path + "\u201C konnte nicht importiert werden. " + reason);
     }
+    EXPECT_EQ(layer.alerts().size(), std::size(cases));
     EXPECT_TRUE(log.contains("getbinaryfromfile: Error #2"));
 }
 
