@@ -7,6 +7,8 @@
 
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -32,13 +34,50 @@ QString displayname() {
     return display;
 }
 
-// The user's runtime directory, when there is one.
-QString runtimedirectory() {
+// Whether path is a folder of this user's that nobody else may enter, looked at through a
+// descriptor opened without following a link, so that nobody can swap one in.
+bool privatefolder(const QByteArray& path) {
+    const int fd = ::open(path.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0) return false;
+    struct stat info {};
+    const bool mine = ::fstat(fd, &info) == 0 && S_ISDIR(info.st_mode) &&
+                      info.st_uid == ::getuid() && (info.st_mode & 077) == 0;
+    ::close(fd);
+    return mine;
+}
+
+// The folder of the socket and the lock: the user's runtime folder when it is the user's alone,
+// else a folder of the user's own in the temporary folder, made for that; "" when neither can be
+// had (the program then runs on its own without a socket).
+QString instancefolder() {
     const QString runtimeDir = qEnvironmentVariable("XDG_RUNTIME_DIR");
-    return !runtimeDir.isEmpty() && QDir(runtimeDir).exists() ? runtimeDir : QString();
+    if (!runtimeDir.isEmpty() && privatefolder(QFile::encodeName(runtimeDir))) return runtimeDir;
+    const QByteArray fallback =
+        QFile::encodeName(QDir::tempPath()) + "/miradex-" + QByteArray::number(::getuid());
+    ::mkdir(fallback.constData(), 0700);
+    return privatefolder(fallback) ? QFile::decodeName(fallback) : QString();
+}
+
+// The user id of the program at the other end of a connected local socket; -1 when unknown.
+long peeruser(qintptr descriptor) {
+    struct ucred credentials {};
+    socklen_t length = sizeof credentials;
+    if (descriptor < 0 || ::getsockopt(static_cast<int>(descriptor), SOL_SOCKET, SO_PEERCRED,
+                                       &credentials, &length) != 0)
+        return -1;
+    return static_cast<long>(credentials.uid);
+}
+
+bool sameuser(qintptr descriptor) {
+    return peeruser(descriptor) == static_cast<long>(::getuid());
 }
 
 void accept(QLocalSocket* socket, const std::function<void(const HandOver&)>& received) {
+    if (!sameuser(socket->socketDescriptor())) {
+        socket->abort();
+        socket->deleteLater();
+        return;
+    }
     auto buffer = std::make_shared<QByteArray>();
     QObject::connect(socket, &QLocalSocket::readyRead, socket, [socket, buffer] {
         buffer->append(socket->readAll());
@@ -54,21 +93,18 @@ void accept(QLocalSocket* socket, const std::function<void(const HandOver&)>& re
 } // namespace
 
 QString instancesocketname() {
-    const QString runtimeDir = runtimedirectory();
-    if (!runtimeDir.isEmpty()) return QDir(runtimeDir).filePath("miradex-" + displayname());
-    return QString("miradex-%1-%2").arg(getuid()).arg(displayname());
+    const QString folder = instancefolder();
+    return folder.isEmpty() ? QString() : QDir(folder).filePath("miradex-" + displayname());
 }
 
 QByteArray instancelockpath() {
-    const QString runtimeDir = runtimedirectory();
-    const QString directory = runtimeDir.isEmpty() ? QDir::tempPath() : runtimeDir;
-    const QString name = runtimeDir.isEmpty()
-                             ? QString("miradex-%1-%2.lock").arg(getuid()).arg(displayname())
-                             : "miradex-" + displayname() + ".lock";
-    return QFile::encodeName(QDir(directory).filePath(name));
+    const QString folder = instancefolder();
+    if (folder.isEmpty()) return {};
+    return QFile::encodeName(QDir(folder).filePath("miradex-" + displayname() + ".lock"));
 }
 
 InstanceLock::InstanceLock(const QByteArray& path) {
+    if (path.isEmpty()) return;
     // Never through a link someone else placed in a shared directory.
     fd_ = ::open(path.constData(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
     if (fd_ < 0) return;
@@ -114,10 +150,18 @@ HandOver decodehandover(const QByteArray& message) {
     return handOver;
 }
 
+// The paths go only to a program of the same user: a listener of anyone else is no running
+// program of ours, and this start goes on as the first one.
 bool handtorunninginstance(const HandOver& handOver) {
+    const QString name = instancesocketname();
+    if (name.isEmpty()) return false;
     QLocalSocket socket;
-    socket.connectToServer(instancesocketname());
+    socket.connectToServer(name);
     if (!socket.waitForConnected(ConnectTimeoutMs)) return false;
+    if (!sameuser(socket.socketDescriptor())) {
+        socket.abort();
+        return false;
+    }
     socket.write(encodehandover(handOver));
     socket.waitForBytesWritten(WriteTimeoutMs);
     socket.disconnectFromServer();
@@ -129,6 +173,7 @@ bool handtorunninginstance(const HandOver& handOver) {
 InstanceServer::InstanceServer(std::function<void(const HandOver&)> received)
     : server_(std::make_unique<QLocalServer>()), received_(std::move(received)) {
     const QString name = instancesocketname();
+    if (name.isEmpty()) return;
     server_->setSocketOptions(QLocalServer::UserAccessOption);
     // Nobody answered on the socket, so a file left there belongs to a program that has ended.
     QLocalServer::removeServer(name);

@@ -20,8 +20,9 @@ struct HandOver {
     std::vector<std::string> Files;
 };
 
-// The socket: in the user's runtime directory when there is one (private to the user), else a
-// name with the user id in the temporary directory; both carry the display's name.
+// The socket: in the user's runtime directory when it is private to the user, else in a folder
+// "miradex-<uid>" of the user's own (mode 0700) in the temporary directory; its name carries the
+// display's name. "" when no private folder can be had.
 QString instancesocketname();
 
 // The lock file next to the socket.

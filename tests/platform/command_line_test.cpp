@@ -1,6 +1,20 @@
 // The command line, the batch run's text and the hand-over between two starts.
 #include <gtest/gtest.h>
 
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <csignal>
+#include <cstring>
+
 #include "platform/qt/batch_run.h"
 #include "platform/qt/command_line.h"
 #include "platform/qt/instance_link.h"
@@ -54,6 +68,80 @@ TEST(InstanceLinkTest, HandOverKeepsEveryPathAndOnlyWholeRecords) {
     EXPECT_EQ(std::tie(garbage.NewReport, garbage.Files),
               std::tuple(true, std::vector<std::string>{"x"}));
     EXPECT_FALSE(qt::decodehandover(QByteArray()).NewReport);
+}
+
+// Sets an environment variable for the life of the object, or removes it.
+class ScopedVariable {
+  public:
+    ScopedVariable(const char* name, const QByteArray& value)
+        : name_(name), had_(qEnvironmentVariableIsSet(name)), old_(qgetenv(name)) {
+        value.isNull() ? qunsetenv(name) : qputenv(name, value);
+    }
+    ~ScopedVariable() { had_ ? qputenv(name_, old_) : qunsetenv(name_); }
+
+  private:
+    const char* name_;
+    bool had_;
+    QByteArray old_;
+};
+
+// Without a runtime folder the socket lives in a folder of the user's own that nobody else may
+// enter; one that is open to others is not used at all.
+TEST(InstanceLinkTest, WithoutARuntimeFolderTheSocketIsInAPrivateFolder) {
+    const ScopedVariable runtime("XDG_RUNTIME_DIR", QByteArray());
+    const QString folder = QDir::tempPath() + "/miradex-" + QString::number(getuid());
+    const QString name = qt::instancesocketname();
+    EXPECT_EQ(QFileInfo(name).absolutePath(), folder);
+    struct stat info {};
+    ASSERT_EQ(lstat(QFile::encodeName(folder).constData(), &info), 0);
+    EXPECT_EQ(std::tuple(S_ISDIR(info.st_mode), info.st_mode & 0777, info.st_uid),
+              std::tuple(true, 0700u, getuid()));
+    QTemporaryDir open;
+    chmod(QFile::encodeName(open.path()).constData(), 0755);
+    const ScopedVariable shared("XDG_RUNTIME_DIR", QFile::encodeName(open.path()));
+    EXPECT_EQ(QFileInfo(qt::instancesocketname()).absolutePath(), folder);
+}
+
+// A listener of another user where the running program's socket would be receives nothing, and
+// the start goes on as the first program. Listening as another user needs root.
+TEST(InstanceLinkTest, AListenerOfAnotherUserReceivesNothing) {
+    if (geteuid() != 0) GTEST_SKIP() << "listening as another user needs root";
+    QTemporaryDir runtime;
+    const ScopedVariable variable("XDG_RUNTIME_DIR", QFile::encodeName(runtime.path()));
+    const QByteArray name = QFile::encodeName(qt::instancesocketname());
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    ASSERT_LT(static_cast<std::size_t>(name.size()), sizeof address.sun_path);
+    std::memcpy(address.sun_path, name.constData(), static_cast<std::size_t>(name.size()));
+    int ready[2], result[2];
+    ASSERT_EQ(pipe(ready) | pipe(result), 0);
+    const pid_t child = fork();
+    if (child == 0) { // only async-signal-safe calls from here on
+        alarm(10);
+        const int listener = socket(AF_UNIX, SOCK_STREAM, 0);
+        if (bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
+            chmod(name.constData(), 0777) != 0 || setgid(65534) != 0 || setuid(65534) != 0 ||
+            listen(listener, 1) != 0)
+            _exit(2);
+        char byte = 1;
+        if (write(ready[1], &byte, 1) != 1) _exit(3);
+        const int connection = accept(listener, nullptr, nullptr);
+        char received[256];
+        const ssize_t count = connection < 0 ? -1 : read(connection, received, sizeof received);
+        const char got = count > 0 ? 'y' : 'n';
+        _exit(write(result[1], &got, 1) == 1 ? 0 : 4);
+    }
+    char byte = 0;
+    ASSERT_EQ(read(ready[0], &byte, 1), 1);
+    EXPECT_FALSE(qt::handtorunninginstance({true, {"/geheim/bericht.mirdx"}}));
+    char got = '?';
+    EXPECT_EQ(read(result[0], &got, 1), 1);
+    EXPECT_EQ(got, 'n');
+    int status = 0;
+    waitpid(child, &status, 0);
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+    for (int fd : {ready[0], ready[1], result[0], result[1]})
+        close(fd);
 }
 
 } // namespace
