@@ -1,8 +1,13 @@
 #include "e2e_support.h"
 
+#include "support/runtime_fixture.h"
+
 #include <arpa/inet.h>
+#include <fcntl.h>
 #include <netinet/in.h>
 #include <poll.h>
+#include <spawn.h>
+#include <sys/resource.h>
 #include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -43,11 +48,10 @@ std::string requestpath(int connection) {
     return second == std::string::npos ? "" : head.substr(first + 1, second - first - 1);
 }
 
-std::string quoted(const std::string& text) {
-    std::string result = "'";
-    for (char c : text)
-        result += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return result + "'";
+std::string contents(const std::string& path) {
+    std::ostringstream out;
+    out << std::ifstream(path, std::ios::binary).rdbuf();
+    return out.str();
 }
 
 } // namespace
@@ -92,28 +96,51 @@ std::string closedhost() {
     return "127.0.0.1:" + std::to_string(port);
 }
 
-ProgramRun runbatch(std::map<std::string, std::optional<std::string>> environment) {
+ProgramRun runprogram(const std::vector<std::string>& arguments, Environment environment) {
     // A short benchmark on the offscreen platform, and no proxy between curl and the servers.
     // clang-format off
     environment.insert({{"MIRADEX_BENCH_ADDITIONS", "1000"}, {"QT_QPA_PLATFORM", "offscreen"},
                         {"no_proxy", "127.0.0.1"}, {"http_proxy", std::nullopt},
                         {"HTTP_PROXY", std::nullopt}, {"all_proxy", std::nullopt}, {"ALL_PROXY", std::nullopt}});
     // clang-format on
-    std::string unset, set;
+    std::vector<std::string> words{"/usr/bin/env"};
     for (const auto& [name, value] : environment)
-        (value ? set : unset) += value ? " " + name + "=" + quoted(*value) : " -u " + name;
-    const std::string command = "env" + unset + set + " timeout -s KILL 60 " +
-                                quoted(MIRADEX_PROGRAM) + " --batch --new 2>/dev/null";
-    FILE* pipe = popen(command.c_str(), "r");
+        if (!value) words.insert(words.end(), {"-u", name});
+    for (const auto& [name, value] : environment)
+        if (value) words.push_back(name + "=" + *value);
+    words.insert(words.end(), {"timeout", "-s", "KILL", "60", MIRADEX_PROGRAM});
+    words.insert(words.end(), arguments.begin(), arguments.end());
+    std::vector<char*> argv;
+    for (std::string& word : words)
+        argv.push_back(word.data());
+    argv.push_back(nullptr);
+
+    test::TempDir capture;
+    const std::string output = capture.file("out"), errors = capture.file("err");
+    posix_spawn_file_actions_t files;
+    posix_spawn_file_actions_init(&files);
+    posix_spawn_file_actions_addopen(&files, 0, "/dev/null", O_RDONLY, 0);
+    posix_spawn_file_actions_addopen(&files, 1, output.c_str(), O_WRONLY | O_CREAT, 0600);
+    posix_spawn_file_actions_addopen(&files, 2, errors.c_str(), O_WRONLY | O_CREAT, 0600);
     ProgramRun run;
-    if (!pipe) return run;
-    char buffer[65536];
-    for (std::size_t count; (count = fread(buffer, 1, sizeof buffer, pipe)) > 0;)
-        run.Output.append(buffer, count);
-    const int status = pclose(pipe);
+    pid_t pid = -1;
+    const int spawned = posix_spawn(&pid, argv[0], &files, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&files);
+    if (spawned != 0) return run;
+    int status = 0;
+    rusage usage{};
+    while (wait4(pid, &status, 0, &usage) < 0 && errno == EINTR) {
+    }
     run.Status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     run.Ended = run.Status != 137 && run.Status != -1;
+    run.PeakKilobytes = usage.ru_maxrss;
+    run.Output = contents(output);
+    run.Errors = contents(errors);
     return run;
+}
+
+ProgramRun runbatch(Environment environment) {
+    return runprogram({"--batch", "--new"}, std::move(environment));
 }
 
 std::vector<std::string> splitlines(const std::string& text) {

@@ -37,11 +37,18 @@ struct ProgramRun {
     bool Ended = false; // false when it had to be stopped after a minute
     int Status = -1;
     std::string Output;
+    std::string Errors;     // standard error: the log lines and the failure messages
+    long PeakKilobytes = 0; // the largest resident size of the program and what it ran
 };
 
-// "miradex --batch --new" with standard error dropped, a short benchmark, offscreen, without
-// proxies; environment entries replace or add to the test's own, one without a value removes it.
-ProgramRun runbatch(std::map<std::string, std::optional<std::string>> environment);
+// Environment entries replace or add to the test's own; one without a value removes it.
+using Environment = std::map<std::string, std::optional<std::string>>;
+
+// The program with these arguments, a short benchmark, offscreen, without proxies.
+ProgramRun runprogram(const std::vector<std::string>& arguments, Environment environment);
+
+// "miradex --batch --new".
+ProgramRun runbatch(Environment environment);
 
 // The lines of a text, without their line ends.
 std::vector<std::string> splitlines(const std::string& text);
