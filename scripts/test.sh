@@ -34,7 +34,7 @@ cmake --build --preset tsan -j "$jobs"
 # thread inside Debian's Qt libraries, which are not built for the sanitizer.
 TSAN_OPTIONS="suppressions=$PWD/tests/tsan_suppressions.txt halt_on_error=1 second_deadlock_stack=1" \
     ctest --preset tsan -j "$jobs" \
-    -E '^(FilePanelTest\.OpenPanelsChooseWhatTheRequestAsksFor|FilePanelTest\.PanelsAreGermanThroughout|xvfb_desktop)$'
+    -E '^(FilePanelTest\.OpenPanelsChooseWhatTheRequestAsksFor|FilePanelTest\.PanelsAreGermanThroughout|xvfb_desktop|xvfb_alerts)$'
 
 echo "== Fuzz (${fuzz_seconds} s per target)"
 cmake --preset fuzz >/dev/null

@@ -147,7 +147,7 @@ std::string runsavepanel(const WindowLayer::SavePanelRequest& request, QWidget* 
 }
 
 void showalert(const std::string& message, const std::string& detail, QWidget* parent) {
-    QMessageBox box(QMessageBox::Warning, QString::fromUtf8("Miradex"),
+    QMessageBox box(QMessageBox::Warning, QString::fromUtf8("Miradex – Fehler"),
                     QString::fromStdString(message), QMessageBox::Ok, parent);
     box.setInformativeText(QString::fromStdString(detail));
     if (QAbstractButton* ok = box.button(QMessageBox::Ok)) ok->setText(QString::fromUtf8("OK"));
