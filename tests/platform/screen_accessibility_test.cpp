@@ -3,7 +3,6 @@
 // it, once per refresh and only when something changed; a resting screen is announced once.
 #include <QAccessible>
 
-#include <set>
 #include <stdexcept>
 
 #include "platform/qt/graphic_view.h"
@@ -19,7 +18,7 @@
 namespace mdx::test {
 namespace {
 
-// What the views told the bus.
+// What the views told the bus: all their events go to the test's receiver.
 struct Heard {
     QAccessible::Event Type;
     qt::TextChange Change;
@@ -32,19 +31,11 @@ std::vector<Heard>& heard() {
 }
 
 void listen(QAccessibleEvent* event) {
-    static const std::set<QAccessible::Event> screenEvents{
-        QAccessible::TextUpdated, QAccessible::TextCaretMoved, QAccessible::DescriptionChanged,
-        QAccessible::TextInserted, QAccessible::TextRemoved};
-    if (!dynamic_cast<qt::GraphicView*>(event->object()) || !screenEvents.count(event->type()))
-        return;
-    Heard h{event->type(), {}, -1};
-    if (event->type() == QAccessible::TextUpdated) {
-        const auto* update = static_cast<QAccessibleTextUpdateEvent*>(event);
+    Heard& h = heard().emplace_back(Heard{event->type(), {}, -1});
+    if (const auto* update = dynamic_cast<QAccessibleTextUpdateEvent*>(event))
         h.Change = {update->changePosition(), update->textRemoved(), update->textInserted()};
-    }
-    if (event->type() == QAccessible::TextUpdated || event->type() == QAccessible::TextCaretMoved)
-        h.Caret = static_cast<QAccessibleTextCursorEvent*>(event)->cursorPosition();
-    heard().push_back(h);
+    if (const auto* cursor = dynamic_cast<QAccessibleTextCursorEvent*>(event))
+        h.Caret = cursor->cursorPosition();
 }
 
 std::size_t count(QAccessible::Event type) {
@@ -158,12 +149,11 @@ TEST_F(ScreenAccessibilityTest, RestingScreenIsAnnouncedOnceWhenTheProgramNoLong
     EXPECT_EQ(count(QAccessible::DescriptionChanged), 1u);
 }
 
-TEST_F(ScreenAccessibilityTest, NothingIsToldWhileNoAssistiveTechnologyListens) {
-    qt::setscreeneventreceiver(nullptr); // Qt's own answer: nobody listens
+TEST_F(ScreenAccessibilityTest, NothingRunsWhileNoAssistiveTechnologyListens) {
+    qt::setscreeneventreceiver(nullptr); // Qt's own answer on this platform: nobody listens
     show("Hardware = Testrechner");
     draw();
-    idle(300);
-    EXPECT_TRUE(heard().empty());
+    EXPECT_TRUE(layer->viewwidget(0)->children().isEmpty()); // no watch, no timer
 }
 
 } // namespace
