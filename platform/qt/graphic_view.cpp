@@ -10,6 +10,7 @@
 #include <cmath>
 
 #include "app/events.h"
+#include "platform/qt/screen_accessibility.h"
 #include "platform/qt/selftest_trace.h"
 
 namespace mdx::qt {
@@ -70,7 +71,9 @@ void GraphicView::paintEvent(QPaintEvent*) {
         return;
     }
     painter.drawImage(rect(), picture);
-    if (fresh && drawn) drawn(window_);
+    if (!fresh) return;
+    screenmaychange(*this);
+    if (drawn) drawn(window_);
 }
 
 void GraphicView::keyPressEvent(QKeyEvent* event) {

@@ -15,6 +15,7 @@
 #include "platform/qt/geometry.h"
 #include "platform/qt/graphic_view.h"
 #include "platform/qt/layer_window.h"
+#include "platform/qt/screen_accessibility.h"
 #include "runtime/window.h"
 
 namespace mdx::qt {
@@ -127,6 +128,7 @@ void QtWindowLayer::runposted() {
 
 void QtWindowLayer::build() {
     QApplication::setQuitOnLastWindowClosed(false);
+    installscreenaccessibility();
     for (UInt8 n = 0; n < GraphicWindowCount; ++n)
         buildgraphicwindow(n);
     buildtextwindows();
