@@ -219,8 +219,7 @@ std::string gpuname(const std::string& vendor, const std::string& device) {
     std::size_t close = device.rfind(']');
     if (open != std::string::npos && close != std::string::npos && close > open + 1)
         name = device.substr(open + 1, close - open - 1);
-    std::string maker = shortvendor(vendor);
-    return maker.empty() ? name : maker + " " + name;
+    return withvendor(vendor, name);
 }
 
 std::string connectiontype(const std::string& type) {

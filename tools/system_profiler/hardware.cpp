@@ -76,8 +76,7 @@ std::string macfamily(const std::string& identifier) {
 }
 
 std::string withmaker(const std::string& maker, const std::string& name) {
-    if (maker.empty() || startswith(lowercase(name), lowercase(maker))) return name;
-    return maker + " " + name;
+    return withvendor(maker, name);
 }
 
 ModelNames dminames(const DmiFacts& dmi) {

@@ -98,6 +98,26 @@ TEST(ProfilerCpu, CacheAndCoreLinesOutsideTheTrees) {
     EXPECT_EQ(armcorename(0x61, 0xd08), "");
 }
 
+// The vendor before a device or model name once: not again where the name begins with the short
+// or the full vendor name, whatever the case.
+TEST(ProfilerNames, VendorBeforeTheNameOnce) {
+    const std::tuple<const char*, const char*, const char*> cases[] = {
+        {"ASPEED Technology, Inc.", "ASPEED Graphics Family", "ASPEED Graphics Family"},
+        {"NVIDIA Corporation", "NVIDIA Corporation Device 2e12", "NVIDIA Corporation Device 2e12"},
+        {"NVIDIA", "nvidia GB10", "nvidia GB10"},
+        {"nvidia corporation", "NVIDIA RTX A4000", "NVIDIA RTX A4000"},
+        {"NVIDIA Corporation", "RTX A4000", "NVIDIA RTX A4000"},
+        {"Matrox Electronics Systems Ltd.", "G200eR2", "Matrox G200eR2"},
+        {"Advanced Micro Devices, Inc. [AMD/ATI]", "Radeon RX 7900 XT", "AMD Radeon RX 7900 XT"},
+        {"", "Virtio 1.0 GPU", "Virtio 1.0 GPU"},
+        {"Intel Corporation", "", ""}};
+    for (const auto& [vendor, name, shown] : cases)
+        EXPECT_EQ(withvendor(vendor, name), shown) << vendor << " | " << name;
+    EXPECT_EQ(gpuname("ASPEED Technology, Inc.", "ASPEED Graphics Family"),
+              "ASPEED Graphics Family");
+    EXPECT_EQ(gpuname("NVIDIA Corporation", "GA104GL [RTX A4000]"), "NVIDIA RTX A4000");
+}
+
 TEST(ProfilerNetwork, RoutesNeighboursAndLocalAddresses) {
     const std::string table =
         "Iface\tDestination\tGateway \tFlags\tRefCnt\tUse\tMetric\tMask\t\tMTU\tWindow\tIRTT\n"
