@@ -77,6 +77,24 @@ TEST(Machine, InstalledMemoryFromTheKernelTotal) {
         EXPECT_EQ(installedfromtotal(total), installed) << total;
 }
 
+// The report and the bundled profiler give one size on the copied trees of real machines, with
+// memory blocks and without: the report's from the tree's files, the profiler's from its
+// expected output.
+TEST(Machine, InstalledMemoryAgreesWithTheProfiler) {
+    const std::string trees = MIRADEX_SOURCE_DIR "/tests/tools/system_profiler/";
+    for (const char* tree :
+         {"nvidia-workstation", "kunpeng-server", "old-kernel-server", "aspeed-server", "qemu-vm",
+          "micro-vm", "arm-board", "ryzen-desktop", "hybrid-laptop", "desktop-amd"}) {
+        const std::string root = trees + "fixtures/" + tree;
+        const std::uint64_t bytes =
+            physicalmemory(root + "/sys/devices/system/memory", root + "/proc/meminfo");
+        const std::string expected = getstringfromfile(trees + "expected/" + tree + ".txt");
+        EXPECT_NE(expected.find("      Memory: " + std::to_string(bytes / GiB) + " GB\n"),
+                  std::string::npos)
+            << tree << ": " << bytes;
+    }
+}
+
 TEST(Machine, NumberTextsWhateverTheLocaleAndTheSystemVersion) {
     std::setlocale(LC_ALL, ""); // the user's locale, as a Qt program has it
     const std::pair<std::string, std::uint64_t> sizes[] = {
