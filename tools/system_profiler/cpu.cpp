@@ -84,13 +84,30 @@ std::size_t cpulimit(const std::vector<int>& cpus) {
                         : static_cast<std::size_t>(*std::max_element(cpus.begin(), cpus.end())) + 1;
 }
 
+// CPU lists and masks parsed once for each text: on a machine of many processors the files of
+// every processor name the same shared sets again.
+struct CpuSets {
+    std::size_t limit = 0;
+    std::map<std::string, std::set<int>> lists;
+    std::map<std::string, std::set<int>> masks;
+};
+
 // The processors a CPU list file names, else those of its mask file, which older kernels give
-// alone.
-std::set<int> cpuset(const SysRoot& root, const std::string& list, const std::string& mask,
-                     std::size_t limit) {
-    std::set<int> cpus = parsecpulist(root.value(list), limit);
-    if (cpus.empty() && !mask.empty()) cpus = parsecpumask(root.value(mask), limit);
-    return cpus;
+// alone. key, when given, receives the text they came from.
+const std::set<int>& cpuset(const SysRoot& root, const std::string& list, const std::string& mask,
+                            CpuSets& sets, std::string* key = nullptr) {
+    std::string text = root.value(list);
+    auto found = sets.lists.find(text);
+    if (found == sets.lists.end())
+        found = sets.lists.emplace(text, parsecpulist(text, sets.limit)).first;
+    if (key) *key = "list " + text;
+    if (!found->second.empty() || mask.empty()) return found->second;
+    text = root.value(mask);
+    auto masked = sets.masks.find(text);
+    if (masked == sets.masks.end())
+        masked = sets.masks.emplace(text, parsecpumask(text, sets.limit)).first;
+    if (key) *key = "mask " + text;
+    return masked->second;
 }
 
 std::string cpupath(int cpu) {
@@ -112,7 +129,10 @@ std::optional<std::uint64_t> cachekib(const std::string& size) {
     return *value * factor;
 }
 
-void readcaches(const SysRoot& root, int cpu, std::size_t limit, CpuTopology& topology) {
+// The caches of one processor that no processor before it listed (the same level, type and
+// processors): each cache once.
+void readcaches(const SysRoot& root, int cpu, CpuSets& sets, std::set<std::string>& seen,
+                CpuTopology& topology) {
     std::string cachedir = cpupath(cpu) + "/cache";
     for (const std::string& index : root.list(cachedir)) {
         if (!startswith(index, "index")) continue;
@@ -125,27 +145,31 @@ void readcaches(const SysRoot& root, int cpu, std::size_t limit, CpuTopology& to
         auto kib = cachekib(root.value(dir + "/size"));
         if (!kib || *kib == 0) continue;
         cache.kib = *kib;
-        cache.cpus = cpuset(root, dir + "/shared_cpu_list", dir + "/shared_cpu_map", limit);
-        if (cache.cpus.empty()) cache.cpus = {cpu};
-        bool known = std::any_of(topology.caches.begin(), topology.caches.end(), [&](auto& c) {
-            return c.level == cache.level && c.type == cache.type && c.cpus == cache.cpus;
-        });
-        if (!known) topology.caches.push_back(cache);
+        std::string key;
+        const std::set<int>& shared =
+            cpuset(root, dir + "/shared_cpu_list", dir + "/shared_cpu_map", sets, &key);
+        if (shared.empty()) key = "cpu " + std::to_string(cpu);
+        if (!seen.insert(std::to_string(cache.level) + " " + cache.type + " " + key).second)
+            continue;
+        cache.cpus = shared.empty() ? std::set<int>{cpu} : shared;
+        topology.caches.push_back(cache);
     }
 }
 
 CpuTopology readtopology(const SysRoot& root, const std::vector<int>& cpus) {
     CpuTopology topology;
-    const std::size_t limit = cpulimit(cpus);
+    CpuSets sets;
+    sets.limit = cpulimit(cpus);
+    std::set<std::string> seen;
     for (int cpu : cpus) {
         std::string dir = cpupath(cpu) + "/topology";
         auto package = parsesigned(root.value(dir + "/physical_package_id"));
         if (package && *package >= 0) topology.package[cpu] = static_cast<int>(*package);
-        std::set<int> siblings = cpuset(root, dir + "/core_cpus_list", "", limit);
-        if (siblings.empty())
-            siblings = cpuset(root, dir + "/thread_siblings_list", dir + "/thread_siblings", limit);
-        if (!siblings.empty() && siblings.count(cpu) != 0) topology.siblings[cpu] = siblings;
-        readcaches(root, cpu, limit, topology);
+        const std::set<int>* siblings = &cpuset(root, dir + "/core_cpus_list", "", sets);
+        if (siblings->empty())
+            siblings = &cpuset(root, dir + "/thread_siblings_list", dir + "/thread_siblings", sets);
+        if (siblings->count(cpu) != 0) topology.siblings[cpu] = *siblings;
+        readcaches(root, cpu, sets, seen, topology);
     }
     return topology;
 }
