@@ -9,6 +9,8 @@
 #include <limits>
 #include <sstream>
 
+#include "base/memory_size.h"
+
 namespace mdx {
 namespace {
 
@@ -143,7 +145,7 @@ std::uint64_t physicalmemory(const std::string& memoryDirectory, const std::stri
     const std::uint64_t blocks = size > 0 ? onlineblockcount(memoryDirectory) : 0;
     if (blocks > 0 && blocks <= std::numeric_limits<std::uint64_t>::max() / size)
         return blocks * size;
-    return memtotal(readsmallfile(meminfoPath));
+    return installedfromtotal(memtotal(readsmallfile(meminfoPath)));
 }
 
 std::string hostname() {

@@ -22,7 +22,8 @@ MachineFacts machinefacts();
 
 Int activeprocessorcount();
 // The memory installed: the online blocks of the memory directory times its block size; when
-// that gives nothing, MemTotal of the meminfo file.
+// that gives nothing, MemTotal of the meminfo file rounded up as the profiler rounds it
+// (installedfromtotal in base/memory_size.h).
 std::uint64_t physicalmemory(const std::string& memoryDirectory = "/sys/devices/system/memory",
                              const std::string& meminfoPath = "/proc/meminfo");
 std::string hostname();

@@ -131,8 +131,9 @@ ProgramRun runonfixture(const std::string& tree, const std::string& lang) {
 TEST(E2eFixtureReport, ProfilerFactsReachTheReport) {
     const std::regex local("^(Anzahl Threads|RAM Speicher|Hostname|Linux Version|Eingeschaltet "
                            "seit|Single-Core|Multi-Core|Internet-Adresse) .*");
-    for (const char* tree :
-         {"hybrid-laptop", "desktop-amd", "ryzen-desktop", "qemu-vm", "micro-vm", "arm-board"}) {
+    for (const char* tree : {"hybrid-laptop", "desktop-amd", "ryzen-desktop", "qemu-vm", "micro-vm",
+                             "arm-board", "kunpeng-server", "hybrid-arm", "aspeed-server",
+                             "nvidia-workstation", "old-kernel-server"}) {
         SCOPED_TRACE(tree);
         const ProgramRun run = runonfixture(tree, "de_DE.UTF-8");
         EXPECT_EQ(std::pair(run.Ended, run.Status), std::pair(true, 0));

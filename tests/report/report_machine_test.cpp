@@ -12,6 +12,7 @@
 #include <cmath>
 
 #include "base/kwtools.h"
+#include "base/memory_size.h"
 #include "report/benchmark.h"
 #include "report/machine.h"
 #include "report_fakes.h"
@@ -44,9 +45,54 @@ TEST(Machine, InstalledMemoryCountsOnlineBlocksOrElseTheKernelTotal) {
         TempDir other;
         memorytree(other, size, 4, 0);
         writefile(other.file("meminfo"), "MemFree: 1 kB\nMemTotal:       16318408 kB\n");
-        EXPECT_EQ(physicalmemory(other.path(), other.file("meminfo")), 16318408ULL * 1024) << size;
+        EXPECT_EQ(physicalmemory(other.path(), other.file("meminfo")), 16 * GiB) << size;
     }
     EXPECT_EQ(physicalmemory(dir.file("fehlt"), dir.file("fehlt")), 0u);
+}
+
+// Without memory blocks the kernel's total is rounded up to an eighth of the largest power of two
+// not above it: the sizes memory is sold in, a power of two itself unchanged.
+TEST(Machine, InstalledMemoryFromTheKernelTotal) {
+    constexpr std::uint64_t MiB = 1048576;
+    const std::pair<double, double> gib[] = {{31.3, 32}, {19.5, 20},    {94, 96},  {504, 512},
+                                             {1.9, 2},   {0.9, 0.9375}, {61.7, 64}};
+    for (const auto& [total, installed] : gib)
+        EXPECT_EQ(installedfromtotal(static_cast<std::uint64_t>(total * GiB)),
+                  static_cast<std::uint64_t>(installed * GiB))
+            << total;
+    const std::pair<std::uint64_t, std::uint64_t> edges[] = {{32 * GiB - 1, 32 * GiB},
+                                                             {32 * GiB, 32 * GiB},
+                                                             {32 * GiB + 1, 36 * GiB},
+                                                             {64 * GiB - 1, 64 * GiB},
+                                                             {64 * GiB, 64 * GiB},
+                                                             {64 * GiB + 1, 72 * GiB},
+                                                             {1 * GiB - 1, 1 * GiB},
+                                                             {1 * GiB + 1, GiB + 128 * MiB},
+                                                             {0, 0},
+                                                             {1, 1},
+                                                             {7, 7},
+                                                             {17, 18},
+                                                             {~0ULL, ~0ULL}};
+    for (const auto& [total, installed] : edges)
+        EXPECT_EQ(installedfromtotal(total), installed) << total;
+}
+
+// The report and the bundled profiler give one size on the copied trees of real machines, with
+// memory blocks and without: the report's from the tree's files, the profiler's from its
+// expected output.
+TEST(Machine, InstalledMemoryAgreesWithTheProfiler) {
+    const std::string trees = MIRADEX_SOURCE_DIR "/tests/tools/system_profiler/";
+    for (const char* tree :
+         {"nvidia-workstation", "kunpeng-server", "old-kernel-server", "aspeed-server", "qemu-vm",
+          "micro-vm", "arm-board", "ryzen-desktop", "hybrid-laptop", "desktop-amd"}) {
+        const std::string root = trees + "fixtures/" + tree;
+        const std::uint64_t bytes =
+            physicalmemory(root + "/sys/devices/system/memory", root + "/proc/meminfo");
+        const std::string expected = getstringfromfile(trees + "expected/" + tree + ".txt");
+        EXPECT_NE(expected.find("      Memory: " + std::to_string(bytes / GiB) + " GB\n"),
+                  std::string::npos)
+            << tree << ": " << bytes;
+    }
 }
 
 TEST(Machine, NumberTextsWhateverTheLocaleAndTheSystemVersion) {

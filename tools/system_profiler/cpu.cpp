@@ -2,8 +2,14 @@
 
 #include <algorithm>
 #include <array>
+#include <cctype>
 #include <cmath>
+#include <cstdio>
+#include <optional>
 
+#include "tools/system_profiler/devices.h"
+#include "tools/system_profiler/hardware.h"
+#include "tools/system_profiler/pci_ids.h"
 #include "tools/system_profiler/text_util.h"
 
 namespace mdx::sysprof {
@@ -11,6 +17,19 @@ namespace mdx::sysprof {
 namespace {
 
 const std::string CpuDir = "/sys/devices/system/cpu";
+
+struct ArmCore {
+    std::string maker; // "ARM"
+    std::string model; // "Cortex-A72"
+};
+
+// "0x" and the value in lower-case hexadecimal digits, at least digits of them.
+std::string hexdigits(std::uint64_t value, int digits) {
+    char buffer[24];
+    std::snprintf(buffer, sizeof buffer, "0x%0*llx", digits,
+                  static_cast<unsigned long long>(value));
+    return buffer;
+}
 
 // One "processor" block of /proc/cpuinfo: key -> value.
 using CpuinfoBlock = std::map<std::string, std::string>;
@@ -48,14 +67,47 @@ std::string collapsespaces(const std::string& text) {
     return result;
 }
 
+// The processors the kernel shows, however many: one folder each.
 std::vector<int> cpunumbers(const SysRoot& root) {
     std::vector<int> cpus;
     for (const std::string& name : root.list(CpuDir)) {
         if (!startswith(name, "cpu")) continue;
         auto number = parseunsigned(name.substr(3));
-        if (number && *number < MaxCpus) cpus.push_back(static_cast<int>(*number));
+        if (number && *number < (1u << 30)) cpus.push_back(static_cast<int>(*number));
     }
     return cpus;
+}
+
+// One above the highest processor number: CPU lists and masks name no processor beyond it.
+std::size_t cpulimit(const std::vector<int>& cpus) {
+    return cpus.empty() ? 0
+                        : static_cast<std::size_t>(*std::max_element(cpus.begin(), cpus.end())) + 1;
+}
+
+// CPU lists and masks parsed once for each text: on a machine of many processors the files of
+// every processor name the same shared sets again.
+struct CpuSets {
+    std::size_t limit = 0;
+    std::map<std::string, std::set<int>> lists;
+    std::map<std::string, std::set<int>> masks;
+};
+
+// The processors a CPU list file names, else those of its mask file, which older kernels give
+// alone. key, when given, receives the text they came from.
+const std::set<int>& cpuset(const SysRoot& root, const std::string& list, const std::string& mask,
+                            CpuSets& sets, std::string* key = nullptr) {
+    std::string text = root.value(list);
+    auto found = sets.lists.find(text);
+    if (found == sets.lists.end())
+        found = sets.lists.emplace(text, parsecpulist(text, sets.limit)).first;
+    if (key) *key = "list " + text;
+    if (!found->second.empty() || mask.empty()) return found->second;
+    text = root.value(mask);
+    auto masked = sets.masks.find(text);
+    if (masked == sets.masks.end())
+        masked = sets.masks.emplace(text, parsecpumask(text, sets.limit)).first;
+    if (key) *key = "mask " + text;
+    return masked->second;
 }
 
 std::string cpupath(int cpu) {
@@ -77,7 +129,10 @@ std::optional<std::uint64_t> cachekib(const std::string& size) {
     return *value * factor;
 }
 
-void readcaches(const SysRoot& root, int cpu, CpuTopology& topology) {
+// The caches of one processor that no processor before it listed (the same level, type and
+// processors): each cache once.
+void readcaches(const SysRoot& root, int cpu, CpuSets& sets, std::set<std::string>& seen,
+                CpuTopology& topology) {
     std::string cachedir = cpupath(cpu) + "/cache";
     for (const std::string& index : root.list(cachedir)) {
         if (!startswith(index, "index")) continue;
@@ -90,25 +145,31 @@ void readcaches(const SysRoot& root, int cpu, CpuTopology& topology) {
         auto kib = cachekib(root.value(dir + "/size"));
         if (!kib || *kib == 0) continue;
         cache.kib = *kib;
-        cache.cpus = parsecpulist(root.value(dir + "/shared_cpu_list"));
-        if (cache.cpus.empty()) cache.cpus = {cpu};
-        bool known = std::any_of(topology.caches.begin(), topology.caches.end(), [&](auto& c) {
-            return c.level == cache.level && c.type == cache.type && c.cpus == cache.cpus;
-        });
-        if (!known) topology.caches.push_back(cache);
+        std::string key;
+        const std::set<int>& shared =
+            cpuset(root, dir + "/shared_cpu_list", dir + "/shared_cpu_map", sets, &key);
+        if (shared.empty()) key = "cpu " + std::to_string(cpu);
+        if (!seen.insert(std::to_string(cache.level) + " " + cache.type + " " + key).second)
+            continue;
+        cache.cpus = shared.empty() ? std::set<int>{cpu} : shared;
+        topology.caches.push_back(cache);
     }
 }
 
 CpuTopology readtopology(const SysRoot& root, const std::vector<int>& cpus) {
     CpuTopology topology;
+    CpuSets sets;
+    sets.limit = cpulimit(cpus);
+    std::set<std::string> seen;
     for (int cpu : cpus) {
         std::string dir = cpupath(cpu) + "/topology";
         auto package = parsesigned(root.value(dir + "/physical_package_id"));
         if (package && *package >= 0) topology.package[cpu] = static_cast<int>(*package);
-        std::set<int> siblings = parsecpulist(root.value(dir + "/core_cpus_list"));
-        if (siblings.empty()) siblings = parsecpulist(root.value(dir + "/thread_siblings_list"));
-        if (!siblings.empty() && siblings.count(cpu) != 0) topology.siblings[cpu] = siblings;
-        readcaches(root, cpu, topology);
+        const std::set<int>* siblings = &cpuset(root, dir + "/core_cpus_list", "", sets);
+        if (siblings->empty())
+            siblings = &cpuset(root, dir + "/thread_siblings_list", dir + "/thread_siblings", sets);
+        if (siblings->count(cpu) != 0) topology.siblings[cpu] = *siblings;
+        readcaches(root, cpu, sets, seen, topology);
     }
     return topology;
 }
@@ -215,24 +276,241 @@ std::uint64_t ratedclock(const SysRoot& root, const std::vector<int>& cpus,
     return maxcpuinfoclock(blocks);
 }
 
-// Distinct ARM core names in the order they first appear: "ARM Cortex-A76 + Cortex-A55".
+// The makers that the implementer field of the main ID register names.
+const char* armmaker(std::uint64_t implementer) {
+    static constexpr std::array<std::pair<std::uint8_t, const char*>, 19> Makers{{
+        {0x41, "ARM"},       {0x42, "Broadcom"},  {0x43, "Cavium"},   {0x44, "DEC"},
+        {0x46, "Fujitsu"},   {0x48, "HiSilicon"}, {0x49, "Infineon"}, {0x4d, "Motorola"},
+        {0x4e, "NVIDIA"},    {0x50, "APM"},       {0x51, "Qualcomm"}, {0x53, "Samsung"},
+        {0x56, "Marvell"},   {0x61, "Apple"},     {0x66, "Faraday"},  {0x69, "Intel"},
+        {0x6d, "Microsoft"}, {0x70, "Phytium"},   {0xc0, "Ampere"},
+    }};
+    for (const auto& [number, name] : Makers)
+        if (number == implementer) return name;
+    return nullptr;
+}
+
+struct ArmPart {
+    std::uint8_t implementer;
+    std::uint16_t part;
+    const char* name;
+};
+
+// Parts of the cores that ship in Linux servers, boards and laptops, from the makers' own
+// manuals and the part lists that the kernel and the CPU tools keep.
+constexpr std::array<ArmPart, 109> ArmParts{{
+    {0x41, 0xb02, "ARM11 MPCore"},
+    {0x41, 0xb36, "ARM1136"},
+    {0x41, 0xb56, "ARM1156"},
+    {0x41, 0xb76, "ARM1176"},
+    {0x41, 0xc05, "Cortex-A5"},
+    {0x41, 0xc07, "Cortex-A7"},
+    {0x41, 0xc08, "Cortex-A8"},
+    {0x41, 0xc09, "Cortex-A9"},
+    {0x41, 0xc0d, "Cortex-A12"},
+    {0x41, 0xc0e, "Cortex-A17"},
+    {0x41, 0xc0f, "Cortex-A15"},
+    {0x41, 0xd01, "Cortex-A32"},
+    {0x41, 0xd02, "Cortex-A34"},
+    {0x41, 0xd03, "Cortex-A53"},
+    {0x41, 0xd04, "Cortex-A35"},
+    {0x41, 0xd05, "Cortex-A55"},
+    {0x41, 0xd06, "Cortex-A65"},
+    {0x41, 0xd07, "Cortex-A57"},
+    {0x41, 0xd08, "Cortex-A72"},
+    {0x41, 0xd09, "Cortex-A73"},
+    {0x41, 0xd0a, "Cortex-A75"},
+    {0x41, 0xd0b, "Cortex-A76"},
+    {0x41, 0xd0c, "Neoverse-N1"},
+    {0x41, 0xd0d, "Cortex-A77"},
+    {0x41, 0xd0e, "Cortex-A76AE"},
+    {0x41, 0xd40, "Neoverse-V1"},
+    {0x41, 0xd41, "Cortex-A78"},
+    {0x41, 0xd42, "Cortex-A78AE"},
+    {0x41, 0xd43, "Cortex-A65AE"},
+    {0x41, 0xd44, "Cortex-X1"},
+    {0x41, 0xd46, "Cortex-A510"},
+    {0x41, 0xd47, "Cortex-A710"},
+    {0x41, 0xd48, "Cortex-X2"},
+    {0x41, 0xd49, "Neoverse-N2"},
+    {0x41, 0xd4a, "Neoverse-E1"},
+    {0x41, 0xd4b, "Cortex-A78C"},
+    {0x41, 0xd4c, "Cortex-X1C"},
+    {0x41, 0xd4d, "Cortex-A715"},
+    {0x41, 0xd4e, "Cortex-X3"},
+    {0x41, 0xd4f, "Neoverse-V2"},
+    {0x41, 0xd80, "Cortex-A520"},
+    {0x41, 0xd81, "Cortex-A720"},
+    {0x41, 0xd82, "Cortex-X4"},
+    {0x41, 0xd83, "Neoverse-V3AE"},
+    {0x41, 0xd84, "Neoverse-V3"},
+    {0x41, 0xd85, "Cortex-X925"},
+    {0x41, 0xd87, "Cortex-A725"},
+    {0x41, 0xd88, "Cortex-A520AE"},
+    {0x41, 0xd89, "Cortex-A720AE"},
+    {0x41, 0xd8e, "Neoverse-N3"},
+    {0x42, 0x00f, "Brahma-B15"},
+    {0x42, 0x100, "Brahma-B53"},
+    {0x42, 0x516, "ThunderX2"},
+    {0x43, 0x0a0, "ThunderX"},
+    {0x43, 0x0a1, "ThunderX 88XX"},
+    {0x43, 0x0a2, "ThunderX 81XX"},
+    {0x43, 0x0a3, "ThunderX 83XX"},
+    {0x43, 0x0af, "ThunderX2 99xx"},
+    {0x43, 0x0b8, "ThunderX3 T110"},
+    {0x46, 0x001, "A64FX"},
+    {0x48, 0xd01, "Kunpeng 920"},
+    {0x48, 0xd02, "Kunpeng 930"},
+    {0x48, 0xd40, "Cortex-A76"},
+    {0x4e, 0x000, "Denver"},
+    {0x4e, 0x003, "Denver 2"},
+    {0x4e, 0x004, "Carmel"},
+    {0x50, 0x000, "X-Gene"},
+    {0x51, 0x00f, "Scorpion"},
+    {0x51, 0x02d, "Scorpion"},
+    {0x51, 0x04d, "Krait"},
+    {0x51, 0x06f, "Krait"},
+    {0x51, 0x201, "Kryo"},
+    {0x51, 0x205, "Kryo"},
+    {0x51, 0x211, "Kryo"},
+    {0x51, 0x800, "Kryo 2xx Gold"},
+    {0x51, 0x801, "Kryo 2xx Silver"},
+    {0x51, 0x802, "Kryo 3xx Gold"},
+    {0x51, 0x803, "Kryo 3xx Silver"},
+    {0x51, 0x804, "Kryo 4xx Gold"},
+    {0x51, 0x805, "Kryo 4xx Silver"},
+    {0x51, 0xc00, "Falkor"},
+    {0x51, 0xc01, "Saphira"},
+    {0x51, 0x001, "Oryon"},
+    {0x53, 0x001, "Exynos M1"},
+    {0x53, 0x002, "Exynos M3"},
+    {0x53, 0x003, "Exynos M4"},
+    {0x53, 0x004, "Exynos M5"},
+    {0x56, 0x131, "Feroceon 88FR131"},
+    {0x56, 0x581, "PJ4/PJ4b"},
+    {0x56, 0x584, "PJ4B-MP"},
+    {0x61, 0x022, "M1 Icestorm"},
+    {0x61, 0x023, "M1 Firestorm"},
+    {0x61, 0x024, "M1 Pro Icestorm"},
+    {0x61, 0x025, "M1 Pro Firestorm"},
+    {0x61, 0x028, "M1 Max Icestorm"},
+    {0x61, 0x029, "M1 Max Firestorm"},
+    {0x61, 0x032, "M2 Blizzard"},
+    {0x61, 0x033, "M2 Avalanche"},
+    {0x69, 0x200, "i80200"},
+    {0x69, 0x411, "PXA27x"},
+    {0x6d, 0xd49, "Azure Cobalt 100"},
+    {0x70, 0x660, "FTC660"},
+    {0x70, 0x661, "FTC661"},
+    {0x70, 0x662, "FTC662"},
+    {0x70, 0x663, "FTC663"},
+    {0x70, 0x664, "FTC664"},
+    {0x70, 0x862, "FTC862"},
+    {0xc0, 0xac3, "AmpereOne"},
+    {0xc0, 0xac4, "AmpereOne A"},
+}};
+
+// A core's maker and model. Parts not listed here keep their number ("HiSilicon Part 0xd03"),
+// makers not listed theirs ("Implementer 0x99").
+ArmCore armcore(std::uint64_t implementer, std::uint64_t part) {
+    const char* maker = armmaker(implementer);
+    ArmCore core{maker ? maker : "Implementer " + hexdigits(implementer, 2),
+                 "Part " + hexdigits(part, 3)};
+    for (const ArmPart& entry : ArmParts)
+        if (entry.implementer == implementer && entry.part == part) core.model = entry.name;
+    return core;
+}
+
+// Distinct core names in the order they first appear, the maker named once: "ARM Cortex-A76 +
+// Cortex-A55". Names of different makers stand in full.
+std::string joinnames(const std::vector<ArmCore>& cores) {
+    std::vector<ArmCore> distinct;
+    for (const ArmCore& core : cores)
+        if (std::none_of(distinct.begin(), distinct.end(), [&](const ArmCore& known) {
+                return known.maker == core.maker && known.model == core.model;
+            }))
+            distinct.push_back(core);
+    std::string joined;
+    for (const ArmCore& core : distinct) {
+        bool samemaker = !joined.empty() && core.maker == distinct.front().maker;
+        std::string name = samemaker ? core.model : withvendor(core.maker, core.model);
+        joined += (joined.empty() ? "" : " + ") + name;
+    }
+    return joined;
+}
+
 std::string armname(const std::vector<CpuinfoBlock>& blocks) {
-    std::vector<std::string> names;
+    std::vector<ArmCore> cores;
     for (const CpuinfoBlock& block : blocks) {
         auto implementer = block.find("CPU implementer");
         auto part = block.find("CPU part");
         if (implementer == block.end() || part == block.end()) continue;
-        std::string name = armcorename(parsehex(implementer->second).value_or(0),
-                                       parsehex(part->second).value_or(0));
-        if (!name.empty() && std::find(names.begin(), names.end(), name) == names.end())
-            names.push_back(name);
+        auto maker = parsehex(implementer->second);
+        auto number = parsehex(part->second);
+        if (maker && number && *maker <= 0xff && *number <= 0xfff)
+            cores.push_back(armcore(*maker, *number));
     }
-    std::string joined;
-    for (const std::string& name : names) {
-        std::string shown = joined.empty() ? name : name.substr(name.find(' ') + 1);
-        joined += (joined.empty() ? "" : " + ") + shown;
+    return joinnames(cores);
+}
+
+// "cortex-a72" gives "Cortex-A72": each part between hyphens begins with a capital.
+std::string capitalised(const std::string& model) {
+    std::string text = model;
+    for (std::size_t i = 0; i < text.size(); ++i)
+        if (i == 0 || text[i - 1] == '-')
+            text[i] = static_cast<char>(std::toupper(static_cast<unsigned char>(text[i])));
+    return text;
+}
+
+// The processor cores the device tree names ("arm,cortex-a72"), each kind once; generic
+// entries that name only the architecture ("arm,armv8") say nothing.
+std::string treecpuname(const SysRoot& root) {
+    std::vector<ArmCore> cores;
+    const std::string dir = "/sys/firmware/devicetree/base/cpus";
+    for (const std::string& node : root.list(dir)) {
+        if (!startswith(node, "cpu@")) continue;
+        auto compatible = root.dtstrings(dir + "/" + node + "/compatible");
+        if (compatible.empty()) continue;
+        const std::string& first = compatible.front();
+        std::size_t comma = first.find(',');
+        if (comma == std::string::npos || comma + 1 >= first.size()) continue;
+        std::string model = first.substr(comma + 1);
+        if (startswith(model, "armv")) continue;
+        cores.push_back({devicetreevendor(first.substr(0, comma)), capitalised(model)});
     }
-    return joined;
+    return joinnames(cores);
+}
+
+// String number index of an SMBIOS structure: the strings follow its formatted part, each
+// ending in a NUL, counted from 1.
+std::string smbiosstring(const std::string& raw, std::size_t length, std::uint8_t index) {
+    if (index == 0) return {};
+    std::size_t at = length;
+    for (std::uint8_t n = 1; at < raw.size(); ++n) {
+        std::size_t end = raw.find('\0', at);
+        if (end == std::string::npos || end == at) return {};
+        if (n == index) return trim(raw.substr(at, end - at));
+        at = end + 1;
+    }
+    return {};
+}
+
+// The processor's name in the firmware's SMBIOS tables (type 4: the version string, after the
+// maker's name where it lacks it). The kernel lets only root read these tables.
+std::string smbioscpuname(const SysRoot& root) {
+    const std::string dir = "/sys/firmware/dmi/entries";
+    for (const std::string& entry : root.list(dir)) {
+        if (!startswith(entry, "4-")) continue;
+        auto raw = root.read(dir + "/" + entry + "/raw", 4096);
+        if (!raw || raw->size() < 0x11 || (*raw)[0] != 4) continue;
+        std::size_t length = static_cast<std::uint8_t>((*raw)[1]);
+        if (length < 0x11 || length > raw->size()) continue;
+        std::string version = smbiosstring(*raw, length, static_cast<std::uint8_t>((*raw)[0x10]));
+        std::string maker = smbiosstring(*raw, length, static_cast<std::uint8_t>((*raw)[0x07]));
+        if (!printable(version) || isplaceholder(version)) continue;
+        return withvendor(printable(maker) && !isplaceholder(maker) ? maker : "", version);
+    }
+    return {};
 }
 
 int countpackages(const SysRoot& root, const CpuTopology& topology,
@@ -256,26 +534,84 @@ int countcores(const CpuTopology& topology, const std::vector<int>& cpus,
                const std::vector<CpuinfoBlock>& blocks, int packages) {
     if (!topology.siblings.empty())
         return corecount(topology, std::set<int>(cpus.begin(), cpus.end()));
+    // A core has at least one processor of its own, so more cores than listed processors come
+    // from a damaged file.
     auto percore = parseunsigned(firstvalue(blocks, "cpu cores"));
-    if (percore && *percore > 0 && *percore < MaxCpus)
-        return static_cast<int>(*percore) * std::max(packages, 1);
+    if (percore && *percore > 0 && *percore <= blocks.size()) {
+        auto total = *percore * static_cast<std::uint64_t>(std::max(packages, 1));
+        if (total <= blocks.size()) return static_cast<int>(total);
+    }
     return static_cast<int>(blocks.size());
 }
 
-// Performance and efficiency cores: hybrid Intel processors list their two core types as two
-// performance-monitoring units; elsewhere two distinct core capacities tell them apart.
-void splitcores(const SysRoot& root, const CpuTopology& topology, const std::vector<int>& cpus,
-                CpuFacts& facts) {
-    std::set<int> big = parsecpulist(root.value("/sys/devices/cpu_core/cpus"));
-    std::set<int> little = parsecpulist(root.value("/sys/devices/cpu_atom/cpus"));
-    if (big.empty() || little.empty()) {
-        std::map<std::uint64_t, std::set<int>> bycapacity;
+// The two halves of a list of values, split at the largest gap between neighbours in size
+// order (the lower gap where two are equal); nothing when all values are equal.
+std::optional<std::uint64_t> splitpoint(std::vector<std::uint64_t> values) {
+    std::sort(values.begin(), values.end());
+    values.erase(std::unique(values.begin(), values.end()), values.end());
+    std::optional<std::uint64_t> point;
+    std::uint64_t widest = 0;
+    for (std::size_t i = 1; i < values.size(); ++i)
+        if (values[i] - values[i - 1] > widest) {
+            widest = values[i] - values[i - 1];
+            point = values[i];
+        }
+    return point;
+}
+
+// The kinds of cores of an ARM chip: the processors of each "CPU part" of /proc/cpuinfo, where
+// it names more than one; else each processor on its own.
+std::vector<std::set<int>> corekinds(const std::vector<CpuinfoBlock>& blocks,
+                                     const std::vector<int>& cpus) {
+    std::map<std::string, std::set<int>> byparts;
+    for (const CpuinfoBlock& block : blocks) {
+        auto number = block.find("processor");
+        auto part = block.find("CPU part");
+        auto implementer = block.find("CPU implementer");
+        if (number == block.end() || part == block.end() || implementer == block.end()) continue;
+        if (auto cpu = parseunsigned(number->second); cpu && *cpu < (1u << 30))
+            byparts[implementer->second + "/" + part->second].insert(static_cast<int>(*cpu));
+    }
+    std::vector<std::set<int>> kinds;
+    if (byparts.size() > 1)
+        for (const auto& entry : byparts)
+            kinds.push_back(entry.second);
+    else
         for (int cpu : cpus)
-            if (auto capacity = parseunsigned(root.value(cpupath(cpu) + "/cpu_capacity")))
-                bycapacity[*capacity].insert(cpu);
-        if (bycapacity.size() != 2) return;
-        little = bycapacity.begin()->second;
-        big = bycapacity.rbegin()->second;
+            kinds.push_back({cpu});
+    return kinds;
+}
+
+// Performance and efficiency cores: hybrid Intel processors list their two core types as two
+// performance-monitoring units. Elsewhere the kinds of cores (by CPU part, else each processor)
+// are ordered by their highest capacity and split at the largest gap: ARM chips may give one
+// kind of core several capacities (718 and 731, or 997, 1017 and 1024 on one chip).
+void splitcores(const SysRoot& root, const CpuTopology& topology, const std::vector<int>& cpus,
+                const std::vector<CpuinfoBlock>& blocks, CpuFacts& facts) {
+    const std::size_t limit = cpulimit(cpus);
+    std::set<int> big = parsecpulist(root.value("/sys/devices/cpu_core/cpus"), limit);
+    std::set<int> little = parsecpulist(root.value("/sys/devices/cpu_atom/cpus"), limit);
+    if (big.empty() || little.empty()) {
+        std::map<int, std::uint64_t> capacity;
+        for (int cpu : cpus)
+            if (auto value = parseunsigned(root.value(cpupath(cpu) + "/cpu_capacity")))
+                capacity[cpu] = *value;
+        std::vector<std::pair<std::uint64_t, const std::set<int>*>> kinds;
+        std::vector<std::set<int>> groups = corekinds(blocks, cpus);
+        for (const std::set<int>& group : groups) {
+            std::uint64_t highest = 0;
+            for (int cpu : group)
+                if (capacity.count(cpu) != 0) highest = std::max(highest, capacity[cpu]);
+            if (highest == 0) continue; // without a capacity it cannot be placed
+            kinds.emplace_back(highest, &group);
+        }
+        std::vector<std::uint64_t> values;
+        for (const auto& kind : kinds)
+            values.push_back(kind.first);
+        auto point = splitpoint(values);
+        if (!point) return;
+        for (const auto& [highest, group] : kinds)
+            (highest >= *point ? big : little).insert(group->begin(), group->end());
     }
     facts.performancecores = corecount(topology, big);
     facts.efficiencycores = corecount(topology, little);
@@ -329,29 +665,8 @@ std::uint64_t brandclock(const std::string& brand) {
 }
 
 std::string armcorename(std::uint64_t implementer, std::uint64_t part) {
-    struct Part {
-        std::uint64_t number;
-        const char* name;
-    };
-    static constexpr std::array<Part, 39> ArmParts{{
-        {0xb76, "ARM1176"},     {0xc07, "Cortex-A7"},    {0xc09, "Cortex-A9"},
-        {0xc0d, "Cortex-A12"},  {0xc0e, "Cortex-A17"},   {0xc0f, "Cortex-A15"},
-        {0xd01, "Cortex-A32"},  {0xd02, "Cortex-A34"},   {0xd03, "Cortex-A53"},
-        {0xd04, "Cortex-A35"},  {0xd05, "Cortex-A55"},   {0xd06, "Cortex-A65"},
-        {0xd07, "Cortex-A57"},  {0xd08, "Cortex-A72"},   {0xd09, "Cortex-A73"},
-        {0xd0a, "Cortex-A75"},  {0xd0b, "Cortex-A76"},   {0xd0c, "Neoverse-N1"},
-        {0xd0d, "Cortex-A77"},  {0xd0e, "Cortex-A76AE"}, {0xd40, "Neoverse-V1"},
-        {0xd41, "Cortex-A78"},  {0xd42, "Cortex-A78AE"}, {0xd44, "Cortex-X1"},
-        {0xd46, "Cortex-A510"}, {0xd47, "Cortex-A710"},  {0xd48, "Cortex-X2"},
-        {0xd49, "Neoverse-N2"}, {0xd4a, "Neoverse-E1"},  {0xd4b, "Cortex-A78C"},
-        {0xd4d, "Cortex-A715"}, {0xd4e, "Cortex-X3"},    {0xd4f, "Neoverse-V2"},
-        {0xd80, "Cortex-A520"}, {0xd81, "Cortex-A720"},  {0xd82, "Cortex-X4"},
-        {0xd84, "Neoverse-V3"}, {0xd85, "Cortex-X925"},  {0xd87, "Cortex-A725"},
-    }};
-    if (implementer != 0x41) return {};
-    for (const Part& entry : ArmParts)
-        if (entry.number == part) return std::string("ARM ") + entry.name;
-    return {};
+    ArmCore core = armcore(implementer, part);
+    return withvendor(core.maker, core.model);
 }
 
 CpuFacts readcpu(const SysRoot& root) {
@@ -360,11 +675,16 @@ CpuFacts readcpu(const SysRoot& root) {
     std::vector<int> cpus = cpunumbers(root);
     CpuTopology topology = readtopology(root, cpus);
     std::string brand = collapsespaces(firstvalue(blocks, "model name"));
-    facts.name = brand.empty() ? armname(blocks) : brand;
+    facts.name = brand;
+    // Processors without a brand string (ARM): the firmware's name, else the device tree's,
+    // else the implementer and part numbers of /proc/cpuinfo.
+    for (auto source : {smbioscpuname, treecpuname})
+        if (facts.name.empty()) facts.name = source(root);
+    if (facts.name.empty()) facts.name = armname(blocks);
     facts.ratedkhz = ratedclock(root, cpus, brand, blocks);
     facts.packages = countpackages(root, topology, blocks);
     facts.cores = countcores(topology, cpus, blocks, facts.packages);
-    splitcores(root, topology, cpus, facts);
+    splitcores(root, topology, cpus, blocks, facts);
     facts.l2 = l2cacheline(topology);
     facts.l3 = l3cacheline(topology);
     return facts;

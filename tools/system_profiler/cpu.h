@@ -62,7 +62,8 @@ std::string coretext(const CpuFacts& facts);
 std::uint64_t brandclock(const std::string& brand);
 
 // The name of an ARM core from the implementer and part numbers of /proc/cpuinfo, such as
-// "ARM Cortex-A72"; empty for parts not known here.
+// "ARM Cortex-A72" or "HiSilicon Kunpeng 920"; for parts not known here the maker and the part
+// number ("HiSilicon Part 0xd03", "Implementer 0x99 Part 0x001").
 std::string armcorename(std::uint64_t implementer, std::uint64_t part);
 
 } // namespace mdx::sysprof

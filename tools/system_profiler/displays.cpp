@@ -9,6 +9,7 @@
 
 #include "tools/system_profiler/drm_modes.h"
 #include "tools/system_profiler/edid.h"
+#include "tools/system_profiler/run_command.h"
 #include "tools/system_profiler/text_util.h"
 
 namespace mdx::sysprof {
@@ -60,6 +61,29 @@ std::string pcibus(const DeviceInfo& device) {
     return device.bus;
 }
 
+// Video memory of a card under NVIDIA's own driver, which writes none into sysfs: on the live
+// system the vendor's tool, when installed, names it for each card in PCI address order.
+std::uint64_t nvidiavram(const Context& context, const DeviceInfo& device) {
+    if (!context.root.islive() || device.driver != "nvidia") return 0;
+    const std::string tool = findcommand("nvidia-smi");
+    if (tool.empty()) return 0;
+    auto output = runbounded(tool, {"--query-gpu=memory.total", "--format=csv,noheader,nounits"},
+                             std::chrono::seconds(5));
+    if (!output) return 0;
+    const std::vector<std::uint64_t> sizes = parsenvidiamemory(*output);
+    const std::string dir = "/sys/bus/pci/devices";
+    std::size_t index = 0;
+    for (const std::string& address : context.root.list(dir)) {
+        const std::string path = dir + "/" + address;
+        if (context.root.linkname(path + "/driver") != "nvidia" ||
+            (readpci(context.root, path).classcode >> 16) != 0x03)
+            continue;
+        if (address == basename(device.idpath)) return index < sizes.size() ? sizes[index] : 0;
+        ++index;
+    }
+    return 0;
+}
+
 void addpcifacts(const Context& context, Section& section, const DeviceInfo& device) {
     PciFunction function = readpci(context.root, device.idpath);
     section.add("Bus", pcibus(device));
@@ -67,6 +91,7 @@ void addpcifacts(const Context& context, Section& section, const DeviceInfo& dev
     if (device.bus == "PCIe" && width && *width > 0 && *width <= 32)
         section.add("PCIe Lane Width", "x" + std::to_string(*width));
     auto vram = parseunsigned(context.root.value(device.idpath + "/mem_info_vram_total"));
+    if (!vram || *vram == 0) vram = nvidiavram(context, device);
     if (vram && *vram > 0) section.add("VRAM (Total)", vramtext(*vram));
     std::string maker = shortvendor(device.vendor);
     section.add("Vendor",
@@ -219,8 +244,7 @@ std::string gpuname(const std::string& vendor, const std::string& device) {
     std::size_t close = device.rfind(']');
     if (open != std::string::npos && close != std::string::npos && close > open + 1)
         name = device.substr(open + 1, close - open - 1);
-    std::string maker = shortvendor(vendor);
-    return maker.empty() ? name : maker + " " + name;
+    return withvendor(vendor, name);
 }
 
 std::string connectiontype(const std::string& type) {

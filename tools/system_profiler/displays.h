@@ -12,7 +12,8 @@
 namespace mdx::sysprof {
 
 // A graphics device's marketing name from its pci.ids name: the bracketed name where there is
-// one ("Navi 10 [Radeon Pro W5700X]" gives "Radeon Pro W5700X"), after the short vendor name.
+// one ("Navi 10 [Radeon Pro W5700X]" gives "Radeon Pro W5700X"), after the short vendor name
+// unless it already begins with it ("ASPEED Graphics Family" stays as it is).
 std::string gpuname(const std::string& vendor, const std::string& device);
 
 // How a connector type ("eDP", "DP", "HDMI-A" ...) reaches its monitor: "Internal",

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 
+#include "base/memory_size.h"
 #include "tools/system_profiler/cpu.h"
 #include "tools/system_profiler/text_util.h"
 
@@ -75,8 +76,7 @@ std::string macfamily(const std::string& identifier) {
 }
 
 std::string withmaker(const std::string& maker, const std::string& name) {
-    if (maker.empty() || startswith(lowercase(name), lowercase(maker))) return name;
-    return maker + " " + name;
+    return withvendor(maker, name);
 }
 
 ModelNames dminames(const DmiFacts& dmi) {
@@ -242,18 +242,11 @@ std::string hypervisorname(const SysRoot& root) {
     return name;
 }
 
-std::uint64_t roundedmemtotal(std::uint64_t bytes) {
-    constexpr std::uint64_t MiB = 1024 * 1024;
-    constexpr std::uint64_t GiB = 1024 * MiB;
-    std::uint64_t step = bytes < GiB ? 256 * MiB : bytes <= 4 * GiB ? GiB : 2 * GiB;
-    return (bytes + step - 1) / step * step;
-}
-
 std::uint64_t installedmemory(const SysRoot& root) {
     std::uint64_t total = memtotal(root);
     std::uint64_t blocks = onlineblocks(root);
     if (blocks > 0 && blocks >= total) return blocks;
-    return total == 0 ? 0 : roundedmemtotal(total);
+    return installedfromtotal(total);
 }
 
 std::vector<Section> hardwaresections(const Context& context) {

@@ -39,10 +39,8 @@ ModelNames modelnames(const DmiFacts& dmi, const std::string& treemodel,
 std::string hypervisorname(const SysRoot& root);
 
 // Installed memory in bytes: the online memory blocks, else MemTotal rounded up to a size that
-// memory is sold in (MemTotal leaves out what firmware and graphics reserve). 0 when unknown.
+// memory is sold in, by the rule the report uses too (base/memory_size.h). 0 when unknown.
 std::uint64_t installedmemory(const SysRoot& root);
-// MemTotal (bytes) rounded up: whole GiB up to 4 GiB, even GiB above, 256 MiB steps below 1 GiB.
-std::uint64_t roundedmemtotal(std::uint64_t bytes);
 
 std::vector<Section> hardwaresections(const Context& context);
 

@@ -119,4 +119,13 @@ std::string shortvendor(std::string_view name) {
     return trim(text.substr(0, cut));
 }
 
+std::string withvendor(std::string_view vendor, const std::string& name) {
+    if (name.empty()) return {};
+    std::string maker = shortvendor(vendor);
+    std::string lower = lowercase(name);
+    for (const std::string& prefix : {maker, trim(vendor)})
+        if (!prefix.empty() && startswith(lower, lowercase(prefix))) return name;
+    return maker.empty() ? name : maker + " " + name;
+}
+
 } // namespace mdx::sysprof

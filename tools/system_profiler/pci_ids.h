@@ -38,5 +38,10 @@ class PciIds {
 // A vendor name without its company form: "Intel Corporation" gives "Intel", "Advanced Micro
 // Devices, Inc. [AMD/ATI]" gives "AMD", "Dell Inc." gives "Dell".
 std::string shortvendor(std::string_view name);
+// A device or model name after its vendor's short name, unless the name already begins with the
+// short or the full vendor name (compared without regard to case): "ASPEED Technology, Inc." and
+// "ASPEED Graphics Family" give "ASPEED Graphics Family", "NVIDIA Corporation" and "GA102GL"
+// give "NVIDIA GA102GL". The name alone when the vendor is empty; nothing for an empty name.
+std::string withvendor(std::string_view vendor, const std::string& name);
 
 } // namespace mdx::sysprof

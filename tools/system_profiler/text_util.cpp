@@ -1,5 +1,6 @@
 #include "tools/system_profiler/text_util.h"
 
+#include <algorithm>
 #include <cctype>
 #include <charconv>
 #include <cmath>
@@ -137,7 +138,7 @@ std::optional<double> parsedecimal(std::string_view text) {
            static_cast<double>(*digits) / std::pow(10.0, static_cast<double>(fraction.size()));
 }
 
-std::set<int> parsecpulist(std::string_view text) {
+std::set<int> parsecpulist(std::string_view text, std::size_t limit) {
     std::set<int> cpus;
     std::string clean = trim(text);
     if (clean.empty()) return cpus;
@@ -149,10 +150,32 @@ std::set<int> parsecpulist(std::string_view text) {
         std::size_t dash = part.find('-');
         auto first = parseunsigned(part.substr(0, dash));
         auto last = dash == std::string::npos ? first : parseunsigned(part.substr(dash + 1));
-        if (!first || !last || *last < *first || *last >= MaxCpus) return {};
+        if (!first || !last || *last < *first || *last >= limit) return {};
         for (auto cpu = *first; cpu <= *last; ++cpu)
             cpus.insert(static_cast<int>(cpu));
         start = end + 1;
+    }
+    return cpus;
+}
+
+std::set<int> parsecpumask(std::string_view text, std::size_t limit) {
+    std::string clean = trim(text);
+    std::vector<std::string> words;
+    for (std::size_t start = 0; start <= clean.size();) {
+        std::size_t end = std::min(clean.find(',', start), clean.size());
+        words.push_back(clean.substr(start, end - start));
+        start = end + 1;
+    }
+    std::set<int> cpus;
+    std::size_t base = 0;
+    for (auto word = words.rbegin(); word != words.rend(); ++word, base += 32) {
+        auto bits = parsehex(*word);
+        if (!bits || word->size() > 8 || word->find_first_of("xX") != std::string::npos) return {};
+        for (std::size_t bit = 0; bit < 32; ++bit) {
+            if ((*bits >> bit & 1) == 0) continue;
+            if (base + bit >= limit) return {};
+            cpus.insert(static_cast<int>(base + bit));
+        }
     }
     return cpus;
 }

@@ -1,6 +1,7 @@
 // Small text helpers for reading kernel files and writing the profiler's values.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <set>
@@ -30,10 +31,14 @@ std::optional<std::uint64_t> parsehex(std::string_view text);
 // A decimal number with an optional fraction, such as "2793.438".
 std::optional<double> parsedecimal(std::string_view text);
 
-// A CPU list such as "0-3,8,10-11". Empty for damaged lists and for lists naming more than
-// MaxCpus processors.
-inline constexpr int MaxCpus = 8192;
-std::set<int> parsecpulist(std::string_view text);
+// A CPU list such as "0-3,8,10-11". Empty for damaged lists and for lists naming a processor
+// number at or above limit (the processors the machine shows), so that a damaged range cannot
+// name billions of them.
+std::set<int> parsecpulist(std::string_view text, std::size_t limit);
+// A CPU mask as older kernels write it: hexadecimal words of 32 processors each, separated by
+// commas, the highest first ("ff,ffffffff" names processors 0 to 39). Empty for damaged masks
+// and for masks naming a processor at or above limit.
+std::set<int> parsecpumask(std::string_view text, std::size_t limit);
 
 // Orders names so that numbers inside them compare by value: card2 before card10.
 bool naturalless(const std::string& a, const std::string& b);

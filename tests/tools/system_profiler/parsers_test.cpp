@@ -19,7 +19,21 @@ namespace {
 
 TEST(ProfilerText, ListsNamesAndDamagedValues) {
     for (const char* bad : {"", "3-1", "1-", "a", "0-8192", "1,,2", "-1"})
-        EXPECT_TRUE(parsecpulist(bad).empty()) << bad;
+        EXPECT_TRUE(parsecpulist(bad, 8192).empty()) << bad;
+    // Masks of older kernels: 32 processors a word, the highest word first; damaged words and
+    // processors beyond the machine's give nothing.
+    const std::tuple<const char*, std::size_t, std::set<int>> masks[] = {
+        {"f\n", 4, {0, 1, 2, 3}},
+        {"00000003,00000000", 64, {32, 33}},
+        {"1,00000001", 33, {0, 32}},
+        {"10", 4, {}},
+        {"", 8, {}},
+        {"0x1", 8, {}},
+        {"123456789", 64, {}},
+        {"1,", 64, {}},
+        {"g", 8, {}}};
+    for (const auto& [text, limit, cpus] : masks)
+        EXPECT_EQ(parsecpumask(text, limit), cpus) << text;
     std::vector<std::string> names{"card10", "card2", "card1-eDP-1", "card1", "ata10", "ata9"};
     std::sort(names.begin(), names.end(), naturalless);
     EXPECT_EQ(names, (std::vector<std::string>{"ata9", "ata10", "card1", "card1-eDP-1", "card2",
@@ -38,8 +52,7 @@ TEST(ProfilerText, ListsNamesAndDamagedValues) {
         {usbspeedtext("1.5"), "Up to 1.5 Mb/s"},
         {usbspeedtext("fast"), ""},
         {std::to_string(brandclock("Intel(R) Core(TM)2 Duo CPU T7700 @ 2400MHz")), "2400000"},
-        {std::to_string(brandclock("odd @ GHz")), "0"},
-        {std::to_string(roundedmemtotal(430ull << 20) >> 20), "512"}};
+        {std::to_string(brandclock("odd @ GHz")), "0"}};
     for (const auto& [actual, expected] : cases)
         EXPECT_EQ(actual, expected);
 }
@@ -96,7 +109,43 @@ TEST(ProfilerCpu, CacheAndCoreLinesOutsideTheTrees) {
     CpuFacts facts;
     facts.cores = 14, facts.performancecores = 6, facts.efficiencycores = 7;
     EXPECT_EQ(coretext(facts), "14");
-    EXPECT_EQ(armcorename(0x61, 0xd08), "");
+}
+
+// Cores of every kind of maker, parts not in the list and makers not in the list.
+TEST(ProfilerCpu, ArmCoreNames) {
+    const std::tuple<std::uint64_t, std::uint64_t, std::string> cases[] = {
+        {0x41, 0xd08, "ARM Cortex-A72"},
+        {0x41, 0xd85, "ARM Cortex-X925"},
+        {0x48, 0xd01, "HiSilicon Kunpeng 920"},
+        {0x48, 0xd03, "HiSilicon Part 0xd03"},
+        {0xc0, 0xac3, "AmpereOne"},
+        {0x61, 0x023, "Apple M1 Firestorm"},
+        {0x51, 0x001, "Qualcomm Oryon"},
+        {0x4e, 0x004, "NVIDIA Carmel"},
+        {0x61, 0xd08, "Apple Part 0xd08"},
+        {0x99, 0x001, "Implementer 0x99 Part 0x001"}};
+    for (const auto& [implementer, part, name] : cases)
+        EXPECT_EQ(armcorename(implementer, part), name);
+}
+
+// The vendor before a device or model name once: not again where the name begins with the short
+// or the full vendor name, whatever the case.
+TEST(ProfilerNames, VendorBeforeTheNameOnce) {
+    const std::tuple<const char*, const char*, const char*> cases[] = {
+        {"ASPEED Technology, Inc.", "ASPEED Graphics Family", "ASPEED Graphics Family"},
+        {"NVIDIA Corporation", "NVIDIA Corporation Device 2e12", "NVIDIA Corporation Device 2e12"},
+        {"NVIDIA", "nvidia GB10", "nvidia GB10"},
+        {"nvidia corporation", "NVIDIA RTX A4000", "NVIDIA RTX A4000"},
+        {"NVIDIA Corporation", "RTX A4000", "NVIDIA RTX A4000"},
+        {"Matrox Electronics Systems Ltd.", "G200eR2", "Matrox G200eR2"},
+        {"Advanced Micro Devices, Inc. [AMD/ATI]", "Radeon RX 7900 XT", "AMD Radeon RX 7900 XT"},
+        {"", "Virtio 1.0 GPU", "Virtio 1.0 GPU"},
+        {"Intel Corporation", "", ""}};
+    for (const auto& [vendor, name, shown] : cases)
+        EXPECT_EQ(withvendor(vendor, name), shown) << vendor << " | " << name;
+    EXPECT_EQ(gpuname("ASPEED Technology, Inc.", "ASPEED Graphics Family"),
+              "ASPEED Graphics Family");
+    EXPECT_EQ(gpuname("NVIDIA Corporation", "GA104GL [RTX A4000]"), "NVIDIA RTX A4000");
 }
 
 TEST(ProfilerNetwork, RoutesNeighboursAndLocalAddresses) {
