@@ -17,11 +17,9 @@
 namespace mdx {
 namespace {
 
-std::atomic<OutputPause> InstalledPause{nullptr};
-
 // One load and one test per printed line while nothing is installed.
 bool outputpause(UInt8 code, bool wait) {
-    const OutputPause pause = InstalledPause.load(std::memory_order_relaxed);
+    const OutputPause pause = upcalls().PauseOutput.load(std::memory_order_relaxed);
     return pause && pause(code, wait);
 }
 
@@ -428,10 +426,6 @@ void printUnit(UInt8 window, std::uint32_t unit) {
 }
 
 } // namespace
-
-void setoutputpause(OutputPause pause) {
-    InstalledPause.store(pause);
-}
 
 bool textwindowready(UInt8 window) {
     return textReady(rt(), window);

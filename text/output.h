@@ -12,11 +12,8 @@ namespace mdx {
 
 struct Text;
 
-// What printing asks before a new line and after each t_Print: true when the output was held (the
-// application frame waits there for a key after control-S). Installed once at start-up; without
-// it output never pauses.
-using OutputPause = bool (*)(UInt8 code, bool wait);
-void setoutputpause(OutputPause pause);
+// Printing asks the pause installed as PauseOutput (runtime/upcalls.h) before a new line and
+// after each t_Print.
 
 // Draws `symbol` into cell (x, y) with attribute `color` (foreground in the high nibble) and
 // records it in the text planes; the cursor does not move. Honours TextRedirectOutput.
