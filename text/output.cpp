@@ -8,6 +8,7 @@
 
 #include "base/kwtools.h"
 #include "base/log.h"
+#include "runtime/pixels.h"
 #include "runtime/state.h"
 #include "runtime/video_memory.h"
 #include "text/cursor.h"
@@ -21,183 +22,6 @@ namespace {
 bool outputpause(UInt8 code, bool wait) {
     const OutputPause pause = upcalls().PauseOutput.load(std::memory_order_relaxed);
     return pause && pause(code, wait);
-}
-
-// What one coverage value 0..255 of a glyph turns into for one colour pair at one bit depth:
-// the blended colour, and the byte or bit that the depth stores for it (grey level at 8 and 16
-// bits, palette index at 4 bits, 0 or 1 at 1 bit).
-struct Shades {
-    Int Key = -1;
-    std::array<std::array<UInt8, 4>, 256> Colour{}; // red, green, blue and a spare byte
-    std::array<UInt8, 256> Level{};
-    std::array<UInt8, 3 * 8> BackgroundRun{}; // eight background pixels at 24 bits
-};
-
-UInt8 blend(Int coverage, Int background, Int foreground) {
-    return static_cast<UInt8>(((255 - coverage) * background) / 255 +
-                              (coverage * foreground) / 255);
-}
-
-Int paletteGrey(int index) {
-    return (Palette16Red[index] + Palette16Green[index] + Palette16Blue[index]) / 3;
-}
-
-UInt8 depthLevel(Int depth, const std::array<UInt8, 4>& c, Int coverage, int fore, int back) {
-    switch (depth) {
-    case 1: return (c[0] + c[1] + c[2]) / 3 >= 128 ? 1 : 0;
-    case 4: return static_cast<UInt8>(t_NearestColorIndex(c[0], c[1], c[2]));
-    case 8:
-    case 16: return blend(coverage, paletteGrey(back), paletteGrey(fore));
-    default: return 0;
-    }
-}
-
-void buildShades(Shades& s, int fore, int back, Int depth) {
-    for (Int g = 0; g < 256; ++g) {
-        auto& c = s.Colour[g];
-        c[0] = blend(g, Palette16Red[back], Palette16Red[fore]);
-        c[1] = blend(g, Palette16Green[back], Palette16Green[fore]);
-        c[2] = blend(g, Palette16Blue[back], Palette16Blue[fore]);
-        s.Level[g] = depthLevel(depth, c, g, fore, back);
-    }
-    for (std::size_t i = 0; i < s.BackgroundRun.size(); ++i)
-        s.BackgroundRun[i] = s.Colour[0][i % 3];
-}
-
-// A small per-thread cache of shade tables, so that a run of text in a few colour pairs builds
-// each table once.
-const Shades& shadesFor(int fore, int back, Int depth) {
-    thread_local std::unique_ptr<std::array<Shades, 16>> cache;
-    if (!cache) cache = std::make_unique<std::array<Shades, 16>>();
-    const Int key = depth * 256 + fore * 16 + back;
-    Shades& slot = (*cache)[static_cast<std::size_t>((fore + back * 7) & 15)];
-    if (slot.Key != key) {
-        buildShades(slot, fore, back, depth);
-        slot.Key = key;
-    }
-    return slot;
-}
-
-// One glyph placed in the picture: `line` is the first byte of the picture line holding the
-// glyph's top row, `px` the glyph's first pixel column.
-struct Blit {
-    UInt8* line;
-    Int stride;
-    Int px;
-    const UInt8* glyph;
-    Int fw;
-    Int fh;
-};
-
-void blit1(const Blit& b, const Shades& s) {
-    for (Int r = 0; r < b.fh; ++r) {
-        UInt8* line = b.line + r * b.stride;
-        const UInt8* g = b.glyph + r * b.fw;
-        for (Int c = 0; c < b.fw; ++c) {
-            const Int x = b.px + c;
-            const auto mask = static_cast<UInt8>(0x80u >> (x & 7));
-            UInt8& byte = line[x >> 3];
-            byte = static_cast<UInt8>((byte & ~mask) | (s.Level[g[c]] ? mask : 0));
-        }
-    }
-}
-
-void blit4(const Blit& b, const Shades& s) {
-    for (Int r = 0; r < b.fh; ++r) {
-        UInt8* line = b.line + r * b.stride;
-        const UInt8* g = b.glyph + r * b.fw;
-        for (Int c = 0; c < b.fw; ++c) {
-            const Int x = b.px + c;
-            const int shift = (x & 1) ? 0 : 4;
-            UInt8& byte = line[x >> 1];
-            byte = static_cast<UInt8>((byte & (0xF0 >> shift)) | (s.Level[g[c]] << shift));
-        }
-    }
-}
-
-// Grey levels at 8 bits (one byte per pixel) and 16 bits (the second byte of two).
-template <int BytesPerPixel>
-void blitGrey(const Blit& b, const Shades& s) {
-    for (Int r = 0; r < b.fh; ++r) {
-        UInt8* p = b.line + r * b.stride + b.px * BytesPerPixel + (BytesPerPixel - 1);
-        const UInt8* g = b.glyph + r * b.fw;
-        for (Int c = 0; c < b.fw; ++c, p += BytesPerPixel)
-            *p = s.Level[g[c]];
-    }
-}
-
-// Eight coverage bytes that are all 0: a run of pure background.
-bool emptyRun(const UInt8* coverage) {
-    std::uint64_t eight;
-    std::memcpy(&eight, coverage, sizeof eight);
-    return eight == 0;
-}
-
-// Red, green, blue at 24 bits, in blocks of eight pixels: a block of pure background is copied
-// whole; in other blocks each pixel is stored as four bytes, the fourth overwritten by the next
-// pixel, except the block's last pixel, so that nothing reaches past the block.
-void blit24(const Blit& b, const Shades& s) {
-    for (Int r = 0; r < b.fh; ++r) {
-        UInt8* p = b.line + r * b.stride + b.px * 3;
-        const UInt8* g = b.glyph + r * b.fw;
-        Int c = 0;
-        for (; c + 8 <= b.fw; c += 8, p += 24) {
-            if (emptyRun(g + c)) {
-                std::memcpy(p, s.BackgroundRun.data(), 24);
-                continue;
-            }
-            for (Int i = 0; i < 7; ++i)
-                std::memcpy(p + 3 * i, s.Colour[g[c + i]].data(), 4);
-            std::memcpy(p + 21, s.Colour[g[c + 7]].data(), 3);
-        }
-        for (; c < b.fw; ++c, p += 3)
-            std::memcpy(p, s.Colour[g[c]].data(), 3);
-    }
-}
-
-// Red, green, blue in bytes 1..3 of each pixel at 32 bits; byte 0 is kept.
-void blit32(const Blit& b, const Shades& s) {
-    for (Int r = 0; r < b.fh; ++r) {
-        UInt8* p = b.line + r * b.stride + b.px * 4 + 1;
-        const UInt8* g = b.glyph + r * b.fw;
-        for (Int c = 0; c < b.fw; ++c, p += 4)
-            std::memcpy(p, s.Colour[g[c]].data(), 3);
-    }
-}
-
-using BlitRoutine = void (*)(const Blit&, const Shades&);
-
-BlitRoutine blitterFor(Int depth) {
-    switch (depth) {
-    case 1: return blit1;
-    case 4: return blit4;
-    case 8: return blitGrey<1>;
-    case 16: return blitGrey<2>;
-    case 24: return blit24;
-    case 32: return blit32;
-    default: return nullptr;
-    }
-}
-
-// The whole picture lies inside the window's graphic block and the video memory.
-bool pictureInMemory(const Runtime& r, const t_Window& w, Int stride) {
-    const Int last = w.MemoryStart + stride * w.Height - 1;
-    return w.MemoryStart >= 0 && last <= w.MemoryEnd &&
-           last < static_cast<Int>(r.VideoMemory.size());
-}
-
-void drawGlyph(Runtime& r, const t_Window& w, UInt8 symbol, int fore, int back, Int x, Int y) {
-    const t_Font& font = w.Font;
-    const Int glyphBytes = font.Width * font.Height;
-    const Int offset = symbol * glyphBytes;
-    if (offset + glyphBytes > static_cast<Int>(font.Data.size())) return; // glyph beyond Data
-    BlitRoutine blit = blitterFor(w.BitDepth);
-    const Int stride = bytesperline(w.BitDepth, w.Width);
-    if (!blit || !pictureInMemory(r, w, stride)) return;
-    UInt8* top = r.VideoMemory.data() + w.MemoryStart + (y - 1) * font.Height * stride;
-    blit(
-        Blit{top, stride, (x - 1) * font.Width, font.Data.data() + offset, font.Width, font.Height},
-        shadesFor(fore, back, w.BitDepth));
 }
 
 void storeCell(Runtime& r, const t_Window& w, UInt8 symbol, UInt8 attribute, Int x, Int y) {
@@ -293,51 +117,8 @@ bool drawnSilently(const Runtime& r, UInt8 window, UInt8 symbol, const CellBlock
     const Int glyphBytes = font.Width * font.Height;
     return redirection(r, window) == 1 && font.Format == FontFormatGrey && symbol >= font.Start &&
            symbol <= font.End && (symbol + 1) * glyphBytes <= static_cast<Int>(font.Data.size()) &&
-           blitterFor(w.BitDepth) && pictureInMemory(r, w, bytesperline(w.BitDepth, w.Width)) &&
+           packsdepth(w.BitDepth) && pictureInMemory(r, w, bytesperline(w.BitDepth, w.Width)) &&
            blockInside(r, w, b);
-}
-
-// Copies the bits first..last-1 of a picture line, counted from the top bit of its first byte
-// (the order in which 1- and 4-bit pictures hold their pixels); the other bits are kept.
-void copyBits(const UInt8* from, UInt8* to, Int first, Int last) {
-    const Int head = first / 8;
-    const Int tail = (last - 1) / 8;
-    const auto headMask = static_cast<UInt8>(0xFFu >> (first % 8));
-    const auto tailMask = static_cast<UInt8>(0xFFu << (7 - (last - 1) % 8));
-    auto merge = [&](Int at, UInt8 mask) {
-        to[at] = static_cast<UInt8>((to[at] & ~mask) | (from[at] & mask));
-    };
-    if (head == tail) {
-        merge(head, headMask & tailMask);
-        return;
-    }
-    merge(head, headMask);
-    std::memcpy(to + head + 1, from + head + 1, static_cast<std::size_t>(tail - head - 1));
-    merge(tail, tailMask);
-}
-
-// Copies pixels first..last-1 of a picture line, exactly the bytes and bits that the glyph
-// blitter of the depth writes: not the first byte of a 16-bit pixel, nor of a 32-bit one.
-void copyPixels(Int depth, const UInt8* from, UInt8* to, Int first, Int last) {
-    switch (depth) {
-    case 1:
-    case 4: copyBits(from, to, first * depth, last * depth); break;
-    case 8:
-    case 24: {
-        const Int size = depth / 8;
-        std::memcpy(to + first * size, from + first * size,
-                    static_cast<std::size_t>((last - first) * size));
-        break;
-    }
-    case 16:
-        for (Int p = first; p < last; ++p)
-            to[2 * p + 1] = from[2 * p + 1];
-        break;
-    default:
-        for (Int p = first; p < last; ++p)
-            std::memcpy(to + 4 * p + 1, from + 4 * p + 1, 3);
-        break;
-    }
 }
 
 // Line b.v1 is drawn already; every further line of the block becomes a copy of it.
@@ -498,23 +279,7 @@ void t_PrintSymbol(UInt8 window, UInt8 symbol, UInt8 color, Int x, Int y) {
 }
 
 Int t_NearestColorIndex(UInt8 red, UInt8 green, UInt8 blue) {
-    if (red == green && green == blue) {
-        const Int sum = 3 * red;
-        return sum < 192 ? 0 : sum <= 383 ? 5 : sum <= 575 ? 10 : 15;
-    }
-    Int best = 65535;
-    Int bestIndex = 0;
-    for (int i = 0; i < 16; ++i) {
-        const Int dr = red - Palette16Red[i];
-        const Int dg = green - Palette16Green[i];
-        const Int db = blue - Palette16Blue[i];
-        const Int distance = dr * dr + dg * dg + db * db;
-        if (distance < best) {
-            best = distance;
-            bestIndex = i;
-        }
-    }
-    return bestIndex;
+    return nearestpaletteindex(red, green, blue);
 }
 
 void t_PrintChar(UInt8 window, UInt8 code) {
