@@ -8,26 +8,16 @@
 namespace mdx::test {
 namespace {
 
-// Notes each piece of work as "start", "choose Menu/Item" or "open path".
+// Notes each piece of work as "start", "choose Menu/Item" or "open path"; all of it comes on the
+// thread that runs programinit and programpass.
 class RecordingWork : public ProgramWork {
   public:
-    void start() override { note("start"); }
+    void start() override { calls.push_back("start"); }
     void choose(const t_MenuEvent& e) override {
-        note("choose " + e.MenuTitle + "/" + e.ItemTitle);
+        calls.push_back("choose " + e.MenuTitle + "/" + e.ItemTitle);
     }
-    void open(const std::string& path) override { note("open " + path); }
-    std::vector<std::string> calls() {
-        std::lock_guard guard(lock_);
-        return calls_;
-    }
-
-  private:
-    void note(const std::string& what) {
-        std::lock_guard guard(lock_);
-        calls_.push_back(what);
-    }
-    std::mutex lock_;
-    std::vector<std::string> calls_;
+    void open(const std::string& path) override { calls.push_back("open " + path); }
+    std::vector<std::string> calls;
 };
 
 TEST_F(AppTest, TheDoorGetsTheStartThenMenuChoicesBeforeDocuments) {
@@ -39,7 +29,7 @@ TEST_F(AppTest, TheDoorGetsTheStartThenMenuChoicesBeforeDocuments) {
     t_MenuEventHandler(MenuItemInfo{true, "Bearbeiten", "Kopieren", "", 0, 0});
     while (programpass()) {
     }
-    EXPECT_EQ(work->calls(),
+    EXPECT_EQ(work->calls,
               (std::vector<std::string>{"start", "choose Ablage/Neu", "choose Bearbeiten/Kopieren",
                                         "open /daten/eins.mirdx"}));
 }

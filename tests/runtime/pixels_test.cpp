@@ -58,14 +58,10 @@ TEST(PixelFormats, GlyphColoursRoundTripAtEveryDepth) {
     };
     // clang-format off
     const Case cases[] = {
-        {1, 15, 0, White, Black},      {1, 10, 9, White, Black}, // orange averages 127: black
-        {1, 12, 15, Black, White},
-        {4, 15, 0, palette(15), palette(0)}, {4, 9, 2, palette(9), palette(2)},
-        {4, 5, 12, palette(5), palette(12)},
-        {8, 15, 0, grey(15), grey(0)}, {8, 9, 2, grey(9), grey(2)},
-        {16, 12, 10, grey(12), grey(10)}, {16, 3, 14, grey(3), grey(14)},
-        {24, 15, 0, palette(15), palette(0)}, {24, 9, 2, palette(9), palette(2)},
-        {32, 12, 10, palette(12), palette(10)}, {32, 3, 14, palette(3), palette(14)},
+        {1, 15, 0, White, Black}, {1, 10, 9, White, Black}, // orange averages 127: black
+        {4, 9, 2, palette(9), palette(2)}, {4, 5, 12, palette(5), palette(12)},
+        {8, 15, 0, grey(15), grey(0)}, {16, 3, 14, grey(3), grey(14)},
+        {24, 9, 2, palette(9), palette(2)}, {32, 12, 10, palette(12), palette(10)},
     };
     // clang-format on
     for (const Case& c : cases) {
