@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <deque>
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <string>
@@ -15,6 +16,8 @@
 #include "runtime/state.h"
 
 namespace mdx {
+
+class ProgramWork; // app/program_work.h
 
 // One input event: a key (Kind 1), a click (Kind 2) or an opened document (Kind 4).
 struct t_Event {
@@ -117,30 +120,6 @@ class EventQueue {
     Shared<Int> pushed_ = 0;
 };
 
-// A program hook: a function without arguments that the program may install. Calling an empty
-// hook does nothing and answers false.
-class Hook {
-  public:
-    void set(std::function<void()> function) {
-        std::lock_guard guard(lock_);
-        function_ = std::move(function);
-    }
-    bool call() const {
-        std::function<void()> function;
-        {
-            std::lock_guard guard(lock_);
-            function = function_;
-        }
-        if (!function) return false;
-        function(); // without the lock, so that a hook may replace itself
-        return true;
-    }
-
-  private:
-    mutable std::mutex lock_;
-    std::function<void()> function_;
-};
-
 // Buttons, keys and modifiers as they are held now; the main thread writes, anyone reads.
 struct LiveInput {
     Shared<bool> LeftMouseDown = false;
@@ -155,8 +134,8 @@ struct LiveInput {
 };
 
 // The application frame's part of a runtime: its lifecycle, the event queues between the main
-// thread and the program thread, the input held now, the program's hooks and the standard menu
-// actions.
+// thread and the program thread, the input held now, the standard menu actions and the program
+// that takes the work.
 struct ApplicationState {
     Shared<bool> ApplicationStarted = false;
     Shared<bool> ApplicationActive = false;
@@ -167,12 +146,10 @@ struct ApplicationState {
     EventQueue<t_Event> FileEventQueue;
     EventQueue<t_MenuEvent> MenuEventQueue;
     LiveInput Live;
-    Hook TerminateHandler;
-    Hook ProgramMouseHandler;
-    Hook ProgramFileHandler;
-    Hook ProgramMenuHandler;
-    Hook EditActionHandler; // unset: the warning sound
     std::vector<t_MenuAction> MenuActions;
+    // The program the frame hands its work to (app/program_work.h); none until installed.
+    std::mutex WorkLock;
+    std::shared_ptr<ProgramWork> Work;
 };
 
 // The application state of a runtime (the current one by default), made on first use.

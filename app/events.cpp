@@ -41,10 +41,10 @@ void setmodifiers(t_Event& e, std::uint64_t flags) {
 }
 
 // Runs a program hook on a thread of its own, named when it is not one of the first two.
-void starthook(Hook ApplicationState::*hook, const char* threadName) {
+void starthook(Hook Upcalls::*hook, const char* threadName) {
     t_StartAsync([runtime = currentruntime(), hook, threadName] {
         if (t_ThreadNumber() >= 3) setthreadname(threadName);
-        (app(*runtime).*hook).call();
+        (upcalls(*runtime).*hook).call();
     });
 }
 
@@ -207,7 +207,7 @@ void t_MouseEventHandler(UInt8 window, const MouseInput& mouse) {
     app(r).MouseEventQueue.push(e);
     logline("t_MouseEventHandler: Graphic #" + std::to_string(window) +
             " window, X = " + std::to_string(e.ClickX) + ", Y = " + std::to_string(e.ClickY));
-    starthook(&ApplicationState::ProgramMouseHandler, "t_EventMouse");
+    starthook(&Upcalls::ProgramMouseHandler, "t_EventMouse");
     logline("t_MouseEventHandler: Calling program mouse handler asynchronously.");
 }
 
@@ -258,7 +258,7 @@ void t_PostFileEvent(const std::string& path, Int index) {
     e.Time = absolutetimems();
     app().FileEventQueue.push(std::move(e));
     rt().ProgramWake.signal();
-    starthook(&ApplicationState::ProgramFileHandler, "t_StartEventFile");
+    starthook(&Upcalls::ProgramFileHandler, "t_StartEventFile");
 }
 
 Int t_ReadKey() {

@@ -2,7 +2,6 @@
 
 #include <array>
 
-#include "app/program.h"
 #include "base/clock.h"
 #include "base/kwtools.h"
 #include "base/log.h"
@@ -16,6 +15,30 @@
 
 namespace mdx {
 namespace {
+
+// The standard menu actions, by the tags of the items that choose them.
+enum MenuActionNumber : Int {
+    CopyPicture = 110,
+    CopyText = 111,
+    ClearPrinter = 112,
+    EditAction = 113,
+    ClearConsole = 114,
+    HideAllWindows = 200,
+    HideFrontWindow = 201,
+    ShowMainWindow = 205,
+    HideMainWindow = 206,
+    ShowPreferences = 207,
+    HidePreferences = 208,
+    ShowPrinter = 209,
+    HidePrinter = 210,
+    ShowPasteboard = 211,
+    HidePasteboard = 212,
+    ShowGraphicWindow0 = 213, // up to 228: show and hide of windows 0 .. 7 in turn
+    HideGraphicWindow7 = 228,
+    ShowConsole = 229,
+    HideConsole = 230,
+    LastWindowAction = 231, // 202 .. 204 and 231 do nothing
+};
 
 void beep() {
     onMainThread([] { windowlayer().beep(); });
@@ -100,18 +123,18 @@ void clearconsole() {
 }
 
 void editaction() {
-    if (frontwindow() >= GraphicWindowCount || !app().EditActionHandler.call()) beep();
+    if (frontwindow() >= GraphicWindowCount || !upcalls().EditActionHandler.call()) beep();
 }
 
 // Actions 213 .. 228: graphic window (action - 213) / 2, shown on even offsets.
 void graphicwindowaction(Int action) {
-    const auto window = static_cast<UInt8>((action - 213) / 2);
+    const auto window = static_cast<UInt8>((action - ShowGraphicWindow0) / 2);
     if (!windowready(window)) {
         logline("t_MenuEventHandler: Window #" + std::to_string(window) + " not initialized.");
         beep();
         return;
     }
-    if ((action - 213) % 2 == 0)
+    if ((action - ShowGraphicWindow0) % 2 == 0)
         showwindow(window);
     else
         hidewindow(window);
@@ -127,28 +150,28 @@ void hidefrontwindow() {
 }
 
 void carryout(Int action) {
-    if (action >= 213 && action <= 228) {
+    if (action >= ShowGraphicWindow0 && action <= HideGraphicWindow7) {
         graphicwindowaction(action);
         return;
     }
     switch (action) {
-    case 110: copypicture(); break;
-    case 111: copytext(); break;
-    case 112: clearprinter(); break;
-    case 113: editaction(); break;
-    case 114: clearconsole(); break;
-    case 200: hideallwindows(); break;
-    case 201: hidefrontwindow(); break;
-    case 205: showwindow(MainWindowNumber); break;
-    case 206: hidewindow(MainWindowNumber); break;
-    case 207: showwindow(PreferencesWindowNumber); break;
-    case 208: hidewindow(PreferencesWindowNumber); break;
-    case 209: showwindow(VirtualPrinterWindowNumber); break;
-    case 210: hidewindow(VirtualPrinterWindowNumber); break;
-    case 211: showwindow(PasteboardWindowNumber); break;
-    case 212: hidewindow(PasteboardWindowNumber); break;
-    case 229: showwindow(SystemConsoleWindowNumber); break;
-    case 230: hidewindow(SystemConsoleWindowNumber); break;
+    case CopyPicture: copypicture(); break;
+    case CopyText: copytext(); break;
+    case ClearPrinter: clearprinter(); break;
+    case EditAction: editaction(); break;
+    case ClearConsole: clearconsole(); break;
+    case HideAllWindows: hideallwindows(); break;
+    case HideFrontWindow: hidefrontwindow(); break;
+    case ShowMainWindow: showwindow(MainWindowNumber); break;
+    case HideMainWindow: hidewindow(MainWindowNumber); break;
+    case ShowPreferences: showwindow(PreferencesWindowNumber); break;
+    case HidePreferences: hidewindow(PreferencesWindowNumber); break;
+    case ShowPrinter: showwindow(VirtualPrinterWindowNumber); break;
+    case HidePrinter: hidewindow(VirtualPrinterWindowNumber); break;
+    case ShowPasteboard: showwindow(PasteboardWindowNumber); break;
+    case HidePasteboard: hidewindow(PasteboardWindowNumber); break;
+    case ShowConsole: showwindow(SystemConsoleWindowNumber); break;
+    case HideConsole: hidewindow(SystemConsoleWindowNumber); break;
     default: break; // 202 .. 204 and 231 do nothing
     }
 }
@@ -175,7 +198,7 @@ t_MenuEvent menuevent(const MenuItemInfo& item) {
 void startmenuhook() {
     t_StartAsync([runtime = currentruntime()] {
         if (t_ThreadNumber() >= 3) setthreadname("t_EventMenu");
-        app(*runtime).ProgramMenuHandler.call();
+        upcalls(*runtime).ProgramMenuHandler.call();
     });
 }
 
@@ -197,9 +220,9 @@ Int itemposition(Int count, Int position) {
 void fillmenuactions(ApplicationState& a) {
     a.MenuActions.clear();
     auto add = [&a](Int n) { a.MenuActions.push_back(t_MenuAction{n, n, {}, {}, {}, {}, {}}); };
-    for (Int n = 200; n <= 231; ++n)
+    for (Int n = HideAllWindows; n <= LastWindowAction; ++n)
         add(n);
-    for (Int n = 110; n <= 114; ++n)
+    for (Int n = CopyPicture; n <= ClearConsole; ++n)
         add(n);
 }
 
@@ -242,19 +265,6 @@ void cleanupmenus() {
         deletewindowitem("Fenster", title);
         deletewindowitem("Window", title);
     }
-}
-
-// ---- The program's "Ablage" menu -----------------------------------------------------------
-
-// The chosen path of an open panel whose title and message are the same; "" when cancelled.
-std::string choosefile(const std::string& title, std::vector<std::string> types) {
-    WindowLayer::OpenPanelRequest request;
-    request.Title = title;
-    request.Message = title;
-    request.FileTypes = std::move(types);
-    std::vector<std::string> paths;
-    onMainThread([&] { paths = windowlayer().openPanel(request); });
-    return paths.empty() ? std::string() : paths.front();
 }
 
 } // namespace
@@ -326,22 +336,6 @@ void preparemenus() {
         WindowLayer& layer = windowlayer();
         if (layer.hasTextView(PasteboardWindowNumber)) layer.setUpTextView(PasteboardWindowNumber);
     });
-}
-
-void programmenudispatch(const t_MenuEvent& event) {
-    if (event.MenuTitle != "Ablage") return;
-    const ProgramEntries entries = programentries();
-    if (event.ItemTitle == "Neu") {
-        entries.RunReport();
-    } else if (event.ItemTitle == "Öffnen…") {
-        if (std::string path = choosefile("Miradex öffnen", {"mirdx"}); !path.empty())
-            entries.OpenReport(path);
-    } else if (event.ItemTitle == "Revarud Erur importieren…") {
-        if (std::string path = choosefile("Revarud Erur öffnen", {}); !path.empty())
-            entries.ImportRevarud(path);
-    } else if (event.ItemTitle == "Sichern unter…") {
-        entries.SaveReport();
-    }
 }
 
 } // namespace mdx

@@ -1,5 +1,5 @@
 // Menu choices: the standard actions the runtime carries out itself, the menu event queue, the
-// menu lookups, and the program's dispatch of the "Ablage" menu.
+// menu lookups.
 #pragma once
 
 #include <cstdint>
@@ -38,8 +38,5 @@ std::string t_MenuItemTitle(const std::string& menuTitle, Int position);
 // the removal of the items the desktop adds to the edit and window menus, and the pasteboard
 // window's text view.
 void preparemenus();
-
-// The program thread's handling of a menu choice: the items of "Ablage".
-void programmenudispatch(const t_MenuEvent& event);
 
 } // namespace mdx

@@ -1,77 +1,19 @@
 #include "app/program.h"
 
-#include <sys/stat.h>
-
 #include <chrono>
-#include <mutex>
 
 #include "app/event_state.h"
 #include "app/events.h"
 #include "app/menus.h"
+#include "app/program_work.h"
 #include "base/kwtools.h"
 #include "base/log.h"
 #include "base/threads.h"
-#include "runtime/font.h"
 #include "runtime/state.h"
 #include "runtime/video_memory.h"
-#include "runtime/window_management.h"
-#include "text/output.h"
-#include "text/text_windows.h"
 
 namespace mdx {
 namespace {
-
-constexpr Int ScreenWidth = 1312;
-constexpr Int ScreenHeight = 800;
-constexpr Int RevarudSystemFileSize = 6400;
-constexpr Int RevarudScsiFileSize = 8192;
-constexpr const char* PrinterBanner = "Miradex – Virtueller Drucker – 2001–2026";
-
-std::mutex EntriesLock;
-ProgramEntries Entries;
-ProgramEntries Defaults;
-
-template <class Function>
-void fillin(Function& entry, const Function& fallback) {
-    if (!entry) entry = fallback;
-}
-
-ProgramEntries withdefaults(ProgramEntries e) {
-    fillin(e.RunReport, Defaults.RunReport);
-    fillin(e.OpenReport, Defaults.OpenReport);
-    fillin(e.ImportRevarud, Defaults.ImportRevarud);
-    fillin(e.ImportRevarud6400, Defaults.ImportRevarud6400);
-    fillin(e.ImportRevarud8192, Defaults.ImportRevarud8192);
-    fillin(e.SaveReport, Defaults.SaveReport);
-    return e;
-}
-
-// Window 0 keeps its full size on a screen of at least 1312 x 800 points.
-void fittoscreen() {
-    const bool fits = t_WindowPos(0, 15) >= ScreenWidth && t_WindowPos(0, 16) >= ScreenHeight;
-    if (!fits) t_WindowSize(0, 50, 50, 688, 432);
-}
-
-// The size of a regular file, -1 for anything else. Asking the file system instead of reading
-// the file keeps a huge file out of memory and a named pipe from holding the program for ever.
-Int regularfilesize(const std::string& path) {
-    struct stat info {};
-    if (stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) return -1;
-    return static_cast<Int>(info.st_size);
-}
-
-// Documents of the two Revarud Erur sizes are imports whatever their names; everything else
-// goes to the report opener, which also tells files that are no report documents.
-void openfile(const std::string& path) {
-    const Int size = regularfilesize(path);
-    const ProgramEntries entries = programentries();
-    if (size == RevarudSystemFileSize)
-        entries.ImportRevarud6400(path);
-    else if (size == RevarudScsiFileSize)
-        entries.ImportRevarud8192(path);
-    else
-        entries.OpenReport(path);
-}
 
 // Takes the oldest event of a queue and handles it, marked busy from before the take until the
 // end, so that an idle test in between never sees neither a waiting nor a running event.
@@ -84,10 +26,17 @@ bool handlenext(Runtime& r, EventQueue<Event>& queue, Handler handle) {
     return true;
 }
 
-// Menu events go first: a waiting document is opened only when no menu choice waits.
+// Menu events go first: a waiting document is opened only when no menu choice waits. Without a
+// program installed the events are taken all the same and go nowhere.
 bool handleoneevent(Runtime& r) {
-    return handlenext(r, app(r).MenuEventQueue, programmenudispatch) ||
-           handlenext(r, app(r).FileEventQueue, [](const t_Event& e) { openfile(e.Description); });
+    const std::shared_ptr<ProgramWork> work = programwork(r);
+    return handlenext(r, app(r).MenuEventQueue,
+                      [&work](const t_MenuEvent& e) {
+                          if (work) work->choose(e);
+                      }) ||
+           handlenext(r, app(r).FileEventQueue, [&work](const t_Event& e) {
+               if (work) work->open(e.Description);
+           });
 }
 
 // The program thread's work, until its runtime is replaced (which only tests do).
@@ -133,7 +82,7 @@ void applicationWillResignActive() {
 
 void applicationWillTerminate() {
     logline("applicationWillTerminate: Called.");
-    app().TerminateHandler.call();
+    upcalls().TerminateHandler.call();
 }
 
 void ProgramMain() {
@@ -143,16 +92,8 @@ void ProgramMain() {
     runprogram(*runtime);
 }
 
-// Window 0 is shown as well: a hidden window's picture is never drawn.
 void programinit() {
-    const t_Font font = t_LoadFontResource("MenloRegular 16x32.font");
-    t_InitWindow(0, 24, true, ScreenWidth, ScreenHeight, 16, 16, font, true);
-    fittoscreen();
-    t_WindowVisible(0, true);
-    p_InitPrinter();
-    p_SetPrinterWidth(82);
-    p_SetRuler("");
-    t_WindowTitle(VirtualPrinterWindowNumber, PrinterBanner);
+    if (const std::shared_ptr<ProgramWork> work = programwork(rt())) work->start();
 }
 
 bool programpass() {
@@ -167,24 +108,9 @@ bool programidle() {
     return !waiting && !app(r).ProgramBusy;
 }
 
-void setprogramentries(ProgramEntries entries) {
-    std::lock_guard guard(EntriesLock);
-    Entries = std::move(entries);
-}
-
-void setdefaultprogramentries(ProgramEntries entries) {
-    std::lock_guard guard(EntriesLock);
-    Defaults = std::move(entries);
-}
-
 void installapplicationsteps() {
-    setmemorypreparation(preparemenus);
-    setoutputpause(t_KeyPause);
-}
-
-ProgramEntries programentries() {
-    std::lock_guard guard(EntriesLock);
-    return withdefaults(Entries);
+    upcalls().PrepareMemory = preparemenus;
+    upcalls().PauseOutput = t_KeyPause;
 }
 
 } // namespace mdx

@@ -20,9 +20,9 @@ void applicationWillTerminate();
 // for ever (until its runtime is replaced, which only tests do).
 void ProgramMain();
 
-// The two halves of ProgramMain. programinit loads the font, initialises and shows window 0
-// (smaller on small screens) and prepares the virtual printer. programpass handles the oldest
-// menu event or, when there is none, the oldest file event; false when neither was waiting.
+// The two halves of ProgramMain. programinit hands the installed program its start
+// (app/program_work.h). programpass hands it the oldest menu event or, when there is none, the
+// oldest file event; false when neither was waiting.
 void programinit();
 bool programpass();
 
@@ -30,23 +30,9 @@ bool programpass();
 // handled (batch runs exit then).
 bool programidle();
 
-// The report program's routines as the program thread reaches them. Members left empty stand
-// for the defaults, the report's own routines that it installs at start-up, so
-// setprogramentries({}) restores them (tests record instead).
-struct ProgramEntries {
-    std::function<void()> RunReport;
-    std::function<void(const std::string&)> OpenReport;
-    std::function<void(const std::string&)> ImportRevarud;
-    std::function<void(const std::string&)> ImportRevarud6400;
-    std::function<void(const std::string&)> ImportRevarud8192;
-    std::function<void()> SaveReport;
-};
-void setprogramentries(ProgramEntries entries);
-void setdefaultprogramentries(ProgramEntries entries);
-ProgramEntries programentries();
-
-// Installs the application frame's steps in the layers below it: the menu preparation inside
-// t_InitMemory and the control-S pause of the text output.
+// Installs the application frame's steps in the current runtime's table of upcalls
+// (runtime/upcalls.h): the menu preparation inside t_InitMemory and the control-S pause of the
+// text output.
 void installapplicationsteps();
 
 } // namespace mdx

@@ -10,6 +10,7 @@
 #include "app/program.h"
 #include "base/kwtools.h"
 #include "base/log.h"
+#include "report/report_program.h"
 #include "runtime/state.h"
 
 namespace {
@@ -26,11 +27,11 @@ void waitforprogramidle() {
 void BM_MenuChoiceTakenUp(benchmark::State& state) {
     mdx::setlogcapture([](std::string_view) {});
     mdx::setbundlepath(MIRADEX_TEST_BUNDLE);
-    mdx::installapplicationsteps();
     mdx::resetruntime();
-    mdx::ProgramEntries entries;
+    mdx::installapplicationsteps();
+    mdx::ReportRoutines entries;
     entries.RunReport = [] { TakenAt = Clock::now().time_since_epoch().count(); };
-    mdx::setprogramentries(entries);
+    mdx::setprogramwork(std::make_shared<mdx::ReportProgram>(entries));
     std::thread program(mdx::ProgramMain);
     program.detach(); // ends when the runtime is reset below
     waitforprogramidle();
@@ -48,7 +49,6 @@ void BM_MenuChoiceTakenUp(benchmark::State& state) {
         waitforprogramidle();
     }
     mdx::resetruntime();
-    mdx::setprogramentries({});
     mdx::setlogcapture({});
 }
 BENCHMARK(BM_MenuChoiceTakenUp)->UseManualTime()->Unit(benchmark::kMicrosecond)->Iterations(50);

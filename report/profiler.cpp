@@ -9,6 +9,7 @@
 
 #include "base/log.h"
 #include "report/commands.h"
+#include "report/report_state.h"
 
 namespace mdx {
 namespace {
@@ -32,12 +33,10 @@ CommandResult runprofiler(const std::string& argument) {
     return runcommand(ProfilerCommand, "", {argument}, profilertimelimit());
 }
 
-std::mutex DataTypeListLock;
-std::string DataTypeList; // filled by the first profiler call that gets any output
-
 std::string keptdatatypelist() {
-    std::lock_guard<std::mutex> guard(DataTypeListLock);
-    return DataTypeList;
+    ReportState& state = reportstate();
+    std::lock_guard<std::mutex> guard(state.DataTypeListLock);
+    return state.DataTypeList;
 }
 
 // Fetches the list when none is kept yet; false (after logging) when that fetch failed.
@@ -45,8 +44,9 @@ bool havedatatypelist() {
     if (!keptdatatypelist().empty()) return true;
     const CommandResult result = runprofiler("-listDataTypes");
     {
-        std::lock_guard<std::mutex> guard(DataTypeListLock);
-        DataTypeList = result.Output;
+        ReportState& state = reportstate();
+        std::lock_guard<std::mutex> guard(state.DataTypeListLock);
+        state.DataTypeList = result.Output;
     }
     if (result.Code == CommandOk) return true;
     logline("systemprofiler: Could not get data-type-list");
@@ -125,11 +125,6 @@ Text systemprofiler(const std::string& datatype) {
     // Only what the profiler wrote as its output: an error message appended to it would read
     // as one more section ("Error while executing:" and a line end).
     return withcarriagereturns(result.StandardOutput);
-}
-
-void forgetdatatypelist() {
-    std::lock_guard<std::mutex> guard(DataTypeListLock);
-    DataTypeList.clear();
 }
 
 bool profilershowsdevice(const Text& text, const std::string& shortName) {

@@ -8,10 +8,9 @@
 namespace mdx {
 
 // The profiler's output for one data type with every line feed turned into a carriage return,
-// or an empty Text. The first call fetches the list of data types (kept for the program run).
+// or an empty Text. The first call fetches the list of data types (kept in the runtime's report
+// state, report_state.h, for the program run).
 Text systemprofiler(const std::string& datatype);
-// Forgets the kept list of data types, so that the next call fetches it again (tests).
-void forgetdatatypelist();
 
 // One row of the interface table: a profiler data type and the short name the report uses.
 struct ProfilerType {

@@ -8,6 +8,8 @@
 #include "report/benchmark.h"
 #include "report/profiler.h"
 #include "report/report_hooks.h"
+#include "report/report_program.h"
+#include "report/report_state.h"
 #include "runtime/readback.h"
 #include "runtime/update.h"
 #include "runtime/window_management.h"
@@ -373,8 +375,7 @@ std::string resolutiontext(const std::string& resolution, const Text& displays) 
 } // namespace
 
 std::string& modelname() {
-    static std::string name;
-    return name;
+    return reportstate().ModelName;
 }
 
 void refreshreportscreen() {
@@ -391,8 +392,7 @@ void preparereportscreen() {
 
 void installprogram() {
     installapplicationsteps();
-    setdefaultprogramentries(
-        {runreport, openreport, importrevarud, importrevarud6400, importrevarud8192, savereport});
+    setprogramwork(std::make_shared<ReportProgram>());
 }
 
 void runreport() {

@@ -6,8 +6,9 @@
 
 namespace mdx {
 
-// Wires the program together at start-up: the application frame's steps in the runtime and the
-// text engine, and the report's routines as the program thread's entries.
+// Wires the program together in the current runtime at start-up (and tests after each fresh
+// runtime): the application frame's steps in the table of upcalls, and the report program
+// (report_program.h) behind the frame's door.
 void installprogram();
 
 // Runs the hardware report in the report window.

@@ -111,6 +111,14 @@ void markallchanged(Runtime& runtime) {
         markchanged(runtime, n);
 }
 
+Upcalls& upcalls(Runtime& runtime) {
+    return runtime.Calls;
+}
+
+Upcalls& upcalls() {
+    return rt().Calls;
+}
+
 bool windowready(UInt8 window) {
     Runtime& r = rt();
     return window < GraphicWindowCount && r.MemoryInitialized &&

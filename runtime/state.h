@@ -12,11 +12,13 @@
 #include <vector>
 
 #include "base/wakeup.h"
+#include "runtime/upcalls.h"
 #include "runtime/window.h"
 
 namespace mdx {
 
 struct ApplicationState; // app/event_state.h
+struct ReportState;      // report/report_state.h
 
 inline constexpr Int VideoMemorySize = 0x100000F;  // 16 MiB plus 15 bytes
 inline constexpr Int VideoMemoryTop = 0xFFFFFF;    // highest address ever handed out
@@ -64,6 +66,8 @@ struct Runtime {
     Shared<UInt8> DefaultWindow = NoWindow;
     Shared<Int> TitleBarHeight = 0; // measured by the window layer at launch
     ThreadCount RefreshThreads;
+    std::mutex RefreshStartLock; // one start of the refresh thread at a time
+    std::mutex WindowInitLock;   // one t_InitWindow at a time: blocks are placed one by one
 
     // Counts the changes to what each graphic window shows (picture, text planes, colours,
     // borders, geometry): the refresh thread asks for a redraw only when a count moved.
@@ -81,6 +85,14 @@ struct Runtime {
     // actions), made by the frame on first use so that it lives and ends with this runtime.
     std::once_flag ApplicationMade;
     std::shared_ptr<ApplicationState> Application;
+
+    // The report program's state (the model name, the profiler's data type list), made by the
+    // report on first use.
+    std::once_flag ReportMade;
+    std::shared_ptr<ReportState> Report;
+
+    // The calls that the layers above installed in this runtime (runtime/upcalls.h).
+    Upcalls Calls;
 
     // The virtual printer: text waiting for its window, and the thread that moves it there.
     std::mutex PrinterLock; // guards PrinterBuffer

@@ -158,8 +158,7 @@ void t_WindowAutoUpdate(UInt8 window, bool on) {
 }
 
 void startautoupdate(const std::shared_ptr<Runtime>& runtime) {
-    static std::mutex starting;
-    std::lock_guard guard(starting);
+    std::lock_guard guard(runtime->RefreshStartLock);
     if (runtime->AutoUpdateRunning) return;
     runtime->AutoUpdateRunning = true;
     auto ticket = std::make_shared<RefreshTicket>(runtime);

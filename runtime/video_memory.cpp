@@ -19,10 +19,8 @@
 namespace mdx {
 namespace {
 
-std::atomic<MemoryPreparation> Preparation{nullptr};
-
 void runmemorypreparation() {
-    if (const MemoryPreparation step = Preparation.load()) step();
+    if (const MemoryPreparation step = upcalls().PrepareMemory.load()) step();
 }
 
 // Clears bits 0 to 9 and bit 11 of a block's start address.
@@ -234,10 +232,6 @@ Int bytesperline(Int bitDepth, Int width) {
     }
 }
 
-void setmemorypreparation(MemoryPreparation step) {
-    Preparation.store(step);
-}
-
 void t_InitMemory() {
     Runtime& r = rt();
     if (r.MemoryInitStarted.exchange(true)) return;
@@ -259,8 +253,7 @@ void t_InitWindow(UInt8 window, Int bitDepth, bool autoUpdate, Int width, Int he
     }
     // One initialisation at a time: two threads placing blocks at once would place them over
     // each other.
-    static std::mutex initialising;
-    const std::lock_guard serialised(initialising);
+    const std::lock_guard serialised(rt().WindowInitLock);
     const std::string p = prefix(window);
     logline(p + " Start.");
     waitformemory();

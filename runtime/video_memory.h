@@ -8,12 +8,9 @@
 namespace mdx {
 
 // Creates the window table and the video memory; only the first call acts, callers on other
-// threads wait until it has finished.
+// threads wait until it has finished. Runs the step installed as PrepareMemory
+// (runtime/upcalls.h) once the memory exists.
 void t_InitMemory();
-// A step that t_InitMemory runs after creating the memory and before it reports the memory ready:
-// the application frame prepares its menus there. Installed once at start-up.
-using MemoryPreparation = void (*)();
-void setmemorypreparation(MemoryPreparation step);
 
 void t_InitWindow(UInt8 window, Int bitDepth, bool autoUpdate, Int width, Int height,
                   Int borderWidth, Int borderHeight, const t_Font& font, bool titleVisible);

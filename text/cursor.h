@@ -1,4 +1,5 @@
-// The text cursor of a graphic window and the control characters. Columns count from 1 and are
+// The text cursor of a graphic window and the carriage return (the control characters that move
+// it are carried out by t_PrintControl, text/output.h). Columns count from 1 and are
 // relative to the text region for t_Htab; lines are absolute screen lines.
 #pragma once
 
@@ -18,9 +19,7 @@ void t_CursorUp(UInt8 window);
 void t_CursorDown(UInt8 window);
 void t_CursorLeft(UInt8 window);
 void t_CursorRight(UInt8 window);
-// Carries out control character `code` (7 to 31); other codes do nothing.
-void t_PrintControl(UInt8 window, UInt8 code);
-// Prints `fill` with t_PrintChar until the cursor reaches absolute column `column`.
-void t_PrintTab(UInt8 window, Int column, UInt8 fill);
+// Cursor to the region's first column, one line down; scrolls at the region's bottom line.
+void t_Cr(UInt8 window);
 
 } // namespace mdx

@@ -1,5 +1,6 @@
 // Display attributes of a graphic window's text: inverse, colours, the display mode that
-// translates codes before they are drawn, and where printed characters go.
+// translates codes before they are drawn (t_ApplyDisplayMode, text/output.h), and where printed
+// characters go.
 #pragma once
 
 #include "base/types.h"
@@ -16,15 +17,5 @@ void t_Color(UInt8 window, Int color);
 void t_DisplayMode(UInt8 window, Int mode);
 // 1 into the window, 2 to standard output, anything else nowhere.
 void t_RedirectOutput(UInt8 window, Int target);
-
-// A code after the display mode, with the inverse flag and attribute that the caller restores
-// after drawing it. Code is -1 when an escape command was carried out, -2 when the window could
-// not be used.
-struct DisplayTranslation {
-    Int Code;
-    bool Inverse;
-    UInt8 Attribute;
-};
-DisplayTranslation t_ApplyDisplayMode(UInt8 window, Int code);
 
 } // namespace mdx

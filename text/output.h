@@ -1,5 +1,7 @@
-// Character output on the text screen of a graphic window: the glyph blitter, printing at the
-// cursor, and carriage return.
+// Character output on the text screen of a graphic window: printing at the cursor through the
+// display mode (text/display.h sets it), its escape commands, the control characters and tabs.
+// They call each other (a tab prints fill characters, an escape command tabs), so they live in
+// one file above the cells, the cursor, the scrolling and the display attributes.
 #pragma once
 
 #include <cstdint>
@@ -7,23 +9,15 @@
 #include <string_view>
 
 #include "base/types.h"
+#include "text/cells.h"
+#include "text/cursor.h"
 
 namespace mdx {
 
 struct Text;
 
-// What printing asks before a new line and after each t_Print: true when the output was held (the
-// application frame waits there for a key after control-S). Installed once at start-up; without
-// it output never pauses.
-using OutputPause = bool (*)(UInt8 code, bool wait);
-void setoutputpause(OutputPause pause);
-
-// Draws `symbol` into cell (x, y) with attribute `color` (foreground in the high nibble) and
-// records it in the text planes; the cursor does not move. Honours TextRedirectOutput.
-void t_PrintSymbol(UInt8 window, UInt8 symbol, UInt8 color, Int x, Int y);
-
-// The palette index nearest to a colour; greys map onto the four grey entries.
-Int t_NearestColorIndex(UInt8 red, UInt8 green, UInt8 blue);
+// Printing asks the pause installed as PauseOutput (runtime/upcalls.h) before a new line and
+// after each t_Print.
 
 // Prints one code at the cursor through the display mode and advances the cursor. Control codes
 // are drawn as glyphs, not executed.
@@ -37,27 +31,19 @@ void t_Print(UInt8 window, const std::string& text);
 void t_Print(UInt8 window, const char* text);
 void t_Print(UInt8 window, const Text& text);
 
-// Cursor to the region's first column, one line down; scrolls at the region's bottom line.
-void t_Cr(UInt8 window);
+// A code after the display mode, with the inverse flag and attribute that the caller restores
+// after drawing it. Code is -1 when an escape command was carried out, -2 when the window could
+// not be used.
+struct DisplayTranslation {
+    Int Code;
+    bool Inverse;
+    UInt8 Attribute;
+};
+DisplayTranslation t_ApplyDisplayMode(UInt8 window, Int code);
 
-// Checks shared by the text routines: logs "<routine>: Window is not a graphic window." or
-// "<routine>: Window #n not initialized." and returns false unless the window is initialised and
-// has a text block.
-bool textwindowready(UInt8 window);
-bool checktextwindow(std::string_view routine, UInt8 window);
-
-// Fills cells firstColumn..lastColumn of lines firstLine..lastLine with one symbol in one colour,
-// every pixel and log line as t_PrintSymbol cell by cell, row by row, would make them. When that
-// draws every cell without a word, the first line is drawn glyph by glyph and copied to the others
-// in one pass, and the answer is true.
-bool fillcells(UInt8 window, UInt8 symbol, UInt8 color, Int firstColumn, Int lastColumn,
-               Int firstLine, Int lastLine);
-
-// Draws a cell straight into the window, whatever TextRedirectOutput says. The scroll routines
-// use it: moving what is on screen is not printing.
-void drawcell(UInt8 window, UInt8 symbol, UInt8 color, Int x, Int y);
-
-// Output redirected to standard output: the character of that code point in UTF-8, no line end.
-void writeredirected(UInt8 code);
+// Carries out control character `code` (7 to 31); other codes do nothing.
+void t_PrintControl(UInt8 window, UInt8 code);
+// Prints `fill` with t_PrintChar until the cursor reaches absolute column `column`.
+void t_PrintTab(UInt8 window, Int column, UInt8 fill);
 
 } // namespace mdx

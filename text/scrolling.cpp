@@ -4,7 +4,7 @@
 
 #include "base/log.h"
 #include "runtime/state.h"
-#include "text/output.h"
+#include "text/cells.h"
 
 namespace mdx {
 namespace {

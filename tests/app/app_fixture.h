@@ -1,5 +1,4 @@
-// Shared helpers of the application-frame tests: window 0 as the program makes it, and
-// the report's entry points put back afterwards.
+// Shared helpers of the application-frame tests: window 0 as the program makes it.
 #pragma once
 
 #include "app/events.h"
@@ -15,8 +14,6 @@ namespace mdx::test {
 
 class AppTest : public RuntimeTest {
   protected:
-    ~AppTest() override { setprogramentries({}); }
-
     // Window 0 at the program's size with the bundle's font, shown.
     void initscreen() {
         rt().TitleBarHeight = 28;

@@ -94,7 +94,7 @@ TEST_F(EventsTest, EventsOfUnreadyWindowsAreDroppedButTheFlagsFollow) {
 
 TEST_F(EventsTest, ClicksAreMeasuredFromTheDrawingAreaTopLeft) {
     std::atomic<int> hooks{0};
-    app().ProgramMouseHandler.set([&hooks] { ++hooks; });
+    upcalls().ProgramMouseHandler.set([&hooks] { ++hooks; });
     // Borders of 16 around 1312 x 800: the drawing area spans x 16 .. 1327, y 16 .. 815 from
     // the bottom.
     const std::tuple<double, double, Int, Int> cases[] = {
@@ -115,7 +115,7 @@ TEST_F(EventsTest, FileEventsCarryThePathAndItsKindAndKeysAreReadInOrder) {
     TempDir dir;
     std::ofstream(dir.file("a.mirdx")) << "x";
     std::atomic<int> hooks{0};
-    app().ProgramFileHandler.set([&hooks] { ++hooks; });
+    upcalls().ProgramFileHandler.set([&hooks] { ++hooks; });
     const std::pair<std::string, Int> paths[] = {
         {dir.file("a.mirdx"), 1}, {dir.path(), 2}, {dir.file("missing"), 0}, {"", -1}};
     for (const auto& [path, kind] : paths)

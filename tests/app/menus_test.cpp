@@ -23,7 +23,7 @@ class MenusTest : public AppTest {
 
 TEST_F(MenusTest, EveryChoiceIsQueuedAndOnlyUnknownTagsRunTheHook) {
     std::atomic<int> hooks{0};
-    app().ProgramMenuHandler.set([&hooks] { ++hooks; });
+    upcalls().ProgramMenuHandler.set([&hooks] { ++hooks; });
     t_MenuEventHandler(MenuItemInfo{true, "Fenster", "Hauptfenster", "m", ModifierCommand, 205});
     t_MenuEventHandler(MenuItemInfo{true, "Ablage", "Neu", "", 0, 0});
     t_MenuEventHandler(MenuItemInfo{true, "Ablage", "Drucken", "p", 0, 999});

@@ -34,8 +34,8 @@ std::uint32_t rgbat(const QImage& image, int x, int y) {
 }
 
 QtLayerTest::QtLayerTest() {
-    installprogram();
     resetruntimeservingevents();
+    installprogram();
     setbundlepath(MIRADEX_TEST_BUNDLE);
     qt::QtWindowLayer::Options options;
     options.Screen = Size{1920, 1080}, options.Keys = qt::KeySource::QtKey;

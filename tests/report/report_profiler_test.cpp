@@ -25,13 +25,11 @@ exit 0)";
 class ProfilerTest : public RuntimeTest {
   protected:
     ProfilerTest() {
-        forgetdatatypelist();
         writescript(dir.file("system_profiler"), FakeProfiler);
         writescript(dir.file("curl"), FakeCurl);
         writefile(dir.file("list.txt"),
                   "Available Datatypes:\nSPHardwareDataType\nSPAudioDataType\nSPUSBDataType\n");
     }
-    ~ProfilerTest() override { forgetdatatypelist(); }
     void answer(const std::string& type, const std::string& text) {
         writefile(dir.file(type + ".txt"), text);
     }
@@ -73,7 +71,7 @@ TEST_F(ProfilerTest, FailedListIsKeptAndAMissingProfilerIsLookedForAgain) {
     for (int i = 0; i < 2; ++i)
         EXPECT_EQ(systemprofiler("SPHardwareDataType"), Text{});
     EXPECT_EQ(calls(), "-listDataTypes\n");
-    forgetdatatypelist();
+    resetruntime(); // a fresh program fetches the list again
     std::filesystem::remove(dir.file("system_profiler"));
     setbundlepath(dir.file("kein.app"));
     for (int i = 0; i < 2; ++i)

@@ -21,7 +21,6 @@ namespace mdx::test {
 class ReportScreenTest : public RuntimeTest {
   protected:
     ReportScreenTest() {
-        setprogramentries({});
         t_InitWindow(0, 24, false, 1312, 800, 16, 16, t_LoadFontResource("MenloRegular 16x32.font"),
                      true);
         modelname() = "Vorher";

@@ -9,8 +9,8 @@
 namespace mdx::test {
 
 RuntimeTest::RuntimeTest() {
-    installprogram();
     resetruntime();
+    installprogram();
     setwindowlayer(&layer);
     setbundlepath(MIRADEX_TEST_BUNDLE);
 }

@@ -1,0 +1,112 @@
+// The report program behind the frame's door, driven as the program thread drives it: its
+// start-up, the order in which it gets menu and file events, and the dispatch of the "Ablage"
+// menu. Documents handed over go to the imports or the report opener by their size:
+// tests/report/revarud_test.cpp hands files of every size to the real routines.
+#include "support/testing.h"
+
+#include "app/events.h"
+#include "app/menus.h"
+#include "app/program.h"
+#include "report/report_hooks.h"
+#include "report/report_program.h"
+#include "runtime/window_management.h"
+#include "support/runtime_fixture.h"
+#include "text/text_windows.h"
+
+namespace mdx::test {
+namespace {
+
+// Puts recorders in place of the report's routines: each call leaves a line such as
+// "open /tmp/x" or "run".
+class ProgramTest : public RuntimeTest {
+  protected:
+    void SetUp() override {
+        auto note = [this](const std::string& what) {
+            std::lock_guard guard(lock_);
+            calls_.push_back(what);
+        };
+        ReportRoutines entries;
+        entries.RunReport = [note] { note("run"); };
+        entries.SaveReport = [note] { note("save"); };
+        entries.OpenReport = [note](const std::string& p) { note("open " + p); };
+        entries.ImportRevarud = [note](const std::string& p) { note("import " + p); };
+        setprogramwork(std::make_shared<ReportProgram>(entries));
+    }
+    std::vector<std::string> reportcalls() {
+        std::lock_guard guard(lock_);
+        return calls_;
+    }
+    static void ablage(const std::string& item) {
+        t_MenuEventHandler(MenuItemInfo{true, "Ablage", item, "", 0, 0});
+    }
+    static void runallevents() {
+        while (programpass()) {
+        }
+    }
+
+    std::mutex lock_;
+    std::vector<std::string> calls_;
+    TempDir dir_;
+};
+
+TEST_F(ProgramTest, MenuChoicesGoBeforeDocumentsInTheirOrderAndIdleWaitsForThem) {
+    EXPECT_FALSE(programidle());
+    app().ProgramStarted = true;
+    const std::string document = dir_.file("bericht.mirdx");
+    std::ofstream(document) << "Bericht";
+    t_PostFileEvent(document, 0);
+    ablage("Neu");
+    ablage("Sichern unter…");
+    EXPECT_FALSE(programidle());
+    EXPECT_TRUE(programpass());
+    EXPECT_EQ(reportcalls(), std::vector<std::string>{"run"});
+    EXPECT_EQ(app().MenuEventQueue.current().ItemTitle, "Neu");
+    runallevents();
+    EXPECT_EQ(reportcalls(), (std::vector<std::string>{"run", "save", "open " + document}));
+    EXPECT_EQ(app().FileEventQueue.current().Description, document);
+    EXPECT_FALSE(programpass());
+    EXPECT_TRUE(programidle());
+}
+
+TEST_F(ProgramTest, AblageOpensThroughPanelsAndIgnoresOtherMenus) {
+    layer.setNextOpenPanelResult({"/daten/alt.mirdx"});
+    layer.setNextOpenPanelResult({}); // cancelled
+    layer.setNextOpenPanelResult({"/daten/RE.DAT"});
+    ablage("Öffnen…");
+    ablage("Öffnen…");
+    ablage("Revarud Erur importieren…");
+    ablage("Unbekannt");
+    t_MenuEventHandler(MenuItemInfo{true, "Bearbeiten", "Neu", "", 0, 0});
+    runallevents();
+    EXPECT_EQ(reportcalls(),
+              (std::vector<std::string>{"open /daten/alt.mirdx", "import /daten/RE.DAT"}));
+    const auto requests = layer.openPanelRequests();
+    ASSERT_EQ(requests.size(), 3u);
+    EXPECT_EQ(requests[0].FileTypes, std::vector<std::string>{"mirdx"});
+    EXPECT_FALSE(requests[0].MultipleSelection);
+    EXPECT_TRUE(requests[2].FileTypes.empty());
+}
+
+// ---- Start-up ---------------------------------------------------------------------------------
+
+TEST_F(ProgramTest, StartUpShowsWindowZeroSmallerOnSmallScreensAndPreparesThePrinter) {
+    const std::pair<Size, bool> cases[] = {
+        {{1920, 1080}, false}, {{1312, 800}, false}, {{1311, 1080}, true}, {{1312, 799}, true}};
+    for (const auto& [size, smaller] : cases) {
+        resetruntime();
+        installprogram();
+        rt().TitleBarHeight = 28;
+        layer.setScreenSize(size);
+        programinit();
+        const Rect view = layer.state(0).ViewFrame;
+        EXPECT_EQ(std::pair(view.width, view.height),
+                  smaller ? std::pair(688.0, 432.0) : std::pair(1312.0, 800.0))
+            << size.width << "x" << size.height;
+    }
+    EXPECT_TRUE(windowready(0) && rt().WindowTable[0].Visible && layer.isVisible(layer.window(0)));
+    EXPECT_EQ(layer.state(VirtualPrinterWindowNumber).Frame.width, 657);
+    EXPECT_TRUE(rt().PrinterUpdateRunning);
+}
+
+} // namespace
+} // namespace mdx::test
