@@ -8,6 +8,7 @@
 
 #include "app/program.h"
 #include "base/log.h"
+#include "platform/qt/batch_json.h"
 #include "platform/qt/qt_window_layer.h"
 #include "platform/qt/startup.h"
 #include "report/report_hooks.h"
@@ -50,13 +51,23 @@ bool writepng(const std::string& path) {
     return false;
 }
 
+// "--json": the report's lines as JSON; a screen without a report gives an empty object and
+// the exit code 1.
+std::string jsonform(const std::string& text, bool& ok) {
+    if (std::optional<std::string> json = batchjson(text)) return *json;
+    complain("Der Bildschirm zeigt keinen Bericht.");
+    ok = false;
+    return "{}\n";
+}
+
 // Saving, picture and text, in that order; a failed save or picture makes the exit code 1 but
 // the text is printed all the same.
 [[noreturn]] void finish(const CommandLine& commandLine) {
     bool ok = true;
     if (!commandLine.SavePath.empty()) ok = savescreen(commandLine.SavePath) && ok;
     if (!commandLine.PngPath.empty()) ok = writepng(commandLine.PngPath) && ok;
-    const std::string text = batchtext(plainscreentext(t_GetScreen(0, "\r")));
+    std::string text = batchtext(plainscreentext(t_GetScreen(0, "\r")));
+    if (commandLine.Json) text = jsonform(text, ok);
     std::fwrite(text.data(), 1, text.size(), stdout);
     applicationWillTerminate();
     endprocess(ok ? 0 : 1);
