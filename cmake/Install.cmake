@@ -3,7 +3,7 @@
 # so the link works), and the desktop entry, icon, AppStream metadata and MIME type go where
 # desktops look for them.
 set(MIRADEX_DESKTOP_FILES "${CMAKE_SOURCE_DIR}/resources/linux")
-set(MIRADEX_DESKTOP_ID "io.miradex.Miradex")
+set(MIRADEX_DESKTOP_ID "io.miradex.miradex")
 
 # Installing before the program is built would leave a command that points nowhere.
 string(CONFIGURE [[

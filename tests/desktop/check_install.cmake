@@ -61,7 +61,7 @@ if(NOT result EQUAL 0 OR NOT version MATCHES "^Miradex ")
     message(SEND_ERROR "${command} --version gave ${result}: ${version}${err}")
 endif()
 
-set(id "io.miradex.Miradex")
+set(id "io.miradex.miradex")
 expect_same("${SOURCE}/${id}.desktop" "${PREFIX}/share/applications/${id}.desktop")
 expect_same("${SOURCE}/${id}.svg" "${PREFIX}/share/icons/hicolor/scalable/apps/${id}.svg")
 expect_same("${SOURCE}/${id}.metainfo.xml" "${PREFIX}/share/metainfo/${id}.metainfo.xml")
