@@ -118,7 +118,7 @@ TEST(E2eReport, AddressAnswersCannotChangeTheReport) {
 // The bundled profiler on a copied tree, the locale variables naming only LANG.
 ProgramRun runonfixture(const std::string& tree, const std::string& lang) {
     return runbatch({{"MIRADEX_COMMAND_PATH", MIRADEX_TEST_BUNDLE "/Contents/Helpers"},
-                     {"MIRADEX_SYSROOT", Source + "../system_profiler/fixtures/" + tree},
+                     {"MIRADEX_SYSROOT", Source + "../tools/system_profiler/fixtures/" + tree},
                      {"MIRADEX_PUBLIC_IP_HOST", ""},
                      {"MIRADEX_MODEL_HOST", ""},
                      {"LANG", lang},
