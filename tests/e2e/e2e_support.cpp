@@ -92,7 +92,8 @@ std::string closedhost() {
     return "127.0.0.1:" + std::to_string(port);
 }
 
-ProgramRun runbatch(std::map<std::string, std::optional<std::string>> environment) {
+ProgramRun runbatch(std::map<std::string, std::optional<std::string>> environment,
+                    const std::string& arguments) {
     // A short benchmark on the offscreen platform, and no proxy between curl and the servers.
     // clang-format off
     environment.insert({{"MIRADEX_BENCH_ADDITIONS", "1000"}, {"QT_QPA_PLATFORM", "offscreen"},
@@ -103,7 +104,7 @@ ProgramRun runbatch(std::map<std::string, std::optional<std::string>> environmen
     for (const auto& [name, value] : environment)
         (value ? set : unset) += value ? " " + name + "=" + quoted(*value) : " -u " + name;
     const std::string command = "env" + unset + set + " timeout -s KILL 60 " +
-                                quoted(MIRADEX_PROGRAM) + " --batch --new 2>/dev/null";
+                                quoted(MIRADEX_PROGRAM) + " " + arguments + " 2>/dev/null";
     FILE* pipe = popen(command.c_str(), "r");
     ProgramRun run;
     if (!pipe) return run;

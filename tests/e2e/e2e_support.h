@@ -39,9 +39,11 @@ struct ProgramRun {
     std::string Output;
 };
 
-// "miradex --batch --new" with standard error dropped, a short benchmark, offscreen, without
-// proxies; environment entries replace or add to the test's own, one without a value removes it.
-ProgramRun runbatch(std::map<std::string, std::optional<std::string>> environment);
+// "miradex --batch --new" (or the arguments given, quoted for the shell) with standard error
+// dropped, a short benchmark, offscreen, without proxies; environment entries replace or add to
+// the test's own, one without a value removes it.
+ProgramRun runbatch(std::map<std::string, std::optional<std::string>> environment,
+                    const std::string& arguments = "--batch --new");
 
 // The lines of a text, without their line ends.
 std::vector<std::string> splitlines(const std::string& text);
