@@ -22,7 +22,9 @@ rm -f "$build"/miradex_*.deb
 cmake --build "$build" --target miradex miradex_manpages miradex_changelog
 (cd "$build" && cpack -G DEB)
 debs=("$build"/miradex_*.deb)
-[ ${#debs[@]} -eq 1 ] && [ -f "${debs[0]}" ] || fail "kein Paket in $build: ${debs[*]}"
+if [ ${#debs[@]} -ne 1 ] || [ ! -f "${debs[0]}" ]; then
+    fail "kein Paket in $build: ${debs[*]}"
+fi
 deb=$PWD/${debs[0]}
 dpkg-deb --info "$deb"
 
