@@ -3,7 +3,7 @@
 # so the link works), and the desktop entry, icon, AppStream metadata and MIME type go where
 # desktops look for them.
 set(MIRADEX_DESKTOP_FILES "${CMAKE_SOURCE_DIR}/resources/linux")
-set(MIRADEX_DESKTOP_ID "io.miradex.Miradex")
+set(MIRADEX_DESKTOP_ID "io.miradex.miradex")
 
 # Installing before the program is built would leave a command that points nowhere.
 string(CONFIGURE [[
@@ -12,16 +12,53 @@ string(CONFIGURE [[
     endif()
 ]] miradex_check_built @ONLY)
 install(CODE "${miradex_check_built}")
-install(DIRECTORY "${MIRADEX_BUNDLE}" DESTINATION lib/miradex USE_SOURCE_PERMISSIONS)
+# The two programs go in as targets, so that `cmake --install --strip` (and the package) strips
+# them; everything else in the bundle as it was built.
+install(DIRECTORY "${MIRADEX_BUNDLE}" DESTINATION lib/miradex USE_SOURCE_PERMISSIONS
+        REGEX "/Contents/(MacOS/miradex|Helpers/system_profiler)$" EXCLUDE)
+install(TARGETS miradex DESTINATION lib/miradex/Miradex.app/Contents/MacOS)
+install(TARGETS system_profiler DESTINATION lib/miradex/Miradex.app/Contents/Helpers)
 
+# `miradex` and `system_profiler` on the PATH, as relative links into the bundle.
 install(CODE [[
     set(miradex_bin "$ENV{DESTDIR}${CMAKE_INSTALL_PREFIX}/bin")
     file(MAKE_DIRECTORY "${miradex_bin}")
-    message(STATUS "Installing: ${miradex_bin}/miradex")
-    file(CREATE_LINK "../lib/miradex/Miradex.app/Contents/MacOS/miradex" "${miradex_bin}/miradex"
-         SYMBOLIC)
-    list(APPEND CMAKE_INSTALL_MANIFEST_FILES "${miradex_bin}/miradex")
+    foreach(miradex_command MacOS/miradex Helpers/system_profiler)
+        get_filename_component(miradex_name "${miradex_command}" NAME)
+        message(STATUS "Installing: ${miradex_bin}/${miradex_name}")
+        file(CREATE_LINK "../lib/miradex/Miradex.app/Contents/${miradex_command}"
+             "${miradex_bin}/${miradex_name}" SYMBOLIC)
+        list(APPEND CMAKE_INSTALL_MANIFEST_FILES "${miradex_bin}/${miradex_name}")
+    endforeach()
 ]])
+
+# The manual pages miradex(1) and system_profiler(1), written in scdoc's plain-text form in
+# resources/man/ and turned into man format (and compressed, as Debian wants them) by the
+# build. German: the program speaks nothing else, so they go to man1 itself, where `man` finds
+# them in every locale.
+find_program(MIRADEX_SCDOC scdoc)
+find_program(MIRADEX_GZIP gzip)
+if(MIRADEX_SCDOC AND MIRADEX_GZIP)
+    set(miradex_manpages)
+    foreach(page miradex system_profiler)
+        set(source "${CMAKE_BINARY_DIR}/man/${page}.1.scd")
+        set(page_file "${CMAKE_BINARY_DIR}/man/${page}.1")
+        configure_file("${CMAKE_SOURCE_DIR}/resources/man/${page}.1.scd" "${source}" @ONLY)
+        add_custom_command(
+            OUTPUT "${page_file}.gz"
+            COMMAND sh -c "\"$1\" < \"$2\" > \"$3\"" sh "${MIRADEX_SCDOC}" "${source}" "${page_file}"
+            COMMAND "${MIRADEX_GZIP}" -9nf "${page_file}"
+            DEPENDS "${source}"
+            COMMENT "Generating manual page ${page}(1)"
+            VERBATIM)
+        list(APPEND miradex_manpages "${page_file}.gz")
+    endforeach()
+    add_custom_target(miradex_manpages ALL DEPENDS ${miradex_manpages})
+    install(FILES ${miradex_manpages} DESTINATION share/man/man1)
+else()
+    message(WARNING "scdoc or gzip missing: the manual pages are not built (scripts/deps.sh "
+                    "installs scdoc)")
+endif()
 
 install(FILES "${MIRADEX_DESKTOP_FILES}/${MIRADEX_DESKTOP_ID}.desktop"
         DESTINATION share/applications)
@@ -48,3 +85,5 @@ install(CODE [[
         endif()
     endif()
 ]])
+
+include(cmake/Package.cmake)

@@ -6,9 +6,10 @@ set -euo pipefail
 
 build_packages=(cmake ninja-build g++ pkg-config libfreetype-dev fonts-dejavu-core libpng-dev
                 libgtest-dev libbenchmark-dev libdrm-dev pci.ids qt6-base-dev qt6-translations-l10n
-                libasound2-dev curl)
+                libasound2-dev curl nlohmann-json3-dev scdoc)
 test_packages=(clang gcovr libclang-rt-14-dev clang-format xvfb xauth desktop-file-utils appstream
-               libxml2-utils shared-mime-info xdotool dbus at-spi2-core python3-pyatspi)
+               libxml2-utils shared-mime-info xdotool dbus at-spi2-core python3-pyatspi dpkg-dev
+               file lintian man-db python3)
 
 packages=("${build_packages[@]}")
 if [ "${1:-build}" = test ]; then

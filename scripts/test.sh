@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds every configuration and runs every test:
 #   1. the house checks (formatting; every include points down a layer, Qt in platform/qt/ only),
-#   2. the normal build with warnings as errors, its tests and a short benchmark smoke run,
+#   2. the normal build with warnings as errors, its tests and a short benchmark smoke run, and
+#      its Debian package installed, tried, checked and purged again (as root),
 #   3. the AddressSanitizer + UndefinedBehaviorSanitizer build and its tests,
 #   4. the ThreadSanitizer build and its tests, with the one deliberate race suppressed,
 #   5. the libFuzzer targets under clang, each run for MIRADEX_FUZZ_SECONDS (default 60).
@@ -20,6 +21,13 @@ cmake --preset ci >/dev/null
 cmake --build --preset ci -j "$jobs"
 ctest --preset ci -j "$jobs"
 build-ci/bench/miradex_bench --benchmark_min_time=0.01 >/dev/null
+
+echo "== Package (ci)"
+if [ "$(id -u)" -eq 0 ]; then
+    scripts/package-check.sh build-ci
+else
+    echo "Übersprungen: das Paket zu installieren und zu löschen braucht root."
+fi
 
 echo "== Build (asan)"
 cmake --preset asan >/dev/null

@@ -25,7 +25,7 @@
 namespace mdx::qt {
 namespace {
 
-constexpr const char* DesktopId = "io.miradex.Miradex";
+constexpr const char* DesktopId = "io.miradex.miradex";
 
 // The runtime hears of the end once, whichever way it comes (menu, session end).
 void terminateonce() {

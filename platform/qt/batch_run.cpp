@@ -10,6 +10,7 @@
 #include "app/program.h"
 #include "base/kwtools.h"
 #include "base/log.h"
+#include "platform/qt/batch_json.h"
 #include "platform/qt/qt_window_layer.h"
 #include "platform/qt/startup.h"
 #include "report/report_hooks.h"
@@ -54,6 +55,15 @@ bool writepng(const std::string& path) {
     return false;
 }
 
+// "--json": the report's lines as JSON; a screen without a report gives an empty object and
+// the exit code 1.
+std::string jsonform(const std::string& text, bool& ok) {
+    if (std::optional<std::string> json = batchjson(text)) return *json;
+    complain("Der Bildschirm zeigt keinen Bericht.");
+    ok = false;
+    return "{}\n";
+}
+
 // Saving, picture and text, in that order; a failed save or picture, or any file that could
 // not be opened (the layer's alerts), makes the exit code 1 but the text is printed all the
 // same.
@@ -61,7 +71,8 @@ bool writepng(const std::string& path) {
     bool ok = true;
     if (!commandLine.SavePath.empty()) ok = savereportto(commandLine.SavePath) && ok;
     if (!commandLine.PngPath.empty()) ok = writepng(commandLine.PngPath) && ok;
-    const std::string text = batchtext(plainscreentext(t_GetScreen(0, "\r")));
+    std::string text = batchtext(plainscreentext(t_GetScreen(0, "\r")));
+    if (commandLine.Json) text = jsonform(text, ok);
     std::fwrite(text.data(), 1, text.size(), stdout);
     applicationWillTerminate();
     endprocess(ok && !layer.alerted() ? 0 : 1);

@@ -51,6 +51,8 @@ CommandLine parsecommandline(const std::vector<std::string>& arguments) {
             result.NewReport = true;
         } else if (argument == "--batch") {
             result.Batch = true;
+        } else if (argument == "--json") {
+            result.Json = true;
         } else if (auto save = pathoption("--save", arguments, i)) {
             if (save->empty()) return failed("Option „--save“ braucht einen Pfad.");
             result.SavePath = *save;
@@ -63,11 +65,12 @@ CommandLine parsecommandline(const std::vector<std::string>& arguments) {
     }
     if (!result.Batch && (!result.SavePath.empty() || !result.PngPath.empty()))
         return failed("„--save“ und „--png“ gelten nur zusammen mit „--batch“.");
+    if (!result.Batch && result.Json) return failed("„--json“ gilt nur zusammen mit „--batch“.");
     return result;
 }
 
 std::string usagetext() {
-    return "Aufruf: miradex [--new] [--batch] [--save PFAD] [--png PFAD] [DATEI ...]\n"
+    return "Aufruf: miradex [--new] [--batch [--json]] [--save PFAD] [--png PFAD] [DATEI ...]\n"
            "       miradex --help | --version\n"
            "\n"
            "Miradex untersucht diesen Computer und zeigt einen Bericht über seine Hardware.\n"
@@ -77,6 +80,9 @@ std::string usagetext() {
            "  --batch       zeigt kein Fenster: arbeitet Bericht und Dateien ab, schreibt dann\n"
            "                den Bildschirmtext von Fenster 0 auf die Standardausgabe und endet;\n"
            "                die Protokollzeilen gehen auf die Standardfehlerausgabe\n"
+           "  --json        mit --batch: schreibt die Zeilen des Berichts als JSON-Objekt\n"
+           "                (Bezeichnung und Wert wie auf dem Bildschirm, dazu die beiden\n"
+           "                Benchmark-Werte als Zahlen unter „GFLOPs“)\n"
            "  --save PFAD   mit --batch: sichert den Bericht danach unter PFAD\n"
            "  --png PFAD    mit --batch: schreibt das Bild von Fenster 0 als PNG nach PFAD\n"
            "  --help        zeigt diese Hilfe\n"

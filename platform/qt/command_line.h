@@ -1,5 +1,5 @@
 // The program's command line:
-//   miradex [--new] [--batch] [--save PATH] [--png PATH] [FILE ...]
+//   miradex [--new] [--batch [--json]] [--save PATH] [--png PATH] [FILE ...]
 //   miradex --help | --version
 #pragma once
 
@@ -15,6 +15,7 @@ struct CommandLine {
     bool Batch = false;     // no windows; print window 0's screen text when the events are done
     std::string SavePath;   // batch: save the report there, as "Sichern unter…" does
     std::string PngPath;    // batch: write window 0's picture there
+    bool Json = false;      // batch: print the report's lines as JSON instead of the text
     std::vector<std::string> Files;
     std::string Error; // German, for standard error, when What is Error
 };

@@ -1,5 +1,6 @@
 #include "tools/system_profiler/output.h"
 
+#include <algorithm>
 #include <map>
 
 #include "tools/system_profiler/number_locale.h"
@@ -43,7 +44,36 @@ void rendersection(std::string& out, const Section& section, std::size_t depth, 
         rendersection(out, child, depth + 1, point);
 }
 
+bool identifying(const Field& field) {
+    static const char* const keys[] = {"GUID",
+                                       "Port Name",
+                                       "Node Name",
+                                       "MAC Address",
+                                       "IPv4 Addresses",
+                                       "Addresses",
+                                       "Router",
+                                       "ARPResolvedIPAddress",
+                                       "ARPResolvedHardwareAddress"};
+    return startswith(field.key, "Serial Number") ||
+           std::find(std::begin(keys), std::end(keys), field.key) != std::end(keys);
+}
+
+void leaveout(Section& section) {
+    std::erase_if(section.fields, identifying);
+    for (Section& group : section.groups)
+        leaveout(group);
+    for (Section& entry : section.list)
+        leaveout(entry);
+    for (Section& child : section.children)
+        leaveout(child);
+}
+
 } // namespace
+
+void leaveoutidentifying(std::vector<Section>& sections) {
+    for (Section& section : sections)
+        leaveout(section);
+}
 
 void Section::add(const std::string& key, const std::string& value) {
     if (printable(value)) fields.push_back({key, value});

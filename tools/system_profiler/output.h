@@ -51,6 +51,11 @@ std::string sectionname(const std::string& name, const std::string& fallback);
 // Nothing at all when there are no sections: a data type without hardware prints nothing.
 std::string render(std::string_view title, const std::vector<Section>& sections, char point = '.');
 
+// For "-detailLevel mini", a report to share: leaves out of every section, group and list entry
+// the keys that identify this very machine or its network, namely serial numbers, GUIDs, the
+// port and node names of Fibre Channel, and MAC, IP and router addresses.
+void leaveoutidentifying(std::vector<Section>& sections);
+
 // Makes repeated names distinct by appending " 2", " 3" ... to the later ones.
 void numberduplicates(std::vector<Section>& sections);
 

@@ -8,6 +8,7 @@
 #include "tools/system_profiler/devices.h"
 #include "tools/system_profiler/displays.h"
 #include "tools/system_profiler/hardware.h"
+#include "tools/system_profiler/json_output.h"
 #include "tools/system_profiler/network.h"
 
 namespace mdx::sysprof {
@@ -45,13 +46,19 @@ const std::vector<DataType>& table() {
 }
 
 const char* const Usage =
-    "Usage: system_profiler [--root DIR] [-listDataTypes] [DATATYPE ...]\n"
+    "Usage: system_profiler [--root DIR] [-json] [-detailLevel mini|basic|full]\n"
+    "                       [-listDataTypes] [DATATYPE ...]\n"
     "\n"
     "Prints the hardware facts that Linux tells without root, as indented\n"
     "\"Key: Value\" sections, one data type after the other; without data types,\n"
     "all of them. Data types without such hardware print nothing; values that\n"
     "cannot be read are left out.\n"
     "\n"
+    "  -json           prints one JSON object instead, with an array of sections\n"
+    "                  for each data type\n"
+    "  -detailLevel mini|basic|full\n"
+    "                  mini leaves out serial numbers and network addresses;\n"
+    "                  basic and full print everything (the default)\n"
     "  -listDataTypes  lists the data types\n"
     "  --root DIR      reads the /sys, /proc and /usr/share files below DIR instead\n"
     "                  of / (also the environment variable MIRADEX_SYSROOT)\n"
@@ -61,9 +68,19 @@ struct Options {
     std::string root;
     bool list = false;
     bool help = false;
+    bool json = false;
+    bool mini = false;
     std::vector<std::string> types;
     std::string error;
 };
+
+void setdetaillevel(Options& options, const std::string& level) {
+    if (level == "mini" || level == "basic" || level == "full")
+        options.mini = level == "mini";
+    else
+        options.error =
+            "unknown detail level " + (level.empty() ? "\"\"" : level) + " (mini, basic or full)";
+}
 
 Options parse(const std::vector<std::string>& arguments, const std::string& environmentroot) {
     Options options;
@@ -74,16 +91,44 @@ Options parse(const std::vector<std::string>& arguments, const std::string& envi
             options.list = true;
         else if (argument == "-h" || argument == "-help" || argument == "--help")
             options.help = true;
+        else if (argument == "-json")
+            options.json = true;
+        else if (argument == "-detailLevel")
+            setdetaillevel(options, i + 1 < arguments.size() ? arguments[++i] : "");
         else if (argument == "--root" && i + 1 < arguments.size())
             options.root = arguments[++i];
         else if (argument.rfind("--root=", 0) == 0)
             options.root = argument.substr(7);
         else if (!argument.empty() && argument[0] == '-')
-            options.error = argument;
+            options.error = "unknown option " + argument;
         else
             options.types.push_back(argument);
     }
     return options;
+}
+
+const DataType* findtype(std::string_view name) {
+    for (const DataType& type : table())
+        if (name == type.name) return &type;
+    return nullptr;
+}
+
+// The text or JSON form of the data types asked for; unknown ones are left out.
+std::string report(const Options& options, const Context& context) {
+    const std::vector<std::string>& names = options.types.empty() ? datatypes() : options.types;
+    std::string text;
+    std::vector<TypeSections> gathered;
+    for (const std::string& name : names) {
+        const DataType* type = findtype(name);
+        if (type == nullptr) continue;
+        std::vector<Section> sections = type->sections(context);
+        if (options.mini) leaveoutidentifying(sections);
+        if (options.json)
+            gathered.emplace_back(name, std::move(sections));
+        else
+            text += render(type->title, sections, context.point);
+    }
+    return options.json ? renderjson(gathered, context.point) : text;
 }
 
 } // namespace
@@ -99,16 +144,16 @@ const std::vector<std::string>& datatypes() {
 }
 
 std::string profile(const Context& context, std::string_view datatype) {
-    for (const DataType& type : table())
-        if (datatype == type.name) return render(type.title, type.sections(context), context.point);
-    return {};
+    const DataType* type = findtype(datatype);
+    return type == nullptr ? std::string()
+                           : render(type->title, type->sections(context), context.point);
 }
 
 int runprofiler(const std::vector<std::string>& arguments, const std::string& environmentroot,
                 std::ostream& out, std::ostream& err, char decimalpoint) {
     Options options = parse(arguments, environmentroot);
     if (!options.error.empty()) {
-        err << "system_profiler: unknown option " << options.error << "\n" << Usage;
+        err << "system_profiler: " << options.error << "\n" << Usage;
         return 2;
     }
     if (options.help) {
@@ -122,11 +167,7 @@ int runprofiler(const std::vector<std::string>& arguments, const std::string& en
         return 0;
     }
     Context context(options.root, decimalpoint);
-    const std::vector<std::string>& types = options.types.empty() ? datatypes() : options.types;
-    std::string text;
-    for (const std::string& type : types)
-        text += profile(context, type);
-    out << text;
+    out << report(options, context);
     out.flush();
     return 0;
 }
