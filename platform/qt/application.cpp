@@ -5,6 +5,7 @@
 #include <QSocketNotifier>
 
 #include <csignal>
+#include <optional>
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -13,6 +14,7 @@
 #include "app/menus.h"
 #include "app/program.h"
 #include "platform/qt/batch_run.h"
+#include "platform/qt/display_check.h"
 #include "platform/qt/instance_link.h"
 #include "platform/qt/layer_window.h"
 #include "platform/qt/qt_window_layer.h"
@@ -156,7 +158,9 @@ void runapplication(char* programName, const CommandLine& commandLine,
     // Qt's own options.
     static int qtArgc = 1;
     static char* qtArgv[] = {programName, nullptr};
+    auto watch = std::make_optional<DisplayConnectionWatch>();
     QApplication app(qtArgc, qtArgv);
+    watch.reset();
     QApplication::setApplicationName("Miradex");
     QApplication::setApplicationVersion(MIRADEX_VERSION);
     QGuiApplication::setDesktopFileName(DesktopId);
