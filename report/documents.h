@@ -28,8 +28,8 @@ OutsideFile examineoutsidefile(const std::string& path, std::size_t limit);
 // The file's bytes when it is Readable and, as read, no longer than limit; else none.
 Bytes readoutsidefile(const std::string& path, std::size_t limit);
 
-// Keeps the display mode, inverse flag and colour of window 0 across printing text from outside,
-// whose control codes may change them.
+// Keeps the display mode, inverse flag, colour and border colour of window 0 across printing text
+// from outside, whose control codes may change them.
 class OutsideTextGuard {
   public:
     OutsideTextGuard();
@@ -42,6 +42,7 @@ class OutsideTextGuard {
     Int mode_ = 0;
     bool inverse_ = false;
     UInt8 colour_ = 0;
+    t_RGBColor border_;
 };
 
 } // namespace mdx
