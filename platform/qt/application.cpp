@@ -114,12 +114,16 @@ void connectmenus(QtWindowLayer& layer) {
 }
 
 // A later start hands over its documents: they are opened as if given here, and window 0 is
-// shown and comes to the front, also when every window was hidden.
+// shown and comes to the front, also when every window was hidden or window 0 was minimised.
 void receive(QtWindowLayer& layer, const HandOver& handOver) {
     queuestartevents(layer, handOver.NewReport, handOver.Files);
     if (!windowready(0)) return; // shown by the program thread as soon as it is made
     t_WindowVisible(0, true);
     t_WindowFront(0);
+    LayerWindow* window = layer.windowwidget(0);
+    if (window->isMinimized()) window->setWindowState(window->windowState() & ~Qt::WindowMinimized);
+    window->raise();
+    window->activateWindow();
 }
 
 [[noreturn]] void rundesktop(const CommandLine& commandLine,
