@@ -1,6 +1,8 @@
 #include "platform/qt/geometry.h"
 
+#include <algorithm>
 #include <cmath>
+#include <numeric>
 
 namespace mdx::qt {
 namespace {
@@ -25,6 +27,23 @@ Rect tobottomleft(const QRect& rect, int areaHeight) {
     return Rect{static_cast<double>(rect.x()),
                 static_cast<double>(areaHeight - (rect.y() + rect.height())),
                 static_cast<double>(rect.width()), static_cast<double>(rect.height())};
+}
+
+std::vector<QPoint> cascade(const std::vector<QSize>& sizes, const QRect& screen, int step) {
+    std::vector<std::size_t> order(sizes.size());
+    std::iota(order.begin(), order.end(), 0);
+    std::stable_sort(order.begin(), order.end(), [&sizes](std::size_t a, std::size_t b) {
+        return sizes[a].width() < sizes[b].width();
+    });
+    QSize span;
+    for (std::size_t place = 0; place < order.size(); ++place)
+        span = span.expandedTo(sizes[order[place]] + QSize(1, 1) * int(place) * step);
+    const QPoint origin(std::max(screen.left(), screen.center().x() - span.width() / 2),
+                        std::max(screen.top(), screen.center().y() - span.height() / 2));
+    std::vector<QPoint> corners(sizes.size());
+    for (std::size_t place = 0; place < order.size(); ++place)
+        corners[order[place]] = origin + QPoint(1, 1) * int(place) * step;
+    return corners;
 }
 
 } // namespace mdx::qt
