@@ -46,4 +46,21 @@ std::vector<QPoint> cascade(const std::vector<QSize>& sizes, const QRect& screen
     return corners;
 }
 
+PicturePlace placepicture(QSize picture, QSize view, double devicePixelRatio) {
+    if (picture.isEmpty() || view.isEmpty() || !(devicePixelRatio > 0)) return {QRectF(), false};
+    const double ratio = devicePixelRatio;
+    const long deviceWidth = std::lround(view.width() * ratio);
+    const long deviceHeight = std::lround(view.height() * ratio);
+    const long whole = std::min(deviceWidth / picture.width(), deviceHeight / picture.height());
+    const double scale = whole >= 1 ? double(whole)
+                                    : std::min(double(deviceWidth) / picture.width(),
+                                               double(deviceHeight) / picture.height());
+    const double width = picture.width() * scale;
+    const double height = picture.height() * scale;
+    // Whole device pixels from the view's top left, so that a whole multiple stays sharp.
+    const double left = std::floor((deviceWidth - width) / 2);
+    const double top = std::floor((deviceHeight - height) / 2);
+    return {QRectF(left / ratio, top / ratio, width / ratio, height / ratio), whole < 1};
+}
+
 } // namespace mdx::qt

@@ -162,6 +162,7 @@ LayerWindow* QtWindowLayer::addwindow(UInt8 number, const QString& title, QSize 
 void QtWindowLayer::buildgraphicwindow(UInt8 number) {
     LayerWindow* window = addwindow(number, windowtitle(number), graphiccontentsize(number == 0));
     window->acceptfiles();
+    window->keepsize();
     auto* view = new GraphicView(number, window->content(), options_.Keys);
     views_[number] = view;
     const QSize content = window->content()->size();
