@@ -8,7 +8,8 @@ build_packages=(cmake ninja-build g++ pkg-config libfreetype-dev fonts-dejavu-co
                 libgtest-dev libbenchmark-dev libdrm-dev pci.ids qt6-base-dev qt6-translations-l10n
                 libasound2-dev curl)
 test_packages=(clang gcovr libclang-rt-14-dev clang-format xvfb xauth desktop-file-utils appstream
-               libxml2-utils shared-mime-info xdotool x11-utils openbox wmctrl)
+               libxml2-utils shared-mime-info xdotool x11-utils openbox wmctrl
+               weston qt6-wayland)
 
 packages=("${build_packages[@]}")
 if [ "${1:-build}" = test ]; then
