@@ -132,8 +132,8 @@ QPointF GraphicView::inpicture(QPointF at) const {
     if (area == QRectF(0, 0, pictureWidth, pictureHeight) || area.isEmpty()) return at;
     // Each pixel's centre, so that the last pixel gives the picture's last point; whole points,
     // since the runtime counts lines from the bottom and would round the other way.
-    const auto along = [](double at, double start, double length, double pixels) {
-        return std::floor(std::clamp((at - start + 0.5) * pixels / length, 0.0, pixels - 1));
+    const auto along = [](double point, double start, double length, double pixels) {
+        return std::floor(std::clamp((point - start + 0.5) * pixels / length, 0.0, pixels - 1));
     };
     return {along(at.x(), area.x(), area.width(), pictureWidth),
             along(at.y(), area.y(), area.height(), pictureHeight)};
