@@ -103,6 +103,7 @@ OutsideTextGuard::OutsideTextGuard() {
     mode_ = w.TextDisplayMode;
     inverse_ = w.TextInverse;
     colour_ = w.TextColor;
+    border_ = w.RGBColorBorder;
 }
 
 OutsideTextGuard::~OutsideTextGuard() {
@@ -111,6 +112,13 @@ OutsideTextGuard::~OutsideTextGuard() {
     w.TextDisplayMode = mode_;
     w.TextInverse = inverse_;
     w.TextColor = colour_;
+    if (w.RGBColorBorder == border_) return;
+    // The border is the window's background: the window shows the colour kept, too.
+    w.RGBColorBorder = border_;
+    const Handle object = w.Window;
+    const t_RGBColor border = border_;
+    if (object) onMainThread([&] { windowlayer().setBackgroundColor(object, border); });
+    markchanged(ReportWindow);
 }
 
 void savereport() {

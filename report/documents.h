@@ -36,8 +36,8 @@ std::string safefilename(const std::string& name);
 // Writes the report text to path, telling the user when that failed; whether it was saved.
 bool savereporttext(const std::string& path, const std::string& text);
 
-// Keeps the display mode, inverse flag and colour of window 0 across printing text from outside,
-// whose control codes may change them.
+// Keeps the display mode, inverse flag, colour and border colour of window 0 across printing text
+// from outside, whose control codes may change them.
 class OutsideTextGuard {
   public:
     OutsideTextGuard();
@@ -50,6 +50,7 @@ class OutsideTextGuard {
     Int mode_ = 0;
     bool inverse_ = false;
     UInt8 colour_ = 0;
+    t_RGBColor border_;
 };
 
 } // namespace mdx

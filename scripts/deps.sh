@@ -9,7 +9,7 @@ build_packages=(cmake ninja-build g++ pkg-config libfreetype-dev fonts-dejavu-co
                 libasound2-dev curl nlohmann-json3-dev scdoc)
 test_packages=(clang gcovr libclang-rt-14-dev clang-format xvfb xauth desktop-file-utils appstream
                libxml2-utils shared-mime-info xdotool dbus at-spi2-core python3-pyatspi dpkg-dev
-               file lintian man-db python3)
+               file lintian man-db python3 x11-utils openbox wmctrl weston qt6-wayland)
 
 packages=("${build_packages[@]}")
 if [ "${1:-build}" = test ]; then

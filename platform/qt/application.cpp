@@ -5,6 +5,7 @@
 #include <QSocketNotifier>
 
 #include <csignal>
+#include <optional>
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -13,6 +14,7 @@
 #include "app/menus.h"
 #include "app/program.h"
 #include "platform/qt/batch_run.h"
+#include "platform/qt/display_check.h"
 #include "platform/qt/instance_link.h"
 #include "platform/qt/layer_window.h"
 #include "platform/qt/qt_window_layer.h"
@@ -112,12 +114,16 @@ void connectmenus(QtWindowLayer& layer) {
 }
 
 // A later start hands over its documents: they are opened as if given here, and window 0 is
-// shown and comes to the front, also when every window was hidden.
+// shown and comes to the front, also when every window was hidden or window 0 was minimised.
 void receive(QtWindowLayer& layer, const HandOver& handOver) {
     queuestartevents(layer, handOver.NewReport, handOver.Files);
     if (!windowready(0)) return; // shown by the program thread as soon as it is made
     t_WindowVisible(0, true);
     t_WindowFront(0);
+    LayerWindow* window = layer.windowwidget(0);
+    if (window->isMinimized()) window->setWindowState(window->windowState() & ~Qt::WindowMinimized);
+    window->raise();
+    window->activateWindow();
 }
 
 [[noreturn]] void rundesktop(const CommandLine& commandLine,
@@ -156,7 +162,9 @@ void runapplication(char* programName, const CommandLine& commandLine,
     // Qt's own options.
     static int qtArgc = 1;
     static char* qtArgv[] = {programName, nullptr};
+    auto watch = std::make_optional<DisplayConnectionWatch>();
     QApplication app(qtArgc, qtArgv);
+    watch.reset();
     QApplication::setApplicationName("Miradex");
     QApplication::setApplicationVersion(MIRADEX_VERSION);
     QGuiApplication::setDesktopFileName(DesktopId);

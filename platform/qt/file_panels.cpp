@@ -4,7 +4,9 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QFileSystemModel>
 #include <QGridLayout>
+#include <QIdentityProxyModel>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -51,6 +53,29 @@ class SavePanel : public QFileDialog {
     QString chosen_;
 };
 
+// Qt's file model writes sizes and dates in the form of the system's locale ("6 bytes",
+// "7 Dec 2026"); the panels show them in the program's German form ("6 Bytes", "07.12.26 10:47").
+class GermanFileForms : public QIdentityProxyModel {
+  public:
+    using QIdentityProxyModel::QIdentityProxyModel;
+
+    QVariant data(const QModelIndex& index, int role) const override {
+        QVariant shown = QIdentityProxyModel::data(index, role);
+        const auto* files = qobject_cast<const QFileSystemModel*>(sourceModel());
+        if (role != Qt::DisplayRole || !files || shown.toString().isEmpty()) return shown;
+        const QFileInfo info = files->fileInfo(mapToSource(index));
+        switch (index.column()) {
+        case SizeColumn: return QLocale().formattedDataSize(info.size());
+        case DateColumn: return QLocale().toString(info.lastModified(), QLocale::ShortFormat);
+        default: return shown;
+        }
+    }
+
+  private:
+    static constexpr int SizeColumn = 1;
+    static constexpr int DateColumn = 3;
+};
+
 // The request's message as a line of its own below the panel, not as the label of a field.
 void showmessage(QFileDialog& dialog, const std::string& message) {
     auto* grid = qobject_cast<QGridLayout*>(dialog.layout());
@@ -65,6 +90,8 @@ void showmessage(QFileDialog& dialog, const std::string& message) {
 void setupcommon(QFileDialog& dialog, const std::string& title, const std::string& message,
                  const std::vector<std::string>& types) {
     dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setLocale(QLocale());
+    dialog.setProxyModel(new GermanFileForms(&dialog));
     dialog.setWindowTitle(QString::fromStdString(title));
     dialog.setNameFilters(namefilters(types));
     showmessage(dialog, message);

@@ -5,11 +5,13 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QRegion>
 
 #include <algorithm>
 #include <cmath>
 
 #include "app/events.h"
+#include "platform/qt/geometry.h"
 #include "platform/qt/screen_accessibility.h"
 #include "platform/qt/selftest_trace.h"
 
@@ -70,7 +72,16 @@ void GraphicView::paintEvent(QPaintEvent*) {
         painter.fillRect(rect(), Qt::black);
         return;
     }
-    painter.drawImage(rect(), picture);
+    const PicturePlace place = placeof(picture.size());
+    // Around the picture the window's border colour, as if the border were wider.
+    const QColor border =
+        parentWidget() ? parentWidget()->palette().color(QPalette::Window) : QColor(Qt::black);
+    QRegion around(rect());
+    around -= place.Area.toAlignedRect();
+    for (const QRect& part : around)
+        painter.fillRect(part, border);
+    painter.setRenderHint(QPainter::SmoothPixmapTransform, place.Smooth);
+    painter.drawImage(place.Area, picture);
     if (!fresh) return;
     screenmaychange(*this);
     if (drawn) drawn(window_);
@@ -108,18 +119,27 @@ void GraphicView::modifierschanged(const QKeyEvent& event, bool pressed) {
     viewFlagsChanged(modifierflags(modifiers, capsLock));
 }
 
-// The picture is drawn into the view's whole area, smaller than it is when the window had to
-// shrink to fit the screen: a click is measured through the same scale, in the picture's own
-// points, as if the view showed the picture at its size.
+PicturePlace GraphicView::placeof(QSize picture) const {
+    return placepicture(picture, size(), devicePixelRatioF());
+}
+
+// The picture is drawn scaled and centred in the view (smaller than it is when the window had
+// to shrink to fit the screen, larger on a screen of many pixels per point): a click is measured
+// through the same scale, in the picture's own points, as if the view showed the picture at its
+// size; a click beside the picture counts at its nearest edge.
 QPointF GraphicView::inpicture(QPointF at) const {
     if (!last_ || width() <= 0 || height() <= 0) return at;
     const double pictureWidth = last_->Width;
     const double pictureHeight = last_->Height;
-    if (pictureWidth == width() && pictureHeight == height()) return at;
+    const QRectF area = placeof(QSize(int(pictureWidth), int(pictureHeight))).Area;
+    if (area == QRectF(0, 0, pictureWidth, pictureHeight) || area.isEmpty()) return at;
     // Each pixel's centre, so that the last pixel gives the picture's last point; whole points,
     // since the runtime counts lines from the bottom and would round the other way.
-    return {std::floor(std::min((at.x() + 0.5) * pictureWidth / width(), pictureWidth - 1)),
-            std::floor(std::min((at.y() + 0.5) * pictureHeight / height(), pictureHeight - 1))};
+    const auto along = [](double point, double start, double length, double pixels) {
+        return std::floor(std::clamp((point - start + 0.5) * pixels / length, 0.0, pixels - 1));
+    };
+    return {along(at.x(), area.x(), area.width(), pictureWidth),
+            along(at.y(), area.y(), area.height(), pictureHeight)};
 }
 
 MouseInput GraphicView::mouseinput(const QMouseEvent& event) const {

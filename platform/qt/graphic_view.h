@@ -7,6 +7,7 @@
 #include <functional>
 #include <optional>
 
+#include "platform/qt/geometry.h"
 #include "platform/qt/key_input.h"
 #include "runtime/image.h"
 
@@ -33,6 +34,7 @@ class GraphicView : public QWidget {
   private:
     void handkey(const KeyInput& input);
     void modifierschanged(const QKeyEvent& event, bool pressed);
+    PicturePlace placeof(QSize picture) const;
     QPointF inpicture(QPointF at) const;
     MouseInput mouseinput(const QMouseEvent& event) const;
 

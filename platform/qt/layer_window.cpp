@@ -93,8 +93,18 @@ void LayerWindow::settitlebarvisible(bool visible) {
 }
 
 void LayerWindow::setclientgeometry(const QRect& geometry) {
+    if (keepSize_) {
+        setMinimumSize(0, 0);
+        setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+    }
     setGeometry(geometry);
+    if (keepSize_) setFixedSize(geometry.size());
     arrange();
+}
+
+void LayerWindow::keepsize() {
+    keepSize_ = true;
+    setclientgeometry(geometry());
 }
 
 void LayerWindow::acceptfiles() {

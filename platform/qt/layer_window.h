@@ -60,6 +60,9 @@ class LayerWindow : public QWidget {
 
     // Sets the geometry and lays out menu bar and content at once, also while hidden.
     void setclientgeometry(const QRect& geometry);
+    // From now on the window keeps the size the program gives it: the window manager can
+    // neither maximise nor resize it (a graphic window's picture has a size of its own).
+    void keepsize();
 
     // Files dropped on the window are handed to the program as opened documents.
     void acceptfiles();
@@ -84,6 +87,7 @@ class LayerWindow : public QWidget {
     QMenuBar* menuBar_;
     ContentArea* content_;
     bool titleBarVisible_ = true;
+    bool keepSize_ = false;
 };
 
 } // namespace mdx::qt

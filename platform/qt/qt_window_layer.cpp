@@ -133,6 +133,19 @@ void QtWindowLayer::build() {
         buildgraphicwindow(n);
     buildtextwindows();
     buildotherwindows();
+    cascadewindows();
+}
+
+// Window 0 stays centred; the others, shown from the "Fenster" menu, are placed so that none
+// hides another whole, each one a title bar's height from the one before.
+void QtWindowLayer::cascadewindows() {
+    std::vector<QSize> sizes;
+    for (UInt8 n = 1; n < WindowCount; ++n)
+        sizes.push_back(windows_[n]->geometry().size());
+    const int step = std::max(1, windows_[PasteboardWindowNumber]->titlebarheight());
+    const std::vector<QPoint> corners = cascade(sizes, screengeometry(*windows_[0]), step);
+    for (UInt8 n = 1; n < WindowCount; ++n)
+        windows_[n]->setclientgeometry(QRect(corners[n - 1], sizes[n - 1]));
 }
 
 // A window with the given content size, centred on its screen.
@@ -151,6 +164,7 @@ LayerWindow* QtWindowLayer::addwindow(UInt8 number, const QString& title, QSize 
 void QtWindowLayer::buildgraphicwindow(UInt8 number) {
     LayerWindow* window = addwindow(number, windowtitle(number), graphiccontentsize(number == 0));
     window->acceptfiles();
+    window->keepsize();
     auto* view = new GraphicView(number, window->content(), options_.Keys);
     views_[number] = view;
     const QSize content = window->content()->size();

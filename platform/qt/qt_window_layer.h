@@ -113,6 +113,7 @@ class QtWindowLayer : public WindowLayer {
     void buildgraphicwindow(UInt8 number);
     void buildtextwindows();
     void buildotherwindows();
+    void cascadewindows();
     LayerWindow* addwindow(UInt8 number, const QString& title, QSize content);
     LayerWindow* windowof(Handle handle) const;
     GraphicView* viewof(Handle handle) const;

@@ -3,10 +3,14 @@
 #include <gtest/gtest.h>
 
 #include <QAbstractItemModel>
+#include <QCoreApplication>
 #include <QDialogButtonBox>
+#include <QDir>
 #include <QFileDialog>
 #include <QPushButton>
 #include <QTreeView>
+
+#include <unistd.h>
 
 #include "platform/qt/file_panels.h"
 #include "platform/qt/startup.h"
@@ -61,6 +65,35 @@ TEST(FilePanelTest, PanelsAreGermanThroughout) {
         buttons << button->text();
     EXPECT_EQ(std::pair(columns.join('|').toStdString(), buttons.contains("Abbrechen")),
               std::pair(std::string("Name|Größe|Typ|Änderungsdatum"), true));
+}
+
+// Sizes and dates in the German form whatever the system's locale.
+TEST(FilePanelTest, SizesAndDatesTakeTheGermanForm) {
+    qt::speakgerman();
+    const QString folder = QDir::tempPath() + "/miradex-panel-" + QString::number(getpid());
+    ASSERT_TRUE(QDir().mkpath(folder));
+    QFile file(folder + "/sechs.mirdx");
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write("123456") == 6);
+    file.close();
+    QFileDialog open;
+    qt::setupopendialog(open, {"Bericht", "Öffnen", {"mirdx"}, false, true, false});
+    open.setDirectory(folder);
+    const QAbstractItemModel* model = open.findChild<QTreeView*>("treeView")->model();
+    QModelIndex row;
+    const auto listed = [&] {
+        const QModelIndex root = open.findChild<QTreeView*>("treeView")->rootIndex();
+        row = model->rowCount(root) > 0 ? model->index(0, 0, root) : QModelIndex();
+        return row.isValid() && !row.siblingAtColumn(1).data().toString().isEmpty();
+    };
+    for (int i = 0; i < 500 && !listed(); ++i)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    ASSERT_TRUE(listed());
+    const QString date = QLocale(QLocale::German, QLocale::Germany)
+                             .toString(QFileInfo(file).lastModified(), QLocale::ShortFormat);
+    EXPECT_EQ(std::pair(row.siblingAtColumn(1).data().toString().toStdString(),
+                        row.siblingAtColumn(3).data().toString().toStdString()),
+              std::pair(std::string("6 Bytes"), date.toStdString()));
+    QDir(folder).removeRecursively();
 }
 
 } // namespace

@@ -57,6 +57,19 @@ TEST_F(LayerTest, GraphicWindowFramesMatchTheRuntimesGeometry) {
     EXPECT_EQ(std::pair(t_WindowPos(0, 13), t_WindowPos(0, 20)), std::pair(Int{50}, Int{50}));
 }
 
+// The windows that the "Fenster" menu shows are cascaded by the title bar's height: each one's
+// corner is visible, none covers another whole, and all lie on the screen.
+TEST_F(LayerTest, WindowsStartCascadedSoThatNoneHidesAnother) {
+    for (UInt8 a = 1; a <= MainWindowNumber; ++a) {
+        EXPECT_TRUE(QRect(0, 0, 1920, 1080).contains(geometry(a))) << int(a);
+        for (UInt8 b = 1; b <= MainWindowNumber; ++b)
+            EXPECT_TRUE(a == b || !geometry(a).contains(geometry(b))) << int(a) << " " << int(b);
+    }
+    const QPoint step = geometry(SystemConsoleWindowNumber).topLeft() -
+                        geometry(VirtualPrinterWindowNumber).topLeft();
+    EXPECT_EQ(step, QPoint(bar(), bar()));
+}
+
 TEST_F(LayerTest, WithoutTitleBarTheContentTakesTheBarsPlace) {
     initwindow(0, 64, 48, 8);
     qt::LayerWindow* window = layer->windowwidget(0);

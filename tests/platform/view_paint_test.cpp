@@ -2,6 +2,7 @@
 // the frame the runtime gave it.
 #include <QPixmap>
 
+#include "platform/qt/geometry.h"
 #include "platform/qt/graphic_view.h"
 #include "platform/qt/layer_window.h"
 #include "qt_fixture.h"
@@ -36,6 +37,29 @@ TEST_F(ViewPaintTest, ViewShowsTheWindowPictureOneToOneAndScaledAndKeepsTheLast)
     rt().WindowTable[0].Visible = false;
     ASSERT_FALSE(t_WindowImage(0));
     EXPECT_EQ(view->grab().toImage().convertToFormat(QImage::Format_RGB32), shown);
+}
+
+// The picture keeps its shape: the largest whole multiple of its size in device pixels that
+// fits, centred on whole device pixels; filtered and shrunk evenly when not even one fits.
+TEST(PicturePlaceTest, WholeMultiplesCentredOrShrunkEvenly) {
+    const QSize report(1312, 800);
+    const struct {
+        QSize View;
+        double Ratio;
+        QRectF Area;
+        bool Smooth;
+    } cases[] = {
+        {report, 1, QRectF(0, 0, 1312, 800), false},
+        {report, 2, QRectF(0, 0, 1312, 800), false}, // 2 x 2 device pixels each
+        {report, 1.5, QRectF(328 / 1.5, 200 / 1.5, 1312 / 1.5, 800 / 1.5), false}, // 1 x 1, centred
+        {QSize(2700, 1700), 1, QRectF(38, 50, 2624, 1600), false},
+        {QSize(656, 600), 1, QRectF(0, 100, 656, 400), true}, // half, even in both directions
+        {QSize(0, 800), 1, QRectF(), false}};
+    for (const auto& c : cases) {
+        const qt::PicturePlace place = qt::placepicture(report, c.View, c.Ratio);
+        EXPECT_EQ(std::pair(place.Area, place.Smooth), std::pair(c.Area, c.Smooth))
+            << c.View.width() << "x" << c.View.height() << " @" << c.Ratio;
+    }
 }
 
 // The border is the window's background around the view, which sits at the border's width and

@@ -189,6 +189,26 @@ TEST(ReportValues, DisplayLineFromTheListOfDisplays) {
         EXPECT_EQ(displayvalue(totext(text), parallels), shown) << text;
 }
 
+// A document's control codes change the window only while it is printed: its border colour
+// (ESC p makes it blue) is grey again once the document is shown and through the next report.
+TEST_F(ReportRunTest, DocumentBorderColourEndsWithTheDocument) {
+    const t_RGBColor grey{255, 84, 84, 84};
+    for (const std::string& contents :
+         {std::string("Blau\x1bp\r"), std::string("\x1bq\x1bpx\x1b")}) {
+        layer.clearCalls();
+        choosefromablage("Öffnen…", writefile("rand.mirdx", contents));
+        EXPECT_EQ(rt().WindowTable[0].RGBColorBorder, grey);
+        const std::vector<std::string> calls = layer.calls();
+        const auto last = std::find_if(calls.rbegin(), calls.rend(), [](const std::string& c) {
+            return c.starts_with("setBackgroundColor 0 ");
+        });
+        ASSERT_NE(last, calls.rend());
+        EXPECT_EQ(*last, "setBackgroundColor 0 255,84,84,84");
+        run(IntelHardware);
+        EXPECT_EQ(rt().WindowTable[0].RGBColorBorder, grey);
+    }
+}
+
 TEST(ReportValues, CoresAndInterfaceLines) {
     // clang-format off
     const std::pair<std::string, std::string> cores[] = {{"4", "4"},
