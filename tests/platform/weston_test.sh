@@ -5,27 +5,13 @@
 # Usage: weston_test.sh PROGRAM
 set -euo pipefail
 program=$1
-command -v weston >/dev/null || { echo "weston fehlt: übersprungen"; exit 77; }
-
-work=$(mktemp -d)
-pids=()
-cleanup() {
-    for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
-    rm -rf "$work"
-}
-trap cleanup EXIT
-mkdir -m 700 "$work/run"
-export XDG_RUNTIME_DIR=$work/run MIRADEX_SELFTEST_TRACE=$work/trace
+source "$(dirname "$0")/desktop_common.sh"
+needs weston
+startwork
+export MIRADEX_SELFTEST_TRACE=$work/trace
 unset DISPLAY QT_SCALE_FACTOR
 touch "$work/trace"
 
-fail() { echo "FEHLER: $*" >&2; echo "--- Protokoll" >&2; cat "$work"/log* >&2 || true; exit 1; }
-waitfor() {
-    local what=$1 end=$((SECONDS + 60)); shift
-    while [ "$SECONDS" -lt "$end" ]; do "$@" && return 0; sleep 0.1; done
-    fail "$what"
-}
-ended() { ! kill -0 "$1" 2>/dev/null; }
 start() { # start LOG ARGS...: log to $work/LOG
     local log=$1; shift
     "$program" "$@" >"$work/$log" 2>&1 &

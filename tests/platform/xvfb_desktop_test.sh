@@ -5,33 +5,16 @@
 # that are no UTF-8. Every wait polls with a time limit. Usage: xvfb_desktop_test.sh PROGRAM
 set -euo pipefail
 program=$1
-for tool in xvfb-run xdotool; do
-    command -v "$tool" >/dev/null || { echo "$tool fehlt: übersprungen"; exit 77; }
-done
-if [ -z "${MIRADEX_XVFB_INNER:-}" ]; then
-    export MIRADEX_XVFB_INNER=1
-    exec timeout 240 xvfb-run -a -s "-screen 0 1280x1024x24 -nolisten tcp" "$0" "$@"
-fi
+source "$(dirname "$0")/desktop_common.sh"
+needs xvfb-run xdotool
+underxvfb 1280x1024 "$0" "$@"
+startwork
 
 unset QT_QPA_PLATFORM
-work=$(mktemp -d)
-pids=()
-cleanup() {
-    for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
-    rm -rf "$work"
-}
-trap cleanup EXIT
-mkdir -m 700 "$work/run" && mkdir "$work/in" "$work/out"
-export XDG_RUNTIME_DIR=$work/run MIRADEX_SELFTEST_TRACE=$work/trace
+mkdir "$work/in" "$work/out"
+export MIRADEX_SELFTEST_TRACE=$work/trace
 touch "$work/trace"
-
-fail() { echo "FEHLER: $*" >&2; ls -la "$work/out" >&2; for w in $(xdotool search --onlyvisible --name . 2>/dev/null); do xdotool getwindowname "$w" >&2; done; echo "--- Protokoll" >&2; cat "$work"/log* >&2 || true; exit 1; }
-# Polls a condition for up to 60 seconds, however long each try takes.
-waitfor() {
-    local what=$1 end=$((SECONDS + 60)); shift
-    while [ "$SECONDS" -lt "$end" ]; do "$@" && return 0; sleep 0.1; done
-    fail "$what"
-}
+failcontext() { ls -la "$work/out"; for w in $(xdotool search --onlyvisible --name . 2>/dev/null); do xdotool getwindowname "$w"; done; }
 shown() { xdotool search --onlyvisible --pid "$1" >/dev/null 2>&1; }
 hidden() { ! shown "$1"; }
 ended() { ! kill -0 "$1" 2>/dev/null; }

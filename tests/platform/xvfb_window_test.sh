@@ -8,32 +8,14 @@
 set -euo pipefail
 program=$1
 tool=$2
-for command in xvfb-run xdotool xwininfo xprop openbox wmctrl; do
-    command -v "$command" >/dev/null || { echo "$command fehlt: übersprungen"; exit 77; }
-done
-if [ -z "${MIRADEX_XVFB_INNER:-}" ]; then
-    export MIRADEX_XVFB_INNER=1
-    exec timeout 240 xvfb-run -a -s "-screen 0 2800x1800x24 -nolisten tcp" "$0" "$@"
-fi
+source "$(dirname "$0")/desktop_common.sh"
+needs xvfb-run xdotool xwininfo xprop openbox wmctrl
+underxvfb 2800x1800 "$0" "$@"
+startwork
 
 unset QT_QPA_PLATFORM QT_SCALE_FACTOR
-work=$(mktemp -d)
-pids=()
-cleanup() {
-    for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
-    rm -rf "$work"
-}
-trap cleanup EXIT
-mkdir -m 700 "$work/run"
-export XDG_RUNTIME_DIR=$work/run MIRADEX_PUBLIC_IP_HOST= MIRADEX_MODEL_HOST=
+export MIRADEX_PUBLIC_IP_HOST= MIRADEX_MODEL_HOST=
 
-fail() { echo "FEHLER: $*" >&2; echo "--- Protokoll" >&2; cat "$work"/log* >&2 || true; exit 1; }
-waitfor() {
-    local what=$1 end=$((SECONDS + 60)); shift
-    while [ "$SECONDS" -lt "$end" ]; do "$@" && return 0; sleep 0.1; done
-    fail "$what"
-}
-ended() { ! kill -0 "$1" 2>/dev/null; }
 window0() { xdotool search --onlyvisible --pid "$1" --name '^Miradex-Grafik' 2>/dev/null | head -n 1; }
 haswindow0() { [ -n "$(window0 "$1")" ]; }
 nowindow0() { [ -z "$(window0 "$1")" ]; }
