@@ -60,19 +60,13 @@ TEST(Machine, InstalledMemoryFromTheKernelTotal) {
         EXPECT_EQ(installedfromtotal(static_cast<std::uint64_t>(total * GiB)),
                   static_cast<std::uint64_t>(installed * GiB))
             << total;
-    const std::pair<std::uint64_t, std::uint64_t> edges[] = {{32 * GiB - 1, 32 * GiB},
-                                                             {32 * GiB, 32 * GiB},
-                                                             {32 * GiB + 1, 36 * GiB},
-                                                             {64 * GiB - 1, 64 * GiB},
-                                                             {64 * GiB, 64 * GiB},
-                                                             {64 * GiB + 1, 72 * GiB},
-                                                             {1 * GiB - 1, 1 * GiB},
-                                                             {1 * GiB + 1, GiB + 128 * MiB},
-                                                             {0, 0},
-                                                             {1, 1},
-                                                             {7, 7},
-                                                             {17, 18},
-                                                             {~0ULL, ~0ULL}};
+    // clang-format off
+    const std::pair<std::uint64_t, std::uint64_t> edges[] = {
+        {32 * GiB - 1, 32 * GiB}, {32 * GiB, 32 * GiB}, {32 * GiB + 1, 36 * GiB},
+        {64 * GiB - 1, 64 * GiB}, {64 * GiB, 64 * GiB}, {64 * GiB + 1, 72 * GiB},
+        {1 * GiB - 1, 1 * GiB}, {1 * GiB + 1, GiB + 128 * MiB},
+        {0, 0}, {1, 1}, {7, 7}, {17, 18}, {~0ULL, ~0ULL}};
+    // clang-format on
     for (const auto& [total, installed] : edges)
         EXPECT_EQ(installedfromtotal(total), installed) << total;
 }
@@ -101,9 +95,9 @@ TEST(Machine, NumberTextsWhateverTheLocaleAndTheSystemVersion) {
         {"8000000\n", 134217728}, {"0x80000aF", 0x80000af}, {"", 0}, {"ffffffffffffffffff", 0}};
     for (const auto& [text, size] : sizes)
         EXPECT_EQ(memoryblocksize(text), size) << text;
-    EXPECT_EQ(memtotal("MemTotal:\t 1.024 kB\n"), 1024u);
-    EXPECT_EQ(memtotal("MemTotalx: 5 kB\n"), 0u);
-    EXPECT_EQ(memtotal("MemTotal: 99999999999999999999 kB\n"), 0u);
+    EXPECT_EQ(std::tuple(memtotal("MemTotal:\t 1.024 kB\n"), memtotal("MemTotalx: 5 kB\n"),
+                         memtotal("MemTotal: 99999999999999999999 kB\n")),
+              std::tuple(1024u, 0u, 0u));
     std::setlocale(LC_ALL, "C");
     // The system version: os-release's PRETTY_NAME, unquoted.
     // clang-format off
@@ -179,8 +173,7 @@ TEST_F(BenchmarkRun, EachMeasurementLogsOneCharacterAndGivesAFiniteFigure) {
     for (const auto& measure : measures) {
         log.clear();
         const double gflops = measure();
-        EXPECT_EQ(log.text(), ".");
-        EXPECT_TRUE(std::isfinite(gflops) && gflops > 0.0);
+        EXPECT_TRUE(log.text() == "." && std::isfinite(gflops) && gflops > 0.0) << log.text();
     }
     // No additions leave the sum at zero.
     const ScopedEnv none(Additions, "0");
