@@ -4,7 +4,6 @@
 
 #include <QProcess>
 
-#include "support/png_io.h"
 #include "support/runtime_fixture.h"
 
 namespace mdx::test {
@@ -53,20 +52,6 @@ TEST(ProgramTest, BatchOpensEachDocumentInOrderAndPrintsTheScreen) {
     EXPECT_EQ(run.Out,
               std::string(11, '\n') + std::string(24, ' ') + "Diese Datei ist keine Info-Datei\n");
     EXPECT_NE(run.Err.find("applicationDidFinishLaunching: End."), std::string::npos);
-}
-
-TEST(ProgramTest, BatchWritesThePictureOfWindowZero) {
-    TempDir home;
-    const ProgramRun run =
-        runprogram({"--batch", "--png", QString::fromStdString(home.file("w0.png"))}, home);
-    EXPECT_EQ(run.Code, 0) << run.Err;
-    const std::optional<WindowImage> picture = readpng(home.file("w0.png"));
-    ASSERT_TRUE(picture);
-    EXPECT_EQ(std::tuple(picture->Width, picture->Height), std::tuple(1312, 800));
-
-    const ProgramRun unwritable = runprogram({"--batch", "--png", "/nonexistent/dir/w0.png"}, home);
-    EXPECT_EQ(unwritable.Code, 1);
-    EXPECT_NE(unwritable.Err.find("konnte nicht"), std::string::npos);
 }
 
 } // namespace
