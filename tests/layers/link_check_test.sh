@@ -21,8 +21,10 @@ if "$cxx" "$work/planted.o" "$runtime" "$base" -pthread -o "$work/below" 2>"$wor
 fi
 grep -q 'undefined reference to `mdx::t_PrintChar' "$work/below.log" ||
     { echo "the link failed for another reason:"; cat "$work/below.log"; exit 1; }
+# In a sanitizer build this link lacks the sanitizer runtimes, so only the planted reference
+# itself counts.
 "$cxx" "$work/planted.o" "$text" "$runtime" "$base" -pthread -o "$work/with" 2>"$work/with.log" || true
-if grep -q 'mdx::t_PrintChar' "$work/with.log"; then
+if grep -q 'undefined reference to `mdx::t_PrintChar' "$work/with.log"; then
     echo "t_PrintChar was not found in the text library:"; cat "$work/with.log"; exit 1
 fi
 echo "layer link check: 1 passed, 0 failed"
