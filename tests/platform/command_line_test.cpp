@@ -18,6 +18,7 @@
 #include "platform/qt/batch_run.h"
 #include "platform/qt/command_line.h"
 #include "platform/qt/instance_link.h"
+#include "support/scoped_env.h"
 
 namespace mdx::test {
 namespace {
@@ -70,25 +71,10 @@ TEST(InstanceLinkTest, HandOverKeepsEveryPathAndOnlyWholeRecords) {
     EXPECT_FALSE(qt::decodehandover(QByteArray()).NewReport);
 }
 
-// Sets an environment variable for the life of the object, or removes it.
-class ScopedVariable {
-  public:
-    ScopedVariable(const char* name, const QByteArray& value)
-        : name_(name), had_(qEnvironmentVariableIsSet(name)), old_(qgetenv(name)) {
-        value.isNull() ? qunsetenv(name) : qputenv(name, value);
-    }
-    ~ScopedVariable() { had_ ? qputenv(name_, old_) : qunsetenv(name_); }
-
-  private:
-    const char* name_;
-    bool had_;
-    QByteArray old_;
-};
-
 // Without a runtime folder the socket lives in a folder of the user's own that nobody else may
 // enter; one that is open to others is not used at all.
 TEST(InstanceLinkTest, WithoutARuntimeFolderTheSocketIsInAPrivateFolder) {
-    const ScopedVariable runtime("XDG_RUNTIME_DIR", QByteArray());
+    const ScopedEnv runtime("XDG_RUNTIME_DIR", std::nullopt);
     const QString folder = QDir::tempPath() + "/miradex-" + QString::number(getuid());
     const QString name = qt::instancesocketname();
     EXPECT_EQ(QFileInfo(name).absolutePath(), folder);
@@ -98,7 +84,7 @@ TEST(InstanceLinkTest, WithoutARuntimeFolderTheSocketIsInAPrivateFolder) {
               std::tuple(true, 0700u, getuid()));
     QTemporaryDir open;
     chmod(QFile::encodeName(open.path()).constData(), 0755);
-    const ScopedVariable shared("XDG_RUNTIME_DIR", QFile::encodeName(open.path()));
+    const ScopedEnv shared("XDG_RUNTIME_DIR", QFile::encodeName(open.path()).toStdString());
     EXPECT_EQ(QFileInfo(qt::instancesocketname()).absolutePath(), folder);
 }
 
@@ -107,7 +93,7 @@ TEST(InstanceLinkTest, WithoutARuntimeFolderTheSocketIsInAPrivateFolder) {
 TEST(InstanceLinkTest, AListenerOfAnotherUserReceivesNothing) {
     if (geteuid() != 0) GTEST_SKIP() << "listening as another user needs root";
     QTemporaryDir runtime;
-    const ScopedVariable variable("XDG_RUNTIME_DIR", QFile::encodeName(runtime.path()));
+    const ScopedEnv variable("XDG_RUNTIME_DIR", QFile::encodeName(runtime.path()).toStdString());
     const QByteArray name = QFile::encodeName(qt::instancesocketname());
     sockaddr_un address{};
     address.sun_family = AF_UNIX;
