@@ -17,12 +17,6 @@ using test::TempDir;
 
 const std::string Source = MIRADEX_SOURCE_DIR "/tests/e2e/";
 
-std::string contents(const std::string& path) {
-    std::ostringstream out;
-    out << std::ifstream(path, std::ios::binary).rdbuf();
-    return out.str();
-}
-
 void write(const std::string& path, const std::string& text) {
     std::ofstream(path, std::ios::binary) << text;
 }

@@ -48,12 +48,6 @@ std::string requestpath(int connection) {
     return second == std::string::npos ? "" : head.substr(first + 1, second - first - 1);
 }
 
-std::string contents(const std::string& path) {
-    std::ostringstream out;
-    out << std::ifstream(path, std::ios::binary).rdbuf();
-    return out.str();
-}
-
 } // namespace
 
 HttpServer::HttpServer(Handler handler, bool silent) : handler_(std::move(handler)) {
@@ -141,6 +135,12 @@ ProgramRun runprogram(const std::vector<std::string>& arguments, Environment env
 
 ProgramRun runbatch(Environment environment) {
     return runprogram({"--batch", "--new"}, std::move(environment));
+}
+
+std::string contents(const std::string& path) {
+    std::ostringstream out;
+    out << std::ifstream(path, std::ios::binary).rdbuf();
+    return out.str();
 }
 
 std::vector<std::string> splitlines(const std::string& text) {

@@ -50,6 +50,9 @@ ProgramRun runprogram(const std::vector<std::string>& arguments, Environment env
 // "miradex --batch --new".
 ProgramRun runbatch(Environment environment);
 
+// A file's bytes as they are.
+std::string contents(const std::string& path);
+
 // The lines of a text, without their line ends.
 std::vector<std::string> splitlines(const std::string& text);
 
