@@ -1,0 +1,64 @@
+// The program as a whole from its command line: errors and information, documents opened in
+// order, and a start without any display (the desktop under a real X server is
+// xvfb_desktop_test.sh).
+#include "support/testing.h"
+
+#include "e2e_support.h"
+#include "support/runtime_fixture.h"
+
+namespace mdx::e2e {
+namespace {
+
+using test::TempDir;
+
+TEST(ProgramTest, CommandLineErrorsAndInformation) {
+    TempDir home;
+    const Environment own{{"XDG_RUNTIME_DIR", home.path()}};
+    const ProgramRun bogus = runprogram({"--bogus"}, own);
+    EXPECT_EQ(std::tie(bogus.Status, bogus.Output), std::tuple(2, ""));
+    EXPECT_NE(bogus.Errors.find("Unbekannte Option „--bogus“"), std::string::npos);
+    const ProgramRun version = runprogram({"--version"}, own);
+    EXPECT_EQ(std::tuple(version.Status, version.Output.substr(0, 8)), std::tuple(0, "Miradex "));
+    EXPECT_NE(runprogram({"--help"}, own).Output.find("--batch"), std::string::npos);
+}
+
+// Every document given goes to the report opener, in order, whatever its name; the log goes to
+// standard error. The last document is no saved report, so its refusal is the screen left (had
+// the saved report come last, its text would be).
+TEST(ProgramTest, BatchOpensEachDocumentInOrderAndPrintsTheScreen) {
+    TempDir home;
+    std::ofstream(home.file("bericht.mirdx")) << "Miradex-Bericht\r";
+    std::ofstream(home.file("notiz.txt")) << "keine Info-Datei";
+    const ProgramRun run =
+        runprogram({"--batch", home.file("bericht.mirdx"), home.file("notiz.txt")},
+                   {{"XDG_RUNTIME_DIR", home.path()}});
+    EXPECT_EQ(run.Status, 0) << run.Errors;
+    EXPECT_EQ(run.Output,
+              std::string(11, '\n') + std::string(24, ' ') + "Diese Datei ist keine Info-Datei\n");
+    EXPECT_NE(run.Errors.find("applicationDidFinishLaunching: End."), std::string::npos);
+}
+
+// Started without a display it can reach, the desktop program says so in German and ends with
+// status 1, instead of Qt's English text and an abort.
+TEST(NoDisplayTest, EndsWithTheGermanLineAndStatusOne) {
+    const Environment cases[] = {{},
+                                 {{"DISPLAY", ":4711"}},
+                                 {{"QT_QPA_PLATFORM", "wayland"}, {"WAYLAND_DISPLAY", "nirgends"}}};
+    for (Environment settings : cases) {
+        TempDir home;
+        const std::string what = settings.empty() ? "ohne Anzeige" : settings.begin()->first;
+        settings.insert({{"DISPLAY", std::nullopt},
+                         {"WAYLAND_DISPLAY", std::nullopt},
+                         {"QT_QPA_PLATFORM", std::nullopt},
+                         {"XDG_RUNTIME_DIR", home.path()}});
+        const ProgramRun run = runprogram({}, settings);
+        EXPECT_EQ(run.Status, 1) << what;
+        EXPECT_TRUE(run.Errors.ends_with("Keine Anzeige gefunden (weder X11 noch Wayland). Ohne "
+                                         "Anzeige arbeitet „miradex --batch“.\n"))
+            << what << ": " << run.Errors;
+        EXPECT_EQ(run.Errors.find("Qt platform plugin"), std::string::npos) << what;
+    }
+}
+
+} // namespace
+} // namespace mdx::e2e
