@@ -21,26 +21,41 @@ class EventsTest : public AppTest {
     }
 };
 
-// A key's code and characters, its modifiers, the value queued (-1: nothing) and whether it
-// counts as a function key.
-struct Key {
-    Int code;
-    const char* characters;
-    std::uint64_t flags;
-    Int value;
-    bool function = false;
-};
+// A key's code and characters, its modifiers, the value queued (-1: nothing), the cursor flag and
+// the function key flag.
+// clang-format off
+struct Key { Int code; const char* characters; std::uint64_t flags; Int value;
+             bool cursor = false, function = false; };
+// clang-format on
+constexpr std::uint64_t Shift = 1u << 17, Ctrl = 1u << 18, Opt = 1u << 19;
 
-TEST_F(EventsTest, KeysQueueTheirCharacterCodes) {
-    const std::uint64_t option = ModifierOption;
-    // The rules one by one are pinned through the desktop's keys in tests/platform/input_test.cpp;
-    // here the edges: characters without a code, the ends of the function keys, dead keys, rules
-    // that share a key, and a character that is not UTF-8.
+// Every row of the key table, the conditions unmet, and the fallback on the typed character.
+TEST_F(EventsTest, KeysQueueTheirTableValuesOrTheirCharacter) {
     // clang-format off
-    const Key cases[] = {{0, "😀", 0, -1}, {0, "\xEF\x9C\x83", 0, -1}, {14, "€", option, 164},
-        {0, "\xEF\xA3\xBF", 0, 0xF8FF - 0xF683, true}, {15, "€", option, -1}, {45, "", 0, 0},
-        {24, "", ModifierShift, 96}, {35, "∏", option | ModifierShift, 208}, {45, "", option, 126},
-        {37, "\f", option, 0}, {37, "\f", 0, 12}, {0, "\xE9", 0, 0xE9}};
+    const Key cases[] = {
+        {0, "å", Opt, 176}, {1, "‚", Opt, 168}, {2, "∂", Opt, 173}, {3, "ƒ", Opt, 130},
+        {4, "ª", Opt, 131}, {7, "≈", Opt, 132}, {9, "√", Opt, 253}, {10, "", 0, 94},
+        {11, "∫", Opt, 222}, {13, "∑", Opt, 221}, {14, "€", Opt, 164}, {16, "Ω", Opt, 128},
+        {17, "†", Opt, 189}, {19, "“", Opt, 163}, {24, "", Shift, 96}, {24, "", 0, 180},
+        {27, "¿", Opt, 166}, {29, "≠", Opt, 172}, {32, "", 0, 175}, {33, "•", Opt, 184},
+        {34, "⁄", Opt, 129}, {35, "π", Opt, 240}, {35, "∏", Opt | Shift, 208}, {37, "\f", Opt, 0},
+        {38, "º", Opt, 183}, {40, "∆", Opt, 254}, {41, "œ", Opt, 190}, {42, "‘", Opt, 180},
+        {43, "∞", Opt, 255}, {44, "–", Opt, 154}, {45, "", Opt, 126}, {47, "…", Opt, 191},
+        {48, "\x19", Shift, 20}, {50, "≤", Opt, 197}, {50, "≥", Opt | Shift, 198},
+        {51, "\b", 0, 127}, {71, "\uF739", 0, 27}, {76, "\x03", 0, 13}, {82, "0", Opt, 216},
+        {83, "1", Opt, 185}, {84, "2", Opt, 178}, {85, "3", Opt, 179}, {86, "4", Opt, 170},
+        {87, "5", Opt, 215}, {88, "6", Opt, 186}, {89, "7", Opt, 229}, {91, "8", Opt, 230},
+        {92, "9", Opt, 188}, {89, "7", Opt | Ctrl, 229}, {115, "\uF729", 0, 2, 1},
+        {116, "\uF72C", 0, 18, 1}, {117, "\uF728", 0, 7}, {119, "\uF72B", 0, 5, 1},
+        {121, "\uF72D", 0, 3, 1}, {123, "\uF702", 0, 8, 1}, {124, "\uF703", 0, 21, 1},
+        {125, "\uF701", 0, 10, 1}, {126, "\uF700", 0, 11, 1},
+        // conditions unmet: the typed character, or nothing above 255
+        {0, "a", 0, 97}, {2, "d", Opt, 100}, {37, "\f", 0, 12}, {45, "", 0, 0}, {48, "\t", 0, 9},
+        {82, "0", 0, 48}, {92, "9", 0, 57}, {15, "€", Opt, -1}, {0, "😀", 0, -1},
+        {0, "\uF703", 0, -1}, {0, "\xE9", 0, 0xE9}, {0, "ÿ", 0, 255}, {50, "<", 0, 60},
+        // function keys from U+F704 to the end of the private-use block
+        {0, "\uF704", 0, 129, 0, 1}, {0, "\uF705", 0, 130, 0, 1}, {0, "\uF70F", 0, 140, 0, 1},
+        {0, "\uF8FF", 0, 0xF8FF - 0xF683, 0, 1}};
     // clang-format on
     for (const Key& c : cases) {
         SCOPED_TRACE(std::to_string(c.code) + " " + c.characters);
@@ -50,31 +65,39 @@ TEST_F(EventsTest, KeysQueueTheirCharacterCodes) {
         EXPECT_EQ(std::tie(e->Kind, e->Value, e->Index, e->Description),
                   std::make_tuple(1, c.value, c.code, std::string(c.characters)));
         EXPECT_EQ(std::tie(e->CursorKeyPressed, e->FunctionKeyPressed, e->OptionPressed),
-                  std::make_tuple(false, c.function, (c.flags & option) != 0));
+                  std::make_tuple(c.cursor, c.function, (c.flags & Opt) != 0));
     }
     EXPECT_FALSE(app().KeyEventQueue.pending());
     EXPECT_TRUE(log.lines().empty());
-
-    const std::uint64_t flags = ModifierShift | ModifierCommand | ModifierFunction | 0xFFull << 32;
-    std::optional<t_Event> e = press(3, "F", flags);
-    ASSERT_TRUE(e);
-    EXPECT_EQ(e->Mods, static_cast<Int>(((flags >> 16) & 0xFFFF)));
-    EXPECT_EQ(std::tie(e->ShiftPressed, e->CommandPressed, e->FnPressed, e->ControlPressed,
-                       e->OptionPressed, e->FunctionKeyPressed),
-              std::make_tuple(true, true, true, false, false, false));
-    EXPECT_GT(e->Time, 0);
 }
 
+// Each modifier bit 16..23 sets its own flag and bit of Mods (bits beyond 31 are cut off); the
+// function bit is FnPressed in key events and FunctionKeyPressed in mouse events.
+TEST_F(EventsTest, ModifierBitsBecomeTheEventsFlags) {
+    for (int bit = 16; bit <= 23; ++bit) {
+        SCOPED_TRACE(bit);
+        const std::uint64_t flags = std::uint64_t{1} << bit | std::uint64_t{1} << 32;
+        const t_Event k = press(7, "x", flags).value_or(t_Event{});
+        viewMouseDown(0, MouseInput{20, 20, 1, flags}, false);
+        const t_Event m = app().MouseEventQueue.contents().back();
+        for (const t_Event& e : {k, m}) {
+            const bool key = e.Kind == 1, fn = bit == 23;
+            EXPECT_EQ((std::array{e.CapsLockPressed, e.ShiftPressed, e.ControlPressed,
+                                  e.OptionPressed, e.CommandPressed, e.NumericPadPressed,
+                                  e.HelpPressed, e.FnPressed, e.FunctionKeyPressed}),
+                      (std::array{bit == 16, bit == 17, bit == 18, bit == 19, bit == 20, bit == 21,
+                                  bit == 22, fn && key, fn && !key}));
+            EXPECT_EQ(std::pair(e.Mods, e.Time > 0), std::pair(Int{1} << (bit - 16), true));
+        }
+    }
+}
+
+// Control with keypad 8, 7, 9 switches the output target and queues nothing (each a new target).
 TEST_F(EventsTest, ControlWithKeypadSevenEightNineRedirectsOutput) {
-    for (auto [keyCode, target] : {std::pair<Int, Int>{89, 0}, {91, 2}, {92, 1}}) {
-        rt().WindowTable[0].TextRedirectOutput = 99;
-        EXPECT_FALSE(press(keyCode, "8", ModifierControl)) << keyCode;
+    for (auto [keyCode, target] : {std::pair<Int, Int>{91, 2}, {89, 0}, {92, 1}}) {
+        EXPECT_FALSE(press(keyCode, "8", Ctrl)) << keyCode;
         EXPECT_EQ(rt().WindowTable[0].TextRedirectOutput, target) << keyCode;
     }
-    // With option as well, the keys type their option values instead.
-    std::optional<t_Event> e = press(89, "7", ModifierControl | ModifierOption);
-    ASSERT_TRUE(e);
-    EXPECT_EQ(e->Value, 229);
 }
 
 TEST_F(EventsTest, EventsOfUnreadyWindowsAreDroppedButTheFlagsFollow) {
