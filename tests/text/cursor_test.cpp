@@ -38,78 +38,64 @@ class CursorTest : public TextTest {
 };
 
 // What the screen shows after a control code: Letters as they were, or changed.
-enum Shown { Same, ClearedBelow, AllBlank, ScrolledDown, ScrolledUp, LineBlank, RestBlank };
-const Screen Shows[] = {Letters,
-                        {"abcdefgh", "ij      ", Blank, Blank},
-                        Screen(4, Blank),
-                        {Blank, "abcdefgh", "ijklmnop", "qrstuvwx"},
-                        {"ijklmnop", "qrstuvwx", "yzABCDEF", Blank},
-                        {"abcdefgh", Blank, "qrstuvwx", "yzABCDEF"},
-                        {"abcdefgh", "ij      ", "qrstuvwx", "yzABCDEF"}};
+// clang-format off
+enum Shown { Same, ClearedBelow, AllBlank, ScrolledDown, ScrolledUp, LineBlank, RestBlank,
+             LastOne };
+const Screen Shows[] = {Letters, {"abcdefgh", "ij      ", Blank, Blank}, Screen(4, Blank),
+    {Blank, "abcdefgh", "ijklmnop", "qrstuvwx"}, {"ijklmnop", "qrstuvwx", "yzABCDEF", Blank},
+    {"abcdefgh", Blank, "qrstuvwx", "yzABCDEF"}, {"abcdefgh", "ij      ", "qrstuvwx", "yzABCDEF"},
+    {"abcdefgh", "ijklmnop", "qrstuvwx", "y       "}};
+// clang-format on
 
-// Each control code printed with the cursor at column 3 of line 2: the code, the display mode and
-// inverse flag before; the cursor, the inverse flag and display mode after, and the screen.
+// A control code printed at column x of line y (3, 2 unless given), with the inverse flag and
+// display mode before: the cursor, the inverse flag and display mode after, and the screen.
+// clang-format off
+struct Control { UInt8 code; Int hpos, vpos, x = 3, y = 2; Shown shown = Same; bool inverse = false;
+                 Int mode = 0; bool inverseBefore = false; Int modeBefore = 0; };
+// clang-format on
+
+// Every control code from column 3 of line 2; then the steps left (8), right (28), up (30) and
+// down (10) from the first, second, second last and last column and line.
 TEST_F(CursorTest, ControlCharactersCarryOutTheirAction) {
     // clang-format off
-    const std::tuple<UInt8, Int, bool, Int, Int, bool, Int, Shown> cases[] = {
-        {0, 0, 0, 3, 2, 0, 0, Same}, {5, 0, 0, 3, 2, 0, 0, Same}, {6, 0, 0, 3, 2, 0, 0, Same},
-        {7, 0, 0, 3, 2, 0, 0, Same}, {8, 0, 0, 2, 2, 0, 0, Same}, {9, 0, 0, 3, 2, 0, 0, Same},
-        {10, 0, 0, 3, 3, 0, 0, Same}, {11, 0, 0, 3, 2, 0, 0, ClearedBelow},
-        {12, 0, 0, 1, 1, 0, 0, AllBlank}, {13, 0, 0, 1, 3, 0, 0, Same},
-        {14, 0, 1, 3, 2, 0, 0, Same}, {15, 0, 0, 3, 2, 1, 0, Same}, {16, 0, 0, 3, 2, 0, 0, Same},
-        {17, 0, 0, 3, 2, 1, 0, Same}, {17, 0, 1, 3, 2, 0, 0, Same}, {18, 0, 0, 1, 2, 0, 0, Same},
-        {19, 2, 0, 3, 2, 0, 0, Same}, {20, 0, 0, 3, 2, 0, 1, Same}, {21, 0, 0, 3, 2, 0, 0, Same},
-        {22, 0, 0, 3, 2, 0, 0, ScrolledDown}, {23, 0, 0, 3, 2, 0, 0, ScrolledUp},
-        {24, 0, 0, 3, 2, 0, 0, Same}, {25, 0, 0, 1, 1, 0, 0, Same},
-        {26, 0, 0, 1, 2, 0, 0, LineBlank}, {27, 0, 0, 3, 2, 0, 99, Same},
-        {28, 0, 0, 4, 2, 0, 0, Same}, {29, 0, 0, 3, 2, 0, 0, RestBlank},
-        {30, 0, 0, 3, 1, 0, 0, Same}, {31, 0, 0, 3, 2, 0, 2, Same}};
+    const Control cases[] = {
+        {0, 3, 2}, {5, 3, 2}, {6, 3, 2}, {7, 3, 2}, {8, 2, 2}, {9, 3, 2}, {10, 3, 3},
+        {11, 3, 2, 3, 2, ClearedBelow}, {12, 1, 1, 3, 2, AllBlank}, {13, 1, 3},
+        {14, 3, 2, 3, 2, Same, 0, 0, 1}, {15, 3, 2, 3, 2, Same, 1}, {16, 3, 2},
+        {17, 3, 2, 3, 2, Same, 1}, {17, 3, 2, 3, 2, Same, 0, 0, 1}, {18, 1, 2},
+        {19, 3, 2, 3, 2, Same, 0, 0, 0, 2}, {20, 3, 2, 3, 2, Same, 0, 1}, {21, 3, 2},
+        {22, 3, 2, 3, 2, ScrolledDown}, {23, 3, 2, 3, 2, ScrolledUp}, {24, 3, 2}, {25, 1, 1},
+        {26, 1, 2, 3, 2, LineBlank}, {27, 3, 2, 3, 2, Same, 0, 99}, {28, 4, 2},
+        {29, 3, 2, 3, 2, RestBlank}, {30, 3, 1}, {31, 3, 2, 3, 2, Same, 0, 2},
+        {11, 2, 4, 2, 4, LastOne}, // on the last line only the rest of that line is cleared
+        {8, 8, 1, 1, 1, ScrolledDown}, {8, 1, 1, 2, 1}, {8, 8, 2, 1, 3}, {8, 1, 3, 2, 3},
+        {8, 7, 3, 8, 3}, {28, 8, 2, 7, 2}, {28, 1, 3, 8, 2}, {28, 2, 2, 1, 2},
+        {28, 1, 4, 8, 4, ScrolledUp}, {30, 3, 1, 3, 1, ScrolledDown}, {30, 3, 3, 3, 4},
+        {10, 3, 4, 3, 4, ScrolledUp}, {10, 3, 4, 3, 3}, {10, 3, 2, 3, 1}};
     // clang-format on
-    for (const auto& [code, startMode, startInverse, hpos, vpos, inverse, mode, shown] : cases) {
-        SCOPED_TRACE(int{code});
+    for (const Control& c : cases) {
+        SCOPED_TRACE(testing::Message() << int{c.code} << " at " << c.x << "," << c.y);
         fill(Letters);
-        setcursor(3, 2);
-        win().TextDisplayMode = startMode;
-        win().TextInverse = startInverse;
+        setcursor(c.x, c.y);
+        win().TextDisplayMode = c.modeBefore;
+        win().TextInverse = c.inverseBefore;
         layer.clearCalls();
-        t_Print(0, std::string(1, static_cast<char>(code)));
+        t_Print(0, std::string(1, static_cast<char>(c.code)));
         EXPECT_EQ(std::tuple(cursor(), win().TextInverse, win().TextDisplayMode, rows()),
-                  std::tuple(std::pair(hpos, vpos), inverse, mode, Shows[shown]));
-        EXPECT_EQ(layer.count("beep"), code == 7 ? 1 : 0);
+                  std::tuple(std::pair(c.hpos, c.vpos), c.inverse, c.mode, Shows[c.shown]));
+        EXPECT_EQ(layer.count("beep"), c.code == 7 ? 1 : 0);
     }
     EXPECT_EQ(textoutput(), "");
-}
-
-// One step left, right, up or down from the first, second, second last and last column and
-// line: the cursor after, and whether the screen scrolled.
-TEST_F(CursorTest, StepsWrapAtTheSidesAndScrollAtTopAndBottom) {
-    const std::tuple<void (*)(UInt8), Int, Int, Int, Int, Shown> cases[] = {
-        {t_CursorLeft, 1, 1, 8, 1, ScrolledDown}, {t_CursorLeft, 2, 1, 1, 1, Same},
-        {t_CursorLeft, 1, 3, 8, 2, Same},         {t_CursorLeft, 2, 3, 1, 3, Same},
-        {t_CursorLeft, 8, 3, 7, 3, Same},         {t_CursorRight, 7, 2, 8, 2, Same},
-        {t_CursorRight, 8, 2, 1, 3, Same},        {t_CursorRight, 1, 2, 2, 2, Same},
-        {t_CursorRight, 8, 4, 1, 4, ScrolledUp},  {t_CursorUp, 3, 1, 3, 1, ScrolledDown},
-        {t_CursorUp, 3, 2, 3, 1, Same},           {t_CursorUp, 3, 4, 3, 3, Same},
-        {t_CursorDown, 3, 4, 3, 4, ScrolledUp},   {t_CursorDown, 3, 3, 3, 4, Same},
-        {t_CursorDown, 3, 1, 3, 2, Same}};
-    for (const auto& [step, x, y, hpos, vpos, shown] : cases) {
-        SCOPED_TRACE(testing::Message() << x << "," << y);
-        fill(Letters);
-        setcursor(x, y);
-        step(0);
-        expectshown(hpos, vpos, Shows[shown]);
-    }
-    setcursor(2, 4);
-    t_Print(0, "\x0b"); // on the last line only the rest of that line is cleared
-    EXPECT_EQ(std::pair(cursor(), rows()[3]), std::pair(std::pair<Int, Int>(2, 4), "y       "s));
 }
 
 // Each palette colour as the picture shows it: foreground where the glyph is fully covered,
 // background where it is empty.
 TEST_F(CursorTest, PaletteColoursAsThePictureShowsThem) {
-    const std::uint32_t palette[] = {0x000000, 0xFF0000, 0x000080, 0xFF00FF, 0x008000, 0x545454,
-                                     0x0000FF, 0x0080FF, 0x804000, 0xFF8000, 0xA8A8A8, 0xFF8080,
-                                     0x00FF00, 0xFFFF00, 0x00FFFF, 0xFFFFFF};
+    // clang-format off
+    const std::uint32_t palette[] = {
+        0x000000, 0xFF0000, 0x000080, 0xFF00FF, 0x008000, 0x545454, 0x0000FF,
+        0x0080FF, 0x804000, 0xFF8000, 0xA8A8A8, 0xFF8080, 0x00FF00, 0xFFFF00, 0x00FFFF, 0xFFFFFF};
+    // clang-format on
     for (Int i = 0; i < 16; ++i) {
         t_PrintSymbol(0, 'A', static_cast<UInt8>(i << 4 | (15 - i)), 1, 1);
         const WindowImage image = t_WindowImage(0).value_or(WindowImage{0, 0, {}});
