@@ -174,18 +174,16 @@ class DisplayTest : public TextTest {
 };
 
 // The input, the start of line 1, the colour and display mode after and the first cell's colour
-// (the character after a colour command is drawn in the new colour), at the ends of both colour
-// ranges. 63, 103, 104, 96, 100, 108 and 109 are no commands.
+// (0xC0 and 0 unless given; the character after a colour command is drawn in the new colour), at
+// the ends of both colour ranges. 63, 103, 104, 96, 100, 108 and 109 are no commands.
 TEST_F(DisplayTest, EscapeColourCommandsChangeTheAttributeAndPrintNothing) {
     // clang-format off
-    const std::tuple<std::string, std::string, UInt8, Int, Int> cases[] = {
-        {"\033Ax", "x ", 0x10, 0, 0x10}, {"\033@", "  ", 0x00, 0, 0xC0},
-        {"\033O", "  ", 0xF0, 0, 0xC0}, {"\033P", "  ", 0xC0, 0, 0xC0},
-        {"\033Q", "  ", 0xC1, 0, 0xC0}, {"\033Z", "  ", 0xCA, 0, 0xC0},
-        {"\033_", "  ", 0xCF, 0, 0xC0}, {"\033Z\033P", "  ", 0xC0, 0, 0xC0},
-        {"\033?", "? ", 0xC0, 99, 0xC0}, {"\033a", "a ", 0xC0, 99, 0xC0},
-        {"\033aA", "a ", 0x10, 0, 0xC0}, {"\033gh`d", "gh`d", 0xC0, 99, 0xC0},
-        {"\033lm", "lm", 0xC0, 99, 0xC0}};
+    struct Escape { std::string input, printed; UInt8 color = 0xC0; Int mode = 0, first = 0xC0; };
+    const Escape cases[] = {
+        {"\033Ax", "x ", 0x10, 0, 0x10}, {"\033@", "  ", 0x00}, {"\033O", "  ", 0xF0},
+        {"\033P", "  "}, {"\033Q", "  ", 0xC1}, {"\033Z", "  ", 0xCA}, {"\033_", "  ", 0xCF},
+        {"\033Z\033P", "  "}, {"\033?", "? ", 0xC0, 99}, {"\033a", "a ", 0xC0, 99},
+        {"\033aA", "a ", 0x10}, {"\033gh`d", "gh`d", 0xC0, 99}, {"\033lm", "lm", 0xC0, 99}};
     // clang-format on
     for (const auto& [input, printed, color, mode, first] : cases) {
         SCOPED_TRACE(input);
@@ -249,17 +247,17 @@ TEST_F(DisplayTest, BorderCommandsSetTheBorderColour) {
 
 // t_PrintChar draws the code as the display mode translates it, at the bounds of each mode's
 // ranges; control codes are drawn, never carried out. Modes 3 and 4 mark a control code, inverse
-// or in colour 1, for that one character. The mode, the code; the glyph and attribute drawn.
+// or in colour 1, for that one character. The mode, the code; the glyph and attribute drawn
+// (0xC0 unless given).
 TEST_F(DisplayTest, DisplayModesTranslateCodesBeforeDrawing) {
     // clang-format off
-    const std::tuple<Int, UInt8, UInt8, Int> cases[] = {
-        {1, 65, 193, 0xC0}, {1, 32, 160, 0xC0}, {1, 127, 255, 0xC0}, {1, 31, 31, 0xC0},
-        {1, 128, 128, 0xC0}, {2, 97, 129, 0xC0}, {2, 127, 159, 0xC0}, {2, 96, 128, 0xC0},
-        {2, 65, 1, 0xC0}, {2, 64, 0, 0xC0}, {2, 95, 31, 0xC0}, {2, 63, 63, 0xC0},
-        {2, 128, 128, 0xC0}, {0, 65, 65, 0xC0}, {5, 65, 65, 0xC0}, {-1, 65, 65, 0xC0},
-        {0, 13, 13, 0xC0}, {0, 7, 7, 0xC0}, {3, 0, 64, 0x0C}, {3, 31, 95, 0x0C}, {3, 32, 32, 0xC0},
-        {3, 65, 65, 0xC0}, {4, 0, 64, 0x10}, {4, 26, 90, 0x10}, {4, 32, 32, 0xC0},
-        {4, 200, 200, 0xC0}};
+    struct Mode { Int mode; UInt8 code, glyph; Int colour = 0xC0; };
+    const Mode cases[] = {
+        {1, 65, 193}, {1, 32, 160}, {1, 127, 255}, {1, 31, 31}, {1, 128, 128}, {2, 97, 129},
+        {2, 127, 159}, {2, 96, 128}, {2, 65, 1}, {2, 64, 0}, {2, 95, 31}, {2, 63, 63},
+        {2, 128, 128}, {0, 65, 65}, {5, 65, 65}, {-1, 65, 65}, {0, 13, 13}, {0, 7, 7},
+        {3, 0, 64, 0x0C}, {3, 31, 95, 0x0C}, {3, 32, 32}, {3, 65, 65}, {4, 0, 64, 0x10},
+        {4, 26, 90, 0x10}, {4, 32, 32}, {4, 200, 200}};
     // clang-format on
     for (const auto& [mode, code, glyph, colour] : cases) {
         setcursor(1, 1);
