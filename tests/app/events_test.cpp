@@ -13,49 +13,49 @@ class EventsTest : public AppTest {
   protected:
     void SetUp() override { initscreen(); }
 
-    // The key event that one key press queues in window 0, nothing when it queues none.
+    // The key event that one key press queues in window 0, read as the program reads it;
+    // nothing when it queues none.
     static std::optional<t_Event> press(Int keyCode, const std::string& characters,
                                         std::uint64_t flags = 0) {
         viewKeyDown(0, KeyInput{keyCode, characters, flags});
-        return app().KeyEventQueue.take();
+        if (t_ReadKey() == -1) return std::nullopt;
+        return app().KeyEventQueue.current();
     }
 };
 
-// A key's code and characters, its modifiers, the value queued (-1: nothing), the cursor flag and
-// the function key flag.
+// A key's code and characters, the value queued (-1: nothing), its modifiers (option unless
+// given), the cursor flag and the function key flag.
+constexpr std::uint64_t Shift = 1u << 17, Ctrl = 1u << 18, Opt = 1u << 19;
 // clang-format off
-struct Key { Int code; const char* characters; std::uint64_t flags; Int value;
+struct Key { Int code; const char* characters; Int value; std::uint64_t flags = Opt;
              bool cursor = false, function = false; };
 // clang-format on
-constexpr std::uint64_t Shift = 1u << 17, Ctrl = 1u << 18, Opt = 1u << 19;
 
-// Every row of the key table, the conditions unmet, and the fallback on the typed character.
-TEST_F(EventsTest, KeysQueueTheirTableValuesOrTheirCharacter) {
+// Every row of the key table, the conditions unmet, and the fallback on the typed character;
+// the redirect shortcuts.
+TEST_F(EventsTest, KeysQueueTheirTableValuesOrTheirCharacterOrRedirect) {
     // clang-format off
     const Key cases[] = {
-        {0, "å", Opt, 176}, {1, "‚", Opt, 168}, {2, "∂", Opt, 173}, {3, "ƒ", Opt, 130},
-        {4, "ª", Opt, 131}, {7, "≈", Opt, 132}, {9, "√", Opt, 253}, {10, "", 0, 94},
-        {11, "∫", Opt, 222}, {13, "∑", Opt, 221}, {14, "€", Opt, 164}, {16, "Ω", Opt, 128},
-        {17, "†", Opt, 189}, {19, "“", Opt, 163}, {24, "", Shift, 96}, {24, "", 0, 180},
-        {27, "¿", Opt, 166}, {29, "≠", Opt, 172}, {32, "", 0, 175}, {33, "•", Opt, 184},
-        {34, "⁄", Opt, 129}, {35, "π", Opt, 240}, {35, "∏", Opt | Shift, 208}, {37, "\f", Opt, 0},
-        {38, "º", Opt, 183}, {40, "∆", Opt, 254}, {41, "œ", Opt, 190}, {42, "‘", Opt, 180},
-        {43, "∞", Opt, 255}, {44, "–", Opt, 154}, {45, "", Opt, 126}, {47, "…", Opt, 191},
-        {48, "\x19", Shift, 20}, {50, "≤", Opt, 197}, {50, "≥", Opt | Shift, 198},
-        {51, "\b", 0, 127}, {71, "\uF739", 0, 27}, {76, "\x03", 0, 13}, {82, "0", Opt, 216},
-        {83, "1", Opt, 185}, {84, "2", Opt, 178}, {85, "3", Opt, 179}, {86, "4", Opt, 170},
-        {87, "5", Opt, 215}, {88, "6", Opt, 186}, {89, "7", Opt, 229}, {91, "8", Opt, 230},
-        {92, "9", Opt, 188}, {89, "7", Opt | Ctrl, 229}, {115, "\uF729", 0, 2, 1},
-        {116, "\uF72C", 0, 18, 1}, {117, "\uF728", 0, 7}, {119, "\uF72B", 0, 5, 1},
-        {121, "\uF72D", 0, 3, 1}, {123, "\uF702", 0, 8, 1}, {124, "\uF703", 0, 21, 1},
-        {125, "\uF701", 0, 10, 1}, {126, "\uF700", 0, 11, 1},
+        {0, "å", 176}, {1, "‚", 168}, {2, "∂", 173}, {3, "ƒ", 130}, {4, "ª", 131}, {7, "≈", 132},
+        {9, "√", 253}, {10, "", 94, 0}, {11, "∫", 222}, {13, "∑", 221}, {14, "€", 164},
+        {16, "Ω", 128}, {17, "†", 189}, {19, "“", 163}, {24, "", 96, Shift}, {24, "", 180, 0},
+        {27, "¿", 166}, {29, "≠", 172}, {32, "", 175, 0}, {33, "•", 184}, {34, "⁄", 129},
+        {35, "π", 240}, {35, "∏", 208, Opt | Shift}, {37, "\f", 0}, {38, "º", 183}, {40, "∆", 254},
+        {41, "œ", 190}, {42, "‘", 180}, {43, "∞", 255}, {44, "–", 154}, {45, "", 126},
+        {47, "…", 191}, {48, "\x19", 20, Shift}, {50, "≤", 197}, {50, "≥", 198, Opt | Shift},
+        {51, "\b", 127, 0}, {71, "\uF739", 27, 0}, {76, "\x03", 13, 0}, {82, "0", 216},
+        {83, "1", 185}, {84, "2", 178}, {85, "3", 179}, {86, "4", 170}, {87, "5", 215},
+        {88, "6", 186}, {89, "7", 229}, {91, "8", 230}, {92, "9", 188}, {89, "7", 229, Opt | Ctrl},
+        {115, "\uF729", 2, 0, 1}, {116, "\uF72C", 18, 0, 1}, {117, "\uF728", 7, 0},
+        {119, "\uF72B", 5, 0, 1}, {121, "\uF72D", 3, 0, 1}, {123, "\uF702", 8, 0, 1},
+        {124, "\uF703", 21, 0, 1}, {125, "\uF701", 10, 0, 1}, {126, "\uF700", 11, 0, 1},
         // conditions unmet: the typed character, or nothing above 255
-        {0, "a", 0, 97}, {2, "d", Opt, 100}, {37, "\f", 0, 12}, {45, "", 0, 0}, {48, "\t", 0, 9},
-        {82, "0", 0, 48}, {92, "9", 0, 57}, {15, "€", Opt, -1}, {0, "😀", 0, -1},
-        {0, "\uF703", 0, -1}, {0, "\xE9", 0, 0xE9}, {0, "ÿ", 0, 255}, {50, "<", 0, 60},
+        {0, "a", 97, 0}, {2, "d", 100}, {37, "\f", 12, 0}, {45, "", 0, 0}, {48, "\t", 9, 0},
+        {82, "0", 48, 0}, {92, "9", 57, 0}, {15, "€", -1}, {0, "😀", -1, 0}, {0, "\uF703", -1, 0},
+        {0, "\xE9", 0xE9, 0}, {0, "ÿ", 255, 0}, {50, "<", 60, 0},
         // function keys from U+F704 to the end of the private-use block
-        {0, "\uF704", 0, 129, 0, 1}, {0, "\uF705", 0, 130, 0, 1}, {0, "\uF70F", 0, 140, 0, 1},
-        {0, "\uF8FF", 0, 0xF8FF - 0xF683, 0, 1}};
+        {0, "\uF704", 129, 0, 0, 1}, {0, "\uF705", 130, 0, 0, 1}, {0, "\uF70F", 140, 0, 0, 1},
+        {0, "\uF8FF", 0xF8FF - 0xF683, 0, 0, 1}};
     // clang-format on
     for (const Key& c : cases) {
         SCOPED_TRACE(std::to_string(c.code) + " " + c.characters);
@@ -67,36 +67,26 @@ TEST_F(EventsTest, KeysQueueTheirTableValuesOrTheirCharacter) {
         EXPECT_EQ(std::tie(e->CursorKeyPressed, e->FunctionKeyPressed, e->OptionPressed),
                   std::make_tuple(c.cursor, c.function, (c.flags & Opt) != 0));
     }
-    EXPECT_FALSE(app().KeyEventQueue.pending());
     EXPECT_TRUE(log.lines().empty());
-}
-
-// Each modifier bit 16..23 sets its own flag and bit of Mods (bits beyond 31 are cut off); the
-// function bit is FnPressed in key events and FunctionKeyPressed in mouse events.
-TEST_F(EventsTest, ModifierBitsBecomeTheEventsFlags) {
-    for (int bit = 16; bit <= 23; ++bit) {
-        SCOPED_TRACE(bit);
-        const std::uint64_t flags = std::uint64_t{1} << bit | std::uint64_t{1} << 32;
-        const t_Event k = press(7, "x", flags).value_or(t_Event{});
-        viewMouseDown(0, MouseInput{20, 20, 1, flags}, false);
-        const t_Event m = app().MouseEventQueue.contents().back();
-        for (const t_Event& e : {k, m}) {
-            const bool key = e.Kind == 1, fn = bit == 23;
-            EXPECT_EQ((std::array{e.CapsLockPressed, e.ShiftPressed, e.ControlPressed,
-                                  e.OptionPressed, e.CommandPressed, e.NumericPadPressed,
-                                  e.HelpPressed, e.FnPressed, e.FunctionKeyPressed}),
-                      (std::array{bit == 16, bit == 17, bit == 18, bit == 19, bit == 20, bit == 21,
-                                  bit == 22, fn && key, fn && !key}));
-            EXPECT_EQ(std::pair(e.Mods, e.Time > 0), std::pair(Int{1} << (bit - 16), true));
-        }
-    }
-}
-
-// Control with keypad 8, 7, 9 switches the output target and queues nothing (each a new target).
-TEST_F(EventsTest, ControlWithKeypadSevenEightNineRedirectsOutput) {
+    // Control with keypad 8, 7, 9 switches the output target (each a new one) and queues nothing.
     for (auto [keyCode, target] : {std::pair<Int, Int>{91, 2}, {89, 0}, {92, 1}}) {
         EXPECT_FALSE(press(keyCode, "8", Ctrl)) << keyCode;
         EXPECT_EQ(rt().WindowTable[0].TextRedirectOutput, target) << keyCode;
+    }
+}
+
+// Each modifier bit 16..23 sets its own flag and bit of Mods (bits beyond 31 are cut off); the
+// function bit is FnPressed in key events (FunctionKeyPressed in mouse events, checked with the
+// clicks).
+TEST_F(EventsTest, ModifierBitsBecomeTheEventsFlags) {
+    for (int bit = 16; bit <= 23; ++bit) {
+        const t_Event e = press(7, "x", std::uint64_t{1} << bit | std::uint64_t{1} << 32).value();
+        EXPECT_EQ((std::array{e.CapsLockPressed, e.ShiftPressed, e.ControlPressed, e.OptionPressed,
+                              e.CommandPressed, e.NumericPadPressed, e.HelpPressed, e.FnPressed,
+                              e.FunctionKeyPressed, e.Mods == Int{1} << (bit - 16), e.Time > 0}),
+                  (std::array{bit == 16, bit == 17, bit == 18, bit == 19, bit == 20, bit == 21,
+                              bit == 22, bit == 23, false, true, true}))
+            << bit;
     }
 }
 
@@ -149,14 +139,11 @@ TEST_F(EventsTest, FileEventsCarryThePathAndItsKindAndKeysAreReadInOrder) {
                   std::make_tuple(4, 7, path, kind));
     }
     EXPECT_TRUE(eventually([&] { return hooks == 4; }));
-
-    EXPECT_EQ(t_ReadKey(), -1);
+    // Keys are read in the order typed.
     for (const char* c : {"x", "y"})
         viewKeyDown(0, KeyInput{7, c, 0});
     EXPECT_EQ(t_ReadKey(), 'x');
-    EXPECT_EQ(app().KeyEventQueue.current().Description, "x");
     EXPECT_EQ(t_ReadKey(), 'y');
-    EXPECT_EQ(t_ReadKey(), -1);
 }
 
 // ---- Output pause ---------------------------------------------------------------------------
