@@ -34,34 +34,6 @@ class InputTest : public QtLayerTest {
     std::vector<t_Event> keys() const { return app().KeyEventQueue.contents(); }
 };
 
-// A key pressed in a view queues the key table's value, its cursor and function flags and its
-// characters (the private-use ones for keys that type none); characters above 255 queue nothing
-// (-1), and control-keypad-8 redirects the output instead.
-TEST_F(InputTest, KeysBecomeKeyEventsWithTheTableValues) {
-    const Mods kp = Qt::KeypadModifier, alt = Qt::AltModifier;
-    // clang-format off
-    const std::tuple<int, Mods, const char*, Int, bool, bool, const char*> cases[] = {
-        {Qt::Key_A, alt, "å", 176, 0, 0, "å"}, {Qt::Key_Backspace, {}, "\b", 127, 0, 0, "\x7f"},
-        {Qt::Key_Delete, {}, "\x7f", 7, 0, 0, "\uF728"}, {Qt::Key_Left, {}, "", 8, 1, 0, "\uF702"},
-        {Qt::Key_F12, {}, "", 140, 0, 1, "\uF70F"}, {Qt::Key_Enter, kp, "\r", 13, 0, 0, "\x03"},
-        {Qt::Key_8, kp | alt, "8", 230, 0, 0, "8"}, {Qt::Key_Up, kp, "", 56, 0, 0, "8"},
-        {Qt::Key_unknown, {}, "😀", -1, 0, 0, ""},
-        {Qt::Key_8, kp | Qt::ControlModifier, "8", -1, 0, 0, ""}};
-    // clang-format on
-    for (const auto& [qtKey, mods, text, value, cursor, function, characters] : cases) {
-        app().KeyEventQueue.clear();
-        press(qtKey, mods, QString::fromUtf8(text));
-        const std::vector<t_Event> queued = keys();
-        ASSERT_EQ(queued.size(), value < 0 ? 0u : 1u) << text;
-        if (queued.empty()) continue;
-        const t_Event& e = queued[0];
-        EXPECT_EQ(std::tuple(e.Kind, e.Window, e.Value, e.CursorKeyPressed, e.FunctionKeyPressed,
-                             e.OptionPressed, e.Description),
-                  std::tuple(1, 0, value, cursor, function, bool(mods & alt), characters));
-    }
-    EXPECT_EQ(rt().WindowTable[0].TextRedirectOutput, 2);
-}
-
 // On X11 and Wayland a key is known by its place, the evdev number + 8, whatever the layout types
 // on it; the key code is that of the original keyboard at that place (ISO: the key left of 1 is
 // 10, the one right of the left shift key 50). Rows: the key table's keys; keypad 0-9 . * + / - =
@@ -118,8 +90,8 @@ TEST(KeyCodeTest, QtKeysNameTheKeyWithoutAScanCode) {
 }
 
 // Keypad keys (keypad modifier) with num lock on and off; the digit keys type their digit either
-// way, without the function bit.
-TEST(KeyCodeTest, KeypadKeysAndTheirDigitsWithAndWithoutNumLock) {
+// way, without the function bit. The modifier word.
+TEST(KeyCodeTest, KeypadKeysAndModifiers) {
     using namespace Qt;
     // clang-format off
     const std::tuple<int, Int, const char*> keypad[] = {
@@ -140,10 +112,7 @@ TEST(KeyCodeTest, KeypadKeysAndTheirDigitsWithAndWithoutNumLock) {
                       std::pair(std::string(digit), std::uint64_t{1} << 21));
         }
     }
-}
-
-// Each Qt modifier, caps lock and the function flag set their own bit of the modifier word.
-TEST(KeyCodeTest, ModifiersSetTheirBits) {
+    // Each Qt modifier, caps lock and the function flag set their own bit of the word.
     // clang-format off
     const std::tuple<Mods, bool, bool, int> bits[] = {
         {Qt::ShiftModifier, 0, 0, 17}, {Qt::ControlModifier, 0, 0, 18}, {Qt::AltModifier, 0, 0, 19},
@@ -154,7 +123,9 @@ TEST(KeyCodeTest, ModifiersSetTheirBits) {
         EXPECT_EQ(qt::modifierflags(mods, capsLock, function), std::uint64_t{1} << bit) << bit;
 }
 
-TEST_F(InputTest, ModifierKeysAndReleasesUpdateTheLiveFlags) {
+// Modifier keys only change the live flags; other keys reach the key queue with the code, the
+// characters and the modifiers the key table needs (option and keypad 8 with num lock off, F12).
+TEST_F(InputTest, KeysReachTheQueueAndModifierKeysOnlyTheLiveFlags) {
     const LiveInput& live = app().Live;
     press(Qt::Key_Shift, Qt::NoModifier, "");
     EXPECT_TRUE(live.Shift);
@@ -163,10 +134,16 @@ TEST_F(InputTest, ModifierKeysAndReleasesUpdateTheLiveFlags) {
     EXPECT_EQ(std::pair(live.Shift.load(), live.Option.load()), std::pair(false, true));
     EXPECT_TRUE(keys().empty()); // modifier keys type nothing
 
-    press(Qt::Key_X, Qt::NoModifier, "x");
+    press(Qt::Key_Up, Qt::KeypadModifier | Qt::AltModifier, "");
+    press(Qt::Key_F12, Qt::NoModifier, "");
     EXPECT_TRUE(live.KeyDown);
-    press(Qt::Key_X, Qt::NoModifier, "x", QEvent::KeyRelease);
+    press(Qt::Key_F12, Qt::NoModifier, "", QEvent::KeyRelease);
     EXPECT_FALSE(live.KeyDown);
+    const std::vector<t_Event> typed = keys();
+    ASSERT_EQ(typed.size(), 2u);
+    EXPECT_EQ(std::tuple(typed[0].Value, typed[0].Description, typed[1].Value, typed[1].Description,
+                         typed[1].FunctionKeyPressed),
+              std::tuple(230, "8", 140, "\uF70F", true));
 }
 
 // The view is the drawing area: its top left pixel is (0, 0) of the picture (the left clicks at
