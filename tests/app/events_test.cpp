@@ -13,34 +13,49 @@ class EventsTest : public AppTest {
   protected:
     void SetUp() override { initscreen(); }
 
-    // The key event that one key press queues in window 0, nothing when it queues none.
+    // The key event that one key press queues in window 0, read as the program reads it;
+    // nothing when it queues none.
     static std::optional<t_Event> press(Int keyCode, const std::string& characters,
                                         std::uint64_t flags = 0) {
         viewKeyDown(0, KeyInput{keyCode, characters, flags});
-        return app().KeyEventQueue.take();
+        if (t_ReadKey() == -1) return std::nullopt;
+        return app().KeyEventQueue.current();
     }
 };
 
-// A key's code and characters, its modifiers, the value queued (-1: nothing) and whether it
-// counts as a function key.
-struct Key {
-    Int code;
-    const char* characters;
-    std::uint64_t flags;
-    Int value;
-    bool function = false;
-};
+// A key's code and characters, the value queued (-1: nothing), its modifiers (option unless
+// given), the cursor flag and the function key flag.
+constexpr std::uint64_t Shift = 1u << 17, Ctrl = 1u << 18, Opt = 1u << 19;
+// clang-format off
+struct Key { Int code; const char* characters; Int value; std::uint64_t flags = Opt;
+             bool cursor = false, function = false; };
+// clang-format on
 
-TEST_F(EventsTest, KeysQueueTheirCharacterCodes) {
-    const std::uint64_t option = ModifierOption;
-    // The rules one by one are pinned through the desktop's keys in tests/platform/input_test.cpp;
-    // here the edges: characters without a code, the ends of the function keys, dead keys, rules
-    // that share a key, and a character that is not UTF-8.
+// Every row of the key table, the conditions unmet, and the fallback on the typed character;
+// the redirect shortcuts.
+TEST_F(EventsTest, KeysQueueTheirTableValuesOrTheirCharacterOrRedirect) {
     // clang-format off
-    const Key cases[] = {{0, "😀", 0, -1}, {0, "\xEF\x9C\x83", 0, -1}, {14, "€", option, 164},
-        {0, "\xEF\xA3\xBF", 0, 0xF8FF - 0xF683, true}, {15, "€", option, -1}, {45, "", 0, 0},
-        {24, "", ModifierShift, 96}, {35, "∏", option | ModifierShift, 208}, {45, "", option, 126},
-        {37, "\f", option, 0}, {37, "\f", 0, 12}, {0, "\xE9", 0, 0xE9}};
+    const Key cases[] = {
+        {0, "å", 176}, {1, "‚", 168}, {2, "∂", 173}, {3, "ƒ", 130}, {4, "ª", 131}, {7, "≈", 132},
+        {9, "√", 253}, {10, "", 94, 0}, {11, "∫", 222}, {13, "∑", 221}, {14, "€", 164},
+        {16, "Ω", 128}, {17, "†", 189}, {19, "“", 163}, {24, "", 96, Shift}, {24, "", 180, 0},
+        {27, "¿", 166}, {29, "≠", 172}, {32, "", 175, 0}, {33, "•", 184}, {34, "⁄", 129},
+        {35, "π", 240}, {35, "∏", 208, Opt | Shift}, {37, "\f", 0}, {38, "º", 183}, {40, "∆", 254},
+        {41, "œ", 190}, {42, "‘", 180}, {43, "∞", 255}, {44, "–", 154}, {45, "", 126},
+        {47, "…", 191}, {48, "\x19", 20, Shift}, {50, "≤", 197}, {50, "≥", 198, Opt | Shift},
+        {51, "\b", 127, 0}, {71, "\uF739", 27, 0}, {76, "\x03", 13, 0}, {82, "0", 216},
+        {83, "1", 185}, {84, "2", 178}, {85, "3", 179}, {86, "4", 170}, {87, "5", 215},
+        {88, "6", 186}, {89, "7", 229}, {91, "8", 230}, {92, "9", 188}, {89, "7", 229, Opt | Ctrl},
+        {115, "\uF729", 2, 0, 1}, {116, "\uF72C", 18, 0, 1}, {117, "\uF728", 7, 0},
+        {119, "\uF72B", 5, 0, 1}, {121, "\uF72D", 3, 0, 1}, {123, "\uF702", 8, 0, 1},
+        {124, "\uF703", 21, 0, 1}, {125, "\uF701", 10, 0, 1}, {126, "\uF700", 11, 0, 1},
+        // conditions unmet: the typed character, or nothing above 255
+        {0, "a", 97, 0}, {2, "d", 100}, {37, "\f", 12, 0}, {45, "", 0, 0}, {48, "\t", 9, 0},
+        {82, "0", 48, 0}, {92, "9", 57, 0}, {15, "€", -1}, {0, "😀", -1, 0}, {0, "\uF703", -1, 0},
+        {0, "\xE9", 0xE9, 0}, {0, "ÿ", 255, 0}, {50, "<", 60, 0},
+        // function keys from U+F704 to the end of the private-use block
+        {0, "\uF704", 129, 0, 0, 1}, {0, "\uF705", 130, 0, 0, 1}, {0, "\uF70F", 140, 0, 0, 1},
+        {0, "\uF8FF", 0xF8FF - 0xF683, 0, 0, 1}};
     // clang-format on
     for (const Key& c : cases) {
         SCOPED_TRACE(std::to_string(c.code) + " " + c.characters);
@@ -50,31 +65,29 @@ TEST_F(EventsTest, KeysQueueTheirCharacterCodes) {
         EXPECT_EQ(std::tie(e->Kind, e->Value, e->Index, e->Description),
                   std::make_tuple(1, c.value, c.code, std::string(c.characters)));
         EXPECT_EQ(std::tie(e->CursorKeyPressed, e->FunctionKeyPressed, e->OptionPressed),
-                  std::make_tuple(false, c.function, (c.flags & option) != 0));
+                  std::make_tuple(c.cursor, c.function, (c.flags & Opt) != 0));
     }
-    EXPECT_FALSE(app().KeyEventQueue.pending());
     EXPECT_TRUE(log.lines().empty());
-
-    const std::uint64_t flags = ModifierShift | ModifierCommand | ModifierFunction | 0xFFull << 32;
-    std::optional<t_Event> e = press(3, "F", flags);
-    ASSERT_TRUE(e);
-    EXPECT_EQ(e->Mods, static_cast<Int>(((flags >> 16) & 0xFFFF)));
-    EXPECT_EQ(std::tie(e->ShiftPressed, e->CommandPressed, e->FnPressed, e->ControlPressed,
-                       e->OptionPressed, e->FunctionKeyPressed),
-              std::make_tuple(true, true, true, false, false, false));
-    EXPECT_GT(e->Time, 0);
-}
-
-TEST_F(EventsTest, ControlWithKeypadSevenEightNineRedirectsOutput) {
-    for (auto [keyCode, target] : {std::pair<Int, Int>{89, 0}, {91, 2}, {92, 1}}) {
-        rt().WindowTable[0].TextRedirectOutput = 99;
-        EXPECT_FALSE(press(keyCode, "8", ModifierControl)) << keyCode;
+    // Control with keypad 8, 7, 9 switches the output target (each a new one) and queues nothing.
+    for (auto [keyCode, target] : {std::pair<Int, Int>{91, 2}, {89, 0}, {92, 1}}) {
+        EXPECT_FALSE(press(keyCode, "8", Ctrl)) << keyCode;
         EXPECT_EQ(rt().WindowTable[0].TextRedirectOutput, target) << keyCode;
     }
-    // With option as well, the keys type their option values instead.
-    std::optional<t_Event> e = press(89, "7", ModifierControl | ModifierOption);
-    ASSERT_TRUE(e);
-    EXPECT_EQ(e->Value, 229);
+}
+
+// Each modifier bit 16..23 sets its own flag and bit of Mods (bits beyond 31 are cut off); the
+// function bit is FnPressed in key events (FunctionKeyPressed in mouse events, checked with the
+// clicks).
+TEST_F(EventsTest, ModifierBitsBecomeTheEventsFlags) {
+    for (int bit = 16; bit <= 23; ++bit) {
+        const t_Event e = press(7, "x", std::uint64_t{1} << bit | std::uint64_t{1} << 32).value();
+        EXPECT_EQ((std::array{e.CapsLockPressed, e.ShiftPressed, e.ControlPressed, e.OptionPressed,
+                              e.CommandPressed, e.NumericPadPressed, e.HelpPressed, e.FnPressed,
+                              e.FunctionKeyPressed, e.Mods == Int{1} << (bit - 16), e.Time > 0}),
+                  (std::array{bit == 16, bit == 17, bit == 18, bit == 19, bit == 20, bit == 21,
+                              bit == 22, bit == 23, false, true, true}))
+            << bit;
+    }
 }
 
 TEST_F(EventsTest, EventsOfUnreadyWindowsAreDroppedButTheFlagsFollow) {
@@ -126,14 +139,11 @@ TEST_F(EventsTest, FileEventsCarryThePathAndItsKindAndKeysAreReadInOrder) {
                   std::make_tuple(4, 7, path, kind));
     }
     EXPECT_TRUE(eventually([&] { return hooks == 4; }));
-
-    EXPECT_EQ(t_ReadKey(), -1);
+    // Keys are read in the order typed.
     for (const char* c : {"x", "y"})
         viewKeyDown(0, KeyInput{7, c, 0});
     EXPECT_EQ(t_ReadKey(), 'x');
-    EXPECT_EQ(app().KeyEventQueue.current().Description, "x");
     EXPECT_EQ(t_ReadKey(), 'y');
-    EXPECT_EQ(t_ReadKey(), -1);
 }
 
 // ---- Output pause ---------------------------------------------------------------------------

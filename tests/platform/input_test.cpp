@@ -34,77 +34,98 @@ class InputTest : public QtLayerTest {
     std::vector<t_Event> keys() const { return app().KeyEventQueue.contents(); }
 };
 
-// Name, Qt key, modifiers, text (UTF-8), the event's value, cursor key, function key.
-using KeyCase = std::tuple<const char*, int, Mods, const char*, Int, bool, bool>;
-
-// One row per rule of the key table: the German characters the option key gives and the fallback
-// to the key's character, control characters, cursor and function keys, the keypad.
-const KeyCase KeyCases[] = {
-    {"option-A å", Qt::Key_A, Qt::AltModifier, "å", 176, false, false},
-    {"plain A", Qt::Key_A, Qt::NoModifier, "a", 97, false, false},
-    {"option-D without ∂", Qt::Key_D, Qt::AltModifier, "d", 100, false, false},
-    {"shift-tab", Qt::Key_Backtab, Qt::ShiftModifier, "", 20, false, false},
-    {"backspace", Qt::Key_Backspace, Qt::NoModifier, "\b", 127, false, false},
-    {"forward delete", Qt::Key_Delete, Qt::NoModifier, "\x7f", 7, false, false},
-    {"left", Qt::Key_Left, Qt::NoModifier, "", 8, true, false},
-    {"home", Qt::Key_Home, Qt::NoModifier, "", 2, true, false},
-    {"F1", Qt::Key_F1, Qt::NoModifier, "", 129, false, true},
-    {"return", Qt::Key_Return, Qt::NoModifier, "\r", 13, false, false},
-    {"keypad enter", Qt::Key_Enter, Qt::KeypadModifier, "\r", 13, false, false},
-    {"option keypad 8", Qt::Key_8, Qt::KeypadModifier | Qt::AltModifier, "8", 230, false, false},
-    {"keypad 8", Qt::Key_8, Qt::KeypadModifier, "8", 56, false, false},
-    {"keypad 8, num lock off", Qt::Key_Up, Qt::KeypadModifier, "", 56, false, false},
-    {"control-S", Qt::Key_S, Qt::ControlModifier, "\x13", 19, false, false},
-};
-
-TEST_F(InputTest, KeysBecomeKeyEventsWithTheTableValues) {
-    for (const auto& [name, qtKey, mods, text, value, cursor, function] : KeyCases) {
-        app().KeyEventQueue.clear();
-        press(qtKey, mods, QString::fromUtf8(text));
-        const std::vector<t_Event> queued = keys();
-        ASSERT_EQ(queued.size(), 1u) << name;
-        const t_Event& e = queued[0];
-        EXPECT_EQ(std::tuple(e.Kind, e.Window, e.Value, e.CursorKeyPressed, e.FunctionKeyPressed,
-                             e.OptionPressed),
-                  std::tuple(1, 0, value, cursor, function, bool(mods & Qt::AltModifier)))
-            << name;
-    }
-}
-
-// On X11 and Wayland a key is known by its place (evdev code + 8), whatever the layout types on
-// it: the German layout's Z sits where the table's Y (16) is, and its ^ and < keys are the ISO
-// keys 10 and 50.
+// On X11 and Wayland a key is known by its place, the evdev number + 8, whatever the layout types
+// on it; the key code is that of the original keyboard at that place (ISO: the key left of 1 is
+// 10, the one right of the left shift key 50). Rows: the key table's keys; keypad 0-9 . * + / - =
+// Enter; arrows, Home, End, PageUp, PageDown, Insert and Help, Forward Delete; F1..F12; left and
+// right shift, control, option (alt), command (meta), caps lock; num lock, which it lacks.
 TEST(KeyCodeTest, ScanCodesNameTheKeysPlace) {
-    const std::tuple<quint32, int, Int> cases[] = {
-        {38, Qt::Key_A, 0},     {29, Qt::Key_Z, 16},
-        {52, Qt::Key_Y, 6},     {49, Qt::Key_Dead_Circumflex, 10},
-        {94, Qt::Key_Less, 50}, {104, Qt::Key_Enter, 76},
-        {67, Qt::Key_F1, 122},  {77, Qt::Key_NumLock, qt::UnlistedKeyCode}};
-    for (const auto& [scanCode, qtKey, code] : cases)
-        EXPECT_EQ(qt::keycode(qtKey, Qt::NoModifier, scanCode, qt::KeySource::ScanCode), code)
-            << "scan code " << scanCode;
+    // clang-format off
+    const std::pair<quint32, Int> cases[] = {
+        {30, 0}, {31, 1}, {32, 2}, {33, 3}, {35, 4}, {45, 7}, {47, 9}, {41, 10}, {48, 11}, {17, 13},
+        {18, 14}, {21, 16}, {20, 17}, {3, 19}, {13, 24}, {12, 27}, {11, 29}, {22, 32}, {26, 33},
+        {23, 34}, {25, 35}, {38, 37}, {36, 38}, {37, 40}, {39, 41}, {43, 42}, {51, 43}, {53, 44},
+        {49, 45}, {52, 47}, {15, 48}, {86, 50}, {14, 51}, {28, 36}, {57, 49}, {1, 53}, {44, 6},
+        {82, 82}, {79, 83}, {80, 84}, {81, 85}, {75, 86}, {76, 87}, {77, 88}, {71, 89}, {72, 91},
+        {73, 92}, {83, 65}, {55, 67}, {78, 69}, {98, 75}, {74, 78}, {117, 81}, {96, 76}, {105, 123},
+        {106, 124}, {108, 125}, {103, 126}, {102, 115}, {107, 119}, {104, 116}, {109, 121},
+        {110, 114}, {138, 114}, {111, 117}, {59, 122}, {60, 120}, {61, 99}, {62, 118}, {63, 96},
+        {64, 97}, {65, 98}, {66, 100}, {67, 101}, {68, 109}, {87, 103}, {88, 111}, {42, 56},
+        {54, 60}, {29, 59}, {97, 62}, {56, 58}, {100, 61}, {125, 55}, {126, 54}, {58, 57},
+        {69, qt::UnlistedKeyCode}};
+    // clang-format on
+    for (const auto& [evdev, code] : cases)
+        EXPECT_EQ(qt::keycode(Qt::Key_A, {}, evdev + 8, qt::KeySource::ScanCode), code) << evdev;
     // An event without a scan code (a synthetic one) is known by its Qt key.
     EXPECT_EQ(qt::keycode(Qt::Key_Y, Qt::NoModifier, 0, qt::KeySource::ScanCode), 16);
 }
 
-// The function and special keys carry the characters the key handler knows; characters above
-// 255 other than those queue nothing, and control-keypad-8 redirects the output instead.
-TEST_F(InputTest, SpecialKeysCarryTheirCharactersAndOthersQueueNothing) {
+// Without scan codes the Qt key names the key, read with the US meaning; keys that type no text
+// deliver the private-use characters the key handler knows them by ('a': the text typed).
+TEST(KeyCodeTest, QtKeysNameTheKeyWithoutAScanCode) {
+    using namespace Qt;
     // clang-format off
-    const std::tuple<int, Mods, const char*> presses[] = {
-        {Qt::Key_F1, {}, ""}, {Qt::Key_Backspace, {}, "\b"}, {Qt::Key_Left, {}, ""}, {Qt::Key_unknown, {}, "😀"},
-        {Qt::Key_unknown, {}, "€"}, {Qt::Key_8, Qt::KeypadModifier | Qt::ControlModifier, "8"}};
+    struct Key { int qtKey; Int code; uint c = 'a'; };
+    const Key keys[] = {
+        {Key_A, 0}, {Key_S, 1}, {Key_D, 2}, {Key_F, 3}, {Key_H, 4}, {Key_X, 7}, {Key_V, 9},
+        {Key_B, 11}, {Key_W, 13}, {Key_E, 14}, {Key_Y, 16}, {Key_T, 17}, {Key_2, 19},
+        {Key_Equal, 24}, {Key_Minus, 27}, {Key_0, 29}, {Key_U, 32}, {Key_BracketLeft, 33},
+        {Key_I, 34}, {Key_P, 35}, {Key_L, 37}, {Key_J, 38}, {Key_K, 40}, {Key_Semicolon, 41},
+        {Key_Backslash, 42}, {Key_Comma, 43}, {Key_Slash, 44}, {Key_N, 45}, {Key_Period, 47},
+        {Key_Tab, 48}, {Key_Backtab, 48, 0x19}, {Key_Less, 50}, {Key_Backspace, 51, 0x7F},
+        {Key_Clear, 71, 0xF739}, {Key_Enter, 76, 0x03}, {Key_Home, 115, 0xF729},
+        {Key_PageUp, 116, 0xF72C}, {Key_Delete, 117, 0xF728}, {Key_End, 119, 0xF72B},
+        {Key_PageDown, 121, 0xF72D}, {Key_Left, 123, 0xF702}, {Key_Right, 124, 0xF703},
+        {Key_Down, 125, 0xF701}, {Key_Up, 126, 0xF700}, {Key_Insert, 114, 0xF727},
+        {Key_Help, 114, 0xF746}, {Key_F1, 122, 0xF704}, {Key_F2, 120, 0xF705}, {Key_F3, 99, 0xF706},
+        {Key_F4, 118, 0xF707}, {Key_F5, 96, 0xF708}, {Key_F6, 97, 0xF709}, {Key_F7, 98, 0xF70A},
+        {Key_F8, 100, 0xF70B}, {Key_F9, 101, 0xF70C}, {Key_F10, 109, 0xF70D},
+        {Key_F11, 103, 0xF70E}, {Key_F12, 111, 0xF70F}};
     // clang-format on
-    for (const auto& [qtKey, mods, text] : presses)
-        press(qtKey, mods, QString::fromUtf8(text));
-    std::vector<std::string> typed;
-    for (const t_Event& e : keys())
-        typed.push_back(e.Description);
-    EXPECT_EQ(typed, (std::vector<std::string>{"\uF704", "\x7f", "\uF702"}));
-    EXPECT_EQ(rt().WindowTable[0].TextRedirectOutput, 2);
+    for (const auto& [qtKey, code, c] : keys)
+        EXPECT_EQ(std::pair(qt::keycode(qtKey, {}, 0, qt::KeySource::QtKey),
+                            qt::keycharacters(qtKey, "a").toUcs4()),
+                  std::pair(code, QList<uint>{c}))
+            << std::hex << qtKey;
 }
 
-TEST_F(InputTest, ModifierKeysAndReleasesUpdateTheLiveFlags) {
+// Keypad keys (keypad modifier) with num lock on and off; the digit keys type their digit either
+// way, without the function bit. The modifier word.
+TEST(KeyCodeTest, KeypadKeysAndModifiers) {
+    using namespace Qt;
+    // clang-format off
+    const std::tuple<int, Int, const char*> keypad[] = {
+        {Key_0, 82, "0"}, {Key_1, 83, "1"}, {Key_2, 84, "2"}, {Key_3, 85, "3"}, {Key_4, 86, "4"},
+        {Key_5, 87, "5"}, {Key_6, 88, "6"}, {Key_7, 89, "7"}, {Key_8, 91, "8"}, {Key_9, 92, "9"},
+        {Key_Insert, 82, "0"}, {Key_End, 83, "1"}, {Key_Down, 84, "2"}, {Key_PageDown, 85, "3"},
+        {Key_Left, 86, "4"}, {Key_Clear, 87, "5"}, {Key_Right, 88, "6"}, {Key_Home, 89, "7"},
+        {Key_Up, 91, "8"}, {Key_PageUp, 92, "9"}, {Key_Enter, 76, ""}, {Key_Period, 65, ""},
+        {Key_Delete, 65, ""}, {Key_Asterisk, 67, ""}, {Key_Plus, 69, ""}, {Key_Slash, 75, ""},
+        {Key_Minus, 78, ""}, {Key_Equal, 81, ""}};
+    // clang-format on
+    for (const auto& [qtKey, code, digit] : keypad) {
+        const KeyInput in = qt::keyinput(QKeyEvent(QEvent::KeyPress, qtKey, KeypadModifier, ""),
+                                         qt::KeySource::QtKey);
+        EXPECT_EQ(in.KeyCode, code) << qtKey;
+        if (*digit) {
+            EXPECT_EQ(std::pair(in.Characters, in.ModifierFlags),
+                      std::pair(std::string(digit), std::uint64_t{1} << 21));
+        }
+    }
+    // Each Qt modifier, caps lock and the function flag set their own bit of the word.
+    // clang-format off
+    const std::tuple<Mods, bool, bool, int> bits[] = {
+        {Qt::ShiftModifier, 0, 0, 17}, {Qt::ControlModifier, 0, 0, 18}, {Qt::AltModifier, 0, 0, 19},
+        {Qt::MetaModifier, 0, 0, 20}, {Qt::KeypadModifier, 0, 0, 21}, {{}, 1, 0, 16},
+        {{}, 0, 1, 23}};
+    // clang-format on
+    for (const auto& [mods, capsLock, function, bit] : bits)
+        EXPECT_EQ(qt::modifierflags(mods, capsLock, function), std::uint64_t{1} << bit) << bit;
+}
+
+// Modifier keys only change the live flags; other keys reach the key queue with the code, the
+// characters and the modifiers the key table needs (option and keypad 8 with num lock off, F12).
+TEST_F(InputTest, KeysReachTheQueueAndModifierKeysOnlyTheLiveFlags) {
     const LiveInput& live = app().Live;
     press(Qt::Key_Shift, Qt::NoModifier, "");
     EXPECT_TRUE(live.Shift);
@@ -113,10 +134,16 @@ TEST_F(InputTest, ModifierKeysAndReleasesUpdateTheLiveFlags) {
     EXPECT_EQ(std::pair(live.Shift.load(), live.Option.load()), std::pair(false, true));
     EXPECT_TRUE(keys().empty()); // modifier keys type nothing
 
-    press(Qt::Key_X, Qt::NoModifier, "x");
+    press(Qt::Key_Up, Qt::KeypadModifier | Qt::AltModifier, "");
+    press(Qt::Key_F12, Qt::NoModifier, "");
     EXPECT_TRUE(live.KeyDown);
-    press(Qt::Key_X, Qt::NoModifier, "x", QEvent::KeyRelease);
+    press(Qt::Key_F12, Qt::NoModifier, "", QEvent::KeyRelease);
     EXPECT_FALSE(live.KeyDown);
+    const std::vector<t_Event> typed = keys();
+    ASSERT_EQ(typed.size(), 2u);
+    EXPECT_EQ(std::tuple(typed[0].Value, typed[0].Description, typed[1].Value, typed[1].Description,
+                         typed[1].FunctionKeyPressed),
+              std::tuple(230, "8", 140, "\uF70F", true));
 }
 
 // The view is the drawing area: its top left pixel is (0, 0) of the picture (the left clicks at

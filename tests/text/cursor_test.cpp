@@ -4,6 +4,7 @@
 
 #include <limits>
 
+#include "runtime/image.h"
 #include "text/cursor.h"
 #include "text/display.h"
 #include "text/output.h"
@@ -37,80 +38,87 @@ class CursorTest : public TextTest {
 };
 
 // What the screen shows after a control code: Letters as they were, or changed.
-enum Shown { Same, ClearedBelow, AllBlank, ScrolledDown, ScrolledUp, LineBlank, RestBlank };
-const Screen Shows[] = {Letters,
-                        {"abcdefgh", "ij      ", Blank, Blank},
-                        Screen(4, Blank),
-                        {Blank, "abcdefgh", "ijklmnop", "qrstuvwx"},
-                        {"ijklmnop", "qrstuvwx", "yzABCDEF", Blank},
-                        {"abcdefgh", Blank, "qrstuvwx", "yzABCDEF"},
-                        {"abcdefgh", "ij      ", "qrstuvwx", "yzABCDEF"}};
+// clang-format off
+enum Shown { Same, ClearedBelow, AllBlank, ScrolledDown, ScrolledUp, LineBlank, RestBlank,
+             LastOne };
+const Screen Shows[] = {Letters, {"abcdefgh", "ij      ", Blank, Blank}, Screen(4, Blank),
+    {Blank, "abcdefgh", "ijklmnop", "qrstuvwx"}, {"ijklmnop", "qrstuvwx", "yzABCDEF", Blank},
+    {"abcdefgh", Blank, "qrstuvwx", "yzABCDEF"}, {"abcdefgh", "ij      ", "qrstuvwx", "yzABCDEF"},
+    {"abcdefgh", "ijklmnop", "qrstuvwx", "y       "}};
+// clang-format on
 
-// Each control code printed with the cursor at column 3 of line 2: the code, the display mode and
-// inverse flag before; the cursor, the inverse flag and display mode after, and the screen.
+// A control code printed at column x of line y (3, 2 unless given), with the inverse flag and
+// display mode before: the cursor, the inverse flag and display mode after, and the screen.
+// clang-format off
+struct Control { UInt8 code; Int hpos, vpos, x = 3, y = 2; Shown shown = Same; bool inverse = false;
+                 Int mode = 0; bool inverseBefore = false; Int modeBefore = 0; };
+// clang-format on
+
+// Every control code from column 3 of line 2; then the steps left (8), right (28), up (30) and
+// down (10) from the first, second, second last and last column and line.
 TEST_F(CursorTest, ControlCharactersCarryOutTheirAction) {
-    const std::tuple<UInt8, Int, bool, Int, Int, bool, Int, Shown> cases[] = {
-        {0, 0, false, 3, 2, false, 0, Same},          {6, 0, false, 3, 2, false, 0, Same},
-        {7, 0, false, 3, 2, false, 0, Same},          {8, 0, false, 2, 2, false, 0, Same},
-        {9, 0, false, 3, 2, false, 0, Same},          {10, 0, false, 3, 3, false, 0, Same},
-        {11, 0, false, 3, 2, false, 0, ClearedBelow}, {12, 0, false, 1, 1, false, 0, AllBlank},
-        {13, 0, false, 1, 3, false, 0, Same},         {14, 0, true, 3, 2, false, 0, Same},
-        {15, 0, false, 3, 2, true, 0, Same},          {16, 0, false, 3, 2, false, 0, Same},
-        {17, 0, false, 3, 2, true, 0, Same},          {17, 0, true, 3, 2, false, 0, Same},
-        {18, 0, false, 1, 2, false, 0, Same},         {19, 2, false, 3, 2, false, 0, Same},
-        {20, 0, false, 3, 2, false, 1, Same},         {21, 0, false, 3, 2, false, 0, Same},
-        {22, 0, false, 3, 2, false, 0, ScrolledDown}, {23, 0, false, 3, 2, false, 0, ScrolledUp},
-        {24, 0, false, 3, 2, false, 0, Same},         {25, 0, false, 1, 1, false, 0, Same},
-        {26, 0, false, 1, 2, false, 0, LineBlank},    {27, 0, false, 3, 2, false, 99, Same},
-        {28, 0, false, 4, 2, false, 0, Same},         {29, 0, false, 3, 2, false, 0, RestBlank},
-        {30, 0, false, 3, 1, false, 0, Same},         {31, 0, false, 3, 2, false, 2, Same}};
-    for (const auto& [code, startMode, startInverse, hpos, vpos, inverse, mode, shown] : cases) {
-        SCOPED_TRACE(int{code});
+    // clang-format off
+    const Control cases[] = {
+        {0, 3, 2}, {5, 3, 2}, {6, 3, 2}, {7, 3, 2}, {8, 2, 2}, {9, 3, 2}, {10, 3, 3},
+        {11, 3, 2, 3, 2, ClearedBelow}, {12, 1, 1, 3, 2, AllBlank}, {13, 1, 3},
+        {14, 3, 2, 3, 2, Same, 0, 0, 1}, {15, 3, 2, 3, 2, Same, 1}, {16, 3, 2},
+        {17, 3, 2, 3, 2, Same, 1}, {17, 3, 2, 3, 2, Same, 0, 0, 1}, {18, 1, 2},
+        {19, 3, 2, 3, 2, Same, 0, 0, 0, 2}, {20, 3, 2, 3, 2, Same, 0, 1}, {21, 3, 2},
+        {22, 3, 2, 3, 2, ScrolledDown}, {23, 3, 2, 3, 2, ScrolledUp}, {24, 3, 2}, {25, 1, 1},
+        {26, 1, 2, 3, 2, LineBlank}, {27, 3, 2, 3, 2, Same, 0, 99}, {28, 4, 2},
+        {29, 3, 2, 3, 2, RestBlank}, {30, 3, 1}, {31, 3, 2, 3, 2, Same, 0, 2},
+        {11, 2, 4, 2, 4, LastOne}, // on the last line only the rest of that line is cleared
+        {8, 8, 1, 1, 1, ScrolledDown}, {8, 1, 1, 2, 1}, {8, 8, 2, 1, 3}, {8, 1, 3, 2, 3},
+        {8, 7, 3, 8, 3}, {28, 8, 2, 7, 2}, {28, 1, 3, 8, 2}, {28, 2, 2, 1, 2},
+        {28, 1, 4, 8, 4, ScrolledUp}, {30, 3, 1, 3, 1, ScrolledDown}, {30, 3, 3, 3, 4},
+        {10, 3, 4, 3, 4, ScrolledUp}, {10, 3, 4, 3, 3}, {10, 3, 2, 3, 1}};
+    // clang-format on
+    for (const Control& c : cases) {
+        SCOPED_TRACE(testing::Message() << int{c.code} << " at " << c.x << "," << c.y);
         fill(Letters);
-        setcursor(3, 2);
-        win().TextDisplayMode = startMode;
-        win().TextInverse = startInverse;
+        setcursor(c.x, c.y);
+        win().TextDisplayMode = c.modeBefore;
+        win().TextInverse = c.inverseBefore;
         layer.clearCalls();
-        t_Print(0, std::string(1, static_cast<char>(code)));
+        t_Print(0, std::string(1, static_cast<char>(c.code)));
         EXPECT_EQ(std::tuple(cursor(), win().TextInverse, win().TextDisplayMode, rows()),
-                  std::tuple(std::pair(hpos, vpos), inverse, mode, Shows[shown]));
-        EXPECT_EQ(layer.count("beep"), code == 7 ? 1 : 0);
+                  std::tuple(std::pair(c.hpos, c.vpos), c.inverse, c.mode, Shows[c.shown]));
+        EXPECT_EQ(layer.count("beep"), c.code == 7 ? 1 : 0);
     }
     EXPECT_EQ(textoutput(), "");
 }
 
-TEST_F(CursorTest, StepsWrapAtTheSidesAndScrollAtTopAndBottom) {
-    setcursor(8, 4);
-    t_CursorRight(0);
-    expectshown(1, 4, Screen{"ijklmnop", "qrstuvwx", "yzABCDEF", Blank});
-    fill(Letters);
-    setcursor(1, 1);
-    t_CursorLeft(0);
-    expectshown(8, 1, Screen{Blank, "abcdefgh", "ijklmnop", "qrstuvwx"});
-    setcursor(1, 3);
-    t_CursorLeft(0);
-    expectcursor(8, 2);
-    t_CursorDown(0);
-    t_CursorDown(0);
-    t_CursorUp(0);
-    expectcursor(8, 3);
-    setcursor(2, 4);
-    t_Print(0, "\x0b"); // on the last line only the rest of that line is cleared
-    EXPECT_EQ(std::pair(cursor(), rows()[3]), std::pair(std::pair<Int, Int>(2, 4), "q       "s));
+// Each palette colour as the picture shows it: foreground where the glyph is fully covered,
+// background where it is empty.
+TEST_F(CursorTest, PaletteColoursAsThePictureShowsThem) {
+    // clang-format off
+    const std::uint32_t palette[] = {
+        0x000000, 0xFF0000, 0x000080, 0xFF00FF, 0x008000, 0x545454, 0x0000FF,
+        0x0080FF, 0x804000, 0xFF8000, 0xA8A8A8, 0xFF8080, 0x00FF00, 0xFFFF00, 0x00FFFF, 0xFFFFFF};
+    // clang-format on
+    for (Int i = 0; i < 16; ++i) {
+        t_PrintSymbol(0, 'A', static_cast<UInt8>(i << 4 | (15 - i)), 1, 1);
+        const std::vector<std::uint32_t> pixels = t_WindowImage(0).value().Pixels;
+        EXPECT_EQ(std::pair(pixels.at(0), pixels.at(3 * 64)),
+                  std::pair(0xFF000000 | palette[i], 0xFF000000 | palette[15 - i]))
+            << i;
+    }
 }
 
 TEST_F(CursorTest, HorizontalTabsCountFromTheRegionVerticalOnesFromTheScreen) {
     resetruntime();
     openwindow(0, 24, 256, 64); // 32 x 8
     setregion({5, 20, 3, 8});
-    for (auto [column, expected] :
-         {std::pair{1, 5}, {28, 32}, {29, 32}, {0, 32}, {-5, 32}, {10, 14}}) {
+    // Columns 1, 2, the last but one and the last that the region's margin leaves, beyond them;
+    // lines 1, 2, the last but one and the last, beyond them (each leaves the cursor unchanged).
+    // clang-format off
+    const std::tuple<Int, Int, Int, Int> cases[] = {{1, 1, 5, 1}, {2, 2, 6, 2}, {27, 7, 31, 7},
+        {28, 8, 32, 8}, {29, 0, 32, 8}, {0, 9, 32, 8}, {-5, 4, 32, 4}, {10, 4, 14, 4}};
+    // clang-format on
+    for (const auto& [column, line, hpos, vpos] : cases) {
         t_Htab(0, column);
-        EXPECT_EQ(win().TextHpos, expected) << column;
-    }
-    for (auto [line, expected] : {std::pair{1, 1}, {8, 8}, {0, 8}, {9, 8}, {4, 4}}) {
         t_Vtab(0, line);
-        EXPECT_EQ(win().TextVpos, expected) << line;
+        EXPECT_EQ(cursor(), std::pair(hpos, vpos)) << column << "," << line;
     }
     t_CursorHome(0);
     expectcursor(5, 3);
@@ -147,12 +155,6 @@ TEST_F(CursorTest, ControlCodesFollowTheRedirection) {
     t_PrintControl(0, 12);
     EXPECT_EQ(std::tuple(cursor(), rows(), layer.count("beep"), textoutput()),
               std::tuple(std::pair<Int, Int>(3, 2), Letters, 0, "\n\a"s));
-    log.clear();
-    win(6).TextRedirectOutput = 2;
-    t_PrintControl(6, 'x'); // passed on as a character even without a window
-    win(6).TextRedirectOutput = 5;
-    t_PrintControl(6, 'y');
-    EXPECT_EQ(textoutput(), "x");
 }
 
 // An 80 x 4 screen.
@@ -166,17 +168,18 @@ class DisplayTest : public TextTest {
 };
 
 // The input, the start of line 1, the colour and display mode after and the first cell's colour
-// (the character after a colour command is drawn in the new colour). 103, 104, 96, 100, 108 and
-// 109 are no commands.
+// (0xC0 and 0 unless given; the character after a colour command is drawn in the new colour), at
+// the ends of both colour ranges. 63, 103, 104, 96, 100, 108 and 109 are no commands.
 TEST_F(DisplayTest, EscapeColourCommandsChangeTheAttributeAndPrintNothing) {
-    const std::tuple<std::string, std::string, UInt8, Int, Int> cases[] = {
-        {"\033Ax", "x ", 0x10, 0, 0x10},     {"\033Q", "  ", 0xC1, 0, 0xC0},
-        {"\033Z", "  ", 0xCA, 0, 0xC0},      {"\033O", "  ", 0xF0, 0, 0xC0},
-        {"\033Z\033P", "  ", 0xC0, 0, 0xC0}, {"\033a", "a ", 0xC0, 99, 0xC0},
-        {"\033aA", "a ", 0x10, 0, 0xC0},     {"\033gh`d", "gh`d", 0xC0, 99, 0xC0},
-        {"\033lm", "lm", 0xC0, 99, 0xC0}};
+    // clang-format off
+    struct Escape { std::string input, printed; UInt8 color = 0xC0; Int mode = 0, first = 0xC0; };
+    const Escape cases[] = {
+        {"\033Ax", "x ", 0x10, 0, 0x10}, {"\033@", "  ", 0x00}, {"\033O", "  ", 0xF0},
+        {"\033P", "  "}, {"\033Q", "  ", 0xC1}, {"\033Z", "  ", 0xCA}, {"\033_", "  ", 0xCF},
+        {"\033Z\033P", "  "}, {"\033?", "? ", 0xC0, 99}, {"\033a", "a ", 0xC0, 99},
+        {"\033aA", "a ", 0x10}, {"\033gh`d", "gh`d", 0xC0, 99}, {"\033lm", "lm", 0xC0, 99}};
+    // clang-format on
     for (const auto& [input, printed, color, mode, first] : cases) {
-        SCOPED_TRACE(input);
         fillline(1, ' ');
         setcursor(1, 1);
         win().TextColor = 0xC0;
@@ -184,7 +187,8 @@ TEST_F(DisplayTest, EscapeColourCommandsChangeTheAttributeAndPrintNothing) {
         t_Print(0, input);
         EXPECT_EQ(std::tuple(row(1).substr(0, printed.size()), win().TextColor,
                              win().TextDisplayMode, attribute(1, 1)),
-                  std::tuple(printed, color, mode, first));
+                  std::tuple(printed, color, mode, first))
+            << input;
     }
 }
 
@@ -193,16 +197,18 @@ TEST_F(DisplayTest, EscapeColourCommandsChangeTheAttributeAndPrintNothing) {
 // the region's first column on the next line. Escape f goes to the screen's last column. The
 // region's first column, the cursor, the command; the cursor after.
 TEST_F(DisplayTest, TabCommandsFillToTheNextStopOrEndTheLine) {
+    // The last row: the stop at the last column less the margin is still reached.
+    // clang-format off
     const std::tuple<Int, Int, Int, char, Int, Int> cases[] = {
-        {1, 1, 1, 'i', 11, 1},   {1, 10, 1, 'i', 21, 1},  {1, 69, 1, 'i', 71, 1},
-        {1, 70, 1, 'i', 1, 2},   {1, 80, 1, 'i', 1, 2},   {1, 1, 1, 'j', 21, 1},
-        {1, 59, 1, 'j', 61, 1},  {1, 60, 1, 'j', 1, 2},   {1, 39, 1, 'k', 41, 1},
-        {1, 40, 1, 'k', 1, 2},   {1, 75, 4, 'i', 1, 4},   {1, 3, 2, 'f', 80, 2},
-        {1, 3, 2, 'e', 80, 4},   {15, 20, 1, 'i', 31, 1}, {15, 59, 1, 'i', 61, 1},
+        {1, 1, 1, 'i', 11, 1}, {1, 9, 1, 'i', 11, 1}, {1, 11, 1, 'i', 21, 1},
+        {1, 10, 1, 'i', 21, 1}, {1, 69, 1, 'i', 71, 1}, {1, 70, 1, 'i', 1, 2},
+        {1, 80, 1, 'i', 1, 2}, {1, 1, 1, 'j', 21, 1}, {1, 59, 1, 'j', 61, 1}, {1, 60, 1, 'j', 1, 2},
+        {1, 39, 1, 'k', 41, 1}, {1, 40, 1, 'k', 1, 2}, {1, 75, 4, 'i', 1, 4}, {1, 3, 2, 'f', 80, 2},
+        {1, 3, 2, 'e', 80, 4}, {15, 20, 1, 'i', 31, 1}, {15, 59, 1, 'i', 61, 1},
         {15, 60, 1, 'i', 15, 2}, {15, 39, 1, 'j', 41, 1}, {15, 40, 1, 'j', 61, 1},
         {15, 20, 1, 'k', 41, 1}, {15, 40, 1, 'k', 15, 2}, {15, 20, 2, 'f', 80, 2},
-        {10, 61, 1, 'i', 71, 1}, // the stop at the last column less the margin is still reached
-    };
+        {10, 61, 1, 'i', 71, 1}};
+    // clang-format on
     for (const auto& [firstColumn, column, line, command, hpos, vpos] : cases) {
         SCOPED_TRACE(testing::Message() << firstColumn << ": " << column << "," << line << command);
         for (Int y = 1; y <= 4; ++y)
@@ -233,42 +239,36 @@ TEST_F(DisplayTest, BorderCommandsSetTheBorderColour) {
               std::pair(UInt8{0xFF}, t_ColorIndexToRGB(15)));
 }
 
-// t_PrintChar draws the code as the display mode translates it; control codes are drawn, never
-// carried out.
+// t_PrintChar draws the code as the display mode translates it, at the bounds of each mode's
+// ranges; control codes are drawn, never carried out. Modes 3 and 4 mark a control code, inverse
+// or in colour 1, for that one character. The mode, the code; the glyph and attribute drawn
+// (0xC0 unless given).
 TEST_F(DisplayTest, DisplayModesTranslateCodesBeforeDrawing) {
-    const std::tuple<Int, UInt8, UInt8> cases[] = {
-        {1, 65, 193}, {1, 32, 160},  {1, 127, 255}, {1, 31, 31}, {1, 128, 128},
-        {2, 97, 129}, {2, 127, 159}, {2, 96, 128},  {2, 65, 1},  {2, 64, 0},
-        {2, 95, 31},  {2, 63, 63},   {2, 128, 128}, {0, 65, 65}, {5, 65, 65},
-        {-1, 65, 65}, {3, 65, 65},   {4, 200, 200}, {0, 13, 13}, {0, 7, 7}};
-    for (const auto& [mode, code, glyph] : cases) {
+    // clang-format off
+    struct Mode { Int mode; UInt8 code, glyph; Int colour = 0xC0; };
+    const Mode cases[] = {
+        {1, 65, 193}, {1, 32, 160}, {1, 127, 255}, {1, 31, 31}, {1, 128, 128}, {2, 97, 129},
+        {2, 127, 159}, {2, 96, 128}, {2, 65, 1}, {2, 64, 0}, {2, 95, 31}, {2, 63, 63},
+        {2, 128, 128}, {0, 65, 65}, {5, 65, 65}, {-1, 65, 65}, {0, 13, 13}, {0, 7, 7},
+        {3, 0, 64, 0x0C}, {3, 31, 95, 0x0C}, {3, 32, 32}, {3, 65, 65}, {4, 0, 64, 0x10},
+        {4, 26, 90, 0x10}, {4, 32, 32}, {4, 200, 200}};
+    // clang-format on
+    for (const auto& [mode, code, glyph, colour] : cases) {
         setcursor(1, 1);
+        win().TextColor = 0xC0;
         t_DisplayMode(0, mode);
         t_PrintChar(0, code);
-        EXPECT_EQ(std::tuple(character(1, 1), attribute(1, 1), win().TextDisplayMode),
-                  std::tuple(glyph, 0xC0, mode))
+        EXPECT_EQ(
+            std::tuple(character(1, 1), attribute(1, 1), win().TextDisplayMode, win().TextInverse),
+            std::tuple(glyph, colour, mode, false))
             << mode << " " << int{code};
     }
     EXPECT_EQ(layer.count("beep"), 0);
-}
-
-// Modes 3 and 4 show control codes as letters, inverse or in colour 1, for that one character;
-// in mode 4 the '?' that stands for a scalar beyond the font is in colour 1 as well.
-TEST_F(DisplayTest, ControlCodesShowAsMarkedLettersInModesThreeAndFour) {
-    t_DisplayMode(0, 3);
-    t_Print(0, "\001b");
-    t_PrintChar(0, 2);
-    EXPECT_FALSE(win().TextInverse);
-    t_DisplayMode(0, 4);
-    t_Print(0, "\032c\xe2\x82\xac"
-               "d");
-    EXPECT_EQ(row(1).substr(0, 7), "AbBZc?d");
-    EXPECT_EQ((std::vector<Int>{attribute(1, 1), attribute(2, 1), attribute(3, 1), attribute(4, 1),
-                                attribute(5, 1), attribute(6, 1), attribute(7, 1)}),
-              (std::vector<Int>{0x0C, 0xC0, 0x0C, 0x10, 0xC0, 0x10, 0xC0}));
-    // The drawing colour is not restored.
-    EXPECT_EQ(std::pair(win().TextColor, win().RGBColor),
-              std::pair(UInt8{0xC0}, t_ColorIndexToRGB(1)));
+    // In mode 4 the '?' for a scalar beyond the font is in colour 1 too, and the drawing colour
+    // stays colour 1.
+    t_Print(0, "\xe2\x82\xac");
+    EXPECT_EQ(std::tuple(character(2, 1), attribute(2, 1), win().RGBColor),
+              std::tuple('?', 0x10, t_ColorIndexToRGB(1)));
 }
 
 } // namespace
