@@ -2,9 +2,9 @@
 // checked through the runtime routines that use them.
 #include "support/testing.h"
 
+#include <QApplication>
 #include <QClipboard>
 #include <QFontMetrics>
-#include <QGuiApplication>
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPlainTextEdit>
@@ -28,7 +28,7 @@ class LayerTest : public QtLayerTest {
     QRect geometry(UInt8 n) const { return layer->windowwidget(n)->geometry(); }
 };
 
-TEST_F(LayerTest, FramesCountFromTheBottomLeftOfTheScreen) {
+TEST_F(LayerTest, FramesCountFromTheBottomLeftAndMatchTheRuntimesGeometry) {
     const Handle main = layer->window(MainWindowNumber);
     layer->setFrame(main, Rect{100, 200, 300, 150});
     EXPECT_EQ(geometry(MainWindowNumber), QRect(100, 1080 - 350, 300, 150));
@@ -40,11 +40,9 @@ TEST_F(LayerTest, FramesCountFromTheBottomLeftOfTheScreen) {
     layer->setFrame(Handle{12345}, Rect{1, 2, 3, 4});
     EXPECT_EQ(std::pair(layer->frame(Handle{12345}), layer->screenSize(Handle{})),
               std::pair(Rect{}, Size{}));
-}
 
-// The runtime's frame of a graphic window is the whole window with the menu bar as its title
-// bar; the view is the drawing area at the border's distance from the bottom left.
-TEST_F(LayerTest, GraphicWindowFramesMatchTheRuntimesGeometry) {
+    // The runtime's frame of a graphic window is the whole window with the menu bar as its title
+    // bar; the view is the drawing area at the border's distance from the bottom left.
     ASSERT_GT(bar(), 0);
     initwindow(0, 1312, 800, 16);
     EXPECT_EQ(std::tuple(geometry(0).size(), t_WindowPos(0, 12), t_WindowPos(0, 17)),
@@ -59,7 +57,7 @@ TEST_F(LayerTest, GraphicWindowFramesMatchTheRuntimesGeometry) {
 
 // The windows that the "Fenster" menu shows are cascaded by the title bar's height: each one's
 // corner is visible, none covers another whole, and all lie on the screen.
-TEST_F(LayerTest, WindowsStartCascadedSoThatNoneHidesAnother) {
+TEST_F(LayerTest, WindowsStartCascadedAndTheLastMadeKeyIsInFrontWhileShown) {
     for (UInt8 a = 1; a <= MainWindowNumber; ++a) {
         EXPECT_TRUE(QRect(0, 0, 1920, 1080).contains(geometry(a))) << int(a);
         for (UInt8 b = 1; b <= MainWindowNumber; ++b)
@@ -68,6 +66,17 @@ TEST_F(LayerTest, WindowsStartCascadedSoThatNoneHidesAnother) {
     const QPoint step = geometry(SystemConsoleWindowNumber).topLeft() -
                         geometry(VirtualPrinterWindowNumber).topLeft();
     EXPECT_EQ(step, QPoint(bar(), bar()));
+    // The window made key last is the front one while it is shown; hidden, it no longer counts, and
+    // the active window does if it is one of the layer's.
+    const auto front = [&] { return pumpuntil([] { return false; }, 100), layer->frontWindow(); };
+    for (UInt8 n : {VirtualPrinterWindowNumber, SystemConsoleWindowNumber})
+        layer->makeKeyAndOrderFront(layer->window(n));
+    EXPECT_EQ(front(), SystemConsoleWindowNumber);
+    layer->orderOut(layer->window(SystemConsoleWindowNumber));
+    const UInt8 shown = front();
+    const auto* active = dynamic_cast<qt::LayerWindow*>(QApplication::activeWindow());
+    EXPECT_EQ(shown, active && active->isVisible() ? active->number() : NoWindow);
+    EXPECT_NE(shown, SystemConsoleWindowNumber);
 }
 
 TEST_F(LayerTest, WithoutTitleBarTheContentTakesTheBarsPlace) {
@@ -89,7 +98,7 @@ TEST_F(LayerTest, WithoutTitleBarTheContentTakesTheBarsPlace) {
                  (window->windowFlags() & Qt::FramelessWindowHint));
 }
 
-TEST_F(LayerTest, TextWindowsLayOutTheirViewsAndShowPlainText) {
+TEST_F(LayerTest, TextWindowsAndThePasteboardLayOutTheirViewsAndShowPlainText) {
     const qt::TextWindowParts printer = layer->textparts(VirtualPrinterWindowNumber);
     ASSERT_TRUE(printer.Text && printer.Ruler);
     EXPECT_EQ(printer.Text->geometry().topLeft(), QPoint(20, 35)); // laid out from the start
@@ -113,17 +122,16 @@ TEST_F(LayerTest, TextWindowsLayOutTheirViewsAndShowPlainText) {
     // QFontInfo, which calls some monospaced fonts (Noto Sans Mono) proportional.
     const QFontMetrics metrics(printer.Text->font());
     EXPECT_EQ(printer.Text->font().pixelSize(), 12);
-    EXPECT_EQ(metrics.horizontalAdvance('i'), metrics.horizontalAdvance('W'));
-    EXPECT_EQ(metrics.horizontalAdvance(QChar(0xE4)), metrics.horizontalAdvance('W'));
+    EXPECT_EQ(std::pair(metrics.horizontalAdvance('i'), metrics.horizontalAdvance(QChar(0xE4))),
+              std::pair(metrics.horizontalAdvance('W'), metrics.horizontalAdvance('W')));
 
     p_SetPrinterWidth(82); // sets the ruler and the window's width
     EXPECT_EQ(std::pair(printer.Ruler->text().size(), printer.Ruler->text().left(10)),
               std::pair(qsizetype{82}, QString("L...!....1")));
     EXPECT_EQ(std::pair(geometry(VirtualPrinterWindowNumber).width(), printer.Text->width()),
               std::pair(657, 617));
-}
 
-TEST_F(LayerTest, PasteboardHoldsTextAndFillsItsWindow) {
+    // The pasteboard holds text and fills its window.
     layer->setPasteboardText("Grüße\raus Miradex"); // the runtime's line ends
     t_WindowVisible(PasteboardWindowNumber, true);
     EXPECT_EQ(std::tuple(QGuiApplication::clipboard()->text().toStdString(),

@@ -21,8 +21,8 @@ class ReportRunTest : public ReportScreenTest {
   protected:
     ReportSources sources() {
         ReportSources s;
-        s.Machine = [] {
-            return MachineFacts{8, 17179869184ULL, "werkbank",
+        s.Machine = [this] {
+            return MachineFacts{8, memory, "werkbank",
                                 "Version Debian GNU/Linux 12 (bookworm) (Kernel 6.1.0)", 93784};
         };
         s.Profiler = [this](const std::string& type) {
@@ -44,31 +44,16 @@ class ReportRunTest : public ReportScreenTest {
         reportrun(sources());
         return screen();
     }
+    std::uint64_t memory = 17179869184ULL;
     std::string hardware, address = "203.0.113.7", onlinename;
     std::string interfaces = "Audio, BlueTooth, Camera, USB, EtherNet";
     Lines lookedup;
 };
 
-// The kept name adds cores and clock unless the cores are hybrid; control codes in the online
-// name are dropped, never carried out on the report (those in the address answer are
-// tests/e2e's AddressAnswersCannotChangeTheReport).
-TEST_F(ReportRunTest, NameKeptForSavingAndOnlineNameWithoutControlCodes) {
-    onlinename = "MacBook\x0c\x1b\x07 Pro (13-inch, 2016, 4 x TB3)";
-    EXPECT_EQ(run(IntelHardware)[0], "Hardware           = MacBook Pro (13-inch, 2016, 4 x TB3)");
-    EXPECT_EQ(lookedup, Lines{"C02TQ0ABGTFM"});
-    EXPECT_EQ(modelname(), "MacBook Pro (13-inch, 2016, 4 x TB3) 2 x 2,9 GHz");
-    // Hybrid cores leave the name as it was named.
-    onlinename = "";
-    run("Hardware Overview:\rModel Name: MacBook Pro\rModel Identifier: MacBookPro18,3\r"
-        "Total Number of Cores: 10 (8 performance and 2 efficiency)\r");
-    EXPECT_EQ(modelname(), "MacBook Pro (14-inch, 2021, 3 x TB4, M1 Pro)");
-    // Without a model name the kept name is cores and clock (the screen is tests/e2e's "nameless").
-    run(replacestring(IntelHardware, "Model Name: MacBook Pro\r", "", false));
-    EXPECT_EQ(modelname(), " 2 x 2,9 GHz");
-}
-
 // Own machines with a serial are looked up online; else the table names them, else the
-// profiler's own name stands.
+// profiler's own name stands. The kept name adds cores and clock unless the cores are hybrid;
+// control codes in the online name are dropped, never carried out on the report (those in the
+// address answer are tests/e2e's AddressAnswersCannotChangeTheReport).
 TEST_F(ReportRunTest, ModelNameComesOnlineThenFromTheTableThenFromTheProfiler) {
     const std::tuple<std::string, std::string, std::string, std::string> cases[] = {
         {"MacBookPro13,2", "C02TQ0ABGTFM", "MacBook Pro", "Online-Name"},
@@ -82,55 +67,56 @@ TEST_F(ReportRunTest, ModelNameComesOnlineThenFromTheTableThenFromTheProfiler) {
         {"Standard PC (Q35 + ICH9, 2009)", "C02TQ0ABGTFM", "Rechner", "Rechner"},
         {"ThinkPad13,2", "C02TQ0ABGTFM", "Rechner", "Rechner"},
         {"MacBookPro13,2x", "C02TQ0ABGTFM", "Rechner", "Rechner"}};
-    onlinename = "Online-Name";
+    onlinename = "Online\x0c\x1b\x07-Name";
     for (const auto& [identifier, serial, profilername, name] : cases) {
-        SCOPED_TRACE(identifier + " " + serial);
-        EXPECT_EQ(run("Hardware Overview:\rModel Name: " + profilername + "\rModel Identifier: " +
-                      identifier + "\rSerial Number (system): " + serial + "\r")[0],
+        EXPECT_EQ(run("Hardware Overview:\rModel Name: " + profilername +
+                      "\rModel Identifier: " + identifier + "\rSerial Number (system): " + serial +
+                      "\rTotal Number of Cores: 2\rProcessor Speed: 2,9 GHz\r")[0],
                   "Hardware           = " + name);
         // The name kept for saving leaves the virtual machine out.
-        EXPECT_EQ(modelname(), name.substr(name.starts_with("Parallels") ? 17 : 0));
-        EXPECT_EQ(lookedup.size(), name.ends_with("Online-Name") ? 1u : 0u);
+        EXPECT_EQ(modelname(),
+                  name.substr(name.starts_with("Parallels") ? 17 : 0) + " 2 x 2,9 GHz");
+        EXPECT_EQ(lookedup, name.ends_with("Online-Name") ? Lines{serial} : Lines{});
     }
+    // Hybrid cores leave the name as it was named.
+    run("Hardware Overview:\rModel Name: MacBook Pro\rModel Identifier: MacBookPro18,3\r"
+        "Total Number of Cores: 10 (8 performance and 2 efficiency)\r");
+    EXPECT_EQ(modelname(), "MacBook Pro (14-inch, 2021, 3 x TB4, M1 Pro)");
+    // Without a model name the kept name is cores and clock (the screen is tests/e2e's "nameless").
+    run(replacestring(IntelHardware, "Model Name: MacBook Pro\r", "", false));
+    EXPECT_EQ(modelname(), " 2 x 2,9 GHz");
 }
 
-TEST_F(ReportRunTest, SparseHardwareLeavesOutLinesButKeepsTheFixedOnes) {
-    address = interfaces = "";
-    // clang-format off
-    EXPECT_EQ(run("Hardware Overview:\r"), (Lines{"Anzahl Prozessoren = 1",
-        "Anzahl Threads     = 8", "RAM Speicher       = 16 GB", "Schnittstellen     =",
-        "Seriennummer       =", "Hostname           = werkbank", "Internet-Adresse   =",
-        "Linux Version      = Debian GNU/Linux 12 (bookworm) (Kernel 6.1.0)",
-        "Eingeschaltet seit = 1#02:03:04", "Single-Core        = 4,00 GFLOPs",
-        "Multi-Core         = 32,04 GFLOPs"}));
-    // clang-format on
-}
-
-// Nothing, no overview, and bytes that only nearly say "Hardware Overview" (the failing
-// profiler's whole screen is tests/e2e's "failure").
-TEST_F(ReportRunTest, HardwareThatCannotBeNamedShowsTheFailureScreen) {
+// Hardware that cannot be named shows the failure screen and keeps the name; sparse hardware
+// leaves out lines but keeps the fixed ones, with the memory in whole GiB, cut: one byte short of
+// 8 GiB is 7 GB.
+TEST_F(ReportRunTest, NoOverviewShowsTheFailureAndSparseHardwareKeepsTheFixedLines) {
+    // Nothing, no overview, and bytes that only nearly say "Hardware Overview" (the failing
+    // profiler's whole screen is tests/e2e's "failure").
     for (const std::string& text : {std::string(), std::string("Hardware:\r  Model Name: X\r"),
                                     std::string("\0\xff\x80Hardware Overvie", 19)}) {
-        EXPECT_EQ(run(text).at(10).substr(18, 15), "Hardware konnte");
-        EXPECT_EQ(modelname(), "Vorher");
+        EXPECT_EQ(run(text).at(10).substr(18, 15) + "|" + modelname(), "Hardware konnte|Vorher");
         EXPECT_TRUE(rt().WindowTable[0].AutoUpdate);
+    }
+    address = interfaces = "";
+    for (const auto& [bytes, ram] :
+         {std::pair(8589934591ULL, "7"), std::pair(8589934592ULL, "8")}) {
+        memory = bytes;
+        // clang-format off
+        EXPECT_EQ(run("Hardware Overview:\r"), (Lines{"Anzahl Prozessoren = 1",
+            "Anzahl Threads     = 8", "RAM Speicher       = " + std::string(ram) + " GB",
+            "Schnittstellen     =", "Seriennummer       =", "Hostname           = werkbank",
+            "Internet-Adresse   =",
+            "Linux Version      = Debian GNU/Linux 12 (bookworm) (Kernel 6.1.0)",
+            "Eingeschaltet seit = 1#02:03:04", "Single-Core        = 4,00 GFLOPs",
+            "Multi-Core         = 32,04 GFLOPs"}));
+        // clang-format on
     }
 }
 
-TEST_F(ReportRunTest, OutsideTextIsPrintedAsUnicodeAndCutWhenHuge) {
-    address = std::string(1 << 20, '9');
-    run("Hardware Overview:\rProcessor Name: Intel\xC2\xAE Core\xE2\x84\xA2 \xFC" +
-        std::string(5000, 'x') + "\r");
-    const std::string joined = t_GetScreen(0, "\r");
-    // U+00AE is one cell; U+2122 has no cell and prints as "?"; a lone 0xFC stays one character.
-    EXPECT_EQ(joined.rfind("Prozessor          = Intel\xC2\xAE Core? \xC3\xBCxxx", 0), 0u)
-        << joined;
-    const auto count = [&](char c) { return std::count(joined.begin(), joined.end(), c); };
-    EXPECT_TRUE(count('x') > 100 && count('x') < 300 && count('9') < 300) << joined;
-    EXPECT_NE(joined.find("Multi-Core         = 32,04 GFLOPs"), std::string::npos);
-}
-
-TEST_F(ReportRunTest, ProgressLinesReplaceEachOtherAndReachThePrinter) {
+// The progress lines replace each other and reach the printer; outside text is printed as
+// Unicode and cut when huge.
+TEST_F(ReportRunTest, ProgressLinesAndOutsideTextAsUnicodeCutWhenHuge) {
     Lines seen;
     hardware = IntelHardware;
     ReportSources s = sources();
@@ -143,76 +129,58 @@ TEST_F(ReportRunTest, ProgressLinesReplaceEachOtherAndReachThePrinter) {
                            "                        Informationen werden gesammelt,",
                            "                          bitte einen Moment warten...", "",
                            "                        Interfaces werden untersucht..."}));
-    EXPECT_GE(layer.count("center 0"), 1);
-    EXPECT_GE(layer.count("makeKeyAndOrderFront 0"), 1);
+    EXPECT_TRUE(layer.count("center 0") >= 1 && layer.count("makeKeyAndOrderFront 0") >= 1);
     EXPECT_TRUE(rt().WindowTable[0].AutoUpdate);
+    address = std::string(1 << 20, '9');
+    run("Hardware Overview:\rProcessor Name: Intel\xC2\xAE Core\xE2\x84\xA2 \xFC" +
+        std::string(5000, 'x') + "\r");
+    const std::string joined = t_GetScreen(0, "\r");
+    // U+00AE is one cell; U+2122 has no cell and prints as "?"; a lone 0xFC stays one character.
+    EXPECT_EQ(joined.rfind("Prozessor          = Intel\xC2\xAE Core? \xC3\xBCxxx", 0), 0u)
+        << joined;
+    const auto count = [&](char c) { return std::count(joined.begin(), joined.end(), c); };
+    EXPECT_TRUE(count('x') > 100 && count('x') < 300 && count('9') < 300) << joined;
+    EXPECT_NE(joined.find("Multi-Core         = 32,04 GFLOPs"), std::string::npos);
 }
 
 // Profiler lines, separated by carriage returns; whether the machine is virtual; the value shown.
 // The lines of the machines in tests/e2e/profiles (dynamic VRAM, a display with its refresh and
 // depth, hybrid cores) are pinned by the e2e screens.
-using ValueCase = std::tuple<std::string, bool, std::string>;
-
-TEST(ReportValues, GraphicsLineWithVideoMemoryUnits) {
+TEST(ReportValues, GraphicsDisplayCoresAndInterfaceLines) {
     const std::string gpu = "Chipset Model: GPU A\rVRAM (Total): ";
     // clang-format off
-    const ValueCase cases[] = {
+    const std::tuple<std::string, bool, std::string> cases[] = {
         {gpu + "64 MB of Shared System Memory", false, "GPU A (64 MB VRAM)"},
         // A bare number above 255 counts MB, else GB.
         {gpu + "256", false, "GPU A (256 MB VRAM)"}, {gpu + "255", false, "GPU A (255 GB VRAM)"},
         {gpu + "4 GB\rVRAM (Dynamic, Max): 1536 MB", false, "GPU A (1.536 MB VRAM)"},
-        {gpu + "viel", false, "GPU A (0 GB VRAM)"},
-        // A fraction of a GB in either number format is shown in MB.
-        {gpu + "1,5 GB", false, "GPU A (1.536 MB VRAM)"},
+        {gpu + "viel", false, "GPU A (0 GB VRAM)"}, {"Chipset Model: GPU A", true, "GPU A"},
+        // Neither chipset nor type; a fraction of a GB in either number format is shown in whole
+        // MB, rounded.
+        {"Vendor: nobody", false, ""}, {gpu + "1,7 GB", false, "GPU A (1.741 MB VRAM)"},
+        {gpu + "2.1 GB", false, "GPU A (2.150 MB VRAM)"},
         {"Type: Adapter\rVRAM (Total): 0,25 GB", false, "Adapter (256 MB VRAM)"},
-        {"Chipset Model: GPU A", true, "GPU A"},
-        {"Type: Adapter\rVRAM (Total): 8", true, "Parallels Adapter (8 MB VRAM)"},
-        {"Vendor: nobody", false, ""}};
+        {"Type: Adapter\rVRAM (Total): 8", true, "Parallels Adapter (8 MB VRAM)"}};
     // clang-format on
     for (const auto& [text, parallels, shown] : cases)
         EXPECT_EQ(graphicsvalue(totext(text + "\r"), parallels), shown) << text;
-}
-
-TEST(ReportValues, DisplayLineFromTheListOfDisplays) {
+    // The display line from the list of displays.
     const std::string lg = "  Displays:\r    LG:", res = lg + "\r      Resolution: ";
     // clang-format off
-    const ValueCase cases[] = {
+    const std::tuple<std::string, bool, std::string> displays[] = {
         {res + "2560 x 1440\r", true, "Parallels LG (2.560 x 1.440 Pixel)"},
         {res + "2560 x 1440 @ 59,95Hz\r", false, "LG (2.560 x 1.440 Pixel, 59 Hz)"},
         {res + "1080p\r", false, "LG (1080p)"}, {lg + "\r", false, "LG "},
-        {lg, false, ""}, // a display name that never ends gives no line
-        // Only the title line: no display is named.
-        {"Graphics/Displays:\r    GPU:\r      Resolution: 1920 x 1080\r", false, ""},
-        {"  Displays:\r", false, ""}};
+        // A display name that never ends gives no line, nor does a list of only its title or none.
+        {lg, false, ""}, {"  Displays:\r", false, ""},
+        {"Graphics/Displays:\r    GPU:\r      Resolution: 1920 x 1080\r", false, ""}};
     // clang-format on
-    for (const auto& [text, parallels, shown] : cases)
+    for (const auto& [text, parallels, shown] : displays)
         EXPECT_EQ(displayvalue(totext(text), parallels), shown) << text;
-}
-
-// A document's control codes change the window only while it is printed: its border colour
-// (ESC p makes it blue) is grey again once the document is shown and through the next report.
-TEST_F(ReportRunTest, DocumentBorderColourEndsWithTheDocument) {
-    const t_RGBColor grey{255, 84, 84, 84};
-    for (const std::string& contents :
-         {std::string("Blau\x1bp\r"), std::string("\x1bq\x1bpx\x1b")}) {
-        layer.clearCalls();
-        choosefromablage("Öffnen…", writefile("rand.mirdx", contents));
-        EXPECT_EQ(rt().WindowTable[0].RGBColorBorder, grey);
-        const std::vector<std::string> calls = layer.calls();
-        const auto last = std::find_if(calls.rbegin(), calls.rend(), [](const std::string& c) {
-            return c.starts_with("setBackgroundColor 0 ");
-        });
-        ASSERT_NE(last, calls.rend());
-        EXPECT_EQ(*last, "setBackgroundColor 0 255,84,84,84");
-        run(IntelHardware);
-        EXPECT_EQ(rt().WindowTable[0].RGBColorBorder, grey);
-    }
-}
-
-TEST(ReportValues, CoresAndInterfaceLines) {
+    // The cores line.
     // clang-format off
-    const std::pair<std::string, std::string> cores[] = {{"4", "4"},
-        {"8 (performance)", "8 (performance)"},
+    const std::pair<std::string, std::string> cores[] = {
+        {"4", "4"}, {"8 (performance)", "8 (performance)"},
         {"efficiency performance", "0 (0 x Performance & 0 x Effizienz)"}};
     // clang-format on
     for (const auto& [value, shown] : cores)
@@ -232,6 +200,25 @@ TEST(ReportValues, CoresAndInterfaceLines) {
         {std::string(60, 'x'), std::string(59, 'x')}};
     for (const auto& [list, shown] : lists)
         EXPECT_EQ(shortenedinterfacelist(list), shown) << list;
+}
+
+// A document's control codes change the window only while it is printed: its border colour
+// (ESC p makes it blue) is grey again once the document is shown and through the next report.
+TEST_F(ReportRunTest, DocumentBorderColourEndsWithTheDocument) {
+    const t_RGBColor grey{255, 84, 84, 84};
+    for (const std::string& contents :
+         {std::string("Blau\x1bp\r"), std::string("\x1bq\x1bpx\x1b")}) {
+        layer.clearCalls();
+        choosefromablage("Öffnen…", writefile("rand.mirdx", contents));
+        EXPECT_EQ(rt().WindowTable[0].RGBColorBorder, grey);
+        const std::vector<std::string> calls = layer.calls();
+        const auto last = std::find_if(calls.rbegin(), calls.rend(), [](const std::string& c) {
+            return c.starts_with("setBackgroundColor 0 ");
+        });
+        EXPECT_EQ(last == calls.rend() ? "" : *last, "setBackgroundColor 0 255,84,84,84");
+        run(IntelHardware);
+        EXPECT_EQ(rt().WindowTable[0].RGBColorBorder, grey);
+    }
 }
 
 } // namespace

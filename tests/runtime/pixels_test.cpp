@@ -1,7 +1,8 @@
-// The pixel formats, packed and unpacked: a glyph of full and empty coverage blitted at each bit
-// depth reads back as the foreground and background colours that depth can show, and the pixels
-// around the glyph's cell keep what they held.
+// The pixel formats, packed and unpacked: pictures read back pixel by pixel at each bit depth, and
+// glyphs blitted and copied into them.
 #include "support/testing.h"
+
+#include <random>
 
 #include "runtime/pixels.h"
 #include "runtime/state.h"
@@ -13,14 +14,14 @@ namespace {
 constexpr std::uint32_t Black = 0xFF000000;
 constexpr std::uint32_t White = 0xFFFFFFFF;
 
-std::uint32_t palette(int i) {
-    return Black | std::uint32_t{Palette16Red[i]} << 16 | std::uint32_t{Palette16Green[i]} << 8 |
-           Palette16Blue[i];
-}
-std::uint32_t grey(int i) {
-    const std::uint32_t level = (Palette16Red[i] + Palette16Green[i] + Palette16Blue[i]) / 3;
-    return Black | level * 0x010101u;
-}
+// The palette as 0xRRGGBB.
+constexpr std::uint32_t Palette[16] = {0x000000, 0xFF0000, 0x000080, 0xFF00FF, 0x008000, 0x545454,
+                                       0x0000FF, 0x0080FF, 0x804000, 0xFF8000, 0xA8A8A8, 0xFF8080,
+                                       0x00FF00, 0xFFFF00, 0x00FFFF, 0xFFFFFF};
+const auto palette = [](unsigned i) { return Black | Palette[i]; };
+const auto rgb = [](std::uint32_t r, std::uint32_t g, std::uint32_t b) {
+    return Black | r << 16 | g << 8 | b;
+};
 
 // A picture of two 8 x 2 cells side by side; the glyph of symbol 0 alternates full and empty
 // coverage, starting full in its first row and empty in its second.
@@ -29,28 +30,25 @@ struct TwoCells {
     Runtime r;
     t_Window w;
     explicit TwoCells(Int depth, UInt8 seed = 0xA5) {
-        w.BitDepth = depth;
-        w.Width = Width;
-        w.Height = Height;
-        w.MemoryStart = 0;
+        w.BitDepth = depth, w.Width = Width, w.Height = Height, w.MemoryStart = 0;
         w.MemoryEnd = bytesperline(depth, Width) * Height - 1;
-        w.Font.Format = FontFormatGrey;
-        w.Font.Width = 8;
-        w.Font.Height = 2;
-        for (Int i = 0; i < 16; ++i)
-            w.Font.Data.push_back((i / 8 + i) % 2 == 0 ? 255 : 0);
+        w.Font.Format = FontFormatGrey, w.Font.Width = 8, w.Font.Height = 2;
+        w.Font.Data = {255, 0, 255, 0, 255, 0, 255, 0, 0, 255, 0, 255, 0, 255, 0, 255};
         // A pattern that no blit writes, so that a stray write shows.
         for (Int i = 0; i <= w.MemoryEnd; ++i)
             r.VideoMemory.push_back(static_cast<UInt8>(seed ^ (i * 37)));
     }
     std::vector<std::uint32_t> pixels() const {
-        Picture p{r.VideoMemory.data(), r.VideoMemory.size(),
-                  static_cast<std::size_t>(Width * Height), palettecolours()};
-        return convertpicture(static_cast<int>(w.BitDepth), p);
+        return convertpicture(static_cast<int>(w.BitDepth),
+                              Picture{r.VideoMemory.data(), r.VideoMemory.size(),
+                                      static_cast<std::size_t>(Width * Height), palettecolours()});
     }
 };
 
-TEST(PixelFormats, GlyphColoursRoundTripAtEveryDepth) {
+// A glyph blitted into the second cell reads back as the colours its depth can show, and the
+// first cell keeps its pixels. Copying the second cell into a picture of other bytes gives what
+// blitting it there gives: every byte and bit the blit writes is copied, and nothing else.
+TEST(PixelFormats, GlyphColoursRoundTripAndCopyAtEveryDepth) {
     struct Case {
         Int Depth;
         int Fore, Back;
@@ -60,45 +58,56 @@ TEST(PixelFormats, GlyphColoursRoundTripAtEveryDepth) {
     const Case cases[] = {
         {1, 15, 0, White, Black}, {1, 10, 9, White, Black}, // orange averages 127: black
         {4, 9, 2, palette(9), palette(2)}, {4, 5, 12, palette(5), palette(12)},
-        {8, 15, 0, grey(15), grey(0)}, {16, 3, 14, grey(3), grey(14)},
+        {8, 15, 0, White, Black}, {16, 3, 5, rgb(170, 170, 170), rgb(84, 84, 84)}, // the average
         {24, 9, 2, palette(9), palette(2)}, {32, 12, 10, palette(12), palette(10)},
     };
     // clang-format on
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << c.Depth << " bits, " << c.Fore << " on " << c.Back);
-        TwoCells picture(c.Depth);
+        TwoCells picture(c.Depth), copy(c.Depth, 0x3C), blitted(c.Depth, 0x3C);
         ASSERT_TRUE(packsdepth(c.Depth));
         const std::vector<std::uint32_t> before = picture.pixels();
         drawGlyph(picture.r, picture.w, 0, c.Fore, c.Back, 2, 1);
+        drawGlyph(blitted.r, blitted.w, 0, c.Fore, c.Back, 2, 1);
         const std::vector<std::uint32_t> after = picture.pixels();
-        for (Int y = 0; y < TwoCells::Height; ++y) {
-            for (Int x = 0; x < TwoCells::Width; ++x) {
-                const auto i = static_cast<std::size_t>(y * TwoCells::Width + x);
-                if (x < 8)
-                    EXPECT_EQ(after[i], before[i]) << "left cell " << x << "," << y;
-                else
-                    EXPECT_EQ(after[i], (x + y) % 2 == 0 ? c.ShownFore : c.ShownBack)
-                        << x << "," << y;
-            }
-        }
-    }
-}
-
-// Copying the second cell from a blitted picture into one of other bytes gives what blitting it
-// there gives: every byte and bit the blit writes is copied, and nothing else.
-TEST(PixelFormats, CopiedPixelsAreExactlyTheBlittedOnes) {
-    for (Int depth : {1, 4, 8, 16, 24, 32}) {
-        SCOPED_TRACE(depth);
-        TwoCells from(depth), to(depth, 0x3C), blitted(depth, 0x3C);
-        drawGlyph(from.r, from.w, 0, 15, 2, 2, 1);
-        drawGlyph(blitted.r, blitted.w, 0, 15, 2, 2, 1);
-        const Int stride = bytesperline(depth, TwoCells::Width);
+        for (std::size_t i = 0; i < after.size(); ++i) // 16 pixels a row, 8 a cell
+            EXPECT_EQ(after[i], i % 16 < 8                   ? before[i]
+                                : (i % 16 + i / 16) % 2 == 0 ? c.ShownFore
+                                                             : c.ShownBack)
+                << "pixel " << i;
+        const Int stride = bytesperline(c.Depth, TwoCells::Width);
         for (Int row = 0; row < TwoCells::Height; ++row)
-            copyPixels(depth, from.r.VideoMemory.data() + row * stride,
-                       to.r.VideoMemory.data() + row * stride, 8, 16);
-        EXPECT_EQ(to.r.VideoMemory, blitted.r.VideoMemory);
+            copyPixels(c.Depth, picture.r.VideoMemory.data() + row * stride,
+                       copy.r.VideoMemory.data() + row * stride, 8, 16);
+        EXPECT_EQ(copy.r.VideoMemory, blitted.r.VideoMemory);
     }
     EXPECT_FALSE(packsdepth(2));
+}
+
+// Random bytes read as a picture of 37 x 37 pixels, a count of no multiple of four or eight that
+// spans several chunks, so that the four-pixel steps and the pixel-by-pixel rest both run: every
+// pixel is what its depth's format lays out.
+TEST(PixelFormats, EveryPixelFollowsTheFormatOfItsDepth) {
+    constexpr std::size_t Count = 37 * 37;
+    std::mt19937 random(7);
+    std::vector<UInt8> m(4 * Count);
+    std::generate(m.begin(), m.end(), [&] { return static_cast<UInt8>(random()); });
+    for (int depth : {1, 4, 8, 16, 24, 32}) {
+        const Picture picture{m.data(), (Count * static_cast<std::size_t>(depth) + 7) / 8, Count,
+                              palettecolours()};
+        const std::vector<std::uint32_t> pixels = convertpicture(depth, picture);
+        ASSERT_EQ(pixels.size(), Count);
+        for (std::size_t i = 0; i < Count; ++i) {
+            const std::uint32_t expected =
+                depth == 1    ? palette((m[i / 8] >> (7 - i % 8) & 1) != 0 ? 15 : 0)
+                : depth == 4  ? palette(i % 2 == 0 ? m[i / 2] >> 4 : m[i / 2] & 15)
+                : depth == 8  ? rgb(m[i], m[i], m[i])
+                : depth == 16 ? rgb(m[2 * i + 1], m[2 * i + 1], m[2 * i + 1])
+                : depth == 24 ? rgb(m[3 * i], m[3 * i + 1], m[3 * i + 2])
+                              : rgb(m[4 * i + 1], m[4 * i + 2], m[4 * i + 3]);
+            ASSERT_EQ(pixels[i], expected) << depth << " bits, pixel " << i;
+        }
+    }
 }
 
 } // namespace
