@@ -88,23 +88,6 @@ TEST_F(CursorTest, ControlCharactersCarryOutTheirAction) {
     EXPECT_EQ(textoutput(), "");
 }
 
-// Each palette colour as the picture shows it: foreground where the glyph is fully covered,
-// background where it is empty.
-TEST_F(CursorTest, PaletteColoursAsThePictureShowsThem) {
-    // clang-format off
-    const std::uint32_t palette[] = {
-        0x000000, 0xFF0000, 0x000080, 0xFF00FF, 0x008000, 0x545454, 0x0000FF,
-        0x0080FF, 0x804000, 0xFF8000, 0xA8A8A8, 0xFF8080, 0x00FF00, 0xFFFF00, 0x00FFFF, 0xFFFFFF};
-    // clang-format on
-    for (Int i = 0; i < 16; ++i) {
-        t_PrintSymbol(0, 'A', static_cast<UInt8>(i << 4 | (15 - i)), 1, 1);
-        const std::vector<std::uint32_t> pixels = t_WindowImage(0).value().Pixels;
-        EXPECT_EQ(std::pair(pixels.at(0), pixels.at(3 * 64)),
-                  std::pair(0xFF000000 | palette[i], 0xFF000000 | palette[15 - i]))
-            << i;
-    }
-}
-
 TEST_F(CursorTest, HorizontalTabsCountFromTheRegionVerticalOnesFromTheScreen) {
     resetruntime();
     openwindow(0, 24, 256, 64); // 32 x 8
