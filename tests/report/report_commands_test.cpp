@@ -70,11 +70,10 @@ class CommandSearch : public RuntimeTest {
 // The environment's directories come first, the bundle last; the first existing entry wins,
 // absolute paths are not searched, and what is missing or cannot run is not found.
 TEST_F(CommandSearch, OrderOfTheDirectoriesAndWhatIsFound) {
-    std::vector<std::string> expected = {first.path() + "/", second.path() + "/"};
-    for (const char* system : {"/usr/local/bin/", "/usr/bin/", "/bin/", "/usr/sbin/", "/sbin/"})
-        expected.push_back(system);
-    expected.push_back(std::string(MIRADEX_TEST_BUNDLE) + "/Contents/Helpers/");
-    EXPECT_EQ(commandsearchpath(), expected);
+    EXPECT_EQ(commandsearchpath(),
+              (std::vector<std::string>{first.path() + "/", second.path() + "/", "/usr/local/bin/",
+                                        "/usr/bin/", "/bin/", "/usr/sbin/", "/sbin/",
+                                        MIRADEX_TEST_BUNDLE "/Contents/Helpers/"}));
 
     writescript(second.file("werkzeug"), "echo second\n");
     EXPECT_EQ(runcommand("werkzeug", "", {}).Output, "second\n");

@@ -6,7 +6,6 @@
 #include "support/testing.h"
 
 #include <sched.h>
-#include <unistd.h>
 
 #include <clocale>
 #include <cmath>
@@ -41,12 +40,10 @@ TEST(Machine, InstalledMemoryCountsOnlineBlocksOrElseTheKernelTotal) {
     writefile(dir.file("memoryx/online"), "1\n");
     writefile(dir.file("meminfo"), "MemTotal:       16318408 kB\n");
     EXPECT_EQ(physicalmemory(dir.path(), dir.file("meminfo")), 16 * GiB);
-    for (const std::string size : {"", "zz\n", "0\n"}) {
-        TempDir other;
-        memorytree(other, size, 4, 0);
-        writefile(other.file("meminfo"), "MemFree: 1 kB\nMemTotal:       16318408 kB\n");
-        EXPECT_EQ(physicalmemory(other.path(), other.file("meminfo")), 16 * GiB) << size;
-    }
+    TempDir other; // a block size that reads as 0 (see memoryblocksize's table)
+    memorytree(other, "zz\n", 4, 0);
+    writefile(other.file("meminfo"), "MemFree: 1 kB\nMemTotal:       16318408 kB\n");
+    EXPECT_EQ(physicalmemory(other.path(), other.file("meminfo")), 16 * GiB);
     EXPECT_EQ(physicalmemory(dir.file("fehlt"), dir.file("fehlt")), 0u);
 }
 
@@ -89,7 +86,8 @@ TEST(Machine, InstalledMemoryAgreesWithTheProfiler) {
 TEST(Machine, NumberTextsWhateverTheLocaleAndTheSystemVersion) {
     std::setlocale(LC_ALL, ""); // the user's locale, as a Qt program has it
     const std::pair<std::string, std::uint64_t> sizes[] = {
-        {"8000000\n", 134217728}, {"0x80000aF", 0x80000af}, {"", 0}, {"ffffffffffffffffff", 0}};
+        {"8000000\n", 134217728}, {"0x80000aF", 0x80000af}, {"", 0}, {"zz\n", 0}, {"0\n", 0},
+        {"ffffffffffffffffff", 0}};
     for (const auto& [text, size] : sizes)
         EXPECT_EQ(memoryblocksize(text), size) << text;
     EXPECT_EQ(std::tuple(memtotal("MemTotal:\t 1.024 kB\n"), memtotal("MemTotalx: 5 kB\n"),
@@ -128,9 +126,9 @@ TEST(BenchmarkFigures, WorkersFollowTheProcessorsTheProcessMayUse) {
     EXPECT_EQ(counts, std::vector<Int>(3, 1));
 }
 
-// The exact number of additions, the figure rounded half up to two decimals, and the log
-// character from the integer part of the sum.
-TEST(BenchmarkFigures, AdditionsRoundingAndLogCharacter) {
+// The exact number of additions and how many the environment asks for, the figure rounded half
+// up to two decimals, and the log character from the integer part of the sum.
+TEST(BenchmarkFigures, AdditionsFromTheEnvironmentRoundingAndLogCharacter) {
     for (std::uint64_t count : {0ull, 7ull, 8ull, 9ull, 1000003ull})
         EXPECT_EQ(addones(count), static_cast<double>(count)) << count;
     const std::pair<Int, std::string> cases[] = {
@@ -144,14 +142,12 @@ TEST(BenchmarkFigures, AdditionsRoundingAndLogCharacter) {
                                              {-1.0, ','}, {1e300, '.'}, {-1e300, ','}};
     for (const auto& [sum, mark] : marks)
         EXPECT_EQ(accumulatormark(sum), mark) << sum;
-}
-
-TEST(BenchmarkFigures, AdditionsComeFromTheEnvironment) {
-    const std::pair<std::optional<std::string>, std::uint64_t> cases[] = {
+    // The number of additions comes from the environment.
+    const std::pair<std::optional<std::string>, std::uint64_t> environments[] = {
         {"1000000", 1000000},           {"1e6", 1000000},         {"0", 0},
         {std::nullopt, 10000000000ull}, {"-5", 10000000000ull},   {"2.5", 10000000000ull},
         {"12x", 10000000000ull},        {"1e16", 10000000000ull}, {"nan", 10000000000ull}};
-    for (const auto& [value, additions] : cases) {
+    for (const auto& [value, additions] : environments) {
         const ScopedEnv setting(Additions, value);
         EXPECT_EQ(benchmarkadditions(), additions) << value.value_or("(unset)");
     }

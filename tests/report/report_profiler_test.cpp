@@ -117,8 +117,7 @@ TEST_F(ProfilerTest, EmptyHostSwitchesTheLookupOffAndOptionsAreRefused) {
     ScopedEnv offAddress{"MIRADEX_PUBLIC_IP_HOST", ""};
     ScopedEnv offModel{"MIRADEX_MODEL_HOST", ""};
     writefile(dir.file("answer.txt"), "<configCode>X</configCode>");
-    EXPECT_EQ(publicaddress(), "");
-    EXPECT_EQ(lookupmodelname("C07XK1ABJYVW"), "");
+    EXPECT_TRUE(publicaddress().empty() && lookupmodelname("C07XK1ABJYVW").empty());
     EXPECT_FALSE(std::filesystem::exists(dir.file("curl.log")));
     ScopedEnv unsetAddress{"MIRADEX_PUBLIC_IP_HOST", std::nullopt};
     ScopedEnv optionModel{"MIRADEX_MODEL_HOST", "--output=/tmp/x"};
@@ -128,10 +127,11 @@ TEST_F(ProfilerTest, EmptyHostSwitchesTheLookupOffAndOptionsAreRefused) {
 
 TEST(ProfilerLookups, SerialQueryAndModelNameFromTheAnswer) {
     // Four characters from the serial's end, encoded.
+    // clang-format off
     const std::pair<std::string, std::string> cases[] = {
-        {"C02TQ0ABGTFM", "GTFM"},       {"AB", "AB"},
-        {"12+/ Z", "%2B%2F%20Z"},       {"a&b=c", "%26b%3Dc"},
-        {"xx\303\244abc", "%C3%A4abc"}, {"", ""}};
+        {"C02TQ0ABGTFM", "GTFM"}, {"AB", "AB"}, {"12+/ Z", "%2B%2F%20Z"},
+        {"a&b=c", "%26b%3Dc"}, {"xx\303\244abc", "%C3%A4abc"}, {"", ""}};
+    // clang-format on
     for (const auto& [serial, query] : cases)
         EXPECT_EQ(serialquery(serial), query) << serial;
     // The model name is the configCode element's text (tests/e2e's online run shortens the ports).

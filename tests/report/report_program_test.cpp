@@ -11,7 +11,6 @@
 #include "report/report_program.h"
 #include "runtime/window_management.h"
 #include "support/runtime_fixture.h"
-#include "text/text_windows.h"
 
 namespace mdx::test {
 namespace {
@@ -21,20 +20,13 @@ namespace {
 class ProgramTest : public RuntimeTest {
   protected:
     void SetUp() override {
-        auto note = [this](const std::string& what) {
-            std::lock_guard guard(lock_);
-            calls_.push_back(what);
-        };
+        auto note = [this](const std::string& what) { calls.push_back(what); };
         ReportRoutines entries;
         entries.RunReport = [note] { note("run"); };
         entries.SaveReport = [note] { note("save"); };
         entries.OpenReport = [note](const std::string& p) { note("open " + p); };
         entries.ImportRevarud = [note](const std::string& p) { note("import " + p); };
         setprogramwork(std::make_shared<ReportProgram>(entries));
-    }
-    std::vector<std::string> reportcalls() {
-        std::lock_guard guard(lock_);
-        return calls_;
     }
     static void ablage(const std::string& item) {
         t_MenuEventHandler(MenuItemInfo{true, "Ablage", item, "", 0, 0});
@@ -44,8 +36,7 @@ class ProgramTest : public RuntimeTest {
         }
     }
 
-    std::mutex lock_;
-    std::vector<std::string> calls_;
+    std::vector<std::string> calls; // all on this thread, which runs programpass
     TempDir dir_;
 };
 
@@ -65,10 +56,10 @@ TEST_F(ProgramTest, MenuChoicesGoBeforeDocumentsInTheirOrderAndIdleWaitsForThem)
         ablage(item);
     t_MenuEventHandler(MenuItemInfo{true, "Bearbeiten", "Neu", "", 0, 0});
     EXPECT_TRUE(!programidle() && programpass());
-    EXPECT_EQ(std::pair(reportcalls(), app().MenuEventQueue.current().ItemTitle),
+    EXPECT_EQ(std::pair(calls, app().MenuEventQueue.current().ItemTitle),
               std::pair(std::vector<std::string>{"run"}, std::string("Neu")));
     runallevents();
-    EXPECT_EQ(std::pair(reportcalls(), app().FileEventQueue.current().Description),
+    EXPECT_EQ(std::pair(calls, app().FileEventQueue.current().Description),
               std::pair(std::vector<std::string>{"run", "save", "open /daten/alt.mirdx",
                                                  "import /daten/RE.DAT", "open " + document},
                         document));

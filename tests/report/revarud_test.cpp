@@ -164,7 +164,7 @@ TEST_F(RevarudImportTest, EachFileThroughTheMenuAndAsADocument) {
             if (menu)
                 choosefromablage("Revarud Erur importieren…", path);
             else // documents of other sizes go to the report opener, which refuses them too
-                hand(path);
+                t_PostFileEvent(path, 0), runallevents();
             // A refused import keeps the name; the report opener names the model by the file.
             // A control code in a field is drawn only: no beep, the display mode back at 0.
             EXPECT_EQ(std::tuple(screen(), modelname(), rt().WindowTable[0].TextDisplayMode,
