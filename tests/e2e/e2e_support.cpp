@@ -1,18 +1,17 @@
 #include "e2e_support.h"
 
+#include "base/kwtools.h"
 #include "support/runtime_fixture.h"
 
 #include <arpa/inet.h>
-#include <fcntl.h>
 #include <netinet/in.h>
 #include <poll.h>
-#include <spawn.h>
 #include <sys/resource.h>
 #include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <cstdio>
+#include <cstdlib>
 #include <sstream>
 #include <stdexcept>
 
@@ -97,44 +96,31 @@ ProgramRun runprogram(const std::vector<std::string>& arguments, Environment env
                         {"no_proxy", "127.0.0.1"}, {"http_proxy", std::nullopt},
                         {"HTTP_PROXY", std::nullopt}, {"all_proxy", std::nullopt}, {"ALL_PROXY", std::nullopt}});
     // clang-format on
-    std::vector<std::string> words{"/usr/bin/env"};
+    const auto quoted = [](const std::string& word) {
+        return "'" + replacestring(word, "'", "'\\''", true) + "'";
+    };
+    std::string command = "exec /usr/bin/env";
     for (const auto& [name, value] : environment)
-        if (!value) words.insert(words.end(), {"-u", name});
+        if (!value) command += " -u " + name;
     for (const auto& [name, value] : environment)
-        if (value) words.push_back(name + "=" + *value);
-    words.insert(words.end(), {"timeout", "-s", "KILL", "60", MIRADEX_PROGRAM});
-    words.insert(words.end(), arguments.begin(), arguments.end());
-    std::vector<char*> argv;
-    for (std::string& word : words)
-        argv.push_back(word.data());
-    argv.push_back(nullptr);
-
+        if (value) command += " " + quoted(name + "=" + *value);
+    command += " timeout -s KILL 60 " + quoted(MIRADEX_PROGRAM);
+    for (const std::string& argument : arguments)
+        command += " " + quoted(argument);
+    // The peak is that of the largest run so far: a run is measured against the ones before it.
     test::TempDir capture;
     const std::string output = capture.file("out"), errors = capture.file("err");
-    posix_spawn_file_actions_t files;
-    posix_spawn_file_actions_init(&files);
-    posix_spawn_file_actions_addopen(&files, 0, "/dev/null", O_RDONLY, 0);
-    posix_spawn_file_actions_addopen(&files, 1, output.c_str(), O_WRONLY | O_CREAT, 0600);
-    posix_spawn_file_actions_addopen(&files, 2, errors.c_str(), O_WRONLY | O_CREAT, 0600);
-    ProgramRun run;
-    pid_t pid = -1;
-    const int spawned = posix_spawn(&pid, argv[0], &files, nullptr, argv.data(), environ);
-    posix_spawn_file_actions_destroy(&files);
-    if (spawned != 0) return run;
-    int status = 0;
+    const int status =
+        std::system((command + " </dev/null >" + quoted(output) + " 2>" + quoted(errors)).c_str());
     rusage usage{};
-    while (wait4(pid, &status, 0, &usage) < 0 && errno == EINTR) {
-    }
+    getrusage(RUSAGE_CHILDREN, &usage);
+    ProgramRun run;
     run.Status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     run.Ended = run.Status != 137 && run.Status != -1;
     run.PeakKilobytes = usage.ru_maxrss;
     run.Output = contents(output);
     run.Errors = contents(errors);
     return run;
-}
-
-ProgramRun runbatch(Environment environment) {
-    return runprogram({"--batch", "--new"}, std::move(environment));
 }
 
 std::string contents(const std::string& path) {

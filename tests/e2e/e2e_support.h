@@ -38,7 +38,7 @@ struct ProgramRun {
     int Status = -1;
     std::string Output;
     std::string Errors;     // standard error: the log lines and the failure messages
-    long PeakKilobytes = 0; // the largest resident size of the program and what it ran
+    long PeakKilobytes = 0; // the largest resident size of any run so far and what it ran
 };
 
 // Environment entries replace or add to the test's own; one without a value removes it.
@@ -47,8 +47,15 @@ using Environment = std::map<std::string, std::optional<std::string>>;
 // The program with these arguments, a short benchmark, offscreen, without proxies.
 ProgramRun runprogram(const std::vector<std::string>& arguments, Environment environment);
 
+// Whether the run failed (status 1) and its standard error holds `message`.
+inline bool failedsaying(const ProgramRun& run, const std::string& message) {
+    return run.Status == 1 && run.Errors.find(message) != std::string::npos;
+}
+
 // "miradex --batch --new".
-ProgramRun runbatch(Environment environment);
+inline ProgramRun runbatch(Environment environment) {
+    return runprogram({"--batch", "--new"}, std::move(environment));
+}
 
 // A file's bytes as they are.
 std::string contents(const std::string& path);

@@ -1,11 +1,13 @@
 // Saved reports: the save panel and what it writes, a failed or cancelled save, opening through
-// the menu (documents handed over are opened in tests/platform's batch runs), and files that are
-// no saved reports whatever their content.
+// the menu (documents handed over are opened in tests/platform's batch runs), files that are no
+// saved reports whatever their content, files that can be neither opened nor imported, and the
+// report's lines as the JSON output reads them back from a screen.
 #include "support/testing.h"
 
 #include <sys/stat.h>
 
 #include "report/documents.h"
+#include "report/report_lines.h"
 #include "report_screen.h"
 #include "text/output.h"
 
@@ -32,103 +34,93 @@ TEST_F(DocumentTest, SaveThenOpenGivesBackTheScreenWithPlainCharacters) {
 
     const auto requests = layer.savePanelRequests();
     ASSERT_EQ(requests.size(), 1u);
-    EXPECT_EQ(requests[0].FileName, "MacBook Pro (13\", 2017) 2-inch");
-    EXPECT_EQ(requests[0].FileTypes, std::vector<std::string>{"mirdx"});
+    EXPECT_EQ(std::pair(requests[0].FileName, requests[0].FileTypes),
+              std::pair(std::string("MacBook Pro (13\", 2017) 2-inch"),
+                        std::vector<std::string>{"mirdx"}));
     EXPECT_EQ(readfile(path), "Hardware           = MacBook Pro (13-inch, 2017)\r+--+\r|äß|\rEnde");
 
     t_Print(0, "\x0C"); // clears the window
     modelname() = "";
     choosefromablage("Öffnen…", path);
-    EXPECT_EQ(screen(), plainreport);
-    EXPECT_EQ(modelname(), "MacBook Pro (13\", 2017)");
+    EXPECT_EQ(std::pair(screen(), modelname()),
+              std::pair(plainreport, std::string("MacBook Pro (13\", 2017)")));
 }
 
-// The file is replaced only once the new text is written in full: a save whose temporary file
-// cannot be made (its name is too long beside a target of 250 characters) keeps the old file.
-TEST_F(DocumentTest, CancelledSavesWriteNothingLongNamesSaveAndMissingFoldersFail) {
-    drawreport();
-    layer.setNextSavePanelResult("");
-    savereport();
-    EXPECT_TRUE(std::filesystem::is_empty(dir.path()));
-    const std::string target = writefile(std::string(249, 'n') + ".mirdx", "alter Bericht");
-    layer.setNextSavePanelResult(target);
-    savereport();
-    EXPECT_EQ(readfile(target).substr(0, 9), "Hardware ");
-    EXPECT_FALSE(savereportto(dir.file("fehlt/bericht.mirdx")));
-    EXPECT_TRUE(savereportto(dir.file("bericht.mirdx")));
-    EXPECT_EQ(readfile(dir.file("bericht.mirdx")).substr(0, 9), "Hardware ");
-}
-
-TEST_F(DocumentTest, NamesOtherThanDotMirdxAreRefusedAndKeepTheirFullName) {
-    const std::pair<std::string, std::string> cases[] = {
-        {"BERICHT.MIRDX", "BERICHT.MIRDX"}, {"mirdx", "mirdx"}, {".mirdx", ""}, {"a.mirdx", "a"}};
-    for (const auto& [name, model] : cases) {
-        choosefromablage("Öffnen…", writefile(name, "Zeile 1\rZeile 2"));
-        const std::vector<std::string> opened{"Zeile 1", "Zeile 2"};
-        EXPECT_EQ(screen(), name.ends_with(".mirdx") ? opened : noinfoscreen()) << name;
-        EXPECT_EQ(modelname(), model) << name;
-    }
-}
-
-// Whatever a ".mirdx" file holds, it is printed or refused, and the window's display settings
-// are the same afterwards.
+// Whatever a file holds, it is printed or refused, and the window's display settings are the
+// same afterwards. Only names ending in ".mirdx" are opened; the model is named by the file.
 TEST_F(DocumentTest, AnyContentIsPrintedOrRefusedNeverMore) {
-    const std::string pipe = dir.file("rohr.mirdx");
-    ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
+    const std::vector<std::string> lines{"Zeile 1", "Zeile 2"};
     const struct {
-        std::string Name;
-        std::string Contents;
+        std::string Name, Contents;
         std::vector<std::string> Screen;
+        std::string Model;
     } cases[] = {
         // clang-format off
+        {"BERICHT.MIRDX", "Zeile 1\rZeile 2", noinfoscreen(), "BERICHT.MIRDX"},
+        {"mirdx", "Zeile 1\rZeile 2", noinfoscreen(), "mirdx"},
+        {".mirdx", "Zeile 1\rZeile 2", lines, ""}, {"a.mirdx", "Zeile 1\rZeile 2", lines, "a"},
         // Not UTF-8, or cut inside a character: Mac OS Roman.
-        {"roman.mirdx", "Ger\x8Ate \xA5 \xFF", {"Geräte ? ?"}},
-        {"abgeschnitten.mirdx", "ab\xC3", {"ab?"}},
-        {"zeilenende.mirdx", "eins\ntwo\r\ndrei", {"eins", "    two", "", "drei"}},
-        {"steuer.mirdx", std::string("a\0b\x1B", 4), {"ab"}},
+        {"roman.mirdx", "Ger\x8Ate \xA5 \xFF", {"Geräte ? ?"}, "roman"},
+        {"abgeschnitten.mirdx", "ab\xC3", {"ab?"}, "abgeschnitten"},
+        {"zeilenende.mirdx", "eins\ntwo\r\ndrei", {"eins", "    two", "", "drei"}, "zeilenende"},
+        {"steuer.mirdx", std::string("a\0b\x1B", 4), {"ab"}, "steuer"},
         // Without line ends the text wraps; the last full line leaves the cursor on a new one.
-        {"lang.mirdx", std::string(82 * 30, 'x'), std::vector(24, std::string(82, 'x'))}};
+        {"lang.mirdx", std::string(82 * 30, 'x'), std::vector(24, std::string(82, 'x')), "lang"}};
     // clang-format on
     for (const auto& c : cases) {
         choosefromablage("Öffnen…", writefile(c.Name, c.Contents));
-        EXPECT_EQ(screen(), c.Screen) << c.Name;
-        EXPECT_EQ(rt().WindowTable[0].TextDisplayMode, 0) << c.Name;
+        EXPECT_EQ(std::tuple(screen(), modelname(), rt().WindowTable[0].TextDisplayMode),
+                  std::tuple(c.Screen, c.Model, 0))
+            << c.Name;
     }
 }
 
-// A file that cannot be opened leaves the screen and the name that a save proposes as they
-// were, and an alert names the file and the reason; a report file that is only too long says so.
+// A file that cannot be opened or imported leaves the screen and the name that a save proposes
+// as they were, and one alert names the file and the reason; a report file that is only too long
+// says so.
 TEST_F(DocumentTest, FailedOpensKeepTheScreenAndTellWhy) {
     const std::string pipe = dir.file("rohr.mirdx");
     ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
     std::filesystem::create_directory(dir.file("ordner.mirdx"));
-    const std::string opened = "\u201C konnte nicht geöffnet werden. ";
+    const std::string special = "Das ist keine gewöhnliche Datei (etwa eine Pipe oder ein Gerät).";
     const std::pair<std::string, std::string> cases[] = {
-        {dir.file("fehlt.mirdx"), opened + "Die Datei oder ihr Ordner wurde nicht gefunden."},
-        {dir.file("ordner.mirdx"), opened + "Das ist ein Ordner, keine Datei."},
-        {writefile("leer.mirdx", ""), opened + "Die Datei ist leer."},
-        {pipe, opened + "Das ist keine gewöhnliche Datei (etwa eine Pipe oder ein Gerät)."},
-        {writefile("riesig.mirdx", std::string(LargestReportFile + 1, 'x')),
-         "\u201C ist zu lang für einen gesicherten Bericht. Ein Bericht hat höchstens 262.144 "
-         "Bytes."}};
+        {dir.file("fehlt.mirdx"), "Die Datei oder ihr Ordner wurde nicht gefunden."},
+        {dir.file("ordner.mirdx"), "Das ist ein Ordner, keine Datei."},
+        {writefile("leer.mirdx", ""), "Die Datei ist leer."},
+        {pipe, special},
+        {"/dev/zero", special},
+        {writefile("riesig.mirdx", std::string(LargestReportFile + 1, 'x')), ""}};
     drawreport();
     const std::vector<std::string> before = screen();
-    for (const auto& [path, message] : cases) {
-        openreport(path);
-        EXPECT_EQ(screen(), before) << path;
-        EXPECT_EQ(modelname(), "Vorher") << path;
-        EXPECT_EQ(layer.alerts().back(), "\u201E" + path + message);
+    for (const auto& [path, reason] : cases) {
+        for (const bool import : {false, true}) {
+            if (import && reason.empty()) continue; // a file of another size is no import
+            import ? importrevarud(path) : openreport(path);
+            const std::string message =
+                reason.empty()
+                    ? "\u201C ist zu lang für einen gesicherten Bericht. Ein Bericht hat "
+                      "höchstens 262.144 Bytes."
+                    : (import ? "\u201C konnte nicht importiert werden. "
+                              : "\u201C konnte nicht geöffnet werden. ") +
+                          reason;
+            EXPECT_EQ(std::tuple(screen(), modelname(), layer.alerts().back()),
+                      std::tuple(before, "Vorher", "\u201E" + path + message));
+        }
     }
-    EXPECT_TRUE(log.contains("getstringfromfile: Error #2"));
+    EXPECT_EQ(layer.alerts().size(), 2 * std::size(cases) - 1);
 }
 
 // A failed save says why and keeps the screen; a save over a write-protected file is refused.
+// A cancelled save writes nothing and says nothing; a name of 250 characters, too long for a
+// temporary file beside it, still saves.
 TEST_F(DocumentTest, FailedSavesTellWhyAndKeepTheOldFile) {
     drawreport();
     const std::vector<std::string> before = screen();
     const std::string locked = writefile("geschuetzt.mirdx", "alt");
+    const std::string longname = writefile(std::string(249, 'n') + ".mirdx", "alter Bericht");
     chmod(locked.c_str(), 0444);
-    for (const std::string& path : {dir.file("fehlt/bericht.mirdx"), locked}) {
+    for (const std::string& path :
+         {std::string(), dir.file("fehlt/bericht.mirdx"), locked, longname}) {
         layer.setNextSavePanelResult(path);
         choosefromablage("Sichern unter…", "");
     }
@@ -139,7 +131,9 @@ TEST_F(DocumentTest, FailedSavesTellWhyAndKeepTheOldFile) {
                   "Der Bericht konnte nicht als \u201E" + locked +
                       "\u201C gesichert werden. Keine Berechtigung für diese Datei oder ihren "
                       "Ordner."}));
-    EXPECT_EQ(std::pair(readfile(locked), screen()), std::pair(std::string("alt"), before));
+    EXPECT_EQ(std::tuple(readfile(locked), readfile(longname).substr(0, 9), screen(),
+                         std::distance(std::filesystem::directory_iterator(dir.path()), {})),
+              std::tuple("alt", "Hardware ", before, 2));
 }
 
 // Names from outside (a model lookup's answer, the firmware) become bare names in the panel's
@@ -153,6 +147,23 @@ TEST_F(DocumentTest, ProposedNamesAreBareNames) {
         {"Mac mini 2.0", "Mac mini 2.0"}};
     for (const auto& [model, proposed] : cases)
         EXPECT_EQ(defaultreportname(model), proposed) << model;
+}
+
+// The report's lines read back from a screen text (a whole report's are tests/e2e's E2eJson):
+// a value wrapped at the screen's edge, an empty value, lines without a label; and the
+// benchmark figures, which are numbers only in the report's own form.
+TEST(ReportLines, WrappedEmptyAndOtherLinesAndFigures) {
+    const std::string wide = "Grafikkarte        = " + std::string(60, 'x') + "ä";
+    std::string read;
+    for (const ReportLine& line :
+         reportlines("Fehler\n" + wide + "\nö\nInternet-Adresse   =\n" +
+                     "Taktfrequenz       = 2,9 GHz\nfremd\n" + "Hostnamen          = nein\n"))
+        read += line.Label + "=" + line.Value + ";";
+    EXPECT_EQ(read,
+              "Grafikkarte=" + std::string(60, 'x') + "äö;Internet-Adresse=;Taktfrequenz=2,9 GHz;");
+    EXPECT_EQ(gflopsfigure("1.234.567,89 GFLOPs"), 1234567.89);
+    for (const char* other : {"(wird berechnet)", " GFLOPs", "1,2,3 GFLOPs", "-1,00 GFLOPs"})
+        EXPECT_EQ(gflopsfigure(other), std::nullopt) << other;
 }
 
 } // namespace

@@ -53,11 +53,6 @@ class ReportScreenTest : public RuntimeTest {
         t_MenuEventHandler(MenuItemInfo{true, "Ablage", item, "", 0, 0});
         runallevents();
     }
-    // A document handed to the program from outside.
-    static void hand(const std::string& path) {
-        t_PostFileEvent(path, 0);
-        runallevents();
-    }
     static void runallevents() {
         while (programpass()) {
         }

@@ -1,9 +1,8 @@
 // Revarud Erur files: the slots and fields read from them, the SCSI table's columns with the
 // known device names and the coded scanners, and the screens that both file kinds and files of
-// any other size leave, reached through the menu and as documents handed to the program.
+// any other size leave, reached through the menu and as documents handed to the program (files
+// that cannot be read are DocumentTest.FailedOpensKeepTheScreenAndTellWhy's).
 #include "support/testing.h"
-
-#include <sys/stat.h>
 
 #include "report/revarud.h"
 #include "report_screen.h"
@@ -165,7 +164,7 @@ TEST_F(RevarudImportTest, EachFileThroughTheMenuAndAsADocument) {
             if (menu)
                 choosefromablage("Revarud Erur importieren…", path);
             else // documents of other sizes go to the report opener, which refuses them too
-                hand(path);
+                t_PostFileEvent(path, 0), runallevents();
             // A refused import keeps the name; the report opener names the model by the file.
             // A control code in a field is drawn only: no beep, the display mode back at 0.
             EXPECT_EQ(std::tuple(screen(), modelname(), rt().WindowTable[0].TextDisplayMode,
@@ -196,27 +195,6 @@ TEST_F(RevarudImportTest, LogsEverySlotAndEveryScsiEntry) {
     const std::vector<std::string> lines = log.lines();
     EXPECT_EQ(std::vector(lines.begin(), lines.begin() + std::min<std::size_t>(25, lines.size())),
               expected);
-}
-
-// A file that cannot be read leaves the screen and the name as they were and says why.
-TEST_F(RevarudImportTest, UnreadableAndSpecialFilesAreRefusedWithTheReason) {
-    const std::string pipe = dir.file("rohr");
-    ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
-    t_Print(0, "Voriger Bericht");
-    const std::pair<std::string, std::string> cases[] = {
-        {dir.file("fehlt"), "Die Datei oder ihr Ordner wurde nicht gefunden."},
-        {dir.path(), "Das ist ein Ordner, keine Datei."},
-        {pipe, "Das ist keine gewöhnliche Datei (etwa eine Pipe oder ein Gerät)."},
-        {"/dev/zero", "Das ist keine gewöhnliche Datei (etwa eine Pipe oder ein Gerät)."},
-        {writefile("leer", ""), "Die Datei ist leer."}};
-    for (const auto& [path, reason] : cases) {
-        importrevarud(path);
-        EXPECT_EQ(std::tuple(screen(), modelname(), layer.alerts().back()),
-                  std::tuple(std::vector<std::string>{"Voriger Bericht"}, "Vorher",
-                             "\u201E" + path + "\u201C konnte nicht importiert werden. " + reason));
-    }
-    EXPECT_EQ(layer.alerts().size(), std::size(cases));
-    EXPECT_TRUE(log.contains("getbinaryfromfile: Error #2"));
 }
 
 } // namespace
