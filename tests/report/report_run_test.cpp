@@ -53,7 +53,7 @@ class ReportRunTest : public ReportScreenTest {
 // Own machines with a serial are looked up online; else the table names them, else the
 // profiler's own name stands. The kept name adds cores and clock unless the cores are hybrid;
 // control codes in the online name are dropped, never carried out on the report (those in the
-// address answer are tests/e2e's AddressAnswersCannotChangeTheReport).
+// address answer are ProfilerTest.PublicAddressIsTheFirstLineOfTheAnswer's).
 TEST_F(ReportRunTest, ModelNameComesOnlineThenFromTheTableThenFromTheProfiler) {
     const std::tuple<std::string, std::string, std::string, std::string> cases[] = {
         {"MacBookPro13,2", "C02TQ0ABGTFM", "MacBook Pro", "Online-Name"},
