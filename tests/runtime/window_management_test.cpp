@@ -9,6 +9,9 @@
 #include "runtime/video_memory.h"
 #include "runtime/window_management.h"
 #include "support/runtime_fixture.h"
+#include "text/cursor.h"
+#include "text/display.h"
+#include "text/output.h"
 
 namespace mdx::test {
 namespace {
@@ -102,7 +105,9 @@ TEST_F(WindowManagementTest, EveryRoutineReportsWindowsItCannotUse) {
         C(t_WindowImage, (3), "Graphic window #3" + init), C(t_WindowImage, (8), nographic),
         C(t_WindowUpdate, (2, true), "Window #2 view is " + nil),
         C(t_WindowAutoUpdate, (3, true), w3), C(t_GetScreen, (8, "\r"), nographic),
-        C(t_GetScreen, (1, ""), "Window #1" + init)};
+        C(t_GetScreen, (1, ""), "Window #1" + init), C(t_Cr, (8), nographic),
+        C(t_PrintSymbol, (3, 'A', 0xC0, 1, 1), w3), C(t_Print, (1, "A"), "Window #1" + init),
+        C(t_DisplayMode, (3, 1), w3)};
 #undef C
     // clang-format on
     for (const auto& [call, line] : cases) {

@@ -140,37 +140,6 @@ TEST_F(OutputTest, PrintSymbolRefusesCellsOutsideThePicture) {
     EXPECT_EQ(character(8, 4), 'E');
 }
 
-// The text engine's routines refuse a number above 7, then a window that is not initialised,
-// each with its own name in the line.
-TEST_F(OutputTest, EveryRoutineReportsWindowsItCannotUse) {
-    const std::pair<const char*, void (*)(UInt8)> routines[] = {
-        {"t_Cr", [](UInt8 w) { t_Cr(w); }},
-        {"t_PrintSymbol", [](UInt8 w) { t_PrintSymbol(w, 'A', 0xC0, 1, 1); }},
-        {"t_DisplayMode", [](UInt8 w) { t_DisplayMode(w, 1); }}};
-    openwindow(0, 24, 64, 32);
-    for (const auto& [name, routine] : routines) {
-        log.clear();
-        routine(8);
-        routine(3);
-        EXPECT_EQ(textoutput(), std::string(name) + ": Window is not a graphic window.\n" + name +
-                                    ": Window #3 not initialized.\n");
-    }
-    EXPECT_EQ(win(3).TextDisplayMode, 0);
-}
-
-// A window without a text block, and one whose font has no glyph data.
-TEST_F(OutputTest, PrintingNeedsATextBlockAndGlyphData) {
-    openwindow(1, 24, 64, 32);
-    t_InitWindow(2, 24, false, 64, 32, 0, 0, t_Font{}, true);
-    log.clear();
-    t_PrintSymbol(2, 'A', 0xC0, 1, 1);
-    win(1).Font.Data.clear();
-    t_Print(1, "A");
-    t_PrintSymbol(1, 'A', 0xC0, 1, 1);
-    EXPECT_EQ(textoutput(), "t_PrintSymbol: Window #2 not initialized.\nt_Print: Window #1 has no "
-                            "text font.\nt_PrintSymbol: Window #1 not initialized.\n");
-}
-
 // 1 draws, 2 writes the characters to standard output without a line end, anything else drops
 // them; the cursor moves in every case.
 TEST_F(OutputTest, RedirectionSendsCharactersToTheirTarget) {
