@@ -89,18 +89,6 @@ TEST_F(MenusTest, ClearingEmptiesThePrinterWithItsPendingTextAndTheConsole) {
                      "t_MenuEventHandler: System console window is nil, resource undefined."}));
 }
 
-// Showing, hiding and the warning for windows not made are tests/platform/menu_test.cpp's; here
-// the picture of window 0 is made only while it is shown.
-TEST_F(MenusTest, GraphicWindowActionsSetWhetherThePictureIsMade) {
-    choose(214);
-    EXPECT_FALSE(rt().WindowTable[0].Visible);
-    choose(213);
-    EXPECT_TRUE(rt().WindowTable[0].Visible);
-    choose(200); // hides all (every window: xvfb_desktop_test.sh)
-    EXPECT_FALSE(rt().WindowTable[0].Visible);
-    EXPECT_EQ(layer.frontWindow(), NoWindow);
-}
-
 TEST_F(MenusTest, LookupsFindItemsByTitleAndPosition) {
     layer.setMenus({{"Ablage", {"Neu", "Öffnen…", "Neu", ""}}, {"Leer", {}}});
     EXPECT_EQ(t_MenuItemIndex("Ablage", "Öffnen…"), 1);

@@ -7,6 +7,7 @@
 #include "runtime/pixels.h"
 #include "runtime/state.h"
 #include "runtime/video_memory.h"
+#include "runtime/window.h"
 
 namespace mdx::test {
 namespace {
@@ -108,6 +109,18 @@ TEST(PixelFormats, EveryPixelFollowsTheFormatOfItsDepth) {
             ASSERT_EQ(pixels[i], expected) << depth << " bits, pixel " << i;
         }
     }
+}
+
+// The palette as the screen shows it; any other index is opaque black. Colour numbers wrap into
+// the palette, negative ones from its top.
+TEST(PaletteTest, SixteenColoursAndBlackOutside) {
+    for (unsigned i = 0; i < 17; ++i) {
+        const t_RGBColor c = t_ColorIndexToRGB(static_cast<Int>(i));
+        EXPECT_EQ(rgb(c.Red, c.Green, c.Blue), i < 16 ? palette(i) : Black) << i;
+    }
+    EXPECT_EQ(t_ColorIndexToRGB(-1), (t_RGBColor{255, 0, 0, 0}));
+    for (auto [colour, index] : {std::pair{-1, 15}, {-16, 0}, {-17, 15}, {16, 0}, {35, 3}})
+        EXPECT_EQ(colourindex(colour), index) << colour;
 }
 
 } // namespace

@@ -200,23 +200,5 @@ TEST_F(VideoMemoryTest, MemoryIsCreatedOnceWhateverTheNumberOfCallers) {
     EXPECT_EQ(rt().DefaultWindow, 5);
 }
 
-// The sixteen colours of the palette as the screen shows them; any other index
-// is opaque black. Colour numbers wrap into the palette, negative ones from its
-// top.
-TEST(PaletteTest, SixteenColoursAndBlackOutside) {
-    const UInt8 palette[16][3] = {{0, 0, 0},    {255, 0, 0},   {0, 0, 128},     {255, 0, 255},
-                                  {0, 128, 0},  {84, 84, 84},  {0, 0, 255},     {0, 128, 255},
-                                  {128, 64, 0}, {255, 128, 0}, {168, 168, 168}, {255, 128, 128},
-                                  {0, 255, 0},  {255, 255, 0}, {0, 255, 255},   {255, 255, 255}};
-    for (Int i = 0; i < 16; ++i)
-        EXPECT_EQ(t_ColorIndexToRGB(i),
-                  (t_RGBColor{255, palette[i][0], palette[i][1], palette[i][2]}))
-            << i;
-    EXPECT_EQ(t_ColorIndexToRGB(16), (t_RGBColor{255, 0, 0, 0}));
-    EXPECT_EQ(t_ColorIndexToRGB(-1), (t_RGBColor{255, 0, 0, 0}));
-    for (auto [colour, index] : {std::pair{-1, 15}, {-16, 0}, {-17, 15}, {16, 0}, {35, 3}})
-        EXPECT_EQ(colourindex(colour), index) << colour;
-}
-
 } // namespace
 } // namespace mdx::test
