@@ -12,12 +12,13 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <csignal>
 #include <cstring>
+#include <filesystem>
 
 #include "platform/qt/batch_run.h"
 #include "platform/qt/command_line.h"
 #include "platform/qt/instance_link.h"
+#include "platform/qt/startup.h"
 #include "support/scoped_env.h"
 
 namespace mdx::test {
@@ -50,10 +51,13 @@ TEST(CommandLineTest, ArgumentsBecomeTheRunsSettings) {
         const std::string got = summary(qt::parsecommandline(arguments));
         EXPECT_EQ(got.substr(0, expected.size()), expected) << ::testing::PrintToString(arguments);
     }
-}
-
-// Lines end at CR, CR LF or LF; the last line without an end gets one, blank lines are kept.
-TEST(CommandLineTest, BatchTextEndsLinesWithLineFeedsWithoutTrailingSpaces) {
+    // Documents named go on with absolute paths, empty names dropped (that they open in order is
+    // ProgramTest's, the new report before them the end-to-end runs').
+    EXPECT_EQ(
+        qt::absolutepaths({"b.mirdx", "", "/tmp/a.txt"}),
+        (std::vector<std::string>{std::filesystem::current_path() / "b.mirdx", "/tmp/a.txt"}));
+    // The batch run's text: lines end at CR, CR LF or LF; the last line without an end gets one,
+    // blank lines are kept.
     EXPECT_EQ(qt::batchtext(""), "");
     EXPECT_EQ(qt::batchtext("A  \rB\r\nC\n\r  D  \r   "), "A\nB\nC\n\n  D\n\n");
 }

@@ -50,12 +50,19 @@ TEST(FilePanelTest, SavePathEndsInTheExtensionOnce) {
         EXPECT_EQ(qt::savepath("/d", QString::fromUtf8(typed), "mirdx"), QString::fromUtf8(path));
 }
 
-// With Qt's German translations the panels speak German: the cancel button and the columns
-// (both panels are Qt's own dialog, set up alike; the save panel stands for both).
+// With Qt's German translations the panels speak German: the cancel button, the columns, sizes
+// and dates whatever the system's locale (both panels are Qt's own dialog, set up alike; the save
+// panel stands for both).
 TEST(FilePanelTest, PanelsAreGermanThroughout) {
     qt::speakgerman();
+    const QString folder = QDir::tempPath() + "/miradex-panel-" + QString::number(getpid());
+    ASSERT_TRUE(QDir().mkpath(folder));
+    QFile file(folder + "/sechs.mirdx");
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write("123456") == 6);
+    file.close();
     QFileDialog save;
     qt::setupsavedialog(save, {"Bericht", "Sichern", "Bericht sichern", {"mirdx"}});
+    save.setDirectory(folder);
     const auto* view = save.findChild<QTreeView*>("treeView");
     ASSERT_NE(view, nullptr);
     QStringList columns, buttons;
@@ -65,24 +72,9 @@ TEST(FilePanelTest, PanelsAreGermanThroughout) {
         buttons << button->text();
     EXPECT_EQ(std::pair(columns.join('|').toStdString(), buttons.contains("Abbrechen")),
               std::pair(std::string("Name|Größe|Typ|Änderungsdatum"), true));
-}
-
-// Sizes and dates in the German form whatever the system's locale.
-TEST(FilePanelTest, SizesAndDatesTakeTheGermanForm) {
-    qt::speakgerman();
-    const QString folder = QDir::tempPath() + "/miradex-panel-" + QString::number(getpid());
-    ASSERT_TRUE(QDir().mkpath(folder));
-    QFile file(folder + "/sechs.mirdx");
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write("123456") == 6);
-    file.close();
-    QFileDialog open;
-    qt::setupopendialog(open, {"Bericht", "Öffnen", {"mirdx"}, false, true, false});
-    open.setDirectory(folder);
-    const QAbstractItemModel* model = open.findChild<QTreeView*>("treeView")->model();
     QModelIndex row;
     const auto listed = [&] {
-        const QModelIndex root = open.findChild<QTreeView*>("treeView")->rootIndex();
-        row = model->rowCount(root) > 0 ? model->index(0, 0, root) : QModelIndex();
+        row = view->model()->index(0, 0, view->rootIndex()); // invalid until the folder is read
         return row.isValid() && !row.siblingAtColumn(1).data().toString().isEmpty();
     };
     for (int i = 0; i < 500 && !listed(); ++i)

@@ -49,6 +49,23 @@ TEST_F(LayerTest, FramesCountFromTheBottomLeftAndMatchTheRuntimesGeometry) {
               std::tuple(QSize(1344, 832 + bar()), 832 + bar(), bar()));
     EXPECT_EQ(layer->viewwidget(0)->geometry(), QRect(16, 16, 1312, 800));
 
+    // Without the title bar the content takes the bar's place.
+    qt::LayerWindow* window = layer->windowwidget(0);
+    const QRect before = window->geometry();
+    t_WindowTitleVisible(0, false);
+    EXPECT_TRUE((window->windowFlags() & Qt::FramelessWindowHint) &&
+                window->menubar()->isHidden() && window->isVisible());
+    EXPECT_EQ(std::pair(window->geometry(), window->content()->height()),
+              std::pair(before, before.height())); // the frame stays as it was
+
+    t_WindowSize(0, -1, -1, -1, -1); // now without the bar's height
+    EXPECT_EQ(window->geometry(), before.adjusted(0, before.height() - 832, 0, 0));
+    EXPECT_EQ(layer->viewwidget(0)->geometry(), QRect(16, 16, 1312, 800));
+
+    t_WindowTitleVisible(0, true);
+    EXPECT_FALSE(window->menubar()->isHidden() ||
+                 (window->windowFlags() & Qt::FramelessWindowHint));
+
     t_WindowSize(0, 50, 50, 688, 432); // the small screen's size
     EXPECT_EQ(geometry(0), QRect(50, 1080 - 50 - (464 + bar()), 720, 464 + bar()));
     EXPECT_EQ(layer->viewwidget(0)->geometry(), QRect(16, 16, 688, 432));
@@ -63,9 +80,9 @@ TEST_F(LayerTest, WindowsStartCascadedAndTheLastMadeKeyIsInFrontWhileShown) {
         for (UInt8 b = 1; b <= MainWindowNumber; ++b)
             EXPECT_TRUE(a == b || !geometry(a).contains(geometry(b))) << int(a) << " " << int(b);
     }
-    const QPoint step = geometry(SystemConsoleWindowNumber).topLeft() -
-                        geometry(VirtualPrinterWindowNumber).topLeft();
-    EXPECT_EQ(step, QPoint(bar(), bar()));
+    EXPECT_EQ(geometry(SystemConsoleWindowNumber).topLeft() -
+                  geometry(VirtualPrinterWindowNumber).topLeft(),
+              QPoint(bar(), bar()));
     // The window made key last is the front one while it is shown; hidden, it no longer counts, and
     // the active window does if it is one of the layer's.
     const auto front = [&] { return pumpuntil([] { return false; }, 100), layer->frontWindow(); };
@@ -77,25 +94,6 @@ TEST_F(LayerTest, WindowsStartCascadedAndTheLastMadeKeyIsInFrontWhileShown) {
     const auto* active = dynamic_cast<qt::LayerWindow*>(QApplication::activeWindow());
     EXPECT_EQ(shown, active && active->isVisible() ? active->number() : NoWindow);
     EXPECT_NE(shown, SystemConsoleWindowNumber);
-}
-
-TEST_F(LayerTest, WithoutTitleBarTheContentTakesTheBarsPlace) {
-    initwindow(0, 64, 48, 8);
-    qt::LayerWindow* window = layer->windowwidget(0);
-    const QRect before = window->geometry();
-    t_WindowTitleVisible(0, false);
-    EXPECT_TRUE((window->windowFlags() & Qt::FramelessWindowHint) &&
-                window->menubar()->isHidden() && window->isVisible());
-    EXPECT_EQ(std::pair(window->geometry(), window->content()->height()),
-              std::pair(before, before.height())); // the frame stays as it was
-
-    t_WindowSize(0, -1, -1, -1, -1); // now without the bar's height
-    EXPECT_EQ(window->geometry(), before.adjusted(0, before.height() - 64, 0, 0));
-    EXPECT_EQ(layer->viewwidget(0)->geometry(), QRect(8, 8, 64, 48));
-
-    t_WindowTitleVisible(0, true);
-    EXPECT_FALSE(window->menubar()->isHidden() ||
-                 (window->windowFlags() & Qt::FramelessWindowHint));
 }
 
 TEST_F(LayerTest, TextWindowsAndThePasteboardLayOutTheirViewsAndShowPlainText) {

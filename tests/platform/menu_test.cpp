@@ -7,12 +7,9 @@
 #include <QMenuBar>
 #include <QPushButton>
 
-#include <filesystem>
-
 #include "app/events.h"
 #include "app/menus.h"
 #include "platform/qt/layer_window.h"
-#include "platform/qt/startup.h"
 #include "qt_fixture.h"
 #include "runtime/state.h"
 
@@ -103,7 +100,7 @@ TEST_F(MenuTest, EditActionsCopyTheFrontWindow) {
     const std::optional<WindowImage> picture = t_WindowImage(0);
     const QImage copied = QGuiApplication::clipboard()->image();
     ASSERT_EQ(copied.size(), QSize(32, 32));
-    EXPECT_EQ(rgbat(copied, 31, 31), picture->Pixels.back() & 0xFFFFFF);
+    EXPECT_EQ(copied.pixel(31, 31) & 0xFFFFFF, picture->Pixels.back() & 0xFFFFFF);
 
     layer->setText(VirtualPrinterWindowNumber, "Drucker\rText");
     layer->makeKeyAndOrderFront(layer->window(VirtualPrinterWindowNumber));
@@ -111,14 +108,6 @@ TEST_F(MenuTest, EditActionsCopyTheFrontWindow) {
     item(9, "Bearbeiten", "Drucker löschen")->trigger();
     EXPECT_EQ(std::pair(layer->pasteboardText(), layer->text(VirtualPrinterWindowNumber)),
               std::pair(std::string("Drucker\nText"), std::string()));
-}
-
-// Documents named on the command line go on with absolute paths, empty names dropped (that they
-// open in order is ProgramTest's, the new report before them the end-to-end runs').
-TEST(StartTest, CommandLinePathsBecomeAbsolute) {
-    EXPECT_EQ(
-        qt::absolutepaths({"b.mirdx", "", "/tmp/a.txt"}),
-        (std::vector<std::string>{std::filesystem::current_path() / "b.mirdx", "/tmp/a.txt"}));
 }
 
 } // namespace

@@ -29,10 +29,6 @@ void resetruntimeservingevents() {
     reset.get();
 }
 
-std::uint32_t rgbat(const QImage& image, int x, int y) {
-    return image.pixel(x, y) & 0xFFFFFF;
-}
-
 QtLayerTest::QtLayerTest() {
     resetruntimeservingevents();
     installprogram();

@@ -4,8 +4,6 @@
 
 #include "support/testing.h"
 
-#include <QImage>
-
 #include <memory>
 
 #include "platform/qt/qt_window_layer.h"
@@ -34,8 +32,5 @@ bool pumpuntil(const std::function<bool()>& done, int timeoutMs = 5000);
 // Replaces the runtime from another thread while the main thread serves events: the runtime's
 // threads may be waiting for the main thread when they are told to end.
 void resetruntimeservingevents();
-
-// The pixel as 0xRRGGBB.
-std::uint32_t rgbat(const QImage& image, int x, int y);
 
 } // namespace mdx::test

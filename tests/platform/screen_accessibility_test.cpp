@@ -3,8 +3,6 @@
 // it, once per refresh and only when something changed; a resting screen is announced once.
 #include <QAccessible>
 
-#include <stdexcept>
-
 #include "platform/qt/graphic_view.h"
 #include "platform/qt/layer_window.h"
 #include "platform/qt/screen_accessibility.h"
@@ -25,13 +23,10 @@ struct Heard {
     int Caret = -1;
 };
 
-std::vector<Heard>& heard() {
-    static std::vector<Heard> events;
-    return events;
-}
+std::vector<Heard> heard;
 
 void listen(QAccessibleEvent* event) {
-    Heard& h = heard().emplace_back(Heard{event->type(), {}, -1});
+    Heard& h = heard.emplace_back(Heard{event->type(), {}, -1});
     if (const auto* update = dynamic_cast<QAccessibleTextUpdateEvent*>(event))
         h.Change = {update->changePosition(), update->textRemoved(), update->textInserted()};
     if (const auto* cursor = dynamic_cast<QAccessibleTextCursorEvent*>(event))
@@ -39,7 +34,7 @@ void listen(QAccessibleEvent* event) {
 }
 
 std::size_t count(QAccessible::Event type) {
-    return std::count_if(heard().begin(), heard().end(),
+    return std::count_if(heard.begin(), heard.end(),
                          [type](const Heard& h) { return h.Type == type; });
 }
 
@@ -47,7 +42,7 @@ class ScreenAccessibilityTest : public QtLayerTest {
   protected:
     ScreenAccessibilityTest() {
         initwindow(0, 1312, 800, 16, true);
-        heard().clear();
+        heard.clear();
         qt::setscreeneventreceiver(listen);
     }
     ~ScreenAccessibilityTest() override { qt::setscreeneventreceiver(nullptr); }
@@ -55,12 +50,8 @@ class ScreenAccessibilityTest : public QtLayerTest {
     QAccessibleInterface* screen() const {
         return QAccessible::queryAccessibleInterface(layer->viewwidget(0));
     }
-    QAccessibleTextInterface& screentext() const {
-        QAccessibleInterface* s = screen();
-        QAccessibleTextInterface* t = s ? s->textInterface() : nullptr;
-        if (!t) throw std::runtime_error("window 0 gives no accessible text");
-        return *t;
-    }
+    // The view's text; ViewIsAReadOnlyText... makes sure there is one.
+    QAccessibleTextInterface& screentext() const { return *screen()->textInterface(); }
     QString text() const { return screentext().text(0, screentext().characterCount()); }
     // Writes from the top left, as the program does.
     static void show(const char* lines) {
@@ -80,8 +71,8 @@ TEST_F(ScreenAccessibilityTest, ViewIsAReadOnlyTextOfTheScreenNamedAfterItsWindo
     show("Hardware           = Testrechner   \rProzessor          = Kern\r\r\x7F Ende");
     QAccessibleInterface* s = screen();
     ASSERT_TRUE(s && s->textInterface());
-    EXPECT_EQ(s->role(), QAccessible::EditableText);
-    EXPECT_TRUE(s->state().readOnly && s->state().multiLine);
+    EXPECT_TRUE(s->role() == QAccessible::EditableText && s->state().readOnly &&
+                s->state().multiLine);
     EXPECT_EQ(s->text(QAccessible::Name), layer->windowwidget(0)->windowTitle());
     // As the copy action reads it: trailing spaces and empty lines gone, graphic characters plain.
     EXPECT_EQ(text(), "Hardware           = Testrechner\nProzessor          = Kern\n\n# Ende");
@@ -96,20 +87,17 @@ TEST_F(ScreenAccessibilityTest, ViewIsAReadOnlyTextOfTheScreenNamedAfterItsWindo
 TEST_F(ScreenAccessibilityTest, CaretFollowsTheCursor) {
     show("Erste Zeile\rZweite\r\rVierte");
     ASSERT_EQ(text(), "Erste Zeile\nZweite\n\nVierte");
-    struct Case {
-        Int Column, Line; // 1-based, as t_Htab and t_Vtab take them
-        int Caret;
-    };
-    for (const Case& c :
-         {Case{1, 1, 0}, {3, 2, 12 + 2}, {30, 2, 12 + 6}, {1, 3, 19}, {4, 4, 20 + 3}, {5, 9, 26}}) {
-        t_Htab(0, c.Column);
-        t_Vtab(0, c.Line);
+    // Columns and lines 1-based, as t_Htab and t_Vtab take them; the caret they give.
+    const std::tuple<Int, Int, int> cases[] = {{1, 1, 0},  {3, 2, 12 + 2}, {30, 2, 12 + 6},
+                                               {1, 3, 19}, {4, 4, 20 + 3}, {5, 9, 26}};
+    for (const auto& [column, line, caret] : cases) {
+        t_Htab(0, column), t_Vtab(0, line);
         draw();
-        EXPECT_TRUE(pumpuntil([&] { return screentext().cursorPosition() == c.Caret; }, 2000))
-            << "column " << c.Column << ", line " << c.Line;
+        EXPECT_TRUE(pumpuntil([&] { return screentext().cursorPosition() == caret; }, 2000))
+            << "column " << column << ", line " << line;
     }
-    EXPECT_EQ(count(QAccessible::TextCaretMoved), 6u);
-    EXPECT_EQ(count(QAccessible::TextUpdated), 0u);
+    EXPECT_EQ(std::pair(count(QAccessible::TextCaretMoved), count(QAccessible::TextUpdated)),
+              std::pair(std::size_t{6}, std::size_t{0}));
 }
 
 TEST_F(ScreenAccessibilityTest, BusHearsOnceOfTheChangesOfOneRefreshAndOnlyOfRealChanges) {
@@ -124,9 +112,9 @@ TEST_F(ScreenAccessibilityTest, BusHearsOnceOfTheChangesOfOneRefreshAndOnlyOfRea
     idle(200);
     draw(); // drawn again, nothing changed
     idle(200);
-    ASSERT_EQ(heard().size(), 1u);
-    EXPECT_EQ(heard()[0].Change, (qt::TextChange{21, "(wird berechnet)", "12,50 GFLOPs"}));
-    EXPECT_EQ(heard()[0].Caret, 21 + 12);
+    ASSERT_EQ(heard.size(), 1u);
+    EXPECT_EQ(std::pair(heard[0].Change, heard[0].Caret),
+              std::pair(qt::TextChange{21, "(wird berechnet)", "12,50 GFLOPs"}, 21 + 12));
     EXPECT_EQ(text(), "Single-Core        = 12,50 GFLOPs");
 }
 

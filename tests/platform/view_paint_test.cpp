@@ -23,9 +23,17 @@ QImage scaled(const WindowImage& picture, int scale) {
     return image.scaled(image.size() * scale).convertToFormat(QImage::Format_RGB32);
 }
 
-// A hidden window gives no picture; its view then shows what it showed last.
+// A hidden window gives no picture; its view then shows what it showed last. The border is the
+// window's background around the view, which sits at the border's width and height from the
+// bottom left of the content (the view's frame: LayerTest).
 TEST_F(ViewPaintTest, ViewShowsTheWindowPictureOneToOneAndScaledAndKeepsTheLast) {
     initwindow(0, 64, 48, 8);
+    qt::ContentArea* content = layer->windowwidget(0)->content();
+    ASSERT_EQ(content->size(), QSize(64 + 2 * 8, 48 + 2 * 8));
+    QImage shot = content->grab().toImage(); // palette colour 5, the first border, at two corners
+    EXPECT_EQ(std::pair(shot.pixel(0, 0), shot.pixel(79, 63)), std::pair(0xFF545454u, 0xFF545454u));
+    t_ColorBorder(0, 1);
+    EXPECT_EQ(content->grab().toImage().pixel(2, 2), 0xFFFF0000u);
     paintpattern(0);
     const std::optional<WindowImage> picture = t_WindowImage(0);
     ASSERT_TRUE(picture);
@@ -43,36 +51,19 @@ TEST_F(ViewPaintTest, ViewShowsTheWindowPictureOneToOneAndScaledAndKeepsTheLast)
 // fits, centred on whole device pixels; filtered and shrunk evenly when not even one fits.
 TEST(PicturePlaceTest, WholeMultiplesCentredOrShrunkEvenly) {
     const QSize report(1312, 800);
-    const struct {
-        QSize View;
-        double Ratio;
-        QRectF Area;
-        bool Smooth;
-    } cases[] = {
+    const std::tuple<QSize, double, QRectF, bool> cases[] = {
+        // view, device pixel ratio, place
         {report, 1, QRectF(0, 0, 1312, 800), false},
         {report, 2, QRectF(0, 0, 1312, 800), false}, // 2 x 2 device pixels each
         {report, 1.5, QRectF(328 / 1.5, 200 / 1.5, 1312 / 1.5, 800 / 1.5), false}, // 1 x 1, centred
         {QSize(2700, 1700), 1, QRectF(38, 50, 2624, 1600), false},
         {QSize(656, 600), 1, QRectF(0, 100, 656, 400), true}, // half, even in both directions
         {QSize(0, 800), 1, QRectF(), false}};
-    for (const auto& c : cases) {
-        const qt::PicturePlace place = qt::placepicture(report, c.View, c.Ratio);
-        EXPECT_EQ(std::pair(place.Area, place.Smooth), std::pair(c.Area, c.Smooth))
-            << c.View.width() << "x" << c.View.height() << " @" << c.Ratio;
+    for (const auto& [view, ratio, area, smooth] : cases) {
+        const qt::PicturePlace place = qt::placepicture(report, view, ratio);
+        EXPECT_EQ(std::pair(place.Area, place.Smooth), std::pair(area, smooth))
+            << view.width() << "x" << view.height() << " @" << ratio;
     }
-}
-
-// The border is the window's background around the view, which sits at the border's width and
-// height from the bottom left of the content (the view's frame: LayerTest).
-TEST_F(ViewPaintTest, BorderColourSurroundsTheViewAtItsFrame) {
-    initwindow(0, 40, 32, 6);
-    qt::ContentArea* content = layer->windowwidget(0)->content();
-    ASSERT_EQ(content->size(), QSize(40 + 2 * 6, 32 + 2 * 6));
-    QImage shot = content->grab().toImage();
-    // Palette colour 5, the initial border, at opposite corners.
-    EXPECT_EQ(std::pair(rgbat(shot, 0, 0), rgbat(shot, 51, 43)), std::pair(0x545454u, 0x545454u));
-    t_ColorBorder(0, 1);
-    EXPECT_EQ(rgbat(content->grab().toImage(), 2, 2), 0xFF0000u);
 }
 
 } // namespace

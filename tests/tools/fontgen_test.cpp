@@ -56,21 +56,22 @@ TEST_F(FontgenBuiltFont, BundleHoldsTheGeneratorsFontAndTheRuntimeReadsItsTable)
         getbinaryfromfile(std::string(MIRADEX_TEST_BUNDLE) + "/Contents/Resources/" + name) == file)
         << "the build did not write the font, or generation is not reproducible";
     EXPECT_TRUE(t_LoadFontResource(name).Data == table() && log.lines().empty());
+    // Unusable input and unwritable output are reported, not fatal.
+    test::TempDir dir;
+    EXPECT_THROW(makeglyphtable(dir.file("missing.ttf")), Error);
+    EXPECT_THROW(writefile(dir.file("no/such/dir/x.font"), Bytes{1}), Error);
+    EXPECT_THROW(writesheet(dir.file("no/such/dir/x.png"), table()), Error);
 }
 
-TEST(FontgenGlyphs, EveryCodeButTheSpaceHasInk) {
-    std::string blank;
-    for (int code = 0; code < GlyphCount; ++code)
-        if (std::all_of(table().begin() + code * GlyphBytes,
-                        table().begin() + (code + 1) * GlyphBytes, [](UInt8 v) { return v == 0; }))
-            blank += std::to_string(code) + " ";
-    EXPECT_EQ(blank, "32 ");
-}
-
+// Every code but the space has ink; the text glyphs lie whole inside their cells.
 TEST(FontgenGlyphs, TextGlyphsAreWholeAndKeepClearOfTheTopAndBottomRows) {
     constexpr int pad = 12;
     const TextRasteriser text(defaultsource());
+    std::string blank;
     for (int code = 0; code < GlyphCount; ++code) {
+        if (std::all_of(table().begin() + code * GlyphBytes,
+                        table().begin() + (code + 1) * GlyphBytes, [](UInt8 v) { return v == 0; }))
+            blank += std::to_string(code) + " ";
         std::optional<char32_t> codepoint = textcodepoint(code);
         if (!codepoint) continue;
         // The same glyph drawn with room around the cell: every bit of its ink must lie inside.
@@ -89,13 +90,15 @@ TEST(FontgenGlyphs, TextGlyphsAreWholeAndKeepClearOfTheTopAndBottomRows) {
         EXPECT_EQ(inkruns(line(code, -1, 0)) + inkruns(line(code, -1, CellHeight - 1)), "")
             << "code " << code << " touches the top or bottom row";
     }
+    EXPECT_EQ(blank, "32 ");
 }
 
 // The lines that leave each frame piece from 0x92 on through its left, right, top and bottom
 // edge: '.' none, 's' single, 'd' double, 'h' heavy, '-' dashed (the pieces before are drawn in
 // the golden pictures). An arm leaves runs of full ink as wide as its lines on its edge, centred
 // so that vertical and horizontal pieces meet in the middle; a dashed line leaves the cell in the
-// gap between two dashes and shows nothing there.
+// gap between two dashes and shows nothing there. The full and the shaded blocks fill their cells
+// and tile seamlessly.
 TEST(FontgenFramePieces, ArmsReachTheEdgesWithTheirLineWidth) {
     const char* const arms[] = {".sss", "s.ss", "ss.s", "sss.", "ssss", ".ddd", "d.dd",
                                 "dd.d", "hh..", "--..", "..hh", "..--", "ddd."};
@@ -110,9 +113,7 @@ TEST(FontgenFramePieces, ArmsReachTheEdgesWithTheirLineWidth) {
                 << "code " << code << " side " << side;
             EXPECT_TRUE(std::equal(edge.begin(), edge.end(), edge.rbegin()));
         }
-}
-
-TEST(FontgenFramePieces, BlocksFillTheCellAndTileSeamlessly) {
+    // The full block fills its cell.
     for (int y = 0; y < CellHeight; ++y)
         for (int x = 0; x < CellWidth; ++x) {
             ASSERT_EQ(pixel(0x7F, x, y), 255);
@@ -124,13 +125,6 @@ TEST(FontgenFramePieces, BlocksFillTheCellAndTileSeamlessly) {
                         here != pixel(0x81, x, (y + 1) % CellHeight))
                 << x << "," << y;
         }
-}
-
-TEST(FontgenErrors, UnusableInputIsReportedNotFatal) {
-    test::TempDir dir;
-    EXPECT_THROW(makeglyphtable(dir.file("missing.ttf")), Error);
-    EXPECT_THROW(writefile(dir.file("no/such/dir/x.font"), Bytes{1}), Error);
-    EXPECT_THROW(writesheet(dir.file("no/such/dir/x.png"), table()), Error);
 }
 
 } // namespace

@@ -57,8 +57,7 @@ bool likely(const QImage& screen, const QImage& picture, int x, int y, int k) {
 }
 
 int find(const QImage& screen, const QImage& picture, int k, long slack) {
-    const int width = picture.width() * k;
-    const int height = picture.height() * k;
+    const int width = picture.width() * k, height = picture.height() * k;
     for (int y = 0; y + height <= screen.height(); ++y)
         for (int x = 0; x + width <= screen.width(); ++x) {
             if (!likely(screen, picture, x, y, k)) continue;
@@ -69,13 +68,6 @@ int find(const QImage& screen, const QImage& picture, int k, long slack) {
         }
     std::fprintf(stderr, "screen_tool: Bild nicht gefunden\n");
     return 1;
-}
-
-// Ends at once, as the program does: a leak checker in a sanitizer build would otherwise count
-// what Debian's Qt libraries keep until the end.
-[[noreturn]] void endwith(int code) {
-    std::fflush(nullptr);
-    std::_Exit(code);
 }
 
 int run(int argc, char** argv) {
@@ -94,8 +86,7 @@ int run(int argc, char** argv) {
         return 0;
     }
     if (command == "find" && (argc == 5 || argc == 6)) {
-        const QImage screen = load(argv[2]);
-        const QImage picture = load(argv[3]);
+        const QImage screen = load(argv[2]), picture = load(argv[3]);
         const int k = std::atoi(argv[4]);
         if (screen.isNull() || picture.isNull() || k < 1) return 1;
         return find(screen, picture, k, argc == 6 ? std::atol(argv[5]) : 0);
@@ -106,5 +97,9 @@ int run(int argc, char** argv) {
 } // namespace
 
 int main(int argc, char** argv) {
-    endwith(run(argc, argv));
+    const int code = run(argc, argv);
+    // Ends at once, as the program does: a leak checker in a sanitizer build would otherwise
+    // count what Debian's Qt libraries keep until the end.
+    std::fflush(nullptr);
+    std::_Exit(code);
 }
