@@ -1,5 +1,5 @@
 // The program thread's side of the door (app/program_work.h): what the frame hands the installed
-// program, in which order, and that nothing is handed on when no program is installed.
+// program, and in which order.
 #include "support/testing.h"
 
 #include "app/program_work.h"
@@ -32,17 +32,6 @@ TEST_F(AppTest, TheDoorGetsTheStartThenMenuChoicesBeforeDocuments) {
     EXPECT_EQ(work->calls,
               (std::vector<std::string>{"start", "choose Ablage/Neu", "choose Bearbeiten/Kopieren",
                                         "open /daten/eins.mirdx"}));
-}
-
-TEST_F(AppTest, WithoutAProgramEventsAreTakenAndGoNowhere) {
-    setprogramwork(nullptr);
-    programinit();
-    t_PostFileEvent("/daten/eins.mirdx", 0);
-    t_MenuEventHandler(MenuItemInfo{true, "Ablage", "Neu", "", 0, 0});
-    EXPECT_TRUE(programpass());
-    EXPECT_TRUE(programpass());
-    EXPECT_FALSE(programpass());
-    EXPECT_FALSE(windowready(0));
 }
 
 } // namespace

@@ -3,6 +3,8 @@
 // it, once per refresh and only when something changed; a resting screen is announced once.
 #include <QAccessible>
 
+#include <stdexcept>
+
 #include "platform/qt/graphic_view.h"
 #include "platform/qt/layer_window.h"
 #include "platform/qt/screen_accessibility.h"
@@ -50,8 +52,12 @@ class ScreenAccessibilityTest : public QtLayerTest {
     QAccessibleInterface* screen() const {
         return QAccessible::queryAccessibleInterface(layer->viewwidget(0));
     }
-    // The view's text; ViewIsAReadOnlyText... makes sure there is one.
-    QAccessibleTextInterface& screentext() const { return *screen()->textInterface(); }
+    QAccessibleTextInterface& screentext() const {
+        QAccessibleInterface* s = screen();
+        QAccessibleTextInterface* t = s ? s->textInterface() : nullptr;
+        if (!t) throw std::runtime_error("window 0 gives no accessible text");
+        return *t;
+    }
     QString text() const { return screentext().text(0, screentext().characterCount()); }
     // Writes from the top left, as the program does.
     static void show(const char* lines) {

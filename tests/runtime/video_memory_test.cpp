@@ -62,58 +62,50 @@ TEST_F(VideoMemoryTest, ProgramWindowWithGeneratedFontTakesTheTopOfMemoryCleared
         ASSERT_EQ(std::tuple(byte(a), byte(a + 1) | byte(a + 2) | byte(a + 3)), std::tuple(255, 0));
 }
 
-// A width or height the window cannot have is corrected, with the line that
-// says so.
-TEST_F(VideoMemoryTest, PictureSizesAreCorrectedWithTheirMessage) {
-    const std::tuple<Int, Int, Int, Int, Int, std::string> cases[] = {
-        {1, 1001, 64, 1008, 64, "width with 1 bit depth must be a multiple of 8."},
-        {4, 1002, 64, 1004, 64, "width with 4 bit depth must be a multiple of 4."},
-        {8, 20, 64, 1280, 64, "cannot display 20 horizontal pixel."},
-        {8, 8193, 64, 1280, 64, "cannot display 8193 horizontal pixel."},
-        {8, 64, 31, 64, 800, "cannot display 31 vertical pixel."},
-    };
-    for (const auto& [depth, width, height, expectedWidth, expectedHeight, message] : cases) {
-        const t_Window& w = initfresh(depth, width, height);
-        EXPECT_EQ(
-            std::tuple(w.Initialized.load(), w.Width, w.Height,
-                       initlog().find("GraphicWindow #0 " + message + "\n") != std::string::npos),
-            std::tuple(true, expectedWidth, expectedHeight, true));
-        EXPECT_GE(w.MemoryEnd - w.MemoryStart + 1, expectedWidth * expectedHeight * depth / 8);
-    }
-}
-
-// An unknown depth, a picture larger than the free memory, picture and text
-// blocks that fit alone but not together, and a text block larger than all free
-// memory: the window stays down, takes no memory, and the log says why.
-TEST_F(VideoMemoryTest, WindowsThatCannotBeMadeTakeNoMemory) {
+// Sizes a window cannot have are corrected with the line that says so; an unknown depth, a
+// picture larger than the free memory, picture and text blocks that fit alone but not together,
+// and a text block larger than all free memory leave the window down without memory, and the log
+// says why.
+TEST_F(VideoMemoryTest, SizesAreCorrectedAndWindowsThatCannotBeMadeTakeNoMemory) {
     const std::string window = "t_InitWindow: GraphicWindow #0 ",
                       display = "t_InitWindow: Displaying ";
-    // Depth, picture, cell width of a one-line font (0: no font), the lines.
-    const std::tuple<Int, Int, Int, Int, std::string> cases[] = {
-        {2, 64, 64, 0, window + "unsupported 2 bit depth."},
-        {64, 64, 64, 0, window + "unsupported 64 bit depth."},
-        {32, 8192, 8192, 0,
+    // Depth, picture, cell width of a one-line font (0: no font), the picture made (0: none), the
+    // lines.
+    const std::tuple<Int, Int, Int, Int, Int, Int, std::string> cases[] = {
+        {1, 1001, 64, 0, 1008, 64, window + "width with 1 bit depth must be a multiple of 8."},
+        {4, 1002, 64, 0, 1004, 64, window + "width with 4 bit depth must be a multiple of 4."},
+        {8, 20, 64, 0, 1280, 64, window + "cannot display 20 horizontal pixel."},
+        {8, 8193, 64, 0, 1280, 64, window + "cannot display 8193 horizontal pixel."},
+        {8, 64, 31, 0, 64, 800, window + "cannot display 31 vertical pixel."},
+        {2, 64, 64, 0, 0, 0, window + "unsupported 2 bit depth."},
+        {64, 64, 64, 0, 0, 0, window + "unsupported 64 bit depth."},
+        {32, 8192, 8192, 0, 0, 0,
          window + "has not enough graphic-video-memory (16319K available).\n" + display +
              "8192 x 8192 pixel x 32 bit needs 262.144,00K video-memory."},
-        // 9,011,200 picture bytes and as many text bytes: each fits the free
-        // 16,319K, both not.
-        {8, 8192, 1100, 2,
+        // 9,011,200 picture bytes and as many text bytes: each fits the free 16,319K, both not.
+        {8, 8192, 1100, 2, 0, 0,
          window + "has not enough text-video-memory (7519K available).\n" + display +
              "4096 x 1100 characters needs 8.800,00K text-video-memory."},
-        {8, 8192, 1100, 1, window + "has not enough text-video-memory (16319K available)."}};
-    for (const auto& [depth, width, height, cell, lines] : cases) {
-        const bool up =
-            initfresh(depth, width, height, cell ? cellfont(cell, 1) : t_Font{}).Initialized;
-        EXPECT_EQ(std::tuple(up, rt().HighMemory.load(),
-                             initlog().find(lines + "\n") != std::string::npos),
-                  std::tuple(false, VideoMemoryTop, true));
+        {8, 8192, 1100, 1, 0, 0, window + "has not enough text-video-memory (16319K available)."}};
+    for (const auto& [depth, width, height, cell, madeWidth, madeHeight, lines] : cases) {
+        const t_Window& w = initfresh(depth, width, height, cell ? cellfont(cell, 1) : t_Font{});
+        EXPECT_NE(initlog().find(lines + "\n"), std::string::npos) << lines;
+        if (madeWidth == 0) {
+            EXPECT_EQ(std::pair(w.Initialized.load(), rt().HighMemory.load()),
+                      std::pair(false, VideoMemoryTop));
+            continue;
+        }
+        EXPECT_EQ(std::tuple(w.Initialized.load(), w.Width, w.Height),
+                  std::tuple(true, madeWidth, madeHeight));
+        EXPECT_GE(w.MemoryEnd - w.MemoryStart + 1, madeWidth * madeHeight * depth / 8);
     }
 }
 
 // A font without data or without a cell size, or larger than the picture, gives
 // a graphic window without a text block.
 TEST_F(VideoMemoryTest, FontsWithoutUsableCellsGiveAGraphicWindow) {
-    for (const t_Font& font : {t_Font{}, cellfont(0, 32), cellfont(16, 0), cellfont(2048, 32)}) {
+    for (const auto& [width, height] : {std::pair<Int, Int>{-1, 0}, {0, 32}, {16, 0}, {2048, 32}}) {
+        const t_Font font = width < 0 ? t_Font{} : cellfont(width, height);
         resetruntime();
         initprogramwindow(0, font);
         const t_Window& w = win(0);

@@ -1,4 +1,5 @@
-// A window layer for tests: the headless layer's windows, plus a record of every call.
+// A window layer for tests: the headless layer's windows, plus a record of the calls that change
+// what a window shows.
 #pragma once
 
 #include "support/testing.h"
@@ -11,12 +12,6 @@ class FakeWindowLayer : public HeadlessWindowLayer {
     using Base = HeadlessWindowLayer;
 
   public:
-    void setTitle(Handle w, const std::string& title) override {
-        Base::setTitle(noted("setTitle", w, title), title);
-    }
-    void setTitleBarVisible(Handle w, bool visible) override {
-        Base::setTitleBarVisible(noted("setTitleBarVisible", w, visible ? "1" : "0"), visible);
-    }
     void setFrame(Handle w, Rect frame) override {
         Base::setFrame(noted("setFrame", w, rect(frame)), frame);
     }
@@ -32,7 +27,6 @@ class FakeWindowLayer : public HeadlessWindowLayer {
     void redrawNow(Handle view) override { Base::redrawNow(noted("redrawNow", view)); }
     void redrawLater(Handle view) override { Base::redrawLater(noted("redrawLater", view)); }
     void orderFront(Handle w) override { Base::orderFront(noted("orderFront", w)); }
-    void orderOut(Handle w) override { Base::orderOut(noted("orderOut", w)); }
     void makeKeyAndOrderFront(Handle w) override {
         Base::makeKeyAndOrderFront(noted("makeKeyAndOrderFront", w));
     }
@@ -43,36 +37,16 @@ class FakeWindowLayer : public HeadlessWindowLayer {
     void setText(UInt8 window, const std::string& text) override {
         Base::setText(noted("setText", window, std::to_string(text.size())), text);
     }
-    void setRuler(UInt8 window, const std::string& text) override {
-        Base::setRuler(noted("setRuler", window, std::to_string(text.size())), text);
-    }
     void setScrollViewSize(UInt8 window, double width, double height) override {
         Base::setScrollViewSize(
             noted("setScrollViewSize", window, whole(width) + "," + whole(height)), width, height);
     }
-    void setPasteboardText(const std::string& text) override {
-        Base::setPasteboardText(passed(text, "setPasteboardText " + std::to_string(text.size())));
-    }
-    void setPasteboardImage(const WindowImage& image) override {
-        Base::setPasteboardImage(passed(image, "setPasteboardImage " + std::to_string(image.Width) +
-                                                   "x" + std::to_string(image.Height)));
-    }
-    std::vector<std::string> openPanel(const OpenPanelRequest& request) override {
-        return Base::openPanel(passed(request, "openPanel " + request.Title));
-    }
-    std::string savePanel(const SavePanelRequest& request) override {
-        return Base::savePanel(passed(request, "savePanel " + request.Title));
-    }
-    void deleteMenuItem(const std::string& menu, Int position) override {
-        Base::deleteMenuItem(
-            passed(menu, "deleteMenuItem " + menu + " " + std::to_string(position)), position);
-    }
     void beep() override { record("beep"); }
 
-    // Calls in the order they came, as "setTitle 0 Miradex", "redrawLater 0", "beep" ...; windows
-    // and views are written as their window numbers, a text as its byte count ("setText 9 12"),
-    // a picture as its size ("setPasteboardImage 1312x800"). Queries are not recorded. Safe to call
-    // from any thread: the refresh thread records its redraw requests here too.
+    // The calls that tests look at, in the order they came, as "setFrame 0 40,60,1344,860",
+    // "redrawLater 0", "beep" ...; windows and views are written as their window numbers, a text
+    // as its byte count ("setText 9 12"). Queries are not recorded. Safe to call from any thread:
+    // the refresh thread records its redraw requests here too.
     std::vector<std::string> calls() const {
         std::lock_guard guard(callLock_);
         return calls_;
@@ -106,12 +80,6 @@ class FakeWindowLayer : public HeadlessWindowLayer {
     Window noted(const std::string& call, Window w, const std::string& detail) {
         record(call + " " + number(w) + " " + detail);
         return w;
-    }
-    // Records the call and hands the argument on.
-    template <class T>
-    const T& passed(const T& argument, std::string call) {
-        record(std::move(call));
-        return argument;
     }
     static std::string whole(double v) { return std::to_string(static_cast<long long>(v)); }
     static std::string number(Handle h) {

@@ -71,15 +71,5 @@ TEST(PrinterFallbackTest, EachByteIsItsCharacterExceptEscapedCodes) {
     EXPECT_EQ(printerfallbacktext(std::string("\0330000\035", 6)), std::string(1, '\0'));
 }
 
-TEST_F(PrinterTest, MissingPrinterViewIsReportedAndNothingStarts) {
-    layer.removeTextView(VirtualPrinterWindowNumber);
-    p_InitPrinter();
-    p_SetPrinter("x");
-    p_SetRuler("x");
-    EXPECT_TRUE(!rt().PrinterUpdateRunning && layer.calls().empty());
-    const std::string nil = ": Virtual printer window is nil, resource undefined.\n";
-    EXPECT_EQ(log.text(), "p_InitPrinter" + nil + "p_SetPrinter" + nil + "p_SetRuler" + nil);
-}
-
 } // namespace
 } // namespace mdx::test
