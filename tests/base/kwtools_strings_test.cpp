@@ -45,14 +45,10 @@ TEST(Replace, FirstOrAllAndBoundedRepeats) {
               std::tuple(32767u, "", "", "ababab", ""));
 }
 
-// ä -> Ä, ß has no capital, Ö -> ö.
-TEST(CaseMapping, GermanLettersHaveTheirCapitals) {
+// ä -> Ä, ß has no capital, Ö -> ö. Centring trims and pads in front only, counting characters.
+TEST(CaseAndCentre, GermanCapitalsAndCentredText) {
     EXPECT_EQ(std::tuple(uppercase(228), uppercase(223), lowercase(214)),
               std::tuple(196, 223, 246));
-}
-
-TEST(CenterText, TrimsAndPadsInFrontOnly) {
-    // The width counts characters, not bytes.
     EXPECT_EQ(std::tuple(centertext("  abc \t", 9), centertext("abcdef", 4), centertext("äöü", 7)),
               std::tuple("   abc", "abcdef", "  äöü"));
 }

@@ -136,14 +136,15 @@ TEST_F(InputTest, KeysReachTheQueueAndModifierKeysOnlyTheLiveFlags) {
 
     press(Qt::Key_Up, Qt::KeypadModifier | Qt::AltModifier, "");
     press(Qt::Key_F12, Qt::NoModifier, "");
+    press(Qt::Key_Tab, Qt::NoModifier, "\t"); // typed, not taken to move the focus
     EXPECT_TRUE(live.KeyDown);
     press(Qt::Key_F12, Qt::NoModifier, "", QEvent::KeyRelease);
     EXPECT_FALSE(live.KeyDown);
     const std::vector<t_Event> typed = keys();
-    ASSERT_EQ(typed.size(), 2u);
+    ASSERT_EQ(typed.size(), 3u);
     EXPECT_EQ(std::tuple(typed[0].Value, typed[0].Description, typed[1].Value, typed[1].Description,
-                         typed[1].FunctionKeyPressed),
-              std::tuple(230, "8", 140, "\uF70F", true));
+                         typed[1].FunctionKeyPressed, typed[2].Value),
+              std::tuple(230, "8", 140, "\uF70F", true, 9));
 }
 
 // The view is the drawing area: its top left pixel is (0, 0) of the picture (the left clicks at

@@ -2,6 +2,7 @@
 // every window routine of the runtime refuses a window it cannot use.
 #include "support/testing.h"
 
+#include "runtime/colours.h"
 #include "runtime/image.h"
 #include "runtime/readback.h"
 #include "runtime/state.h"
@@ -12,6 +13,8 @@
 #include "text/cursor.h"
 #include "text/display.h"
 #include "text/output.h"
+#include "text/scrolling.h"
+#include "text/text_windows.h"
 
 namespace mdx::test {
 namespace {
@@ -88,26 +91,29 @@ TEST_F(WindowManagementTest, EveryRoutineReportsWindowsItCannotUse) {
     layer.removeView(2);
     for (UInt8 n : {8, 9, 10})
         layer.removeTextView(n);
-    log.clear();
     layer.clearCalls();
+    rt().WindowTable[0].Font.Data.clear(); // a character grid without glyphs
     const std::string none = "Window does not exist.", init = " not initialized.",
-                      nil = "nil, resource undefined.",
-                      nographic = "Window is not a graphic window.", w3 = "Window #3" + init;
+                      nil = "nil, resource undefined.", w3 = "Window #3" + init,
+                      ng = "Window is not a graphic window.", pr = "Virtual printer window is ";
     // clang-format off
 #define C(routine, args, line) {[] { routine args; }, std::string(#routine ": ") + (line)}
     const std::pair<std::function<void()>, std::string> cases[] = {
         C(t_WindowPos, (13, 0), none), C(t_WindowSize, (3, 0, 0, 10, 10), w3),
-        C(t_WindowVisible, (11, false), none), C(t_WindowFront, (255), none),
-        C(t_WindowVisible, (8, true), "Pasteboard window is " + nil),
-        C(t_WindowVisible, (9, false), "Virtual printer window is " + nil),
-        C(t_WindowVisible, (10, true), "System console window is " + nil),
-        C(t_InitWindow, (8, 24, false, 64, 64, 0, 0, t_Font{}, true), nographic),
-        C(t_WindowImage, (3), "Graphic window #3" + init), C(t_WindowImage, (8), nographic),
-        C(t_WindowUpdate, (2, true), "Window #2 view is " + nil),
-        C(t_WindowAutoUpdate, (3, true), w3), C(t_GetScreen, (8, "\r"), nographic),
-        C(t_GetScreen, (1, ""), "Window #1" + init), C(t_Cr, (8), nographic),
-        C(t_PrintSymbol, (3, 'A', 0xC0, 1, 1), w3), C(t_Print, (1, "A"), "Window #1" + init),
-        C(t_DisplayMode, (3, 1), w3)};
+        C(t_WindowSize, (13, 0, 0, 10, 10), none), C(t_WindowVisible, (11, false), none),
+        C(t_WindowFront, (255), none), C(t_WindowVisible, (8, true), "Pasteboard window is " + nil),
+        C(t_WindowVisible, (9, false), pr + nil), C(p_SetPrinter, ("x"), pr + nil),
+        C(t_WindowVisible, (10, true), "System console window is " + nil), C(t_Cr, (8), ng),
+        C(t_InitWindow, (8, 24, false, 64, 64, 0, 0, t_Font{}, true), ng), C(t_ScrollUp, (8), ng),
+        C(t_WindowImage, (3), "Graphic window #3" + init), C(t_WindowImage, (8), ng),
+        C(t_WindowUpdate, (2, true), "Window #2 view is " + nil), C(t_WindowUpdate, (8, true), ng),
+        C(t_WindowAutoUpdate, (3, true), w3), C(t_WindowAutoUpdate, (9, true), ng),
+        C(t_GetScreen, (1, ""), "Window #1" + init), C(t_GetScreen, (8, "\r"), ng),
+        C(t_PrintSymbol, (3, 'A', 0xC0, 1, 1), w3), C(t_PrintSymbol, (8, 'A', 0xC0, 1, 1), ng),
+        C(t_PrintSymbol, (0, 'A', 0xC0, 1, 1), "Window #0" + init), C(t_DisplayMode, (8, 1), ng),
+        C(t_Print, (1, "A"), "Window #1" + init), C(t_PrintControl, (8, 10), ng),
+        C(t_Print, (0, "A"), "Window #0 has no text font."), C(t_PrintControl, (3, 10), w3),
+        C(t_DisplayMode, (3, 1), w3), C(t_ColorBorder, (8, 1), ng), C(t_ColorBorder, (3, 1), w3)};
 #undef C
     // clang-format on
     for (const auto& [call, line] : cases) {
