@@ -19,12 +19,15 @@ namespace mdx {
 
 class ProgramWork; // app/program_work.h
 
-// One input event: a key (Kind 1), a click (Kind 2) or an opened document (Kind 4).
+// The kinds of events; None marks an empty record.
+enum class EventKind : Int { None = 0, Key = 1, Mouse = 2, Menu = 3, File = 4 };
+
+// One input event: a key, a click or an opened document.
 struct t_Event {
-    Int Kind = 0;
+    EventKind Kind = EventKind::None;
     Int Index = 0;           // key code, buttons held, or the poster's index
     std::string Description; // typed characters, or the document's path
-    Int Value = 0;           // character code, or the kind of the document's path
+    Int Value = 0;           // character code, or the FileKind of the document's path
     Int WindowX = 0;
     Int WindowY = 0;
     Int ClickX = 0; // from the drawing area's left edge; -1 left of it, -2 right of it
@@ -45,9 +48,9 @@ struct t_Event {
     bool FunctionKeyPressed = false;
 };
 
-// One menu choice (Kind 3; 0 for a sender that belongs to no menu).
+// One menu choice (Kind None for a sender that belongs to no menu).
 struct t_MenuEvent {
-    Int Kind = 0;
+    EventKind Kind = EventKind::None;
     std::string MenuTitle;
     std::string ItemTitle;
     std::string ItemKeyChar;

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <chrono>
+#include <optional>
 
 #include "base/clock.h"
 #include "base/kwtools.h"
@@ -19,25 +20,41 @@ bool has(std::uint64_t flags, std::uint64_t bit) {
     return (flags & bit) != 0;
 }
 
-void refreshmodifiers(LiveInput& live, std::uint64_t flags) {
-    live.CapsLock = has(flags, ModifierCapsLock);
-    live.Shift = has(flags, ModifierShift);
-    live.Control = has(flags, ModifierControl);
-    live.Option = has(flags, ModifierOption);
-    live.Command = has(flags, ModifierCommand);
-    live.Function = has(flags, ModifierFunction);
+// The modifier word's bits, read once.
+struct ModifierKeys {
+    bool CapsLock, Shift, Control, Option, Command, NumericPad, Help, Function;
+};
+
+ModifierKeys decodemodifiers(std::uint64_t flags) {
+    return {has(flags, ModifierCapsLock), has(flags, ModifierShift),
+            has(flags, ModifierControl),  has(flags, ModifierOption),
+            has(flags, ModifierCommand),  has(flags, ModifierNumericPad),
+            has(flags, ModifierHelp),     has(flags, ModifierFunction)};
 }
 
-// The modifier fields that key and mouse events share; the function bit differs between them.
+void refreshmodifiers(LiveInput& live, std::uint64_t flags) {
+    const ModifierKeys keys = decodemodifiers(flags);
+    live.CapsLock = keys.CapsLock;
+    live.Shift = keys.Shift;
+    live.Control = keys.Control;
+    live.Option = keys.Option;
+    live.Command = keys.Command;
+    live.Function = keys.Function;
+}
+
+// The modifier fields of key and mouse events; the function bit sets a different field in each.
 void setmodifiers(t_Event& e, std::uint64_t flags) {
+    const ModifierKeys keys = decodemodifiers(flags);
     e.Mods = static_cast<Int>((flags >> 16) & 0xFFFF);
-    e.CapsLockPressed = has(flags, ModifierCapsLock);
-    e.ShiftPressed = has(flags, ModifierShift);
-    e.ControlPressed = has(flags, ModifierControl);
-    e.OptionPressed = has(flags, ModifierOption);
-    e.CommandPressed = has(flags, ModifierCommand);
-    e.NumericPadPressed = has(flags, ModifierNumericPad);
-    e.HelpPressed = has(flags, ModifierHelp);
+    e.CapsLockPressed = keys.CapsLock;
+    e.ShiftPressed = keys.Shift;
+    e.ControlPressed = keys.Control;
+    e.OptionPressed = keys.Option;
+    e.CommandPressed = keys.Command;
+    e.NumericPadPressed = keys.NumericPad;
+    e.HelpPressed = keys.Help;
+    const bool mouse = e.Kind == EventKind::Mouse;
+    (mouse ? e.FunctionKeyPressed : e.FnPressed) = keys.Function;
 }
 
 // Runs a program hook on a thread of its own, named when it is not one of the first two.
@@ -145,14 +162,16 @@ const KeyRule* findrule(Int keyCode, Int c, std::uint64_t flags) {
 }
 
 // Control with keypad 7, 8 or 9 (without option) switches the window's output target.
-Int redirecttarget(Int keyCode, std::uint64_t flags) {
-    if (!has(flags, ModifierControl) || has(flags, ModifierOption)) return -1;
-    switch (keyCode) {
-    case 89: return 0;
-    case 91: return 2;
-    case 92: return 1;
-    default: return -1;
-    }
+constexpr Int Keypad7 = 89;
+constexpr Int Keypad8 = 91;
+constexpr Int Keypad9 = 92;
+
+std::optional<OutputTarget> redirecttarget(Int keyCode, std::uint64_t flags) {
+    if (!has(flags, ModifierControl) || has(flags, ModifierOption)) return std::nullopt;
+    if (keyCode == Keypad7) return OutputTarget::Nowhere;
+    if (keyCode == Keypad8) return OutputTarget::StandardOutput;
+    if (keyCode == Keypad9) return OutputTarget::Window;
+    return std::nullopt;
 }
 
 // The platform types function keys as private-use characters from U+F704 (F1) on; the block
@@ -194,14 +213,13 @@ void t_MouseEventHandler(UInt8 window, const MouseInput& mouse) {
     if (window >= GraphicWindowCount || r.WindowTable.size() != GraphicWindowCount) return;
     const t_Window& w = r.WindowTable[window];
     t_Event e;
-    e.Kind = 2;
+    e.Kind = EventKind::Mouse;
     e.Index = mouse.PressedButtons;
     e.WindowX = static_cast<Int>(mouse.X);
     e.WindowY = static_cast<Int>(mouse.Y);
     e.ClickX = clickoffset(e.WindowX - w.BorderWidth, w.Width);
     e.ClickY = clickoffset(w.Height - e.WindowY + w.BorderHeight, w.Height);
     setmodifiers(e, mouse.ModifierFlags);
-    e.FunctionKeyPressed = has(mouse.ModifierFlags, ModifierFunction);
     e.Window = window;
     e.Time = absolutetimems();
     app(r).MouseEventQueue.push(e);
@@ -216,16 +234,15 @@ void t_KeyEventHandler(UInt8 window, const KeyInput& key) {
     const Int keyCode = key.KeyCode & 0xFFFF;
     const std::uint64_t flags = key.ModifierFlags;
     refreshmodifiers(app(r).Live, flags);
-    if (Int target = redirecttarget(keyCode, flags); target >= 0) {
-        t_RedirectOutput(window, target);
+    if (const std::optional<OutputTarget> target = redirecttarget(keyCode, flags)) {
+        t_RedirectOutput(window, static_cast<Int>(*target));
         return;
     }
     t_Event e;
-    e.Kind = 1;
+    e.Kind = EventKind::Key;
     e.Index = keyCode;
     e.Description = key.Characters;
     setmodifiers(e, flags);
-    e.FnPressed = has(flags, ModifierFunction);
     e.Window = window;
     e.Time = absolutetimems();
     const Int c = charcode(key.Characters);
@@ -251,10 +268,10 @@ void t_MouseEventPostCloseBoxClick(UInt8 window) {
 
 void t_PostFileEvent(const std::string& path, Int index) {
     t_Event e;
-    e.Kind = 4;
+    e.Kind = EventKind::File;
     e.Index = index;
     e.Description = path;
-    e.Value = filetype(path);
+    e.Value = static_cast<Int>(filetype(path));
     e.Time = absolutetimems();
     app().FileEventQueue.push(std::move(e));
     rt().ProgramWake.signal();

@@ -185,7 +185,7 @@ const t_MenuAction* findaction(const std::vector<t_MenuAction>& actions, Int tag
 t_MenuEvent menuevent(const MenuItemInfo& item) {
     t_MenuEvent e;
     if (!item.HasMenu) return e;
-    e.Kind = 3;
+    e.Kind = EventKind::Menu;
     e.MenuTitle = item.MenuTitle;
     e.ItemTitle = item.ItemTitle;
     e.ItemKeyChar = item.KeyChar;

@@ -75,7 +75,9 @@ Uptime uptimetext(Int seconds);
 void pause(double seconds);
 
 // Files.
-Int filetype(const std::string& path); // -1 empty path, 0 nothing, 1 file, 2 directory
+// What a path names; the numbers are those a file event carries as its Value.
+enum class FileKind : Int { NoPath = -1, Nothing = 0, File = 1, Directory = 2 };
+FileKind filetype(const std::string& path);
 // The two readers take at most `limit` bytes; a longer file is an error (EFBIG) and gives nothing.
 inline constexpr std::size_t NoReadLimit = static_cast<std::size_t>(-1) - 1;
 std::string getstringfromfile(const std::string& path, std::size_t limit = NoReadLimit);

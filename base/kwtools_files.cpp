@@ -216,11 +216,11 @@ int replacefile(const std::string& path, std::string_view data) {
 
 } // namespace
 
-Int filetype(const std::string& path) {
-    if (path.empty()) return -1;
+FileKind filetype(const std::string& path) {
+    if (path.empty()) return FileKind::NoPath;
     struct stat info {};
-    if (stat(path.c_str(), &info) != 0) return 0;
-    return S_ISDIR(info.st_mode) ? 2 : 1;
+    if (stat(path.c_str(), &info) != 0) return FileKind::Nothing;
+    return S_ISDIR(info.st_mode) ? FileKind::Directory : FileKind::File;
 }
 
 std::string getstringfromfile(const std::string& path, std::size_t limit) {

@@ -242,7 +242,7 @@ std::vector<std::string> commandsearchpath() {
 std::string resolvecommand(const std::string& command) {
     if (command.empty() || command.front() == '/') return command;
     for (const std::string& directory : commandsearchpath())
-        if (filetype(directory + command) > 0) return directory + command;
+        if (filetype(directory + command) != FileKind::Nothing) return directory + command;
     return "";
 }
 
@@ -250,7 +250,7 @@ CommandResult runcommand(const std::string& command, const std::string& director
                          const std::vector<std::string>& arguments, double timeLimit,
                          std::size_t outputLimit) {
     const std::string path = resolvecommand(command);
-    if (path.empty() || filetype(path) != 1) return {"", CommandNotFound, "", ""};
+    if (path.empty() || filetype(path) != FileKind::File) return {"", CommandNotFound, "", ""};
     return launchcommand(path, directory, arguments, timeLimit, outputLimit);
 }
 

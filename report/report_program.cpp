@@ -42,7 +42,8 @@ ReportRoutines withdefaults(ReportRoutines e) {
 
 // Window 0 keeps its full size on a screen of at least 1312 x 800 points.
 void fittoscreen() {
-    const bool fits = t_WindowPos(0, 15) >= ScreenWidth && t_WindowPos(0, 16) >= ScreenHeight;
+    const bool fits = t_WindowPos(0, WindowItem::ScreenWidth) >= ScreenWidth &&
+                      t_WindowPos(0, WindowItem::ScreenHeight) >= ScreenHeight;
     if (!fits) t_WindowSize(0, 50, 50, 688, 432);
 }
 

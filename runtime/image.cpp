@@ -21,7 +21,7 @@ bool knowndepth(Int depth) {
 }
 
 // A window's geometry read once, with the generation count it was read under.
-struct Geometry {
+struct PictureLayout {
     Int generation = 0;
     Int depth = 0;
     Int width = 0;
@@ -30,19 +30,19 @@ struct Geometry {
     Int end = -1;
 };
 
-Geometry snapshot(const t_Window& w) {
+PictureLayout snapshot(const t_Window& w) {
     return {w.GeometryGeneration, w.BitDepth, w.Width, w.Height, w.MemoryStart, w.MemoryEnd};
 }
 
 // The fields were all of one initialisation when no change ran while they were read and none
 // has run since: an odd count means a change was under way.
-bool stillcurrent(const t_Window& w, const Geometry& g) {
+bool stillcurrent(const t_Window& w, const PictureLayout& g) {
     return g.generation % 2 == 0 && w.GeometryGeneration == g.generation;
 }
 
 // The window's graphic block, or nothing when the geometry does not describe a picture that
 // lies within its block and the video memory.
-std::optional<Picture> picturefor(const Runtime& r, const Geometry& g) {
+std::optional<Picture> picturefor(const Runtime& r, const PictureLayout& g) {
     if (g.width < 1 || g.width > 8192 || g.height < 1 || g.height > 8192) return std::nullopt;
     const Int needed = (g.width * g.height * g.depth + 7) / 8;
     const Int end = std::min<Int>(g.end, static_cast<Int>(r.VideoMemory.size()) - 1);
@@ -55,7 +55,7 @@ std::optional<Picture> picturefor(const Runtime& r, const Geometry& g) {
     return p;
 }
 
-std::optional<WindowImage> renderwindow(const Runtime& r, const Geometry& g) {
+std::optional<WindowImage> renderwindow(const Runtime& r, const PictureLayout& g) {
     if (!knowndepth(g.depth)) {
         logline("t_WindowImage: Illegal bit depth.");
         return std::nullopt;
@@ -75,7 +75,7 @@ std::optional<WindowImage> renderwindow(const Runtime& r, const Geometry& g) {
 // image: its geometry no longer matches the bytes, and the initialisation marks the window
 // changed, so a redraw of the new picture follows.
 std::optional<WindowImage> consistentimage(const Runtime& r, const t_Window& w) {
-    const Geometry g = snapshot(w);
+    const PictureLayout g = snapshot(w);
     if (!stillcurrent(w, g)) return std::nullopt;
     std::optional<WindowImage> image = renderwindow(r, g);
     if (!stillcurrent(w, g)) return std::nullopt;

@@ -281,8 +281,8 @@ void t_InitWindow(UInt8 window, Int bitDepth, bool autoUpdate, Int width, Int he
         t_WindowTitleVisible(window, false);
         logline(p + " title will be invisible.");
     }
-    if (borderWidth < 0) borderWidth = t_WindowPos(window, 15) - width;
-    if (borderHeight < 0) borderHeight = t_WindowPos(window, 16) - height;
+    if (borderWidth < 0) borderWidth = t_WindowPos(window, WindowItem::ScreenWidth) - width;
+    if (borderHeight < 0) borderHeight = t_WindowPos(window, WindowItem::ScreenHeight) - height;
 
     const bool textFont = istextfont(font);
     const Int columns = textFont ? width / font.Width : -1;

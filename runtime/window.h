@@ -55,9 +55,9 @@ struct t_Window {
     Int TextVpos = 0;
     UInt8 TextColor = 0;
     bool TextInverse = false;
-    Int TextDisplayMode = 0;
+    Int TextDisplayMode = 0; // a DisplayMode value, or another number that acts as None
     Int TextCursorLevel = 0;
-    Shared<Int> TextRedirectOutput = 1; // set by keys on the main thread too
+    Shared<Int> TextRedirectOutput = 1; // an OutputTarget value; set by keys on the main thread too
     std::string InputString;
     bool InputFinished = false;
     Int InputMode = 0;
@@ -73,6 +73,44 @@ struct t_Window {
 };
 
 inline constexpr int GraphicWindowCount = 8;
+
+// A cell of a window's text screen: column and line, each counted from 1 and each of its own
+// type, so that a swapped pair does not compile.
+struct TextColumn {
+    Int Value = 0;
+};
+struct TextLine {
+    Int Value = 0;
+};
+struct Cell {
+    TextColumn Column;
+    TextLine Line;
+};
+
+// What t_Window::TextDisplayMode does to a code before it is drawn; values not named here act as
+// None.
+enum class DisplayMode : Int {
+    None = 0,
+    UpperHalf = 1,      // 32..127 move up by 128
+    GraphicHalf = 2,    // 64..127 move into the graphic glyphs
+    ControlInverse = 3, // control codes drawn as inverse letters
+    ControlColour = 4,  // control codes drawn as letters in colour 1
+    Escape = 99,        // the next code is an escape command
+};
+
+// Where t_Window::TextRedirectOutput sends printed characters.
+enum class OutputTarget : Int {
+    Nowhere = 0, // every setting but the two below
+    Window = 1,
+    StandardOutput = 2,
+};
+// The target a TextRedirectOutput setting names.
+constexpr OutputTarget outputtarget(Int setting) {
+    if (setting == static_cast<Int>(OutputTarget::Window)) return OutputTarget::Window;
+    if (setting == static_cast<Int>(OutputTarget::StandardOutput))
+        return OutputTarget::StandardOutput;
+    return OutputTarget::Nowhere;
+}
 
 // The 16-colour palette as three tables indexed alike.
 inline constexpr std::array<UInt8, 16> Palette16Red{0,   255, 0,   255, 0, 84,  0, 0,

@@ -60,7 +60,7 @@ void sizetextwindow(UInt8 window, Handle object, Rect frame, Int width, Int heig
 }
 
 // The frame size and the border and title values that the geometry items are computed from.
-struct Geometry {
+struct FrameMeasures {
     Int W = 0;
     Int H = 0;
     Int BorderWidth = 0;
@@ -69,9 +69,9 @@ struct Geometry {
     bool FromRecord = false;
 };
 
-Geometry geometry(UInt8 window, Handle object) {
+FrameMeasures framemeasures(UInt8 window, Handle object) {
     Runtime& r = rt();
-    Geometry g;
+    FrameMeasures g;
     if (isgraphic(window) && r.MemoryInitialized) {
         const t_Window& w = r.WindowTable[window];
         g.BorderWidth = w.BorderWidth;
@@ -91,31 +91,33 @@ Geometry geometry(UInt8 window, Handle object) {
 }
 
 // Items 0..7: the text area of a graphic window, the frame for every other window.
-Int textitem(UInt8 window, Int item, const Geometry& g) {
+Int textitem(UInt8 window, WindowItem item, const FrameMeasures& g) {
+    using enum WindowItem;
     if (isgraphic(window)) {
         if (!g.FromRecord) return 0;
         const t_Window& w = rt().WindowTable[window];
         switch (item) {
-        case 0: return w.TextFirstColumn;
-        case 1: return w.TextFirstLine;
-        case 2: return w.TextLastColumn;
-        case 3: return w.TextLastLine;
-        case 4: return w.TextLastColumn - w.TextFirstColumn + 1;
-        case 5: return w.TextLastLine - w.TextFirstLine + 1;
-        case 6: return w.TextWidth;
+        case TextFirstColumn: return w.TextFirstColumn;
+        case TextFirstLine: return w.TextFirstLine;
+        case TextLastColumn: return w.TextLastColumn;
+        case TextLastLine: return w.TextLastLine;
+        case TextColumns: return w.TextLastColumn - w.TextFirstColumn + 1;
+        case TextLines: return w.TextLastLine - w.TextFirstLine + 1;
+        case TextWidth: return w.TextWidth;
         default: return w.TextHeight;
         }
     }
     switch (item) {
-    case 0:
-    case 1: return 0;
-    case 2: return g.W - 1;
-    case 3: return g.H - 1;
-    default: return item % 2 == 0 ? g.W : g.H;
+    case TextFirstColumn:
+    case TextFirstLine: return 0;
+    case TextLastColumn: return g.W - 1;
+    case TextLastLine: return g.H - 1;
+    default: return static_cast<Int>(item) % 2 == 0 ? g.W : g.H;
     }
 }
 
-Int screenitem(Handle object, Int item, Int H) {
+Int screenitem(Handle object, WindowItem item, Int H) {
+    using enum WindowItem;
     Rect frame;
     Size screen;
     onMainThread([&] {
@@ -123,10 +125,10 @@ Int screenitem(Handle object, Int item, Int H) {
         screen = windowlayer().screenSize(object);
     });
     switch (item) {
-    case 13: return static_cast<Int>(frame.x);
-    case 14: return static_cast<Int>(screen.height - frame.y) - H;
-    case 15: return static_cast<Int>(screen.width);
-    case 16: return static_cast<Int>(screen.height);
+    case FrameX: return static_cast<Int>(frame.x);
+    case FrameTopFromScreenTop: return static_cast<Int>(screen.height - frame.y) - H;
+    case ScreenWidth: return static_cast<Int>(screen.width);
+    case ScreenHeight: return static_cast<Int>(screen.height);
     default: return static_cast<Int>(frame.y);
     }
 }
@@ -139,24 +141,27 @@ Int t_WindowPos(UInt8 window, Int item) {
         lognowindow("t_WindowPos");
         return 0;
     }
-    if (item < 0 || item > 20) return 0;
-    Geometry g = geometry(window, object);
-    bool graphic = isgraphic(window);
-    switch (item) {
-    case 8: return graphic ? g.W - 2 * g.BorderWidth : g.W;
-    case 9: return g.H - g.TitleHeight - 2 * g.BorderHeight;
-    case 10: return g.W;
-    case 11: return g.H - g.TitleHeight;
-    case 12: return g.H;
-    case 13:
-    case 14:
-    case 15:
-    case 16:
-    case 20: return screenitem(object, item, g.H);
-    case 17: return g.TitleHeight;
-    case 18: return g.BorderWidth;
-    case 19: return g.BorderHeight;
-    default: return textitem(window, item, g);
+    if (item < static_cast<Int>(WindowItem::TextFirstColumn) ||
+        item > static_cast<Int>(WindowItem::FrameY))
+        return 0;
+    const FrameMeasures g = framemeasures(window, object);
+    const bool graphic = isgraphic(window);
+    switch (static_cast<WindowItem>(item)) {
+        using enum WindowItem;
+    case DrawingWidth: return graphic ? g.W - 2 * g.BorderWidth : g.W;
+    case DrawingHeight: return g.H - g.TitleHeight - 2 * g.BorderHeight;
+    case FrameWidth: return g.W;
+    case FrameHeightBelowTitle: return g.H - g.TitleHeight;
+    case FrameHeight: return g.H;
+    case FrameX:
+    case FrameTopFromScreenTop:
+    case ScreenWidth:
+    case ScreenHeight:
+    case FrameY: return screenitem(object, static_cast<WindowItem>(item), g.H);
+    case TitleHeight: return g.TitleHeight;
+    case BorderWidth: return g.BorderWidth;
+    case BorderHeight: return g.BorderHeight;
+    default: return textitem(window, static_cast<WindowItem>(item), g);
     }
 }
 
@@ -172,10 +177,10 @@ void t_WindowSize(UInt8 window, Int x, Int y, Int width, Int height) {
     }
     const Int askedWidth = width;
     const Int askedHeight = height;
-    if (x == -1) x = t_WindowPos(window, 13);
-    if (y == -1) y = t_WindowPos(window, 20);
-    if (width == -1) width = t_WindowPos(window, 8);
-    if (height == -1) height = t_WindowPos(window, 9);
+    if (x == -1) x = t_WindowPos(window, WindowItem::FrameX);
+    if (y == -1) y = t_WindowPos(window, WindowItem::FrameY);
+    if (width == -1) width = t_WindowPos(window, WindowItem::DrawingWidth);
+    if (height == -1) height = t_WindowPos(window, WindowItem::DrawingHeight);
 
     auto d = [](Int v) { return static_cast<double>(v); };
     if (isgraphic(window)) {

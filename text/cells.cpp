@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "base/log.h"
+#include "runtime/checked_window.h"
 #include "runtime/font.h"
 #include "runtime/pixels.h"
 #include "runtime/state.h"
@@ -12,28 +13,36 @@
 namespace mdx {
 namespace {
 
-void storeCell(Runtime& r, const t_Window& w, UInt8 symbol, UInt8 attribute, Int x, Int y) {
+// A symbol and the attribute it is stored with.
+struct CellContent {
+    UInt8 Symbol;
+    UInt8 Attribute;
+};
+
+void storeCell(Runtime& r, const t_Window& w, CellContent content, Cell cell) {
     const Int half = (w.TextMemoryEnd - w.TextMemoryStart + 1) / 2;
-    const Int offset = (y - 1) * w.TextWidth + (x - 1);
+    const Int offset = (cell.Line.Value - 1) * w.TextWidth + (cell.Column.Value - 1);
     const Int character = w.TextMemoryStart + offset;
     if (offset < 0 || offset >= half || character + half >= static_cast<Int>(r.VideoMemory.size()))
         return;
-    r.VideoMemory[static_cast<std::size_t>(character)] = symbol;
-    r.VideoMemory[static_cast<std::size_t>(character + half)] = attribute;
+    r.VideoMemory[static_cast<std::size_t>(character)] = content.Symbol;
+    r.VideoMemory[static_cast<std::size_t>(character + half)] = content.Attribute;
 }
 
-// x and y are compared with the picture size before multiplying, so that huge values cannot
-// overflow.
-bool cellInside(const t_Window& w, Int x, Int y) {
+// Column and line are compared with the picture size before multiplying, so that huge values
+// cannot overflow.
+bool cellInside(const t_Window& w, Cell cell) {
     const Int fw = w.Font.Width;
     const Int fh = w.Font.Height;
+    const Int x = cell.Column.Value;
+    const Int y = cell.Line.Value;
     return fw > 0 && fh > 0 && x >= 1 && y >= 1 && x <= w.Width && y <= w.Height &&
            x * fw <= w.Width && y * fh <= w.Height;
 }
 
-void logIllegalCoordinates(UInt8 window, Int x, Int y) {
-    logline("t_PrintSymbol: Window #" + std::to_string(window) +
-            " illegal coordinates (x = " + std::to_string(x) + ", y = " + std::to_string(y) + ").");
+void logIllegalCoordinates(UInt8 window, Cell cell) {
+    logline("t_PrintSymbol: Window #" + std::to_string(window) + " illegal coordinates (x = " +
+            std::to_string(cell.Column.Value) + ", y = " + std::to_string(cell.Line.Value) + ").");
 }
 
 // Tells a compressed font (a known format that is not drawn) from an illegal one by the format
@@ -48,21 +57,9 @@ void logFontFormat(const t_Font& font) {
         logline("t_PrintSymbol: Illegal font format.");
 }
 
-// Before the window table exists every window counts as drawing into itself.
-Int redirection(const Runtime& r, UInt8 window) {
-    return r.WindowTable.size() == GraphicWindowCount
-               ? r.WindowTable[window].TextRedirectOutput.load()
-               : 1;
-}
-
-bool textReady(const Runtime& r, UInt8 window) {
-    return window < GraphicWindowCount && r.MemoryInitialized &&
-           r.WindowTable.size() == GraphicWindowCount && r.WindowTable[window].Initialized &&
-           r.WindowTable[window].TextMemoryStart >= 0;
-}
-
-void drawCellIn(Runtime& r, UInt8 window, UInt8 symbol, UInt8 color, Int x, Int y) {
-    const t_Window& w = r.WindowTable[window];
+void drawCellIn(Runtime& r, const t_Window& w, UInt8 window, CellContent content, Cell cell) {
+    const UInt8 symbol = content.Symbol;
+    const UInt8 color = content.Attribute;
     if (w.Font.Data.empty()) {
         lognotinitialized("t_PrintSymbol", window);
         return;
@@ -70,17 +67,17 @@ void drawCellIn(Runtime& r, UInt8 window, UInt8 symbol, UInt8 color, Int x, Int 
     int fore = color >> 4;
     int back = color & 15;
     if (w.TextInverse) std::swap(fore, back);
-    if (!cellInside(w, x, y)) {
-        logIllegalCoordinates(window, x, y);
+    if (!cellInside(w, cell)) {
+        logIllegalCoordinates(window, cell);
         return;
     }
     if (symbol >= w.Font.Start && symbol <= w.Font.End) {
         if (w.Font.Format == FontFormatGrey)
-            drawGlyph(r, w, symbol, fore, back, x, y);
+            drawGlyph(r, w, symbol, fore, back, cell.Column.Value, cell.Line.Value);
         else
             logFontFormat(w.Font);
     }
-    storeCell(r, w, symbol, static_cast<UInt8>(back | (fore << 4)), x, y);
+    storeCell(r, w, {symbol, static_cast<UInt8>(back | (fore << 4))}, cell);
     markchanged(r, window);
 }
 
@@ -92,19 +89,20 @@ struct CellBlock {
 bool blockInside(const Runtime& r, const t_Window& w, const CellBlock& b) {
     const Int half = (w.TextMemoryEnd - w.TextMemoryStart + 1) / 2;
     const Int last = (b.v2 - 1) * w.TextWidth + (b.c2 - 1);
-    return b.c1 >= 1 && b.v1 >= 1 && b.c1 <= b.c2 && b.v1 <= b.v2 && cellInside(w, b.c2, b.v2) &&
-           b.c2 <= w.TextWidth && last < half &&
-           w.TextMemoryStart + last + half < static_cast<Int>(r.VideoMemory.size());
+    return b.c1 >= 1 && b.v1 >= 1 && b.c1 <= b.c2 && b.v1 <= b.v2 &&
+           cellInside(w, {TextColumn{b.c2}, TextLine{b.v2}}) && b.c2 <= w.TextWidth &&
+           last < half && w.TextMemoryStart + last + half < static_cast<Int>(r.VideoMemory.size());
 }
 
 // A block that t_PrintSymbol would draw cell by cell without a word: into the window itself,
 // with a drawable glyph, every cell inside.
-bool drawnSilently(const Runtime& r, UInt8 window, UInt8 symbol, const CellBlock& b) {
-    const t_Window& w = r.WindowTable[window];
+bool drawnSilently(const Runtime& r, const t_Window& w, UInt8 window, UInt8 symbol,
+                   const CellBlock& b) {
     const t_Font& font = w.Font;
     const Int glyphBytes = font.Width * font.Height;
-    return redirection(r, window) == 1 && font.Format == FontFormatGrey && symbol >= font.Start &&
-           symbol <= font.End && (symbol + 1) * glyphBytes <= static_cast<Int>(font.Data.size()) &&
+    return redirectiontarget(r, window) == OutputTarget::Window && font.Format == FontFormatGrey &&
+           symbol >= font.Start && symbol <= font.End &&
+           (symbol + 1) * glyphBytes <= static_cast<Int>(font.Data.size()) &&
            packsdepth(w.BitDepth) && pictureInMemory(r, w, bytesperline(w.BitDepth, w.Width)) &&
            blockInside(r, w, b);
 }
@@ -132,20 +130,9 @@ void copyFirstLine(Runtime& r, const t_Window& w, const CellBlock& b) {
 
 } // namespace
 
-bool textwindowready(UInt8 window) {
-    return textReady(rt(), window);
-}
-
-bool checktextwindow(std::string_view routine, UInt8 window) {
-    if (window >= GraphicWindowCount) {
-        lognotgraphic(routine);
-        return false;
-    }
-    if (!textwindowready(window)) {
-        lognotinitialized(routine, window);
-        return false;
-    }
-    return true;
+OutputTarget redirectiontarget(const Runtime& r, UInt8 window) {
+    const t_Window* w = windowrecord(r, window);
+    return w ? outputtarget(w->TextRedirectOutput.load()) : OutputTarget::Window;
 }
 
 void writeredirected(UInt8 code) {
@@ -161,7 +148,8 @@ void writeredirected(UInt8 code) {
 
 void drawcell(UInt8 window, UInt8 symbol, UInt8 color, Int x, Int y) {
     Runtime& r = rt();
-    if (textReady(r, window)) drawCellIn(r, window, symbol, color, x, y);
+    if (const t_Window* w = readywindow(r, window))
+        drawCellIn(r, *w, window, {symbol, color}, {TextColumn{x}, TextLine{y}});
 }
 
 bool fillcells(UInt8 window, UInt8 symbol, UInt8 color, Int firstColumn, Int lastColumn,
@@ -169,15 +157,16 @@ bool fillcells(UInt8 window, UInt8 symbol, UInt8 color, Int firstColumn, Int las
     if (firstColumn > lastColumn || firstLine > lastLine) return true;
     Runtime& r = rt();
     const CellBlock block{firstColumn, lastColumn, firstLine, lastLine};
-    if (!textReady(r, window) || !drawnSilently(r, window, symbol, block)) {
+    t_Window* w = readywindow(r, window);
+    if (!w || !drawnSilently(r, *w, window, symbol, block)) {
         for (Int v = firstLine; v <= lastLine; ++v)
             for (Int h = firstColumn; h <= lastColumn; ++h)
                 t_PrintSymbol(window, symbol, color, h, v);
         return false;
     }
     for (Int h = firstColumn; h <= lastColumn; ++h)
-        drawCellIn(r, window, symbol, color, h, firstLine);
-    copyFirstLine(r, r.WindowTable[window], block);
+        drawCellIn(r, *w, window, {symbol, color}, {TextColumn{h}, TextLine{firstLine}});
+    copyFirstLine(r, *w, block);
     markchanged(r, window);
     return true;
 }
@@ -188,18 +177,13 @@ void t_PrintSymbol(UInt8 window, UInt8 symbol, UInt8 color, Int x, Int y) {
         return;
     }
     Runtime& r = rt();
-    const Int redirect = redirection(r, window);
-    if (!textReady(r, window)) {
-        if (redirect == 2)
-            writeredirected(symbol);
-        else if (redirect == 1)
-            lognotinitialized("t_PrintSymbol", window);
-        return;
-    }
-    if (redirect == 2)
-        writeredirected(symbol);
-    else if (redirect == 1)
-        drawCellIn(r, window, symbol, color, x, y);
+    const OutputTarget target = redirectiontarget(r, window);
+    if (target == OutputTarget::StandardOutput) writeredirected(symbol);
+    if (target != OutputTarget::Window) return;
+    if (const t_Window* w = readywindow(r, window))
+        drawCellIn(r, *w, window, {symbol, color}, {TextColumn{x}, TextLine{y}});
+    else
+        lognotinitialized("t_PrintSymbol", window);
 }
 
 Int t_NearestColorIndex(UInt8 red, UInt8 green, UInt8 blue) {

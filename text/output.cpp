@@ -9,6 +9,7 @@
 
 #include "base/kwtools.h"
 #include "base/log.h"
+#include "runtime/checked_window.h"
 #include "runtime/colours.h"
 #include "runtime/pixels.h"
 #include "runtime/state.h"
@@ -62,26 +63,33 @@ std::uint32_t nextScalar(std::string_view s, std::size_t& pos) {
 }
 
 // t_Print's checks; it has a line of its own for a window without a text font.
-bool printReady(UInt8 window) {
-    if (!checktextwindow("t_Print", window)) return false;
-    if (rt().WindowTable[window].Font.Data.empty()) {
-        logline("t_Print: Window #" + std::to_string(window) + " has no text font.");
-        return false;
+CheckedWindow printWindow(UInt8 window) {
+    const CheckedWindow w = checkwindow("t_Print", window);
+    if (w && w->Font.Data.empty()) {
+        logline(std::string(w.routine()) + ": Window #" + std::to_string(window) +
+                " has no text font.");
+        return {w.routine(), window, nullptr};
     }
-    return true;
+    return w;
 }
 
-void printUnit(UInt8 window, std::uint32_t unit) {
-    t_Window& w = rt().WindowTable[window];
-    if (unit < 32 && w.TextDisplayMode <= 2) {
-        if (unit == 13) outputpause(19, true); // control-S holds the output before a new line
+void printUnit(const CheckedWindow& checked, std::uint32_t unit) {
+    const UInt8 window = checked.number();
+    t_Window& w = *checked;
+    // Modes up to GraphicHalf (and the numbers below None, which act as None) carry control
+    // codes out; the others draw them.
+    if (unit < FirstPrintableCode &&
+        w.TextDisplayMode <= static_cast<Int>(DisplayMode::GraphicHalf)) {
+        // control-S holds the output before a new line
+        if (unit == static_cast<std::uint32_t>(ControlCode::Return))
+            outputpause(PauseKeyCode, true);
         t_PrintControl(window, static_cast<UInt8>(unit));
         return;
     }
     const DisplayTranslation t = t_ApplyDisplayMode(window, static_cast<Int>(unit));
     Int code = t.Code;
     if (code > 255) {
-        if (w.TextDisplayMode == 4) t_Color(window, 1);
+        if (w.TextDisplayMode == static_cast<Int>(DisplayMode::ControlColour)) t_Color(window, 1);
         code = '?';
     }
     if (code >= 0) {
@@ -92,88 +100,95 @@ void printUnit(UInt8 window, std::uint32_t unit) {
     w.TextColor = t.Attribute;
 }
 
-t_Window& record(UInt8 window) {
-    return rt().WindowTable[window];
-}
-
 void beep() {
     onMainThread([] { windowlayer().beep(); });
 }
 
-void setDisplayMode(UInt8 window, Int mode) {
-    record(window).TextDisplayMode = mode;
+void setDisplayMode(t_Window& w, DisplayMode mode) {
+    w.TextDisplayMode = static_cast<Int>(mode);
 }
 
 // Without a window to draw in, or with output redirected, a control code is passed on as a
-// character instead of being carried out.
-bool controlExecutes(UInt8 window, UInt8 code) {
-    const Runtime& r = rt();
-    const Int redirect = r.WindowTable.size() == GraphicWindowCount
-                             ? r.WindowTable[window].TextRedirectOutput.load()
-                             : 1;
-    if (textwindowready(window) && redirect == 1) return true;
-    if (redirect == 2)
+// character instead of being carried out: then the answer is nullptr.
+t_Window* controlWindow(UInt8 window, UInt8 code) {
+    Runtime& r = rt();
+    const OutputTarget target = redirectiontarget(r, window);
+    t_Window* w = readywindow(r, window);
+    if (w && target == OutputTarget::Window) return w;
+    if (target == OutputTarget::StandardOutput)
         writeredirected(code);
-    else if (redirect == 1)
+    else if (target == OutputTarget::Window)
         lognotinitialized("t_PrintControl", window);
-    return false;
+    return nullptr;
 }
-
-constexpr Int EscapeMode = 99;
 
 // Tab stops every `step` columns: fill with spaces up to the next stop, or when it lies beyond
 // the screen, clear the rest of the line and go to the next one.
-void tabulate(UInt8 window, Int step) {
-    const t_Window& w = rt().WindowTable[window];
-    const Int next = (w.TextHpos / step + 1) * step + 1;
-    if (next > w.TextWidth - w.TextFirstColumn + 1) {
-        t_ClearEndOfLine(window);
-        t_Cr(window);
+void tabulate(const CheckedWindow& w, Int step) {
+    const Int next = (w->TextHpos / step + 1) * step + 1;
+    if (next > w->TextWidth - w->TextFirstColumn + 1) {
+        t_ClearEndOfLine(w.number());
+        t_Cr(w.number());
     } else {
-        t_PrintTab(window, next, ' ');
+        t_PrintTab(w.number(), next, ' ');
     }
 }
 
+bool within(Int c, EscapeCommand first, EscapeCommand last) {
+    return c >= static_cast<Int>(first) && c <= static_cast<Int>(last);
+}
+
 bool isEscapeCommand(Int c) {
-    return (c >= 64 && c <= 95) || c == 101 || c == 102 || (c >= 105 && c <= 107) ||
-           (c >= 110 && c <= 127);
+    using enum EscapeCommand;
+    return within(c, ForegroundFirst, BackgroundLast) || within(c, CursorEnd, LastColumn) ||
+           within(c, Tab10, Tab40) || within(c, BorderFirst, BorderLast);
 }
 
 // The commands that act on the window; the colour commands only change the attribute returned.
-void runEscape(UInt8 window, Int c) {
-    const t_Window& w = rt().WindowTable[window];
-    switch (c) {
-    case 101: t_CursorEnd(window); break;
-    case 102: t_Htab(window, w.TextWidth - w.TextFirstColumn + 1); break;
-    case 105: tabulate(window, 10); break;
-    case 106: tabulate(window, 20); break;
-    case 107: tabulate(window, 40); break;
+void runEscape(const CheckedWindow& w, Int c) {
+    const UInt8 window = w.number();
+    switch (static_cast<EscapeCommand>(c)) {
+        using enum EscapeCommand;
+    case CursorEnd: t_CursorEnd(window); break;
+    case LastColumn: t_Htab(window, w->TextWidth - w->TextFirstColumn + 1); break;
+    case Tab10: tabulate(w, 10); break;
+    case Tab20: tabulate(w, 20); break;
+    case Tab40: tabulate(w, 40); break;
     default:
-        if (c >= 110) t_ColorBorder(window, c - 110); // 126 and 127 wrap round to colours 0, 1
+        if (within(c, BorderFirst, BorderLast))
+            t_ColorBorder(window, c - static_cast<Int>(BorderFirst));
         break;
     }
 }
 
-DisplayTranslation escape(UInt8 window, Int c, bool inverse, UInt8 attribute) {
+DisplayTranslation escape(const CheckedWindow& w, Int c, bool inverse, UInt8 attribute) {
     if (!isEscapeCommand(c)) return {c, inverse, attribute}; // drawn; the mode stays
     // Back to mode 0 before the command runs: tab commands print spaces through the display mode.
-    rt().WindowTable[window].TextDisplayMode = 0;
-    if (c <= 79) return {-1, inverse, static_cast<UInt8>((attribute & 15) | (c - 64) << 4)};
-    if (c <= 95) return {-1, inverse, static_cast<UInt8>((attribute & 0xF0) | (c - 80))};
-    runEscape(window, c);
+    setDisplayMode(*w, DisplayMode::None);
+    using enum EscapeCommand;
+    if (within(c, ForegroundFirst, ForegroundLast)) {
+        const Int colour = c - static_cast<Int>(ForegroundFirst);
+        return {-1, inverse, static_cast<UInt8>((attribute & 15) | colour << 4)};
+    }
+    if (within(c, BackgroundFirst, BackgroundLast)) {
+        const Int colour = c - static_cast<Int>(BackgroundFirst);
+        return {-1, inverse, static_cast<UInt8>((attribute & 0xF0) | colour)};
+    }
+    runEscape(w, c);
     return {-1, inverse, attribute};
 }
 
 Int translate(UInt8 window, Int mode, Int c) {
-    switch (mode) {
-    case 1: return c >= 32 && c <= 127 ? c + 128 : c;
-    case 2: return c >= 96 && c <= 127 ? c + 32 : c >= 64 && c <= 95 ? c - 64 : c;
-    case 3:
-        if (c > 31) return c;
+    switch (static_cast<DisplayMode>(mode)) {
+    case DisplayMode::UpperHalf: return c >= 32 && c <= 127 ? c + 128 : c;
+    case DisplayMode::GraphicHalf:
+        return c >= 96 && c <= 127 ? c + 32 : c >= 64 && c <= 95 ? c - 64 : c;
+    case DisplayMode::ControlInverse:
+        if (c >= FirstPrintableCode) return c;
         t_Inverse(window);
         return c + 64;
-    case 4:
-        if (c > 31) return c;
+    case DisplayMode::ControlColour:
+        if (c >= FirstPrintableCode) return c;
         t_Color(window, 1);
         return c + 64;
     default: return c;
@@ -183,22 +198,23 @@ Int translate(UInt8 window, Int mode, Int c) {
 } // namespace
 
 void t_PrintChar(UInt8 window, UInt8 code) {
-    if (!checktextwindow("t_PrintChar", window)) return;
-    t_Window& w = rt().WindowTable[window];
+    const CheckedWindow w = checkwindow("t_PrintChar", window);
+    if (!w) return;
     const DisplayTranslation t = t_ApplyDisplayMode(window, code);
     if (t.Code >= 0 && t.Code <= 255) {
-        t_PrintSymbol(window, static_cast<UInt8>(t.Code), w.TextColor, w.TextHpos, w.TextVpos);
+        t_PrintSymbol(window, static_cast<UInt8>(t.Code), w->TextColor, w->TextHpos, w->TextVpos);
         t_CursorRight(window);
     }
-    w.TextInverse = t.Inverse;
-    w.TextColor = t.Attribute;
+    w->TextInverse = t.Inverse;
+    w->TextColor = t.Attribute;
 }
 
 void t_Print(UInt8 window, std::string_view text) {
-    if (!printReady(window)) return;
+    const CheckedWindow w = printWindow(window);
+    if (!w) return;
     for (std::size_t pos = 0; pos < text.size();)
-        printUnit(window, nextScalar(text, pos));
-    outputpause(19, true);
+        printUnit(w, nextScalar(text, pos));
+    outputpause(PauseKeyCode, true);
 }
 
 void t_Print(UInt8 window, const std::string& text) {
@@ -210,19 +226,20 @@ void t_Print(UInt8 window, const char* text) {
 }
 
 void t_Print(UInt8 window, const Text& text) {
-    if (!printReady(window)) return;
+    const CheckedWindow w = printWindow(window);
+    if (!w) return;
     for (UInt8 byte : text.Elements)
-        printUnit(window, byte);
-    outputpause(19, true);
+        printUnit(w, byte);
+    outputpause(PauseKeyCode, true);
 }
 
 DisplayTranslation t_ApplyDisplayMode(UInt8 window, Int code) {
-    if (!checktextwindow("t_ApplyDisplayMode", window)) return {-2, false, 0xF0};
-    const t_Window& w = rt().WindowTable[window];
-    const bool inverse = w.TextInverse;
-    const UInt8 attribute = w.TextColor;
-    const Int mode = w.TextDisplayMode;
-    if (mode == EscapeMode) return escape(window, code, inverse, attribute);
+    const CheckedWindow w = checkwindow("t_ApplyDisplayMode", window);
+    if (!w) return {-2, false, 0xF0};
+    const bool inverse = w->TextInverse;
+    const UInt8 attribute = w->TextColor;
+    const Int mode = w->TextDisplayMode;
+    if (mode == static_cast<Int>(DisplayMode::Escape)) return escape(w, code, inverse, attribute);
     return {translate(window, mode, code), inverse, attribute};
 }
 
@@ -231,50 +248,48 @@ void t_PrintControl(UInt8 window, UInt8 code) {
         lognotgraphic("t_PrintControl");
         return;
     }
-    if (!controlExecutes(window, code)) return;
-    switch (code) {
-    case 7: beep(); break;
-    case 8: t_CursorLeft(window); break;
-    case 9: break; // tabulation is t_PrintTab's and the escape commands' work
-    case 10: t_CursorDown(window); break;
-    case 11: t_ClearEndOfWindow(window); break;
-    case 12:
+    t_Window* w = controlWindow(window, code);
+    if (!w) return;
+    switch (static_cast<ControlCode>(code)) {
+        using enum ControlCode;
+    case Bell: beep(); break;
+    case CursorLeft: t_CursorLeft(window); break;
+    case Tab: break;
+    case CursorDown: t_CursorDown(window); break;
+    case ClearToEndOfWindow: t_ClearEndOfWindow(window); break;
+    case ClearWindow:
         t_CursorHome(window);
         t_ClearEndOfWindow(window);
         break;
-    case 13: t_Cr(window); break;
-    case 14: t_Normal(window); break;
-    case 15: t_Inverse(window); break;
-    case 16: break; // unused
-    case 17: t_Reverse(window); break;
-    case 18: t_Htab(window, 1); break;
-    case 19: setDisplayMode(window, 0); break;
-    case 20: setDisplayMode(window, 1); break;
-    case 21: break; // unused
-    case 22: t_ScrollDown(window); break;
-    case 23: t_ScrollUp(window); break;
-    case 24: break; // unused
-    case 25: t_CursorHome(window); break;
-    case 26:
+    case Return: t_Cr(window); break;
+    case Normal: t_Normal(window); break;
+    case Inverse: t_Inverse(window); break;
+    case Reverse: t_Reverse(window); break;
+    case FirstColumn: t_Htab(window, 1); break;
+    case ModeNone: setDisplayMode(*w, DisplayMode::None); break;
+    case ModeUpperHalf: setDisplayMode(*w, DisplayMode::UpperHalf); break;
+    case ScrollDown: t_ScrollDown(window); break;
+    case ScrollUp: t_ScrollUp(window); break;
+    case Home: t_CursorHome(window); break;
+    case ClearLine:
         t_Htab(window, 1);
         t_ClearEndOfLine(window);
         break;
-    case 27: setDisplayMode(window, 99); break; // the next character is an escape command
-    case 28: t_CursorRight(window); break;
-    case 29: t_ClearEndOfLine(window); break;
-    case 30: t_CursorUp(window); break;
-    case 31: setDisplayMode(window, 2); break;
-    default: break; // 0 to 6 and printable codes
+    case Escape: setDisplayMode(*w, DisplayMode::Escape); break;
+    case CursorRight: t_CursorRight(window); break;
+    case ClearToEndOfLine: t_ClearEndOfLine(window); break;
+    case CursorUp: t_CursorUp(window); break;
+    case ModeGraphicHalf: setDisplayMode(*w, DisplayMode::GraphicHalf); break;
+    default: break; // the unused codes, 0 to 6 and printable codes
     }
 }
 
 void t_PrintTab(UInt8 window, Int column, UInt8 fill) {
-    if (!checktextwindow("t_PrintTab", window)) return;
-    const t_Window& w = record(window);
-    if (column <= w.TextHpos) return;
+    const CheckedWindow w = checkwindow("t_PrintTab", window);
+    if (!w || column <= w->TextHpos) return;
     // A full screen of fill shows all there is to show; a far-off column must not keep the
     // program printing for ever.
-    const Int count = std::min(column - w.TextHpos, w.TextWidth * w.TextHeight);
+    const Int count = std::min(column - w->TextHpos, w->TextWidth * w->TextHeight);
     for (Int i = 0; i < count; ++i)
         t_PrintChar(window, fill);
 }

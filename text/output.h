@@ -16,6 +16,54 @@ namespace mdx {
 
 struct Text;
 
+// The control codes that t_PrintControl carries out; 16, 21 and 24 and the codes below 7 do
+// nothing.
+enum class ControlCode : UInt8 {
+    Bell = 7,
+    CursorLeft = 8,
+    Tab = 9, // tabulation is t_PrintTab's and the escape commands' work
+    CursorDown = 10,
+    ClearToEndOfWindow = 11,
+    ClearWindow = 12, // cursor home, then clear
+    Return = 13,
+    Normal = 14,
+    Inverse = 15,
+    Reverse = 17,
+    FirstColumn = 18,
+    ModeNone = 19,
+    ModeUpperHalf = 20,
+    ScrollDown = 22,
+    ScrollUp = 23,
+    Home = 25,
+    ClearLine = 26,
+    Escape = 27, // the next code is an escape command
+    CursorRight = 28,
+    ClearToEndOfLine = 29,
+    CursorUp = 30,
+    ModeGraphicHalf = 31,
+};
+// The first code that is printed rather than carried out.
+inline constexpr UInt8 FirstPrintableCode = 32;
+// Control-S: the key that holds the output (text/output.cpp asks PauseOutput for it).
+inline constexpr UInt8 PauseKeyCode = 19;
+
+// The escape commands: the code printed after ControlCode::Escape. 64..79 set the foreground
+// colour (code - 64), 80..95 the background colour (code - 80), 110..127 the border colour
+// (code - 110, so 126 and 127 wrap round to colours 0 and 1).
+enum class EscapeCommand : Int {
+    ForegroundFirst = 64,
+    ForegroundLast = 79,
+    BackgroundFirst = 80,
+    BackgroundLast = 95,
+    CursorEnd = 101,
+    LastColumn = 102,
+    Tab10 = 105,
+    Tab20 = 106,
+    Tab40 = 107,
+    BorderFirst = 110,
+    BorderLast = 127,
+};
+
 // Printing asks the pause installed as PauseOutput (runtime/upcalls.h) before a new line and
 // after each t_Print.
 

@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "base/log.h"
+#include "runtime/checked_window.h"
 #include "runtime/state.h"
 #include "text/cells.h"
 
@@ -11,20 +11,11 @@ namespace {
 
 constexpr UInt8 Blank = 32;
 
-t_Window& record(UInt8 window) {
-    return rt().WindowTable[window];
-}
-
 // A locked window is skipped without a word, whatever state it is in.
-bool scrollAllowed(std::string_view routine, UInt8 window) {
-    if (window >= GraphicWindowCount) {
-        lognotgraphic(routine);
-        return false;
-    }
-    const Runtime& r = rt();
-    if (r.WindowTable.size() == GraphicWindowCount && r.WindowTable[window].ScrollLock)
-        return false;
-    return checktextwindow(routine, window);
+CheckedWindow scrollWindow(std::string_view routine, UInt8 window) {
+    const t_Window* w = windowrecord(rt(), window);
+    if (w && w->ScrollLock) return {routine, window, nullptr};
+    return checkwindow(routine, window);
 }
 
 bool fullWidth(const t_Window& w) {
@@ -62,12 +53,12 @@ void movePlanes(const t_Window& w, Int fromLine, Int toLine) {
         t_MoveMemory(plane + fromLine * w.TextWidth, plane + toLine * w.TextWidth, count);
 }
 
-struct Cell {
+struct StoredCell {
     UInt8 Symbol = Blank;
     UInt8 Attribute = 0;
 };
 
-Cell readCell(const t_Window& w, Int x, Int y) {
+StoredCell readCell(const t_Window& w, Int x, Int y) {
     const Int half = (w.TextMemoryEnd - w.TextMemoryStart + 1) / 2;
     const Int offset = (y - 1) * w.TextWidth + (x - 1);
     const Int address = w.TextMemoryStart + offset;
@@ -80,18 +71,16 @@ Cell readCell(const t_Window& w, Int x, Int y) {
 
 // Redraws line `to` of the region from the cells of line `from`. The stored attributes are the
 // ones drawn, so with inverse held off the copy is exact.
-void copyLine(UInt8 window, Int from, Int to) {
-    const t_Window& w = record(window);
-    for (Int h = w.TextFirstColumn; h <= w.TextLastColumn; ++h) {
-        const Cell cell = readCell(w, h, from);
-        drawcell(window, cell.Symbol, cell.Attribute, h, to);
+void copyLine(const CheckedWindow& w, Int from, Int to) {
+    for (Int h = w->TextFirstColumn; h <= w->TextLastColumn; ++h) {
+        const StoredCell cell = readCell(*w, h, from);
+        drawcell(w.number(), cell.Symbol, cell.Attribute, h, to);
     }
 }
 
-void blankLine(UInt8 window, Int line) {
-    const t_Window& w = record(window);
-    for (Int h = w.TextFirstColumn; h <= w.TextLastColumn; ++h)
-        drawcell(window, Blank, w.TextColor, h, line);
+void blankLine(const CheckedWindow& w, Int line) {
+    for (Int h = w->TextFirstColumn; h <= w->TextLastColumn; ++h)
+        drawcell(w.number(), Blank, w->TextColor, h, line);
 }
 
 // The attribute a blank cell is stored with: the colour's nibbles swapped while inverse is on.
@@ -102,10 +91,11 @@ UInt8 drawnAttribute(const t_Window& w) {
 
 // True when the cells from (column, line) to the end of the region are known to be blank in the
 // attribute that blanking draws now.
-bool knownBlank(UInt8 window, Int column, Int line) {
+bool knownBlank(const CheckedWindow& checked, Int column, Int line) {
     const Runtime& r = rt();
+    const UInt8 window = checked.number();
     const BlankArea& a = r.BlankAreas[window];
-    const t_Window& w = r.WindowTable[window];
+    const t_Window& w = *checked;
     const bool after = line > a.FromLine || (line == a.FromLine && column >= a.FromColumn);
     return a.Changes == r.WindowChanges[window].load() && a.FirstColumn == w.TextFirstColumn &&
            a.LastColumn == w.TextLastColumn && a.FirstLine == w.TextFirstLine &&
@@ -113,9 +103,10 @@ bool knownBlank(UInt8 window, Int column, Int line) {
            column >= w.TextFirstColumn && line <= w.TextLastLine;
 }
 
-void rememberBlank(UInt8 window, Int column, Int line) {
+void rememberBlank(const CheckedWindow& checked, Int column, Int line) {
     Runtime& r = rt();
-    const t_Window& w = r.WindowTable[window];
+    const UInt8 window = checked.number();
+    const t_Window& w = *checked;
     if (column < w.TextFirstColumn || line < w.TextFirstLine || line > w.TextLastLine) return;
     r.BlankAreas[window] = {r.WindowChanges[window].load(),
                             w.TextFirstColumn,
@@ -128,9 +119,8 @@ void rememberBlank(UInt8 window, Int column, Int line) {
 }
 
 // A region that is blank throughout stays as it is when scrolled.
-bool scrollChangesNothing(UInt8 window) {
-    const t_Window& w = record(window);
-    return knownBlank(window, w.TextFirstColumn, w.TextFirstLine);
+bool scrollChangesNothing(const CheckedWindow& w) {
+    return knownBlank(w, w->TextFirstColumn, w->TextFirstLine);
 }
 
 void scrollUpByBlocks(const t_Window& w) {
@@ -145,22 +135,20 @@ void scrollDownByBlocks(const t_Window& w) {
     movePlanes(w, w.TextFirstLine - 1, w.TextFirstLine);
 }
 
-void scrollUpByCells(UInt8 window) {
-    t_Window& w = record(window);
-    const bool inverse = w.TextInverse;
-    w.TextInverse = false;
-    for (Int v = w.TextFirstLine; v < w.TextLastLine; ++v)
-        copyLine(window, v + 1, v);
-    w.TextInverse = inverse;
+void scrollUpByCells(const CheckedWindow& w) {
+    const bool inverse = w->TextInverse;
+    w->TextInverse = false;
+    for (Int v = w->TextFirstLine; v < w->TextLastLine; ++v)
+        copyLine(w, v + 1, v);
+    w->TextInverse = inverse;
 }
 
-void scrollDownByCells(UInt8 window) {
-    t_Window& w = record(window);
-    const bool inverse = w.TextInverse;
-    w.TextInverse = false;
-    for (Int v = w.TextLastLine; v > w.TextFirstLine; --v)
-        copyLine(window, v - 1, v);
-    w.TextInverse = inverse;
+void scrollDownByCells(const CheckedWindow& w) {
+    const bool inverse = w->TextInverse;
+    w->TextInverse = false;
+    for (Int v = w->TextLastLine; v > w->TextFirstLine; --v)
+        copyLine(w, v - 1, v);
+    w->TextInverse = inverse;
 }
 
 } // namespace
@@ -177,43 +165,46 @@ void t_MoveMemory(Int source, Int destination, Int count) {
 }
 
 void t_ScrollUp(UInt8 window) {
-    if (!scrollAllowed("t_ScrollUp", window) || scrollChangesNothing(window)) return;
-    const t_Window& w = record(window);
-    if (fullWidth(w))
-        scrollUpByBlocks(w);
+    const CheckedWindow w = scrollWindow("t_ScrollUp", window);
+    if (!w || scrollChangesNothing(w)) return;
+    if (fullWidth(*w))
+        scrollUpByBlocks(*w);
     else
-        scrollUpByCells(window);
-    blankLine(window, w.TextLastLine);
+        scrollUpByCells(w);
+    blankLine(w, w->TextLastLine);
 }
 
 void t_ScrollDown(UInt8 window) {
-    if (!scrollAllowed("t_ScrollDown", window) || scrollChangesNothing(window)) return;
-    const t_Window& w = record(window);
-    if (fullWidth(w))
-        scrollDownByBlocks(w);
+    const CheckedWindow w = scrollWindow("t_ScrollDown", window);
+    if (!w || scrollChangesNothing(w)) return;
+    if (fullWidth(*w))
+        scrollDownByBlocks(*w);
     else
-        scrollDownByCells(window);
-    blankLine(window, w.TextFirstLine);
+        scrollDownByCells(w);
+    blankLine(w, w->TextFirstLine);
 }
 
 void t_ClearEndOfLine(UInt8 window) {
-    if (!checktextwindow("t_ClearEndOfLine", window)) return;
-    const t_Window& w = record(window);
-    fillcells(window, Blank, w.TextColor, w.TextHpos, w.TextLastColumn, w.TextVpos, w.TextVpos);
+    const CheckedWindow w = checkwindow("t_ClearEndOfLine", window);
+    if (!w) return;
+    fillcells(window, Blank, w->TextColor, w->TextHpos, w->TextLastColumn, w->TextVpos,
+              w->TextVpos);
 }
 
 // The cursor's line from the cursor on, then the lines below it whole, each in one fill. A
 // region already blank from the cursor on is left as it is.
 void t_ClearEndOfWindow(UInt8 window) {
-    if (!checktextwindow("t_ClearEndOfWindow", window)) return;
-    const t_Window& w = record(window);
+    const CheckedWindow checked = checkwindow("t_ClearEndOfWindow", window);
+    if (!checked) return;
+    const t_Window& w = *checked;
     const Int hpos = w.TextHpos;
     const Int vpos = w.TextVpos;
-    if (w.TextRedirectOutput == 1 && knownBlank(window, hpos, vpos)) return;
+    const bool drawn = outputtarget(w.TextRedirectOutput) == OutputTarget::Window;
+    if (drawn && knownBlank(checked, hpos, vpos)) return;
     const bool line = fillcells(window, Blank, w.TextColor, hpos, w.TextLastColumn, vpos, vpos);
     const bool below = fillcells(window, Blank, w.TextColor, w.TextFirstColumn, w.TextLastColumn,
                                  vpos + 1, w.TextLastLine);
-    if (line && below) rememberBlank(window, hpos, vpos);
+    if (line && below) rememberBlank(checked, hpos, vpos);
 }
 
 } // namespace mdx

@@ -63,7 +63,7 @@ TEST_F(EventsTest, KeysQueueTheirTableValuesOrTheirCharacterOrRedirect) {
         ASSERT_EQ(e.has_value(), c.value >= 0);
         if (!e) continue;
         EXPECT_EQ(std::tie(e->Kind, e->Value, e->Index, e->Description),
-                  std::make_tuple(1, c.value, c.code, std::string(c.characters)));
+                  std::make_tuple(EventKind::Key, c.value, c.code, std::string(c.characters)));
         EXPECT_EQ(std::tie(e->CursorKeyPressed, e->FunctionKeyPressed, e->OptionPressed),
                   std::make_tuple(c.cursor, c.function, (c.flags & Opt) != 0));
     }
@@ -118,7 +118,7 @@ TEST_F(EventsTest, ClicksAreMeasuredFromTheDrawingAreaTopLeft) {
         const t_Event e = app().MouseEventQueue.contents().back();
         EXPECT_EQ(
             std::tie(e.Kind, e.ClickX, e.ClickY, e.WindowX, e.FunctionKeyPressed, e.FnPressed),
-            std::make_tuple(2, clickX, clickY, static_cast<Int>(x), true, false))
+            std::make_tuple(EventKind::Mouse, clickX, clickY, static_cast<Int>(x), true, false))
             << x << "," << y;
     }
     EXPECT_TRUE(eventually([&] { return hooks == static_cast<int>(std::size(cases)); }));
@@ -136,7 +136,7 @@ TEST_F(EventsTest, FileEventsCarryThePathAndItsKindAndKeysAreReadInOrder) {
     for (const auto& [path, kind] : paths) {
         const t_Event e = app().FileEventQueue.take().value_or(t_Event{});
         EXPECT_EQ(std::tie(e.Kind, e.Index, e.Description, e.Value),
-                  std::make_tuple(4, 7, path, kind));
+                  std::make_tuple(EventKind::File, 7, path, kind));
     }
     EXPECT_TRUE(eventually([&] { return hooks == 4; }));
     // Keys are read in the order typed.

@@ -34,9 +34,11 @@ TEST_F(MenusTest, EveryChoiceIsQueuedAndOnlyUnknownTagsRunTheHook) {
     // Titles, key character and modifiers are checked through the desktop's menus in
     // tests/platform/menu_test.cpp; a sender outside any menu leaves everything empty but its tag.
     const t_MenuEvent &e = events[0], &outside = events[3];
-    EXPECT_EQ(std::tie(e.Kind, e.ItemTitle, e.ItemKeyAsc, e.ItemAction, events[1].ItemKeyAsc),
-              std::make_tuple(3, std::string("Hauptfenster"), Int{'m'}, Int{205}, Int{0}));
-    EXPECT_TRUE(e.Time > 0 && outside.Kind == 0 && outside.ItemTitle.empty() && outside.Time == 0);
+    EXPECT_EQ(
+        std::tie(e.Kind, e.ItemTitle, e.ItemKeyAsc, e.ItemAction, events[1].ItemKeyAsc),
+        std::make_tuple(EventKind::Menu, std::string("Hauptfenster"), Int{'m'}, Int{205}, Int{0}));
+    EXPECT_TRUE(e.Time > 0 && outside.Kind == EventKind::None && outside.ItemTitle.empty() &&
+                outside.Time == 0);
 
     EXPECT_EQ(
         std::pair(layer.count("makeKeyAndOrderFront"), layer.count("makeKeyAndOrderFront 12")),

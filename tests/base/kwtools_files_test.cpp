@@ -38,7 +38,7 @@ TEST_F(FileTest, Utf8IsReadAsItIsAndAnythingElseAsMacRoman) {
     const std::string utf8 = write("u.txt", totext("Größe: 3 €\r").Elements);
     EXPECT_EQ(std::tuple(filetype(""), filetype(dir.file("missing")), filetype(utf8),
                          filetype(dir.path())),
-              std::tuple(-1, 0, 1, 2));
+              std::tuple(FileKind::NoPath, FileKind::Nothing, FileKind::File, FileKind::Directory));
     EXPECT_EQ(getstringfromfile(utf8), "Größe: 3 €\r");
     EXPECT_EQ(lastfileencoding(), "NSUTF8StringEncoding");
     // One bad sequence sends the whole file to Mac Roman: "ä" in UTF-8, then a lone 0x8A.

@@ -188,7 +188,7 @@ TEST_F(InputTest, FilesDroppedOnAGraphicWindowBecomeFileEvents) {
     const std::vector<t_Event> files = app().FileEventQueue.contents();
     ASSERT_EQ(files.size(), 2u);
     EXPECT_EQ(std::tuple(files[0].Kind, files[0].Description, files[1].Description),
-              std::tuple(4, "/tmp/a bericht.mirdx", "/tmp/b.bin"));
+              std::tuple(EventKind::File, "/tmp/a bericht.mirdx", "/tmp/b.bin"));
 }
 
 } // namespace
