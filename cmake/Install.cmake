@@ -60,6 +60,10 @@ else()
                     "installs scdoc)")
 endif()
 
+# The local-facts script for fleets: linked into /etc/ansible/facts.d/ it hands the profiler's
+# facts to every fact gathering of that machine.
+install(PROGRAMS "${CMAKE_SOURCE_DIR}/resources/ansible/miradex.fact" DESTINATION share/miradex/ansible)
+
 install(FILES "${MIRADEX_DESKTOP_FILES}/${MIRADEX_DESKTOP_ID}.desktop"
         DESTINATION share/applications)
 install(FILES "${MIRADEX_DESKTOP_FILES}/${MIRADEX_DESKTOP_ID}.svg"

@@ -47,6 +47,10 @@ set(CPACK_PACKAGE_DESCRIPTION
     "hardware facts that Linux tells without root as text or JSON.")
 string(REPLACE ";" "" CPACK_PACKAGE_DESCRIPTION "${CPACK_PACKAGE_DESCRIPTION}")
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+# CPack names the machine's own architecture; a cross build's toolchain file names its own.
+if(CMAKE_CROSSCOMPILING AND MIRADEX_DEBIAN_ARCHITECTURE)
+    set(CPACK_DEBIAN_PACKAGE_ARCHITECTURE "${MIRADEX_DEBIAN_ARCHITECTURE}")
+endif()
 set(CPACK_DEBIAN_PACKAGE_SECTION utils)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)

@@ -2,7 +2,9 @@
 # Packs a finished build (default build-ci/) as a Debian package and checks it the way a user
 # meets it: lintian, `apt-get install ./miradex_*.deb`, the installed commands, desktop entry,
 # AppStream data and manual pages, then `apt-get purge` and a search for anything left behind.
-# Needs root and a machine where Miradex is not installed. Usage: scripts/package-check.sh [BUILD]
+# Needs root and a machine where Miradex is not installed. A package for another architecture
+# (the arm64 cross build's) is packed and checked (lintian, contents, its programs' architecture)
+# but not installed. Usage: scripts/package-check.sh [BUILD]
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build=${1:-build-ci}
@@ -11,10 +13,12 @@ fail() {
     echo "package-check: $*" >&2
     exit 1
 }
-[ "$(id -u)" -eq 0 ] || fail "braucht root (apt-get install und purge)"
-if dpkg-query -W -f='${Status}' miradex 2>/dev/null | grep -q ' installed$'; then
-    fail "miradex ist schon installiert; das Paket wird nicht darüber geprüft"
-fi
+check_can_install() {
+    [ "$(id -u)" -eq 0 ] || fail "braucht root (apt-get install und purge)"
+    if dpkg-query -W -f='${Status}' miradex 2>/dev/null | grep -q ' installed$'; then
+        fail "miradex ist schon installiert; das Paket wird nicht darüber geprüft"
+    fi
+}
 
 # What the package holds (the programs bring the font, the sound and the profiler along), then
 # CPack over the install of that build; in CI the build is complete and this builds nothing.
@@ -37,6 +41,21 @@ dpkg-deb --contents "$deb" >"$work/contents"
 for page in miradex system_profiler; do
     grep -q " \./usr/share/man/man1/$page\.1\.gz$" "$work/contents" || fail "$page.1.gz fehlt im Paket"
 done
+grep -q '^-rwxr-xr-x .* \./usr/share/miradex/ansible/miradex\.fact$' "$work/contents" ||
+    fail "das ausführbare miradex.fact fehlt im Paket"
+
+architecture=$(dpkg-deb -f "$deb" Architecture)
+if [ "$architecture" = arm64 ] && [ "$(dpkg --print-architecture)" != arm64 ]; then
+    for program in MacOS/miradex Helpers/system_profiler; do
+        dpkg-deb --fsys-tarfile "$deb" |
+            tar -xOf - "./usr/lib/miradex/Miradex.app/Contents/$program" >"$work/program"
+        file -b "$work/program" | grep -q "ARM aarch64" ||
+            fail "$program ist kein arm64-Programm: $(file -b "$work/program")"
+    done
+    echo "package-check: $(basename "$deb") gepackt und geprüft; $architecture wird hier nicht installiert"
+    exit 0
+fi
+check_can_install
 
 # Slim container images tell dpkg to leave out /usr/share/man (path-exclude in
 # /etc/dpkg/dpkg.cfg.d/). This install lets the package's own two pages in again with
@@ -65,6 +84,7 @@ env MIRADEX_BENCH_ADDITIONS=1000 MIRADEX_PUBLIC_IP_HOST= MIRADEX_MODEL_HOST= \
 system_profiler -json | python3 -m json.tool >"$work/profile.json"
 head -n 20 "$work/profile.json"
 system_profiler -json -detailLevel mini | python3 -m json.tool >/dev/null
+/usr/share/miradex/ansible/miradex.fact | python3 -m json.tool >/dev/null
 
 echo "-- desktop entry, AppStream data, manual pages"
 out=$(desktop-file-validate /usr/share/applications/io.miradex.miradex.desktop 2>&1)

@@ -62,7 +62,8 @@ foreach(link MacOS/miradex Helpers/system_profiler)
     endif()
 endforeach()
 set(command "${PREFIX}/bin/miradex")
-execute_process(COMMAND "${command}" --version RESULT_VARIABLE result OUTPUT_VARIABLE version
+separate_arguments(emulator UNIX_COMMAND "${EMULATOR}") # a cross build's emulator, else nothing
+execute_process(COMMAND ${emulator} "${command}" --version RESULT_VARIABLE result OUTPUT_VARIABLE version
                 ERROR_VARIABLE err)
 if(NOT result EQUAL 0 OR NOT version MATCHES "^Miradex ")
     message(SEND_ERROR "${command} --version gave ${result}: ${version}${err}")

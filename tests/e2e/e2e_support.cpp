@@ -47,6 +47,30 @@ std::string requestpath(int connection) {
     return second == std::string::npos ? "" : head.substr(first + 1, second - first - 1);
 }
 
+std::string quoted(const std::string& word) {
+    return "'" + replacestring(word, "'", "'\\''", true) + "'";
+}
+
+// A cross build's tests run the program through an emulator, and so must go the bundled profiler
+// that the program starts: without a binfmt entry the kernel starts no foreign program. Gives
+// the words before the program (none natively); the fault shim goes to the emulated program
+// alone, not to the emulator, and the bundle's Helpers become a folder of emulated helpers.
+std::string emulatorwords(Environment& environment) {
+    const std::string emulator = MIRADEX_TEST_EMULATOR;
+    if (emulator.empty()) return {};
+    std::string words = emulator + " ";
+    if (auto preload = environment.find("LD_PRELOAD");
+        preload != environment.end() && preload->second) {
+        words += "-E " + quoted("LD_PRELOAD=" + *preload->second) + " ";
+        environment.erase(preload);
+    }
+    auto& commands = environment["MIRADEX_COMMAND_PATH"];
+    commands = commands ? replacestring(*commands, MIRADEX_TEST_BUNDLE "/Contents/Helpers",
+                                        MIRADEX_TEST_EMULATED_HELPERS, true)
+                        : MIRADEX_TEST_EMULATED_HELPERS;
+    return words;
+}
+
 } // namespace
 
 HttpServer::HttpServer(Handler handler, bool silent) : handler_(std::move(handler)) {
@@ -96,15 +120,13 @@ ProgramRun runprogram(const std::vector<std::string>& arguments, Environment env
                         {"no_proxy", "127.0.0.1"}, {"http_proxy", std::nullopt},
                         {"HTTP_PROXY", std::nullopt}, {"all_proxy", std::nullopt}, {"ALL_PROXY", std::nullopt}});
     // clang-format on
-    const auto quoted = [](const std::string& word) {
-        return "'" + replacestring(word, "'", "'\\''", true) + "'";
-    };
+    const std::string emulator = emulatorwords(environment);
     std::string command = "exec /usr/bin/env";
     for (const auto& [name, value] : environment)
         if (!value) command += " -u " + name;
     for (const auto& [name, value] : environment)
         if (value) command += " " + quoted(name + "=" + *value);
-    command += " timeout -s KILL 60 " + quoted(MIRADEX_PROGRAM);
+    command += " timeout -s KILL 60 " + emulator + quoted(MIRADEX_PROGRAM);
     for (const std::string& argument : arguments)
         command += " " + quoted(argument);
     // The peak is that of the largest run so far: a run is measured against the ones before it.
