@@ -253,8 +253,8 @@ int checksavetarget(const std::string& path, const std::string& target, bool& ex
     exists = false;
     const int fd = open(path.c_str(), O_PATH | O_CLOEXEC);
     if (fd < 0) return errno == ENOENT ? 0 : errno;
-    struct stat info {
-    }, there{};
+    struct stat info {};
+    struct stat there {};
     const int error = fstat(fd, &info) == 0 ? 0 : errno;
     close(fd);
     if (error != 0) return error;

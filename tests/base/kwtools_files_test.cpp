@@ -188,21 +188,21 @@ TEST_F(FileTest, SavesRefuseWhatIsNoRegularFileAndLeaveItAsItWas) {
     ASSERT_TRUE(makesocket(dir.file("socket")));
     fs::create_directory(dir.file("folder"));
     fs::create_symlink(dir.file("pipe"), dir.file("pipe-link"));
-    fs::create_symlink("/dev/null", dir.file("device-link"));
     fs::create_symlink(dir.file("folder"), dir.file("folder-link"));
+    // A device of the test's own (never one of the system's, which a faulty save would destroy).
     const bool root = mknod(dir.file("device").c_str(), S_IFCHR | 0600, makedev(1, 3)) == 0;
+    fs::create_symlink(dir.file("device"), dir.file("device-link"));
     const std::pair<std::string, int> cases[] = {
         {"pipe", NotRegularFile},        {"socket", NotRegularFile}, {"pipe-link", NotRegularFile},
         {"device-link", NotRegularFile}, {"folder-link", EISDIR},    {"device", NotRegularFile}};
     const std::size_t before = entries();
     for (const auto& [name, refusal] : cases) {
-        if (name == "device" && !root) continue; // mknod needs root
+        if (name.starts_with("device") && !root) continue; // mknod needs root
         const auto was = whatstands(dir.file(name));
         EXPECT_EQ(savestringtofile(dir.file(name), "neu"), refusal) << name;
         EXPECT_EQ(whatstands(dir.file(name)), was) << name;
     }
     EXPECT_EQ(entries(), before);
-    EXPECT_EQ(whatstands("/dev/null").first, mode_t{S_IFCHR});
 }
 
 // In a sticky, world-writable folder a link is followed only when it is the user's own or the
