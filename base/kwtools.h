@@ -92,7 +92,11 @@ Bytes getbinaryfromfile(const std::string& path, std::size_t limit = NoReadLimit
 bool setstringtofile(const std::string& path, const std::string& text);
 // The same, returning the error number (0 when the data, the rename and the folder are on the
 // disk). A file already there that is not the user's own, or is write-protected, is refused
-// (EACCES) instead of replaced; a replaced file keeps its permission bits.
+// (EACCES) instead of replaced; a replaced file keeps its permission bits. Only a regular file or
+// a new name is written: a pipe, device or socket, or a link to one, is refused (NotRegularFile)
+// and left as it is; a link in a sticky, world-writable folder that belongs neither to the user
+// nor to the folder's owner is not followed (ProtectedLink). Temporary files that an earlier,
+// interrupted save left in the folder are removed once their process is gone.
 int savestringtofile(const std::string& path, std::string_view data);
 // The same without the log line, for callers that report failures themselves.
 int writefileatomically(const std::string& path, std::string_view data);
@@ -101,9 +105,10 @@ int writefileatomically(const std::string& path, std::string_view data);
 // without waiting, files above limit with EFBIG.
 int readfilefromoutside(const std::string& path, std::size_t limit, Bytes& bytes);
 // Error numbers of the file routines besides the system's own.
-inline constexpr int NotRegularFile = EINVAL; // a pipe, device or socket
-inline constexpr int EmptyFile = -1;          // for callers that refuse empty files
-// Why a file routine failed, as a German sentence ("" for 0).
+inline constexpr int EmptyFile = -1;      // for callers that refuse empty files
+inline constexpr int NotRegularFile = -2; // a pipe, device or socket
+inline constexpr int ProtectedLink = -3;  // another user's link in a shared folder
+// Why a file routine failed, as a German sentence ("" for 0); every number has words.
 std::string fileerrortext(int error);
 
 // Path of the application bundle (".../Miradex.app"), found from the running executable unless

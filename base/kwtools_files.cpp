@@ -1,8 +1,12 @@
 // Reading and writing whole files. Failures are logged with the system's error number.
 #include <algorithm>
 #include <cerrno>
+#include <climits>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <deque>
+#include <dirent.h>
 #include <fcntl.h>
 #include <mutex>
 #include <sys/stat.h>
@@ -163,13 +167,105 @@ mode_t modefornewcontent(const std::string& path) {
     return 0666 & ~currentumask();
 }
 
-// A symbolic link is followed, so the file it points to is replaced rather than the link.
-std::string replacementtarget(const std::string& path) {
-    char* resolved = realpath(path.c_str(), nullptr);
-    if (resolved == nullptr) return path;
-    std::string target(resolved);
-    std::free(resolved);
-    return target;
+// The rule the kernel applies to links in shared folders (fs.protected_symlinks), which may be
+// switched off: in a sticky, world-writable folder a link is followed only when it belongs to
+// the user or to the folder's owner, so nobody can plant a link there that sends a save elsewhere.
+bool mayfollow(const struct stat& link, const struct stat& folder) {
+    const bool shared = (folder.st_mode & S_ISVTX) != 0 && (folder.st_mode & S_IWOTH) != 0;
+    return !shared || link.st_uid == geteuid() || link.st_uid == folder.st_uid;
+}
+
+void pushparts(std::deque<std::string>& parts, const std::string& path) {
+    std::deque<std::string> front;
+    std::size_t begin = 0;
+    while (begin <= path.size()) {
+        std::size_t slash = path.find('/', begin);
+        if (slash == std::string::npos) slash = path.size();
+        if (slash > begin) front.push_back(path.substr(begin, slash - begin));
+        begin = slash + 1;
+    }
+    parts.insert(parts.begin(), front.begin(), front.end());
+}
+
+std::string parentof(const std::string& folder) {
+    const std::size_t slash = folder.rfind('/');
+    return slash == std::string::npos ? std::string() : folder.substr(0, slash);
+}
+
+// Follows the links of path one at a time, as the kernel does, refusing one that mayfollow
+// forbids, and gives the path without links where the save lands. From the first missing part
+// on the rest is taken as it stands: a new name, or a missing folder that the save then meets.
+int resolvesavepath(const std::string& path, std::string& resolved) {
+    constexpr int MostLinks = 40; // the kernel's own bound before ELOOP
+    std::string current;          // "" is the root
+    if (!path.starts_with('/')) {
+        char* cwd = getcwd(nullptr, 0);
+        if (cwd == nullptr) return errno;
+        current = cwd;
+        std::free(cwd);
+        if (current == "/") current.clear();
+    }
+    std::deque<std::string> parts;
+    pushparts(parts, path);
+    int links = 0;
+    while (!parts.empty()) {
+        const std::string part = parts.front();
+        parts.pop_front();
+        if (part == ".") continue;
+        if (part == "..") {
+            current = parentof(current);
+            continue;
+        }
+        const std::string next = current + "/" + part;
+        struct stat info {};
+        if (lstat(next.c_str(), &info) != 0) {
+            if (errno != ENOENT) return errno;
+            resolved = next;
+            for (const std::string& rest : parts)
+                resolved += "/" + rest;
+            return 0;
+        }
+        if (!S_ISLNK(info.st_mode)) {
+            current = next;
+            continue;
+        }
+        struct stat folder {};
+        if (++links > MostLinks) return ELOOP;
+        if (lstat(current.empty() ? "/" : current.c_str(), &folder) != 0) return errno;
+        if (!mayfollow(info, folder)) return ProtectedLink;
+        std::string target(PATH_MAX, '\0');
+        const ssize_t length = readlink(next.c_str(), target.data(), target.size());
+        if (length < 0) return errno;
+        target.resize(static_cast<std::size_t>(length));
+        if (target.starts_with('/')) current.clear();
+        pushparts(parts, target);
+    }
+    resolved = current.empty() ? "/" : current;
+    return 0;
+}
+
+// What a save meets at its target. Only a regular file of the user's own that its owner may
+// write is replaced: anything else would be destroyed by the rename (a pipe, a device, a
+// socket), or taken without asking (a write-protected file, another user's file in a shared
+// folder). The kernel follows the path's links itself, with its own protection where that is on,
+// and must land where resolvesavepath did (else the path changed under the save: EAGAIN).
+int checksavetarget(const std::string& path, const std::string& target, bool& exists) {
+    exists = false;
+    const int fd = open(path.c_str(), O_PATH | O_CLOEXEC);
+    if (fd < 0) return errno == ENOENT ? 0 : errno;
+    struct stat info {};
+    struct stat there {};
+    const int error = fstat(fd, &info) == 0 ? 0 : errno;
+    close(fd);
+    if (error != 0) return error;
+    exists = true;
+    if (S_ISDIR(info.st_mode)) return EISDIR;
+    if (!S_ISREG(info.st_mode)) return NotRegularFile;
+    if (info.st_uid != geteuid() || (info.st_mode & S_IWUSR) == 0) return EACCES;
+    if (lstat(target.c_str(), &there) != 0 || there.st_dev != info.st_dev ||
+        there.st_ino != info.st_ino)
+        return EAGAIN;
+    return 0;
 }
 
 int syncfolder(const std::string& folder) {
@@ -180,39 +276,138 @@ int syncfolder(const std::string& folder) {
     return error;
 }
 
-// A file that is there already is replaced only when it is the user's own and writable by its
-// owner: renaming over it would otherwise take a write-protected file, or another user's file
-// in a shared folder, without asking.
-int replaceable(const std::string& target) {
-    struct stat info {};
-    if (stat(target.c_str(), &info) != 0) return errno == ENOENT ? 0 : errno;
-    if (S_ISDIR(info.st_mode)) return EISDIR;
-    if (info.st_uid != geteuid() || (info.st_mode & S_IWUSR) == 0) return EACCES;
-    return 0;
+// Temporary files are named ".miradex-<pid>-XXXXXX", so that a later save can tell whether the
+// process that made one is gone.
+constexpr std::string_view TemporaryPrefix = ".miradex-";
+
+std::string temporarytemplate(const std::string& folder) {
+    return folder + "/" + std::string(TemporaryPrefix) + std::to_string(getpid()) + "-XXXXXX";
 }
 
-// Writes into a fresh temporary file beside the target and renames it over the target. Returns
-// 0 or the error number; on failure before the rename the temporary file is gone and the target
-// untouched. The save counts only once the folder holding the new name is on the disk too.
-int replacefile(const std::string& path, std::string_view data) {
-    std::string target = replacementtarget(path);
-    if (const int refused = replaceable(target); refused != 0) return refused;
-    std::string folder = folderof(target);
-    // A short name of its own: the target's name plus a suffix could exceed the longest name.
-    std::string temporary = folder + "/.miradex-XXXXXX";
-    int fd = mkostemp(temporary.data(), O_CLOEXEC);
+// The process id in a temporary file's name, or 0 for any other name.
+pid_t temporaryowner(std::string_view name) {
+    constexpr std::size_t UniqueLength = 7; // "-XXXXXX"
+    if (!name.starts_with(TemporaryPrefix) || name.size() <= TemporaryPrefix.size() + UniqueLength)
+        return 0;
+    const std::string_view digits =
+        name.substr(TemporaryPrefix.size(), name.size() - TemporaryPrefix.size() - UniqueLength);
+    if (name[name.size() - UniqueLength] != '-' || digits.size() > 9 ||
+        digits.find_first_not_of("0123456789") != std::string_view::npos)
+        return 0;
+    return static_cast<pid_t>(std::stol(std::string(digits)));
+}
+
+bool processgone(pid_t pid) {
+    return pid != getpid() && kill(pid, 0) != 0 && errno == ESRCH;
+}
+
+// Removes the temporary files that saves killed before their rename left in folder: only the
+// user's own regular files whose process no longer runs. A live process's file, another user's,
+// and every other name stay.
+void removeabandonedtemporaries(const std::string& folder) {
+    DIR* entries = opendir(folder.c_str());
+    if (entries == nullptr) return;
+    const int folderfd = dirfd(entries);
+    while (const dirent* entry = readdir(entries)) {
+        const pid_t owner = temporaryowner(entry->d_name);
+        struct stat info {};
+        if (owner <= 0 || !processgone(owner) ||
+            fstatat(folderfd, entry->d_name, &info, AT_SYMLINK_NOFOLLOW) != 0 ||
+            !S_ISREG(info.st_mode) || info.st_uid != geteuid())
+            continue;
+        unlinkat(folderfd, entry->d_name, 0);
+    }
+    closedir(entries);
+}
+
+// Renames onto a new name without replacing whatever appeared there meanwhile (EEXIST). File
+// systems without that guarantee get a plain rename.
+int renameontonewname(const std::string& from, const std::string& to) {
+    if (renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return 0;
+    if (errno != EINVAL) return errno;
+    return rename(from.c_str(), to.c_str()) == 0 ? 0 : errno;
+}
+
+// One attempt at a save; EEXIST when a new name was taken by something else meanwhile.
+int replaceonce(const std::string& path, std::string_view data) {
+    std::string target;
+    bool exists = false;
+    if (const int error = resolvesavepath(path, target); error != 0) return error;
+    if (const int refused = checksavetarget(path, target, exists); refused != 0) return refused;
+    const std::string folder = folderof(target);
+    removeabandonedtemporaries(folder);
+    std::string temporary = temporarytemplate(folder);
+    const int fd = mkostemp(temporary.data(), O_CLOEXEC);
     if (fd < 0) return errno;
-    bool written =
+    const bool written =
         fchmod(fd, modefornewcontent(target)) == 0 && writeall(fd, data) && fsync(fd) == 0;
     int error = written ? 0 : errno;
     if (close(fd) != 0 && error == 0) error = errno;
-    if (error == 0 && rename(temporary.c_str(), target.c_str()) != 0) error = errno;
+    if (error == 0 && exists) error = rename(temporary.c_str(), target.c_str()) == 0 ? 0 : errno;
+    if (error == 0 && !exists) error = renameontonewname(temporary, target);
     if (error != 0) {
         unlink(temporary.c_str());
         return error;
     }
     return syncfolder(folder);
 }
+
+// Writes into a fresh temporary file beside the target and renames it over the target. Returns
+// 0 or the error number; on failure before the rename the temporary file is gone and the target
+// untouched. The save counts only once the folder holding the new name is on the disk too.
+int replacefile(const std::string& path, std::string_view data) {
+    constexpr int Attempts = 3; // a name taken meanwhile is looked at again
+    int error = EEXIST;
+    for (int attempt = 0; attempt < Attempts && error == EEXIST; ++attempt)
+        error = replaceonce(path, data);
+    return error;
+}
+
+struct ErrorWords {
+    int Error;
+    const char* Words;
+};
+
+// Every error that opening, reading, writing, renaming or syncing a file can meet.
+constexpr ErrorWords ErrorTable[] = {
+    {ENOSPC, "Auf dem Datenträger ist kein Platz mehr frei."},
+    {EDQUOT, "Das Speicherkontingent auf dem Datenträger ist erschöpft."},
+    {EROFS, "Das Dateisystem ist schreibgeschützt."},
+    {EACCES, "Keine Berechtigung für diese Datei oder ihren Ordner."},
+    {EPERM, "Der Vorgang ist für diese Datei oder ihren Ordner nicht erlaubt."},
+    {ENOENT, "Die Datei oder ihr Ordner wurde nicht gefunden."},
+    {ENOTDIR, "Ein Teil des Pfades ist kein Ordner."},
+    {EISDIR, "Das ist ein Ordner, keine Datei."},
+    {EFBIG, "Die Datei ist zu groß."},
+    {ENAMETOOLONG, "Der Name ist zu lang."},
+    {ELOOP, "Der Pfad enthält zu viele symbolische Links."},
+    {EIO, "Beim Lesen oder Schreiben trat ein Ein-/Ausgabefehler auf."},
+    {ENXIO, "Das Gerät ist nicht vorhanden oder nicht erreichbar."},
+    {ENODEV, "Das Gerät unterstützt diesen Zugriff nicht."},
+    {EAGAIN, "Die Datei hat sich währenddessen geändert oder ist gerade nicht bereit; bitte "
+             "noch einmal versuchen."},
+    {EXDEV, "Die Datei liegt auf einem anderen Dateisystem als ihr Ordner."},
+    {EBUSY, "Die Datei oder ihr Ordner wird gerade vom System benutzt."},
+    {ETXTBSY, "Die Datei wird gerade als Programm ausgeführt."},
+    {EEXIST, "Unter diesem Namen ist währenddessen eine andere Datei entstanden."},
+    {EMFILE, "Das Programm hat zu viele Dateien geöffnet."},
+    {ENFILE, "Im System sind zu viele Dateien geöffnet."},
+    {ENOMEM, "Es ist nicht genug Arbeitsspeicher frei."},
+    {EINTR, "Der Vorgang wurde unterbrochen."},
+    {EINVAL, "Das Dateisystem lässt diesen Vorgang nicht zu."},
+    {EOPNOTSUPP, "Das Dateisystem unterstützt diesen Vorgang nicht."},
+    {EOVERFLOW, "Die Datei ist für diesen Zugriff zu groß."},
+    {EMLINK, "Der Ordner oder die Datei hat zu viele Verweise."},
+    {ENOTEMPTY, "Dort steht ein Ordner, der nicht leer ist."},
+    {ESTALE, "Die Datei auf dem Netzlaufwerk ist nicht mehr gültig."},
+    {ENOTCONN, "Die Verbindung zum Dateisystem ist getrennt."},
+    {ETIMEDOUT, "Das Dateisystem antwortet nicht."},
+    {EPIPE, "Die Gegenstelle liest nicht mehr mit."},
+    {NotRegularFile, "Das ist keine gewöhnliche Datei (etwa eine Pipe oder ein Gerät)."},
+    {ProtectedLink, "Der Pfad führt über einen symbolischen Link eines anderen Benutzers in "
+                    "einem gemeinsamen Ordner; ihm wird nicht gefolgt."},
+    {EmptyFile, "Die Datei ist leer."},
+};
 
 } // namespace
 
@@ -279,24 +474,10 @@ int readfilefromoutside(const std::string& path, std::size_t limit, Bytes& bytes
 }
 
 std::string fileerrortext(int error) {
-    switch (error) {
-    case 0: return "";
-    case ENOSPC:
-    case EDQUOT: return "Auf dem Datenträger ist kein Platz mehr frei.";
-    case EROFS: return "Das Dateisystem ist schreibgeschützt.";
-    case EACCES:
-    case EPERM: return "Keine Berechtigung für diese Datei oder ihren Ordner.";
-    case ENOENT: return "Die Datei oder ihr Ordner wurde nicht gefunden.";
-    case ENOTDIR: return "Ein Teil des Pfades ist kein Ordner.";
-    case EISDIR: return "Das ist ein Ordner, keine Datei.";
-    case EFBIG: return "Die Datei ist zu groß.";
-    case ENAMETOOLONG: return "Der Name ist zu lang.";
-    case ELOOP: return "Der Pfad enthält zu viele symbolische Links.";
-    case EIO: return "Beim Lesen oder Schreiben trat ein Ein-/Ausgabefehler auf.";
-    case NotRegularFile: return "Das ist keine gewöhnliche Datei (etwa eine Pipe oder ein Gerät).";
-    case EmptyFile: return "Die Datei ist leer.";
-    default: return "Fehler Nr. " + std::to_string(error) + ".";
-    }
+    if (error == 0) return "";
+    for (const ErrorWords& row : ErrorTable)
+        if (row.Error == error) return row.Words;
+    return "Unerwarteter Systemfehler Nr. " + std::to_string(error) + ".";
 }
 
 } // namespace mdx

@@ -5,6 +5,7 @@
 #include <QImage>
 #include <QTimer>
 
+#include <cerrno>
 #include <cstdio>
 
 #include "app/program.h"
@@ -13,6 +14,7 @@
 #include "platform/qt/batch_json.h"
 #include "platform/qt/qt_window_layer.h"
 #include "platform/qt/startup.h"
+#include "report/documents.h"
 #include "report/report_hooks.h"
 #include "runtime/image.h"
 #include "runtime/readback.h"
@@ -31,6 +33,17 @@ void complain(const std::string& message) {
     std::fprintf(stderr, "miradex: %s\n", message.c_str());
 }
 
+// "-" in place of a path: the bytes go to standard output instead of a file.
+constexpr const char* StandardOutput = "-";
+
+// 0, or the error number of a failed write to standard output.
+int writestandardoutput(std::string_view data) {
+    errno = 0;
+    if (std::fwrite(data.data(), 1, data.size(), stdout) == data.size() && std::fflush(stdout) == 0)
+        return 0;
+    return errno != 0 ? errno : EIO;
+}
+
 // The picture is written like a saved report: into a temporary file beside the target, then
 // renamed over it, so a failed write leaves an older picture as it was.
 bool writepng(const std::string& path) {
@@ -47,12 +60,32 @@ bool writepng(const std::string& path) {
     QBuffer buffer(&png);
     buffer.open(QIODevice::WriteOnly);
     int error = wrapped.save(&buffer, "PNG") ? 0 : EIO;
+    const std::string_view bytes(png.constData(), static_cast<std::size_t>(png.size()));
     if (error == 0)
-        error = writefileatomically(path, std::string_view(png.constData(), png.size()));
+        error =
+            path == StandardOutput ? writestandardoutput(bytes) : writefileatomically(path, bytes);
     if (error == 0) return true;
-    complain("Das Bild konnte nicht nach \u201E" + path + "\u201C geschrieben werden. " +
-             fileerrortext(error));
+    const std::string where =
+        path == StandardOutput ? "auf die Standardausgabe" : "nach \u201E" + path + "\u201C";
+    complain("Das Bild konnte nicht " + where + " geschrieben werden. " + fileerrortext(error));
     return false;
+}
+
+bool writereport(const std::string& path) {
+    if (path != StandardOutput) return savereportto(path);
+    const int error = writestandardoutput(reporttext());
+    if (error != 0)
+        complain("Der Bericht konnte nicht auf die Standardausgabe geschrieben werden. " +
+                 fileerrortext(error));
+    return error == 0;
+}
+
+// Standard output carries one thing: the screen text, its JSON form, the saved report or the
+// picture; two of them would run into each other.
+bool standardoutputclaimedtwice(const CommandLine& commandLine) {
+    const int claims = (commandLine.SavePath == StandardOutput ? 1 : 0) +
+                       (commandLine.PngPath == StandardOutput ? 1 : 0) + (commandLine.Json ? 1 : 0);
+    return claims > 1;
 }
 
 // "--json": the report's lines as JSON; a screen without a report gives an empty object and
@@ -69,11 +102,13 @@ std::string jsonform(const std::string& text, bool& ok) {
 // same.
 [[noreturn]] void finish(const CommandLine& commandLine, const QtWindowLayer& layer) {
     bool ok = true;
-    if (!commandLine.SavePath.empty()) ok = savereportto(commandLine.SavePath) && ok;
+    if (!commandLine.SavePath.empty()) ok = writereport(commandLine.SavePath) && ok;
     if (!commandLine.PngPath.empty()) ok = writepng(commandLine.PngPath) && ok;
-    std::string text = batchtext(plainscreentext(t_GetScreen(0, "\r")));
-    if (commandLine.Json) text = jsonform(text, ok);
-    std::fwrite(text.data(), 1, text.size(), stdout);
+    if (commandLine.SavePath != StandardOutput && commandLine.PngPath != StandardOutput) {
+        std::string text = batchtext(plainscreentext(t_GetScreen(0, "\r")));
+        if (commandLine.Json) text = jsonform(text, ok);
+        std::fwrite(text.data(), 1, text.size(), stdout);
+    }
     applicationWillTerminate();
     endprocess(ok && !layer.alerted() ? 0 : 1);
 }
@@ -105,6 +140,11 @@ std::string batchtext(const std::string& screen) {
 
 void runbatch(const CommandLine& commandLine) {
     setlogstream(stderr);
+    if (standardoutputclaimedtwice(commandLine)) {
+        complain("Nur eines von \u201E--save -\u201C, \u201E--png -\u201C und \u201E--json\u201C "
+                 "kann auf die Standardausgabe schreiben.");
+        endprocess(1);
+    }
     QtWindowLayer::Options options;
     options.Invisible = true;
     options.Screen = Size{1920, 1080};
