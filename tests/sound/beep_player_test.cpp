@@ -141,8 +141,8 @@ TEST(BeepPlayer, OnePlayerPlaysOrFallsBackAndDropsBellsWhileBusy) {
     std::atomic<int> fallbacks = 0;
     auto fallback = [&fallbacks] { ++fallbacks; };
     testing::internal::CaptureStderr();
-    const std::pair<std::string, std::string> failing[] = {
-        {"/nonexistent/sysbeep.aif", "null"}, {BeepFile, "hw:CARD=NoSuchMiradexCard"}};
+    const std::pair<std::string, std::string> failing[] = {{"/nonexistent/sysbeep.aif", "null"},
+                                                           {BeepFile, "hw:CARD=NoSuchMiradexCard"}};
     for (const auto& [file, device] : failing) {
         fallbacks = 0;
         ringbellon(file, device, fallback);
