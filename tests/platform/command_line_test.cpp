@@ -106,7 +106,8 @@ TEST(InstanceLinkTest, OnlyAFolderOfTheUsersAloneIsPrivate) {
     for (const auto& [mode, isprivate] : modes) {
         QTemporaryDir runtime;
         chmod(QFile::encodeName(runtime.path()).constData(), mode);
-        const ScopedEnv variable("XDG_RUNTIME_DIR", QFile::encodeName(runtime.path()).toStdString());
+        const ScopedEnv variable("XDG_RUNTIME_DIR",
+                                 QFile::encodeName(runtime.path()).toStdString());
         EXPECT_EQ(QFileInfo(qt::instancesocketname()).absolutePath(),
                   isprivate ? runtime.path() : fallback)
             << "mode " << QString::number(mode, 8).toStdString();
@@ -121,11 +122,16 @@ TEST(TemporaryFolderTest, AnUnusableFolderGivesWayToTheNextChoice) {
     const std::string file = folder + "/datei";
     std::ofstream(file) << "x";
     const std::tuple<const char*, const char*, std::string> cases[] = {
-        {folder.c_str(), "/tmp", folder},    {"/gibt/es/nicht", "/tmp", "/tmp"},
-        {file.c_str(), "/tmp", "/tmp"},      {"tmp", "/tmp", "/tmp"},
-        {"", "/tmp", "/tmp"},                {nullptr, "/tmp", "/tmp"},
-        {"/", "/tmp", "/tmp"},               {"/tmp/..", "/tmp", "/tmp"},
-        {nullptr, "/gibt/es/nicht", "/dev/null"}, {"/", "/", "/dev/null"}};
+        {folder.c_str(), "/tmp", folder},
+        {"/gibt/es/nicht", "/tmp", "/tmp"},
+        {file.c_str(), "/tmp", "/tmp"},
+        {"tmp", "/tmp", "/tmp"},
+        {"", "/tmp", "/tmp"},
+        {nullptr, "/tmp", "/tmp"},
+        {"/", "/tmp", "/tmp"},
+        {"/tmp/..", "/tmp", "/tmp"},
+        {nullptr, "/gibt/es/nicht", "/dev/null"},
+        {"/", "/", "/dev/null"}};
     for (const auto& [tmpdir, fallback, chosen] : cases)
         EXPECT_EQ(qt::choosetemporaryfolder(tmpdir, fallback), chosen)
             << (tmpdir ? tmpdir : "(unset)") << " " << fallback;
@@ -143,8 +149,8 @@ std::set<std::string> rootentries() {
 // the hand-over nor Qt's own runtime folder makes anything at the root.
 TEST(TemporaryFolderTest, NothingIsMadeAtTheRoot) {
     const ScopedEnv runtime("XDG_RUNTIME_DIR", std::nullopt);
-    for (const auto& [tmpdir, settle] : {std::pair("/gibt/es/nicht", true),
-                                         std::pair(qt::NoTemporaryFolder, false)}) {
+    for (const auto& [tmpdir, settle] :
+         {std::pair("/gibt/es/nicht", true), std::pair(qt::NoTemporaryFolder, false)}) {
         const ScopedEnv temporary("TMPDIR", tmpdir);
         const std::set<std::string> before = rootentries();
         if (settle) qt::settletemporaryfolder();
@@ -153,7 +159,8 @@ TEST(TemporaryFolderTest, NothingIsMadeAtTheRoot) {
         const std::set<std::string> after = rootentries();
         EXPECT_EQ(after, before) << tmpdir;
         for (const std::string& name : after)
-            if (!before.count(name) && (name.starts_with("miradex-") || name.starts_with("runtime-")))
+            if (!before.count(name) &&
+                (name.starts_with("miradex-") || name.starts_with("runtime-")))
                 std::filesystem::remove_all("/" + name);
     }
 }
