@@ -92,9 +92,9 @@ constexpr std::size_t ModelAnswerLimit = 65536;
 // status on an error status (an error page may hold any text, an address too), and a redirect
 // is not followed ("--max-redirs 0" turns it into a failure as well).
 std::optional<std::string> fetch(const std::string& address, std::size_t answerLimit) {
-    const CommandResult result =
-        runcommand("curl", "", {"-q", "--fail", "--silent", "--location", "--max-redirs", "0", address},
-                   LookupTimeLimit, answerLimit);
+    const CommandResult result = runcommand(
+        "curl", "", {"-q", "--fail", "--silent", "--location", "--max-redirs", "0", address},
+        LookupTimeLimit, answerLimit);
     if (result.ExitStatus != 0 || result.Code == CommandOutputTooLong) return std::nullopt;
     return result.StandardOutput;
 }

@@ -165,13 +165,14 @@ class CannedServer {
 
 std::string httpresponse(const std::string& status, const std::string& body,
                          const std::string& headers = "") {
-    return "HTTP/1.1 " + status + "\r\nContent-Type: text/plain\r\nContent-Length: " +
-           std::to_string(body.size()) + "\r\nConnection: close\r\n" + headers + "\r\n" + body;
+    return "HTTP/1.1 " + status +
+           "\r\nContent-Type: text/plain\r\nContent-Length: " + std::to_string(body.size()) +
+           "\r\nConnection: close\r\n" + headers + "\r\n" + body;
 }
 
 // With the real curl against 127.0.0.1: only a successful status gives an answer. An error page
 // or a redirect whose body reads like an address or holds a model name gives nothing.
-TEST_F(RuntimeTest, LookupsTakeAnAnswerOnlyFromASuccessfulStatus) {
+TEST(ProfilerLookups, OnlyASuccessfulStatusGivesAnAnswer) {
     if (resolvecommand("curl").empty()) GTEST_SKIP() << "no curl";
     const ScopedEnv direct{"no_proxy", "*"};
     const std::string model = "<configCode>Mac mini (2018)</configCode>";
@@ -220,7 +221,8 @@ TEST_F(ProfilerTest, PublicAddressIsTheFirstLineOfTheAnswer) {
         EXPECT_EQ(publicaddress(), address) << body << progress;
     }
     EXPECT_TRUE(readfile(dir.file("curl.log")).starts_with("-q --fail ") &&
-                readfile(dir.file("curl.log")).find(" echo.test:8080/plain\n") != std::string::npos);
+                readfile(dir.file("curl.log")).find(" echo.test:8080/plain\n") !=
+                    std::string::npos);
 }
 
 TEST_F(ProfilerTest, EmptyHostSwitchesTheLookupOffAndOptionsAreRefused) {
