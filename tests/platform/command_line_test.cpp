@@ -108,8 +108,8 @@ TEST(InstanceLinkTest, OnlyAFolderOfTheUsersAloneIsPrivate) {
         chmod(QFile::encodeName(runtime.path()).constData(), mode);
         const ScopedEnv variable("XDG_RUNTIME_DIR",
                                  QFile::encodeName(runtime.path()).toStdString());
-        EXPECT_EQ(QFileInfo(qt::instancesocketname()).absolutePath(),
-                  isprivate ? runtime.path() : fallback)
+        EXPECT_EQ(QFileInfo(qt::instancesocketname()).absolutePath().toStdString(),
+                  (isprivate ? runtime.path() : fallback).toStdString())
             << "mode " << QString::number(mode, 8).toStdString();
     }
 }
