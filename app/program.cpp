@@ -52,7 +52,8 @@ void runprogram(Runtime& r) {
 void startprogramthread(const std::shared_ptr<Runtime>& runtime) {
     if (runtime->ProgramRunning.exchange(true)) return;
     auto ticket = std::make_shared<ThreadTicket>(runtime, &Runtime::ProgramThreads);
-    startprocess([ticket] { runprogram(ticket->runtime()); }, ProgramStackSize);
+    if (!startprocess([ticket] { runprogram(ticket->runtime()); }, ProgramStackSize))
+        runtime->ProgramRunning = false; // logged by startprocess; the flag tells no thread runs
 }
 
 } // namespace

@@ -27,21 +27,44 @@ void write(std::string_view text) {
     std::fflush(s.stream);
 }
 
-// Control bytes in a line come from outside text (file contents, names, answers); written as
-// "\x0A" they can neither end the line early nor forge a line of their own.
-std::string escapedcontrols(std::string_view line) {
+constexpr unsigned char C1Lead = 0xC2; // UTF-8 of U+0080..U+009F: C2 followed by 80..9F
+constexpr unsigned char C1First = 0x80;
+constexpr unsigned char C1Last = 0x9F;
+
+bool isc0(unsigned char byte) {
+    return byte < 0x20 || byte == 0x7F;
+}
+
+bool isc1at(std::string_view line, std::size_t at) {
+    if (static_cast<unsigned char>(line[at]) != C1Lead || at + 1 >= line.size()) return false;
+    const auto next = static_cast<unsigned char>(line[at + 1]);
+    return next >= C1First && next <= C1Last;
+}
+
+void appendescaped(std::string& text, unsigned char byte) {
     static constexpr char digits[] = "0123456789ABCDEF";
+    text += "\\x";
+    text.push_back(digits[byte >> 4]);
+    text.push_back(digits[byte & 0xF]);
+}
+
+// Control characters in a line come from outside text (file contents, names, answers); written
+// as "\x0A" they can neither end the line early nor forge a line of their own. The C1 controls
+// (U+0080..U+009F: NEL, CSI ...) are escaped byte by byte too ("\xC2\x9B"), since terminals act
+// on them as they do on ESC sequences.
+std::string escapedcontrols(std::string_view line) {
     std::string text;
     text.reserve(line.size() + 1);
-    for (char c : line) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (byte >= 0x20 && byte != 0x7F) {
-            text.push_back(c);
-            continue;
+    for (std::size_t at = 0; at < line.size(); ++at) {
+        const auto byte = static_cast<unsigned char>(line[at]);
+        if (isc1at(line, at)) {
+            appendescaped(text, byte);
+            appendescaped(text, static_cast<unsigned char>(line[++at]));
+        } else if (isc0(byte)) {
+            appendescaped(text, byte);
+        } else {
+            text.push_back(line[at]);
         }
-        text += "\\x";
-        text.push_back(digits[byte >> 4]);
-        text.push_back(digits[byte & 0xF]);
     }
     return text;
 }

@@ -11,8 +11,9 @@
 namespace mdx {
 
 // Writes one complete line (a line end is added) and flushes it at once. Lines of different
-// threads never interleave. Control bytes in the line are written as "\x" and two hexadecimal
-// digits, so that one call is always one line.
+// threads never interleave. Control characters in the line, C0 and C1 (U+0080..U+009F, two bytes
+// in UTF-8), are written byte by byte as "\x" and two hexadecimal digits, so that one call is
+// always one line and outside text cannot steer a terminal.
 void logline(std::string_view line);
 
 // Writes text without a line end (the tool library's logtext and output redirection use it).

@@ -7,6 +7,7 @@
 #include <atomic>
 #include <chrono>
 #include <cstring>
+#include <system_error>
 #include <thread>
 
 #include "base/log.h"
@@ -58,24 +59,26 @@ bool createthread(Int stackSize) {
 
 } // namespace
 
-void startprocess(std::function<void()> entry, Int stackSize) {
+bool startprocess(std::function<void()> entry, Int stackSize) {
     // exchange() both tests and takes the slot, so two callers can never take it together.
     while (ThreadStartBusy.exchange(true))
         sleepms(1);
     ThreadStackSize = stackSize;
     ThreadEntry = std::move(entry);
     sleepms(10);
-    if (!createthread(ThreadStackSize)) {
-        ThreadEntry = nullptr;
-        ThreadStartBusy.store(false);
-    }
+    if (createthread(ThreadStackSize)) return true;
+    ThreadEntry = nullptr;
+    ThreadStartBusy.store(false);
+    return false;
 }
 
-void t_StartAsync(std::function<void()> entry) {
+bool t_StartAsync(std::function<void()> entry) {
     try {
         std::thread(std::move(entry)).detach();
+        return true;
     } catch (const std::system_error& error) {
         logline("t_StartAsync: Error #" + std::to_string(error.code().value()));
+        return false;
     }
 }
 

@@ -7,6 +7,7 @@
 
 #include "platform/qt/application.h"
 #include "platform/qt/command_line.h"
+#include "platform/qt/temporary_folder.h"
 
 int main(int argc, char** argv) {
     const auto mainEntered = std::chrono::steady_clock::now();
@@ -22,5 +23,6 @@ int main(int argc, char** argv) {
         return 2;
     case CommandLine::Action::Run: break;
     }
+    mdx::qt::settletemporaryfolder();
     mdx::qt::runapplication(argv[0], commandLine, mainEntered);
 }

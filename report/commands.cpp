@@ -88,6 +88,7 @@ struct PipeReader {
 struct SpawnedProcess {
     pid_t Pid = -1;
     bool Reaped = false;
+    int Status = 0; // as waitpid gave it, once reaped
     PipeReader Output;
     PipeReader Error;
 };
@@ -170,9 +171,8 @@ std::optional<SpawnedProcess> spawn(const std::string& path, const std::string& 
 // Whether the process has ended; reaps it. When it cannot be waited for (something else reaped
 // it), a look without blocking says "running", so that its outputs are read to their end.
 bool ended(SpawnedProcess& process, bool block) {
-    int status = 0;
     while (!process.Reaped) {
-        const pid_t result = waitpid(process.Pid, &status, block ? 0 : WNOHANG);
+        const pid_t result = waitpid(process.Pid, &process.Status, block ? 0 : WNOHANG);
         if (result == process.Pid) process.Reaped = true;
         if (result == 0) return false;
         if (result < 0 && errno != EINTR) return block;
@@ -273,7 +273,11 @@ CommandResult launchcommand(const std::string& path, const std::string& director
     if (bounded && process->Output.Overflowed) return {"", CommandOutputTooLong, "", ""};
     if (!finished)
         return {"", CommandTimedOut, process->Output.Collected, process->Error.Collected};
-    return compose(std::move(process->Output.Collected), std::move(process->Error.Collected));
+    CommandResult result =
+        compose(std::move(process->Output.Collected), std::move(process->Error.Collected));
+    if (process->Reaped && WIFEXITED(process->Status))
+        result.ExitStatus = WEXITSTATUS(process->Status);
+    return result;
 }
 
 } // namespace mdx

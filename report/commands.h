@@ -8,7 +8,8 @@
 
 namespace mdx {
 
-// Result codes of a command run. The process's own exit status is not consulted.
+// Result codes of a command run. They tell only which outputs were written; callers that need
+// the process's own verdict look at CommandResult::ExitStatus.
 inline constexpr Int CommandOk = 0;              // nothing on the error output
 inline constexpr Int CommandErrorOnly = -2;      // only the error output was written
 inline constexpr Int CommandBothOutputs = -3;    // standard output first, then the error output
@@ -22,6 +23,8 @@ struct CommandResult {
     // The two outputs as they came, for callers that need standard output alone.
     std::string StandardOutput;
     std::string ErrorOutput;
+    // The process's exit status; -1 when it was not started, was ended by a signal or cut off.
+    Int ExitStatus = -1;
 };
 
 // Each output keeps at most this many bytes; the rest is read and dropped, so that a runaway

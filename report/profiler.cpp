@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <mutex>
+#include <optional>
 #include <vector>
 
 #include "base/log.h"
@@ -29,8 +30,17 @@ double profilertimelimit() {
     return seconds > 0 && seconds < DefaultProfilerTimeLimit ? seconds : DefaultProfilerTimeLimit;
 }
 
+// More output than this is no profile of a real machine (a few hundred kilobytes at most): the
+// run is ended and counts as failed, so that a runaway profiler cannot fill the memory.
+constexpr std::size_t ProfilerOutputLimit = 16u << 20;
+
 CommandResult runprofiler(const std::string& argument) {
-    return runcommand(ProfilerCommand, "", {argument}, profilertimelimit());
+    CommandResult result =
+        runcommand(ProfilerCommand, "", {argument}, profilertimelimit(), ProfilerOutputLimit);
+    if (result.Code == CommandOutputTooLong)
+        logline("systemprofiler: Output of " + argument + " longer than " +
+                std::to_string(ProfilerOutputLimit >> 20) + " MiB");
+    return result;
 }
 
 std::string keptdatatypelist() {
@@ -76,10 +86,17 @@ std::string servicehost(const char* variable, const char* fallback) {
 constexpr std::size_t AddressAnswerLimit = 1024;
 constexpr std::size_t ModelAnswerLimit = 65536;
 
-// "-q" first: curl then reads no configuration file, so the user's settings cannot change what
-// is asked or where the answer goes.
-CommandResult fetch(const std::string& address, std::size_t answerLimit) {
-    return runcommand("curl", "", {"-q", address}, LookupTimeLimit, answerLimit);
+// The answer of a lookup, or nothing when there is none to take. "-q" first: curl then reads no
+// configuration file, so the user's settings cannot change what is asked or where the answer
+// goes. Only a successful HTTP status gives an answer: "--fail" makes curl end with a non-zero
+// status on an error status (an error page may hold any text, an address too), and a redirect
+// is not followed ("--max-redirs 0" turns it into a failure as well).
+std::optional<std::string> fetch(const std::string& address, std::size_t answerLimit) {
+    const CommandResult result = runcommand(
+        "curl", "", {"-q", "--fail", "--silent", "--location", "--max-redirs", "0", address},
+        LookupTimeLimit, answerLimit);
+    if (result.ExitStatus != 0 || result.Code == CommandOutputTooLong) return std::nullopt;
+    return result.StandardOutput;
 }
 
 // Whether text is an IPv4 or IPv6 address and nothing else.
@@ -121,7 +138,8 @@ Text systemprofiler(const std::string& datatype) {
     if (result.Code != CommandOk)
         logline("systemprofiler: Error " + std::to_string(result.Code) + " while getting " +
                 datatype);
-    if (result.Code == CommandTimedOut) return {}; // a cut-off text is no profile
+    // A cut-off text is no profile.
+    if (result.Code == CommandTimedOut || result.Code == CommandOutputTooLong) return {};
     // Only what the profiler wrote as its output: an error message appended to it would read
     // as one more section ("Error while executing:" and a line end).
     return withcarriagereturns(result.StandardOutput);
@@ -155,14 +173,13 @@ std::string modelnamehost() {
 std::string publicaddress() {
     const std::string host = publicaddresshost();
     if (host.empty()) return "";
-    const CommandResult result = fetch(host + "/plain", AddressAnswerLimit);
-    if (result.Code != CommandOk && result.Code != CommandBothOutputs) return "";
+    const std::optional<std::string> answer = fetch(host + "/plain", AddressAnswerLimit);
+    if (!answer) return "";
     // The address ends at the first line end; a service that ends its answer with a line feed
     // must not carry that into the report line.
-    // Control codes are dropped before the check; an answer that is not an address (an error
-    // page, say) gives none.
-    const std::size_t end = result.Output.find_first_of("\r\n");
-    const std::string address = withoutcontrolcodes(result.Output.substr(0, end));
+    // Control codes are dropped before the check; an answer that is not an address gives none.
+    const std::size_t end = answer->find_first_of("\r\n");
+    const std::string address = withoutcontrolcodes(answer->substr(0, end));
     return isaddress(address) ? address : "";
 }
 
@@ -200,12 +217,9 @@ std::string modelnamefromanswer(const std::string& answer) {
 std::string lookupmodelname(const std::string& serial) {
     const std::string host = modelnamehost();
     if (host.empty()) return "";
-    const CommandResult result =
+    const std::optional<std::string> answer =
         fetch("http://" + host + "/sp/product?cc=" + serialquery(serial), ModelAnswerLimit);
-    // curl writes its progress meter to the error output whenever its output is a pipe, so an
-    // answer comes with both outputs; the answer is the standard output alone.
-    if (result.Code != CommandOk && result.Code != CommandBothOutputs) return "";
-    return modelnamefromanswer(result.StandardOutput);
+    return answer ? modelnamefromanswer(*answer) : "";
 }
 
 } // namespace mdx

@@ -90,7 +90,9 @@ void printerloop(Runtime& r) {
 void startprinterthread(const std::shared_ptr<Runtime>& runtime) {
     if (runtime->PrinterUpdateRunning.exchange(true)) return;
     auto ticket = std::make_shared<ThreadTicket>(runtime, &Runtime::PrinterThreads);
-    startprocess([ticket] { printerloop(ticket->runtime()); }, WorkerStackSize);
+    // Without a thread the printer window is not filled; the next initialisation tries again.
+    if (!startprocess([ticket] { printerloop(ticket->runtime()); }, WorkerStackSize))
+        runtime->PrinterUpdateRunning = false;
 }
 
 } // namespace

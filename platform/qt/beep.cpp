@@ -4,23 +4,25 @@
 #include <QMetaObject>
 
 #include <string>
-#include <thread>
 
 #include "base/kwtools.h"
 #include "platform/sound/beep_player.h"
 
 namespace mdx::qt {
+namespace {
 
-// Opening an audio output can take a moment, so the bundle's sound is asked for on a thread of
-// its own; without an audio output the system beep sounds instead, on the main thread.
+// Queued, since the player calls it from its own thread.
+void systembeep() {
+    if (QCoreApplication* app = QCoreApplication::instance())
+        QMetaObject::invokeMethod(
+            app, [] { QApplication::beep(); }, Qt::QueuedConnection);
+}
+
+} // namespace
+
+// The bundle's sound through the one player; without an audio output, the system beep.
 void warningsound() {
-    std::thread([] {
-        const std::string sound = bundlepath() + "/Contents/Resources/sysbeep.aif";
-        if (playbeep(sound)) return;
-        if (QCoreApplication* app = QCoreApplication::instance())
-            QMetaObject::invokeMethod(
-                app, [] { QApplication::beep(); }, Qt::QueuedConnection);
-    }).detach();
+    ringbell(bundlepath() + "/Contents/Resources/sysbeep.aif", systembeep);
 }
 
 } // namespace mdx::qt

@@ -52,8 +52,11 @@ bool privatefolder(const QByteArray& path) {
 QString instancefolder() {
     const QString runtimeDir = qEnvironmentVariable("XDG_RUNTIME_DIR");
     if (!runtimeDir.isEmpty() && privatefolder(QFile::encodeName(runtimeDir))) return runtimeDir;
+    // Qt gives "" for a temporary folder that does not exist: never a folder at the root.
+    const QString temporary = QDir::tempPath();
+    if (temporary.isEmpty() || QDir(temporary).isRoot()) return {};
     const QByteArray fallback =
-        QFile::encodeName(QDir::tempPath()) + "/miradex-" + QByteArray::number(::getuid());
+        QFile::encodeName(temporary) + "/miradex-" + QByteArray::number(::getuid());
     ::mkdir(fallback.constData(), 0700);
     return privatefolder(fallback) ? QFile::decodeName(fallback) : QString();
 }

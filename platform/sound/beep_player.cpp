@@ -1,18 +1,17 @@
 #include "platform/sound/beep_player.h"
 
 #include <alsa/asoundlib.h>
-#include <pthread.h>
 
 #include <algorithm>
-#include <chrono>
 #include <cmath>
 #include <condition_variable>
 #include <fstream>
+#include <functional>
 #include <limits>
 #include <memory>
 #include <mutex>
-#include <system_error>
-#include <thread>
+
+#include "base/threads.h"
 
 namespace mdx {
 namespace {
@@ -27,8 +26,6 @@ constexpr double MaxSampleRate = 768000;
 constexpr std::size_t CommSize = 18;
 constexpr std::size_t SsndHeaderSize = 8;
 
-// How long a caller waits for the output to open before it falls back to the system beep.
-constexpr auto OpenTimeout = std::chrono::milliseconds(300);
 constexpr unsigned LatencyMicroseconds = 100000;
 constexpr int MaxRecoveries = 8;
 
@@ -142,20 +139,29 @@ std::optional<AiffSound> readssnd(ByteSpan file, Chunk ssnd, const Format& forma
 // another way.
 void quietalsa(const char*, int, const char*, int, const char*, ...) {}
 
-enum class Phase { Idle, Opening, Playing };
+// One bell handed to the player.
+struct Bell {
+    std::string soundpath;
+    std::string device;
+    std::function<void()> fallback;
+};
 
+// The one player: a thread made on the first bell that waits for the next one. While it is busy
+// with a bell (reading, opening, playing or falling back), further bells are dropped, so that a
+// flood of bells costs neither threads nor time.
 struct Player {
     std::mutex mutex;
-    std::condition_variable answer;
-    Phase phase = Phase::Idle;
-    bool answered = false;  // the playing thread has said whether the output opened
-    bool opened = false;    // ... and what it said
-    bool abandoned = false; // the caller gave up waiting; the thread must not play
+    std::condition_variable wake;
+    bool started = false;  // the player thread exists
+    bool nothread = false; // it could not be made; bells go straight to their fallback
+    bool busy = false;     // a bell is waiting for the thread or being rung by it
+    std::optional<Bell> next;
+    // Touched by the player thread only.
     std::string soundpath;
     std::shared_ptr<const AiffSound> sound;
 };
 
-// Never destroyed: a playing thread may outlive main().
+// Never destroyed: the player thread outlives main().
 Player& player() {
     static Player* const instance = new Player;
     return *instance;
@@ -171,7 +177,7 @@ std::shared_ptr<const AiffSound> loadsound(Player& state, const std::string& pat
 }
 
 // Opens without blocking, so that a busy device fails instead of waiting, then switches to
-// blocking writes for the playing thread.
+// blocking writes.
 snd_pcm_t* openoutput(const std::string& device, const AiffSound& sound) {
     snd_pcm_t* pcm = nullptr;
     if (snd_pcm_open(&pcm, device.c_str(), SND_PCM_STREAM_PLAYBACK, SND_PCM_NONBLOCK) < 0)
@@ -203,35 +209,34 @@ void writeall(snd_pcm_t* pcm, const AiffSound& sound) {
     snd_pcm_drain(pcm);
 }
 
-// What the playing thread does once its output has opened or failed to.
-enum class Next {
-    Play,  // the caller has been told; play, close and go idle
-    Close, // the caller gave up waiting; close without playing and go idle
-    Done,  // nothing opened and the caller has been told; the player is idle already
-};
-
-Next reportopened(bool opened) {
-    Player& state = player();
-    std::lock_guard lock(state.mutex);
-    if (state.abandoned) return Next::Close;
-    state.answered = true;
-    state.opened = opened;
-    state.phase = opened ? Phase::Playing : Phase::Idle;
-    state.answer.notify_all();
-    return opened ? Next::Play : Next::Done;
+// Plays the bell's sound to its end; false when there is no sound or no output to play it on.
+bool play(Player& state, const Bell& bell) {
+    const std::shared_ptr<const AiffSound> sound = loadsound(state, bell.soundpath);
+    if (!sound) return false;
+    snd_pcm_t* pcm = openoutput(bell.device, *sound);
+    if (pcm == nullptr) return false;
+    writeall(pcm, *sound);
+    snd_pcm_close(pcm); // closed before the player is free, so the next bell finds it free
+    return true;
 }
 
-// The device is closed before the player goes idle, so that the next sound finds it free.
-void playthread(const std::string& device, const std::shared_ptr<const AiffSound>& sound) {
-    pthread_setname_np(pthread_self(), "beep");
-    snd_pcm_t* pcm = openoutput(device, *sound);
-    const Next next = reportopened(pcm != nullptr);
-    if (next == Next::Done) return;
-    if (next == Next::Play) writeall(pcm, *sound);
-    if (pcm != nullptr) snd_pcm_close(pcm);
+Bell takebell(Player& state) {
+    std::unique_lock lock(state.mutex);
+    state.wake.wait(lock, [&state] { return state.next.has_value(); });
+    Bell bell = std::move(*state.next);
+    state.next.reset();
+    return bell;
+}
+
+void playerloop() {
+    setthreadname("beep");
     Player& state = player();
-    std::lock_guard lock(state.mutex);
-    state.phase = Phase::Idle;
+    for (;;) {
+        const Bell bell = takebell(state);
+        if (!play(state, bell) && bell.fallback) bell.fallback();
+        std::lock_guard lock(state.mutex);
+        state.busy = false;
+    }
 }
 
 void silencealsa() {
@@ -263,39 +268,34 @@ std::optional<AiffSound> readaiff(const std::string& path) {
     return parseaiff(bytes);
 }
 
-bool playbeep(const std::string& aiffPath) {
-    return playbeepon(aiffPath, "default");
+void ringbell(const std::string& aiffPath, std::function<void()> fallback) {
+    ringbellon(aiffPath, "default", std::move(fallback));
 }
 
-bool playbeepon(const std::string& aiffPath, const std::string& device) {
+void ringbellon(const std::string& aiffPath, const std::string& device,
+                std::function<void()> fallback) {
     silencealsa();
     Player& state = player();
     std::unique_lock lock(state.mutex);
-    if (state.phase == Phase::Playing) return true;
-    if (state.phase == Phase::Opening) return false; // an earlier output is still stuck opening
-    std::shared_ptr<const AiffSound> sound = loadsound(state, aiffPath);
-    if (!sound) return false;
-
-    state.phase = Phase::Opening;
-    state.answered = false;
-    state.abandoned = false;
-    try {
-        std::thread(playthread, device, sound).detach();
-    } catch (const std::system_error&) {
-        state.phase = Phase::Idle;
-        return false;
+    if (state.busy) return;
+    if (!state.started && !state.nothread) {
+        state.started = t_StartAsync(playerloop); // logs when no thread can be made
+        state.nothread = !state.started;
     }
-    if (!state.answer.wait_for(lock, OpenTimeout, [&state] { return state.answered; })) {
-        state.abandoned = true;
-        return false;
+    if (state.nothread) {
+        lock.unlock();
+        if (fallback) fallback();
+        return;
     }
-    return state.opened;
+    state.busy = true;
+    state.next = Bell{aiffPath, device, std::move(fallback)};
+    state.wake.notify_one();
 }
 
-bool beepplaying() {
+bool bellringing() {
     Player& state = player();
     std::lock_guard lock(state.mutex);
-    return state.phase != Phase::Idle;
+    return state.busy;
 }
 
 } // namespace mdx

@@ -1,9 +1,11 @@
 // The program's short warning sound: an uncompressed AIFF file from the bundle, played through
-// ALSA on a thread of its own so that whoever beeps never waits for the sound card.
+// ALSA by one player thread so that whoever beeps never waits for the sound card, and a flood
+// of bells costs no more than one.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <span>
 #include <string>
@@ -30,16 +32,18 @@ std::optional<AiffSound> parseaiff(std::span<const std::uint8_t> file);
 // Reads and parses a file; files larger than a few megabytes are not sounds of ours.
 std::optional<AiffSound> readaiff(const std::string& path);
 
-// Plays the sound in aiffPath on the ALSA device "default" and returns true at once. Returns
-// false when the file is no usable sound or no audio output could be opened within a fraction
-// of a second; the caller then sounds the system beep. While an earlier sound still plays, the
-// call does nothing and returns true. The file is read on first use and kept.
-bool playbeep(const std::string& aiffPath);
+// Hands a bell to the player and returns at once. The player thread, made on the first bell,
+// plays the sound in aiffPath on the ALSA device "default"; when the file is no usable sound or
+// no output opens, it calls fallback instead (the caller's system beep). A bell that comes while
+// the player is busy with one is dropped. When no player thread can be made (a log line says
+// so), every bell calls fallback on the caller's thread. The file is read on first use and kept.
+void ringbell(const std::string& aiffPath, std::function<void()> fallback);
 
-// As playbeep, on the named ALSA device ("null", "hw:0,0" ...).
-bool playbeepon(const std::string& aiffPath, const std::string& device);
+// As ringbell, on the named ALSA device ("null", "hw:0,0" ...).
+void ringbellon(const std::string& aiffPath, const std::string& device,
+                std::function<void()> fallback);
 
-// True while a sound is being played (or an output is being opened for one).
-bool beepplaying();
+// True while the player is busy with a bell.
+bool bellringing();
 
 } // namespace mdx

@@ -4,9 +4,11 @@
 #include <pthread.h>
 
 #include <future>
+#include <limits>
 #include <set>
 
 #include "base/threads.h"
+#include "support/log_capture.h"
 
 namespace mdx {
 namespace {
@@ -51,6 +53,19 @@ TEST(ThreadsTest, ProgramThreadIsNumberTwoAndConcurrentStartsGetTheirOwnStack) {
     std::promise<Int> async;
     t_StartAsync([&async] { async.set_value(t_ThreadNumber()); });
     EXPECT_GT(async.get_future().get(), 2);
+}
+
+// A thread that cannot be made (here: a stack no memory holds) is a log line and a false result;
+// its work is dropped, and the next start is not held up by the one that failed.
+TEST(ThreadsTest, AThreadThatCannotBeMadeIsLoggedAndTheNextStartGoesOn) {
+    test::LogCapture log;
+    bool ran = false;
+    EXPECT_FALSE(startprocess([&ran] { ran = true; }, std::numeric_limits<Int>::max() / 2));
+    EXPECT_FALSE(ran);
+    EXPECT_TRUE(log.lines().size() == 1 && log.lines()[0].starts_with("startprocess: Error #"));
+    std::promise<void> started;
+    EXPECT_TRUE(startprocess([&started] { started.set_value(); }, WorkerStackSize));
+    started.get_future().get();
 }
 
 } // namespace

@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 
 #include <sys/socket.h>
@@ -14,11 +15,14 @@
 
 #include <cstring>
 #include <filesystem>
+#include <fstream>
+#include <set>
 
 #include "platform/qt/batch_run.h"
 #include "platform/qt/command_line.h"
 #include "platform/qt/instance_link.h"
 #include "platform/qt/startup.h"
+#include "platform/qt/temporary_folder.h"
 #include "support/scoped_env.h"
 
 namespace mdx::test {
@@ -90,6 +94,75 @@ TEST(InstanceLinkTest, WithoutARuntimeFolderTheSocketIsInAPrivateFolder) {
     chmod(QFile::encodeName(open.path()).constData(), 0755);
     const ScopedEnv shared("XDG_RUNTIME_DIR", QFile::encodeName(open.path()).toStdString());
     EXPECT_EQ(QFileInfo(qt::instancesocketname()).absolutePath(), folder);
+}
+
+// A runtime folder holds the socket only when nobody but the user may enter it; one that the
+// user's group or anyone else may enter or list is passed over for the private folder in the
+// temporary folder.
+TEST(InstanceLinkTest, OnlyAFolderOfTheUsersAloneIsPrivate) {
+    const QString fallback = QDir::tempPath() + "/miradex-" + QString::number(getuid());
+    const std::pair<mode_t, bool> modes[] = {
+        {0700, true}, {0750, false}, {0705, false}, {0770, false}, {0701, false}};
+    for (const auto& [mode, isprivate] : modes) {
+        QTemporaryDir runtime;
+        chmod(QFile::encodeName(runtime.path()).constData(), mode);
+        const ScopedEnv variable("XDG_RUNTIME_DIR",
+                                 QFile::encodeName(runtime.path()).toStdString());
+        EXPECT_EQ(QFileInfo(qt::instancesocketname()).absolutePath().toStdString(),
+                  (isprivate ? runtime.path() : fallback).toStdString())
+            << "mode " << QString::number(mode, 8).toStdString();
+    }
+}
+
+// An unusable TMPDIR gives way to /tmp, and with that unusable too to a place where nothing can
+// be made; the root of the file system is never a temporary folder.
+TEST(TemporaryFolderTest, AnUnusableFolderGivesWayToTheNextChoice) {
+    QTemporaryDir usable;
+    const std::string folder = QFile::encodeName(usable.path()).toStdString();
+    const std::string file = folder + "/datei";
+    std::ofstream(file) << "x";
+    const std::tuple<const char*, const char*, std::string> cases[] = {
+        {folder.c_str(), "/tmp", folder},
+        {"/gibt/es/nicht", "/tmp", "/tmp"},
+        {file.c_str(), "/tmp", "/tmp"},
+        {"tmp", "/tmp", "/tmp"},
+        {"", "/tmp", "/tmp"},
+        {nullptr, "/tmp", "/tmp"},
+        {"/", "/tmp", "/tmp"},
+        {"/tmp/..", "/tmp", "/tmp"},
+        {nullptr, "/gibt/es/nicht", "/dev/null"},
+        {"/", "/", "/dev/null"}};
+    for (const auto& [tmpdir, fallback, chosen] : cases)
+        EXPECT_EQ(qt::choosetemporaryfolder(tmpdir, fallback), chosen)
+            << (tmpdir ? tmpdir : "(unset)") << " " << fallback;
+}
+
+std::set<std::string> rootentries() {
+    std::set<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator("/"))
+        names.insert(entry.path().filename().string());
+    return names;
+}
+
+// Without a runtime folder and with a TMPDIR that names nothing (settled at start), or with the
+// place where nothing can be made that the start settles on when /tmp is unusable too, neither
+// the hand-over nor Qt's own runtime folder makes anything at the root.
+TEST(TemporaryFolderTest, NothingIsMadeAtTheRoot) {
+    const ScopedEnv runtime("XDG_RUNTIME_DIR", std::nullopt);
+    for (const auto& [tmpdir, settle] :
+         {std::pair("/gibt/es/nicht", true), std::pair(qt::NoTemporaryFolder, false)}) {
+        const ScopedEnv temporary("TMPDIR", tmpdir);
+        const std::set<std::string> before = rootentries();
+        if (settle) qt::settletemporaryfolder();
+        qt::InstanceLock lock;
+        QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
+        const std::set<std::string> after = rootentries();
+        EXPECT_EQ(after, before) << tmpdir;
+        for (const std::string& name : after)
+            if (!before.count(name) &&
+                (name.starts_with("miradex-") || name.starts_with("runtime-")))
+                std::filesystem::remove_all("/" + name);
+    }
 }
 
 // A listener of another user where the running program's socket would be receives nothing, and

@@ -18,19 +18,22 @@ CommandResult shell(const std::string& script, double timeLimit = 0,
     return runcommand("/bin/sh", "", {"-c", script}, timeLimit, bound);
 }
 
-// Output up to its bound is read; beyond it the command is ended and gives nothing of it.
+// Output up to its bound is read; beyond it the command is ended and gives nothing of it. The
+// codes tell which outputs were written; the exit status is kept beside them.
 TEST(Commands, ResultCodesTellWhichOutputsWereWritten) {
-    const std::tuple<std::string, std::size_t, Int, std::string> cases[] = {
-        {"printf 'a\\nb'", 3, CommandOk, "a\nb"}, // exactly at the bound
-        {"exit 3", 1, CommandOk, ""},             // the exit status is not consulted
-        {"printf oops >&2", 1, CommandErrorOnly, "Error while executing:\r\roops"},
+    const std::tuple<std::string, std::size_t, Int, std::string, Int> cases[] = {
+        {"printf 'a\\nb'", 3, CommandOk, "a\nb", 0}, // exactly at the bound
+        {"exit 3", 1, CommandOk, "", 3},
+        {"printf oops >&2", 1, CommandErrorOnly, "Error while executing:\r\roops", 0},
         {"printf out; printf err >&2; exit 1", 3, CommandBothOutputs,
-         "out\r\rError while executing:\r\rerr"},
-        {"yes 0123456789", 1024, CommandOutputTooLong, ""},
-        {"printf 12345", 4, CommandOutputTooLong, ""}};
-    for (const auto& [script, bound, code, output] : cases) {
+         "out\r\rError while executing:\r\rerr", 1},
+        {"kill -9 $$", 1, CommandOk, "", -1},
+        {"yes 0123456789", 1024, CommandOutputTooLong, "", -1},
+        {"printf 12345", 4, CommandOutputTooLong, "", -1}};
+    for (const auto& [script, bound, code, output, status] : cases) {
         const CommandResult r = shell(script, 30, bound);
-        EXPECT_EQ(std::pair(r.Code, r.Output), std::pair(code, output)) << script;
+        EXPECT_EQ(std::tuple(r.Code, r.Output, r.ExitStatus), std::tuple(code, output, status))
+            << script;
         EXPECT_TRUE(code != CommandOutputTooLong || r.StandardOutput.empty()) << script;
     }
 }
@@ -112,14 +115,19 @@ TEST_F(CommandSearch, TheCurrentFolderIsNeverSearched) {
     EXPECT_FALSE(std::filesystem::exists(here.file("lief")));
 }
 
+// The time limit ends the whole process group: the command, a child it started that hangs with
+// a child of its own, and that grandchild; none of them is left.
 TEST(Commands, TimeLimitEndsTheProcessAndWhatItStartedAndNoLimitEndsWithTheProcess) {
     TempDir dir;
     const std::string pidfile = dir.file("pid");
-    const CommandResult r =
-        shell("sleep 60 & echo $! > '" + pidfile + "'; echo begun; sleep 60; echo never", 0.3);
+    const CommandResult r = shell("echo $$ > '" + pidfile + "'; sh -c 'sleep 60; :' & " +
+                                      "echo begun; sleep 60; echo never",
+                                  0.3);
     EXPECT_EQ(std::tuple(r.Code, r.Output, r.StandardOutput),
               std::tuple(CommandTimedOut, "", "begun\n"));
-    EXPECT_TRUE(eventually([pid = std::stoi(readfile(pidfile))] { return kill(pid, 0) != 0; }));
+    const pid_t group = std::stoi(readfile(pidfile));
+    EXPECT_TRUE(eventually([group] { return kill(-group, 0) != 0 && errno == ESRCH; }));
+    kill(-group, SIGKILL); // whatever a broken runner left
     // Without a limit the run ends with the process, though its child keeps the outputs open.
     const CommandResult ended = shell("sleep 60 & echo $! > '" + pidfile + "'; echo done");
     EXPECT_EQ(std::pair(ended.Code, ended.Output), std::pair(CommandOk, std::string("done\n")));

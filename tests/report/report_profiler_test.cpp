@@ -2,6 +2,15 @@
 // commands found through MIRADEX_COMMAND_PATH.
 #include "support/testing.h"
 
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <thread>
+
+#include "report/commands.h"
 #include "report/profiler.h"
 #include "report_fakes.h"
 #include "support/runtime_fixture.h"
@@ -83,6 +92,107 @@ TEST_F(ProfilerTest, FailedListIsKeptAndAMissingProfilerIsLookedForAgain) {
                                                      nolist, nolist}));
 }
 
+// The profiler's output is read up to 16 MiB; more is a failed run with a log line, not a text
+// cut somewhere.
+TEST_F(ProfilerTest, OutputBeyondItsBoundIsAFailedRun) {
+    constexpr std::size_t bound = 16u << 20;
+    const std::string type = "SPAudioDataType";
+    for (const std::size_t size : {bound, bound + 1}) {
+        writescript(dir.file(type + ".sh"),
+                    "head -c " + std::to_string(size) + " /dev/zero | tr '\\0' a\n");
+        writescript(dir.file("system_profiler"),
+                    "[ \"$1\" = -listDataTypes ] && exec cat \"$(dirname \"$0\")/list.txt\"\n"
+                    "exec \"$(dirname \"$0\")/$1.sh\"\n");
+        log.clear();
+        EXPECT_EQ(systemprofiler(type).Elements.size(), size == bound ? bound : 0) << size;
+        EXPECT_EQ(log.contains("systemprofiler: Output of " + type + " longer than 16 MiB"),
+                  size > bound);
+    }
+}
+
+// A tiny HTTP server on 127.0.0.1 that gives every request the one canned response and serves at
+// most `connections` of them, each within a few seconds.
+class CannedServer {
+  public:
+    CannedServer(std::string response, int connections) : response_(std::move(response)) {
+        listener_ = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t length = sizeof address;
+        if (bind(listener_, reinterpret_cast<sockaddr*>(&address), length) != 0 ||
+            listen(listener_, connections) != 0 ||
+            getsockname(listener_, reinterpret_cast<sockaddr*>(&address), &length) != 0)
+            return;
+        port_ = ntohs(address.sin_port);
+        thread_ = std::thread([this, connections] {
+            for (int i = 0; i < connections && serveone(); ++i) {
+            }
+        });
+    }
+    ~CannedServer() {
+        shutdown(listener_, SHUT_RDWR);
+        if (thread_.joinable()) thread_.join();
+        close(listener_);
+    }
+    std::string host() const { return "127.0.0.1:" + std::to_string(port_); }
+
+  private:
+    bool serveone() {
+        pollfd waiting{listener_, POLLIN, 0};
+        if (poll(&waiting, 1, 5000) != 1) return false;
+        const int connection = accept4(listener_, nullptr, nullptr, SOCK_CLOEXEC);
+        if (connection < 0) return false;
+        std::string request;
+        char buffer[4096];
+        pollfd readable{connection, POLLIN, 0};
+        while (request.find("\r\n\r\n") == std::string::npos && poll(&readable, 1, 5000) == 1) {
+            const ssize_t count = read(connection, buffer, sizeof buffer);
+            if (count <= 0) break;
+            request.append(buffer, static_cast<std::size_t>(count));
+        }
+        const bool sent = write(connection, response_.data(), response_.size()) ==
+                          static_cast<ssize_t>(response_.size());
+        close(connection);
+        return sent;
+    }
+
+    std::string response_;
+    int listener_ = -1;
+    int port_ = 0;
+    std::thread thread_;
+};
+
+std::string httpresponse(const std::string& status, const std::string& body,
+                         const std::string& headers = "") {
+    return "HTTP/1.1 " + status +
+           "\r\nContent-Type: text/plain\r\nContent-Length: " + std::to_string(body.size()) +
+           "\r\nConnection: close\r\n" + headers + "\r\n" + body;
+}
+
+// With the real curl against 127.0.0.1: only a successful status gives an answer. An error page
+// or a redirect whose body reads like an address or holds a model name gives nothing.
+TEST(ProfilerLookups, OnlyASuccessfulStatusGivesAnAnswer) {
+    if (resolvecommand("curl").empty()) GTEST_SKIP() << "no curl";
+    const ScopedEnv direct{"no_proxy", "*"};
+    const std::string model = "<configCode>Mac mini (2018)</configCode>";
+    const std::tuple<std::string, std::string, std::string> cases[] = {
+        {"200 OK", "203.0.113.9", "Mac Mini (2018)"},
+        {"500 Internal Server Error", "", ""},
+        {"404 Not Found", "", ""},
+        {"302 Found", "", ""}};
+    for (const auto& [status, address, name] : cases) {
+        const std::string headers = status.starts_with("302") ? "Location: /anders\r\n" : "";
+        CannedServer addressServer(httpresponse(status, "203.0.113.9\n", headers), 1);
+        CannedServer modelServer(httpresponse(status, model, headers), 1);
+        const ScopedEnv addressHost{"MIRADEX_PUBLIC_IP_HOST", addressServer.host()};
+        const ScopedEnv modelHost{"MIRADEX_MODEL_HOST", modelServer.host()};
+        EXPECT_EQ(std::pair(publicaddress(), lookupmodelname("C07XK1ABJYVW")),
+                  std::pair(address, name))
+            << status;
+    }
+}
+
 TEST(ProfilerDevices, ThunderboltNotesDoNotCount) {
     const std::tuple<std::string, std::string, bool> cases[] = {
         {"Thunderbolt:\r    Bus 0:\r", "ThunderBolt", true},
@@ -110,7 +220,9 @@ TEST_F(ProfilerTest, PublicAddressIsTheFirstLineOfTheAnswer) {
         writefile(dir.file("progress.txt"), progress);
         EXPECT_EQ(publicaddress(), address) << body << progress;
     }
-    EXPECT_EQ(readfile(dir.file("curl.log")).substr(0, 23), "-q echo.test:8080/plain");
+    EXPECT_TRUE(readfile(dir.file("curl.log")).starts_with("-q --fail ") &&
+                readfile(dir.file("curl.log")).find(" echo.test:8080/plain\n") !=
+                    std::string::npos);
 }
 
 TEST_F(ProfilerTest, EmptyHostSwitchesTheLookupOffAndOptionsAreRefused) {

@@ -176,12 +176,13 @@ TEST_F(RevarudImportTest, EachFileThroughTheMenuAndAsADocument) {
     }
 }
 
-// One log line per slot whatever the slot holds: a line end in it is written as "\x0A".
+// One log line per slot whatever the slot holds: a line end in it is written as "\x0A", the C1
+// controls NEL and CSI (Latin-1 bytes 85 and 9B) as their two UTF-8 bytes.
 TEST_F(RevarudImportTest, LogsEverySlotAndEveryScsiEntry) {
     std::vector<std::string> forged = Quadra;
-    forged[4] = "MC68040\n5:forged";
+    forged[4] = std::string("MC68040\n5:forged\x85\x9B") + "2J";
     importrevarud(writefile("f", systemfile(forged)));
-    EXPECT_TRUE(log.contains("4:MC68040\\x0A5:forged") && !log.contains("5:forged"));
+    EXPECT_TRUE(log.contains("4:MC68040\\x0A5:forged\\xC2\\x85\\xC2\\x9B2J"));
     log.clear();
     importrevarud(writefile("q", systemfile(Quadra)));
     importrevarud(writefile("s", scsifile()));

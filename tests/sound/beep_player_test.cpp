@@ -123,21 +123,42 @@ TEST(AiffParser, ReadsEverySampleWidthAndRefusesMalformedFiles) {
 }
 
 bool waituntilquiet() {
-    for (int i = 0; i < 1000 && beepplaying(); ++i)
+    for (int i = 0; i < 1000 && bellringing(); ++i)
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    return !beepplaying();
+    return !bellringing();
 }
 
-// A missing sound or an output that cannot open gives false, silently (nothing for the batch
-// log); ALSA's "null" device takes the sound, and is free again for the next one.
-TEST(BeepPlayer, PlaysOnTheNullDeviceAndReportsOutputsThatFail) {
-    EXPECT_FALSE(playbeepon("/nonexistent/sysbeep.aif", "null") || beepplaying());
+std::size_t threadcount() {
+    const std::filesystem::directory_iterator tasks("/proc/self/task");
+    return static_cast<std::size_t>(std::distance(begin(tasks), end(tasks)));
+}
+
+// A missing sound or an output that cannot open falls back to the caller's beep, silently
+// (nothing for the batch log); ALSA's "null" device takes the sound and is free again for the
+// next one. A flood of bells costs one thread, the player's, and the bells that come while it
+// is busy are dropped, fallback and all.
+TEST(BeepPlayer, OnePlayerPlaysOrFallsBackAndDropsBellsWhileBusy) {
+    std::atomic<int> fallbacks = 0;
+    auto fallback = [&fallbacks] { ++fallbacks; };
     testing::internal::CaptureStderr();
-    EXPECT_FALSE(playbeepon(BeepFile, "hw:CARD=NoSuchMiradexCard"));
+    const std::pair<std::string, std::string> failing[] = {{"/nonexistent/sysbeep.aif", "null"},
+                                                           {BeepFile, "hw:CARD=NoSuchMiradexCard"}};
+    for (const auto& [file, device] : failing) {
+        fallbacks = 0;
+        ringbellon(file, device, fallback);
+        EXPECT_TRUE(waituntilquiet() && fallbacks == 1) << file << " " << device;
+    }
     EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
-    EXPECT_TRUE(waituntilquiet());
-    for (int round = 0; round < 2; ++round)
-        EXPECT_TRUE(playbeepon(BeepFile, "null") && waituntilquiet()) << round;
+    const std::size_t threads = threadcount();
+    fallbacks = 0;
+    for (int bell = 0; bell < 10000; ++bell)
+        ringbellon(BeepFile, "null", fallback);
+    EXPECT_EQ(threadcount(), threads);
+    EXPECT_TRUE(waituntilquiet() && fallbacks == 0);
+    for (int round = 0; round < 2; ++round) {
+        ringbellon(BeepFile, "null", fallback);
+        EXPECT_TRUE(waituntilquiet() && fallbacks == 0) << round;
+    }
 }
 
 } // namespace
