@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "base/memory_size.h"
 #include "report/machine.h"
 #include "report/profiler.h"
 #include "report/report.h"

@@ -4,9 +4,8 @@
 #include <time.h>
 #include <unistd.h>
 
-#include <filesystem>
+#include <cstdlib>
 #include <fstream>
-#include <limits>
 #include <sstream>
 
 #include "base/memory_size.h"
@@ -43,45 +42,6 @@ std::string trimmed(const std::string& s) {
     return s.substr(first, last - first);
 }
 
-int digitvalue(char c, int base) {
-    int value = 99;
-    if (c >= '0' && c <= '9') value = c - '0';
-    if (c >= 'a' && c <= 'f') value = c - 'a' + 10;
-    if (c >= 'A' && c <= 'F') value = c - 'A' + 10;
-    return value < base ? value : -1;
-}
-
-// The leading number of text in the given base, 0 when there is none or it overflows.
-std::uint64_t leadingnumber(const std::string& text, int base) {
-    constexpr std::uint64_t max = std::numeric_limits<std::uint64_t>::max();
-    std::uint64_t value = 0;
-    for (char c : text) {
-        const int digit = digitvalue(c, base);
-        if (digit < 0) break;
-        if (value > (max - static_cast<std::uint64_t>(digit)) / static_cast<std::uint64_t>(base))
-            return 0;
-        value = value * static_cast<std::uint64_t>(base) + static_cast<std::uint64_t>(digit);
-    }
-    return value;
-}
-
-bool isonlineblock(const std::filesystem::directory_entry& entry) {
-    const std::string name = entry.path().filename().string();
-    if (name.rfind("memory", 0) != 0 || name.size() == 6) return false;
-    if (name.find_first_not_of("0123456789", 6) != std::string::npos) return false;
-    return trimmed(readsmallfile((entry.path() / "online").string())) == "1";
-}
-
-std::uint64_t onlineblockcount(const std::string& memoryDirectory) {
-    std::error_code error;
-    std::filesystem::directory_iterator blocks(memoryDirectory, error);
-    if (error) return 0;
-    std::uint64_t count = 0;
-    for (const auto& entry : blocks)
-        if (isonlineblock(entry)) ++count;
-    return count;
-}
-
 // Undoes the shell quoting of an os-release value: double quotes with backslash escapes, single
 // quotes, or none.
 std::string unquoted(const std::string& value) {
@@ -104,22 +64,6 @@ std::string kernelrelease() {
 
 } // namespace
 
-std::uint64_t memoryblocksize(const std::string& text) {
-    std::string digits = trimmed(text);
-    if (digits.rfind("0x", 0) == 0 || digits.rfind("0X", 0) == 0) digits.erase(0, 2);
-    return leadingnumber(digits, 16);
-}
-
-std::uint64_t memtotal(const std::string& meminfo) {
-    std::istringstream lines(meminfo);
-    for (std::string line; std::getline(lines, line);) {
-        if (line.rfind("MemTotal:", 0) != 0) continue;
-        const std::uint64_t kib = leadingnumber(trimmed(line.substr(9)), 10);
-        return kib > std::numeric_limits<std::uint64_t>::max() / 1024 ? 0 : kib * 1024;
-    }
-    return 0;
-}
-
 std::string prettyname(const std::string& osRelease) {
     std::string name;
     std::istringstream lines(osRelease);
@@ -139,13 +83,11 @@ Int activeprocessorcount() {
     return count > 0 ? static_cast<Int>(count) : 1;
 }
 
-std::uint64_t physicalmemory(const std::string& memoryDirectory, const std::string& meminfoPath) {
-    const std::uint64_t size =
-        memoryblocksize(readsmallfile(memoryDirectory + "/block_size_bytes"));
-    const std::uint64_t blocks = size > 0 ? onlineblockcount(memoryDirectory) : 0;
-    if (blocks > 0 && blocks <= std::numeric_limits<std::uint64_t>::max() / size)
-        return blocks * size;
-    return installedfromtotal(memtotal(readsmallfile(meminfoPath)));
+std::uint64_t physicalmemory() {
+    // A copied tree named for the bundled profiler stands for the machine here too, so that the
+    // report's memory and the profiler's agree.
+    const char* root = std::getenv("MIRADEX_SYSROOT");
+    return installedmemory(root != nullptr ? root : "");
 }
 
 std::string hostname() {

@@ -21,20 +21,14 @@ struct MachineFacts {
 MachineFacts machinefacts();
 
 Int activeprocessorcount();
-// The memory installed: the online blocks of the memory directory times its block size; when
-// that gives nothing, MemTotal of the meminfo file rounded up as the profiler rounds it
-// (installedfromtotal in base/memory_size.h).
-std::uint64_t physicalmemory(const std::string& memoryDirectory = "/sys/devices/system/memory",
-                             const std::string& meminfoPath = "/proc/meminfo");
+// The memory installed (installedmemory of base/memory_size.h), read below MIRADEX_SYSROOT
+// when that names a copied tree, as the bundled profiler reads it.
+std::uint64_t physicalmemory();
 std::string hostname();
 std::string operatingsystemversionstring();
 Int systemuptime();
 
 // The pieces, for reading copied files.
-// Block size from the hexadecimal text of block_size_bytes; 0 when it is no number.
-std::uint64_t memoryblocksize(const std::string& text);
-// MemTotal of a meminfo text in bytes; 0 when absent.
-std::uint64_t memtotal(const std::string& meminfo);
 // PRETTY_NAME of an os-release text, unquoted; "" when absent.
 std::string prettyname(const std::string& osRelease);
 std::string versionstring(const std::string& prettyName, const std::string& kernelRelease);

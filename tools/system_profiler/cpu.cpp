@@ -453,32 +453,77 @@ std::string armname(const std::vector<CpuinfoBlock>& blocks) {
     return joinnames(cores);
 }
 
-// "cortex-a72" gives "Cortex-A72": each part between hyphens begins with a capital.
-std::string capitalised(const std::string& model) {
-    std::string text = model;
-    for (std::size_t i = 0; i < text.size(); ++i)
-        if (i == 0 || text[i - 1] == '-')
-            text[i] = static_cast<char>(std::toupper(static_cast<unsigned char>(text[i])));
+std::string uppercase(std::string text) {
+    for (char& c : text)
+        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
     return text;
 }
 
-// The processor cores the device tree names ("arm,cortex-a72"), each kind once; generic
-// entries that name only the architecture ("arm,armv8") say nothing.
+// A model part of a device-tree name as its maker writes it: "cortex-a72" gives "Cortex-A72",
+// "u74-mc" gives "U74-MC", "jh7110" gives "JH7110". Between hyphens, a part with digits has its
+// letters in capitals, a short one of letters alone is an abbreviation, a longer one a word.
+std::string capitalised(const std::string& model) {
+    constexpr std::size_t AbbreviationLength = 3;
+    std::string text;
+    for (std::size_t start = 0; start <= model.size();) {
+        const std::size_t end = std::min(model.find('-', start), model.size());
+        const std::string part = model.substr(start, end - start);
+        start = end + 1;
+        std::string written = part;
+        if (part.find_first_of("0123456789") != std::string::npos ||
+            part.size() <= AbbreviationLength)
+            written = uppercase(part);
+        else if (!part.empty())
+            written = uppercase(part.substr(0, 1)) + part.substr(1);
+        text += written + (end < model.size() ? "-" : "");
+    }
+    return text;
+}
+
+// "sifive,u74-mc" gives maker "SiFive" and model "U74-MC"; nothing for an entry without a maker
+// or one that names only the architecture ("arm,armv8", "riscv").
+std::optional<ArmCore> compatiblecore(const std::string& compatible) {
+    std::size_t comma = compatible.find(',');
+    if (comma == std::string::npos || comma + 1 >= compatible.size()) return std::nullopt;
+    std::string model = compatible.substr(comma + 1);
+    if (startswith(model, "armv")) return std::nullopt;
+    return ArmCore{devicetreevendor(compatible.substr(0, comma)), capitalised(model)};
+}
+
+const std::string TreeBase = "/sys/firmware/devicetree/base";
+
+// The processor cores the device tree names ("arm,cortex-a72"), each kind once; cores that the
+// firmware switched off (a RISC-V board's monitor core) are not the machine's processors.
 std::string treecpuname(const SysRoot& root) {
     std::vector<ArmCore> cores;
-    const std::string dir = "/sys/firmware/devicetree/base/cpus";
+    const std::string dir = TreeBase + "/cpus";
     for (const std::string& node : root.list(dir)) {
         if (!startswith(node, "cpu@")) continue;
+        if (root.dtstring(dir + "/" + node + "/status") == "disabled") continue;
         auto compatible = root.dtstrings(dir + "/" + node + "/compatible");
         if (compatible.empty()) continue;
-        const std::string& first = compatible.front();
-        std::size_t comma = first.find(',');
-        if (comma == std::string::npos || comma + 1 >= first.size()) continue;
-        std::string model = first.substr(comma + 1);
-        if (startswith(model, "armv")) continue;
-        cores.push_back({devicetreevendor(first.substr(0, comma)), capitalised(model)});
+        if (auto core = compatiblecore(compatible.front())) cores.push_back(*core);
     }
     return joinnames(cores);
+}
+
+// The system on a chip, the last and most general entry of the board's compatible list
+// ("starfive,visionfive-2-v1.3b", "starfive,jh7110" gives "StarFive JH7110").
+std::string treesocname(const SysRoot& root) {
+    auto compatible = root.dtstrings(TreeBase + "/compatible");
+    if (compatible.empty()) return {};
+    auto soc = compatiblecore(compatible.back());
+    return soc ? withvendor(soc->maker, soc->model) : std::string();
+}
+
+// A RISC-V kernel names the cores' kind in "uarch" as the device tree does ("sifive,u74-mc"), or
+// at least the instruction set ("rv64imafdc_zicsr..." gives "RISC-V rv64imafdc").
+std::string riscvname(const std::vector<CpuinfoBlock>& blocks) {
+    if (auto core = compatiblecore(firstvalue(blocks, "uarch")))
+        return withvendor(core->maker, core->model);
+    const std::string isa = firstvalue(blocks, "isa");
+    if (isa.empty() && firstvalue(blocks, "hart").empty()) return {};
+    return trim("RISC-V " + isa.substr(0, isa.find('_')));
 }
 
 // String number index of an SMBIOS structure: the strings follow its formatted part, each
@@ -676,11 +721,14 @@ CpuFacts readcpu(const SysRoot& root) {
     CpuTopology topology = readtopology(root, cpus);
     std::string brand = collapsespaces(firstvalue(blocks, "model name"));
     facts.name = brand;
-    // Processors without a brand string (ARM): the firmware's name, else the device tree's,
-    // else the implementer and part numbers of /proc/cpuinfo.
+    // Processors without a brand string (ARM, RISC-V): the firmware's name, else the device
+    // tree's cores, else the implementer and part numbers of /proc/cpuinfo, else the device
+    // tree's chip, else what a RISC-V kernel says of its cores.
     for (auto source : {smbioscpuname, treecpuname})
         if (facts.name.empty()) facts.name = source(root);
     if (facts.name.empty()) facts.name = armname(blocks);
+    if (facts.name.empty()) facts.name = treesocname(root);
+    if (facts.name.empty()) facts.name = riscvname(blocks);
     facts.ratedkhz = ratedclock(root, cpus, brand, blocks);
     facts.packages = countpackages(root, topology, blocks);
     facts.cores = countcores(topology, cpus, blocks, facts.packages);

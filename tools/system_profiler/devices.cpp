@@ -58,7 +58,7 @@ void filldevicetree(const Context& context, DeviceInfo& device) {
 } // namespace
 
 std::string devicetreevendor(const std::string& prefix) {
-    static constexpr std::array<std::pair<const char*, const char*>, 16> Vendors{{
+    static constexpr std::array<std::pair<const char*, const char*>, 17> Vendors{{
         {"brcm", "Broadcom"},
         {"rockchip", "Rockchip"},
         {"allwinner", "Allwinner"},
@@ -75,6 +75,7 @@ std::string devicetreevendor(const std::string& prefix) {
         {"xlnx", "Xilinx"},
         {"starfive", "StarFive"},
         {"sifive", "SiFive"},
+        {"thead", "T-Head"},
     }};
     for (const auto& [key, name] : Vendors)
         if (prefix == key) return name;

@@ -49,9 +49,31 @@ std::string devicetreegpu(const std::string& compatible) {
     return comma == std::string::npos ? compatible : vendor + " " + compatible.substr(comma + 1);
 }
 
+// What a graphics device is to its user, in the order the sections are listed: the discrete card
+// is the one people mean by "the graphics", the processor's own graphics next, and the adapters
+// that only serve a management controller's or a hypervisor's console last.
+enum class GpuKind { Discrete, Integrated, Auxiliary };
+
 struct Gpu {
     Section section;
     bool hasdisplays = false;
+    GpuKind kind = GpuKind::Discrete;
+    std::uint64_t vram = 0;
+};
+
+// PCI vendors whose display functions are management controllers' or virtual machines' adapters.
+constexpr std::array<std::uint32_t, 11> AuxiliaryVendors{
+    0x1a03, // ASPEED (management controllers)
+    0x102b, // Matrox (G200 server chips of management controllers)
+    0x19e5, // Huawei (iBMC)
+    0x1234, // QEMU's standard VGA
+    0x1af4, // virtio
+    0x1b36, // Red Hat (QXL)
+    0x15ad, // VMware
+    0x80ee, // VirtualBox
+    0x1414, // Microsoft (Hyper-V)
+    0x1013, // Cirrus Logic (the adapter hypervisors emulate)
+    0x1d0f, // Amazon
 };
 
 std::string pcibus(const DeviceInfo& device) {
@@ -61,11 +83,12 @@ std::string pcibus(const DeviceInfo& device) {
     return device.bus;
 }
 
-// Video memory of a card under NVIDIA's own driver, which writes none into sysfs: on the live
-// system the vendor's tool, when installed, names it for each card in PCI address order.
+// Video memory of a card under NVIDIA's own driver, which writes none into sysfs: the vendor's
+// tool, when installed, names it for each of its cards in PCI address order. A copied tree is
+// never answered by this machine's tool, only by a stand-in in MIRADEX_COMMAND_PATH.
 std::uint64_t nvidiavram(const Context& context, const DeviceInfo& device) {
-    if (!context.root.islive() || device.driver != "nvidia") return 0;
-    const std::string tool = findcommand("nvidia-smi");
+    if (device.driver != "nvidia") return 0;
+    const std::string tool = findcommand("nvidia-smi", context.root.islive());
     if (tool.empty()) return 0;
     auto output = runbounded(tool, {"--query-gpu=memory.total", "--format=csv,noheader,nounits"},
                              std::chrono::seconds(5));
@@ -84,15 +107,46 @@ std::uint64_t nvidiavram(const Context& context, const DeviceInfo& device) {
     return 0;
 }
 
-void addpcifacts(const Context& context, Section& section, const DeviceInfo& device) {
+std::uint64_t vrambytes(const Context& context, const DeviceInfo& device) {
+    if (device.idbus != "PCI") return 0;
+    auto vram = parseunsigned(context.root.value(device.idpath + "/mem_info_vram_total"));
+    if (vram && *vram > 0) return *vram;
+    return nvidiavram(context, device);
+}
+
+// Graphics on the root bus is the processor's or chipset's; AMD's processors keep theirs behind
+// the processor's internal bridge, which pci.ids names so ("Renoir Internal PCIe GPP Bridge").
+bool isintegrated(const Context& context, const DeviceInfo& device) {
+    if (device.idbus != "PCI") return true; // a block of the system on a chip
+    if (pcibus(device) == "Built-In") return true;
+    const PciFunction bridge = readpci(context.root, parentpath(device.idpath));
+    if (!bridge.valid) return false;
+    return context.pci.device(bridge.vendor, bridge.device).find("Internal") != std::string::npos;
+}
+
+GpuKind gpukind(const Context& context, const DeviceInfo& device) {
+    if (device.idbus == "PCI" && std::find(AuxiliaryVendors.begin(), AuxiliaryVendors.end(),
+                                           device.vendorid) != AuxiliaryVendors.end())
+        return GpuKind::Auxiliary;
+    return isintegrated(context, device) ? GpuKind::Integrated : GpuKind::Discrete;
+}
+
+// Discrete cards first, most video memory first; then integrated graphics, then management and
+// virtual adapters. Among equals the one that drives monitors, then the kernel's order.
+bool listedbefore(const Gpu& a, const Gpu& b) {
+    if (a.kind != b.kind) return a.kind < b.kind;
+    if (a.kind == GpuKind::Discrete && a.vram != b.vram) return a.vram > b.vram;
+    return a.hasdisplays && !b.hasdisplays;
+}
+
+void addpcifacts(const Context& context, Section& section, const DeviceInfo& device,
+                 std::uint64_t vram) {
     PciFunction function = readpci(context.root, device.idpath);
     section.add("Bus", pcibus(device));
     auto width = parseunsigned(context.root.value(device.idpath + "/current_link_width"));
     if (device.bus == "PCIe" && width && *width > 0 && *width <= 32)
         section.add("PCIe Lane Width", "x" + std::to_string(*width));
-    auto vram = parseunsigned(context.root.value(device.idpath + "/mem_info_vram_total"));
-    if (!vram || *vram == 0) vram = nvidiavram(context, device);
-    if (vram && *vram > 0) section.add("VRAM (Total)", vramtext(*vram));
+    if (vram > 0) section.add("VRAM (Total)", vramtext(vram));
     std::string maker = shortvendor(device.vendor);
     section.add("Vendor",
                 maker.empty() ? hex4(device.vendorid) : maker + " (" + hex4(device.vendorid) + ")");
@@ -109,19 +163,25 @@ std::string chipsetmodel(const Context& context, const DeviceInfo& device) {
     return compatible.empty() ? device.driver : devicetreegpu(compatible.front());
 }
 
-Section gpusection(const Context& context, const DeviceInfo& device, const std::string& card) {
+Section gpusection(const Context& context, const DeviceInfo& device, const std::string& card,
+                   std::uint64_t vram) {
     std::string name = chipsetmodel(context, device);
     Section section(sectionname(name, card.empty() ? "Graphics" : card));
     section.add("Chipset Model", name);
     section.add("Type", "GPU");
     if (device.idbus == "PCI") {
-        addpcifacts(context, section, device);
+        addpcifacts(context, section, device, vram);
     } else {
         section.add("Bus", device.bus);
         section.add("Vendor", device.vendor);
     }
     section.add("Kernel Driver", device.driver);
     return section;
+}
+
+Gpu makegpu(const Context& context, const DeviceInfo& device, const std::string& card) {
+    const std::uint64_t vram = vrambytes(context, device);
+    return {gpusection(context, device, card, vram), false, gpukind(context, device), vram};
 }
 
 std::string moderesolution(const std::string& modes) {
@@ -231,7 +291,7 @@ void adddriverless(const Context& context, std::set<std::string>& seen, std::vec
         if (device.path.empty() || seen.count(device.path) != 0) continue;
         if (!isdisplayfunction(readpci(context.root, device.path), address)) continue;
         seen.insert(device.path);
-        gpus.push_back({gpusection(context, device, ""), false});
+        gpus.push_back(makegpu(context, device, ""));
     }
 }
 
@@ -275,13 +335,12 @@ std::vector<Section> displaysections(const Context& context) {
         if (!iscard(card)) continue;
         DeviceInfo device = describe(context, DrmDir + "/" + card + "/device");
         if (device.path.empty() || !seen.insert(device.path).second) continue;
-        Gpu gpu{gpusection(context, device, card), false};
+        Gpu gpu = makegpu(context, device, card);
         adddisplays(context, gpu, device, card, entries, mainleft);
         gpus.push_back(gpu);
     }
     adddriverless(context, seen, gpus);
-    // The device that drives the monitors comes first, as the one people mean by "the graphics".
-    std::stable_partition(gpus.begin(), gpus.end(), [](const Gpu& gpu) { return gpu.hasdisplays; });
+    std::stable_sort(gpus.begin(), gpus.end(), listedbefore);
     std::vector<Section> sections;
     for (const Gpu& gpu : gpus)
         sections.push_back(gpu.section);

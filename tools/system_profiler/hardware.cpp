@@ -143,28 +143,6 @@ bool cpuinfosaysvirtual(const SysRoot& root) {
     return false;
 }
 
-std::uint64_t memtotal(const SysRoot& root) {
-    auto text = root.read("/proc/meminfo");
-    if (!text) return 0;
-    for (const std::string& line : splitlines(*text)) {
-        auto words = splitwords(line);
-        if (words.size() == 3 && words[0] == "MemTotal:" && words[2] == "kB")
-            if (auto kib = parseunsigned(words[1]); kib && *kib < (std::uint64_t{1} << 50))
-                return *kib * 1024;
-    }
-    return 0;
-}
-
-std::uint64_t onlineblocks(const SysRoot& root) {
-    const std::string dir = "/sys/devices/system/memory";
-    auto blocksize = parsehex(root.value(dir + "/block_size_bytes"));
-    if (!blocksize || *blocksize == 0 || *blocksize > (std::uint64_t{1} << 40)) return 0;
-    std::uint64_t count = 0;
-    for (const std::string& name : root.list(dir))
-        if (startswith(name, "memory") && root.value(dir + "/" + name + "/online") == "1") ++count;
-    return count * *blocksize;
-}
-
 // A firmware version as its bare text: runs of blanks become one, and the padding that some
 // firmware leaves inside brackets goes ("N3VET32W (1.32 )" gives "N3VET32W (1.32)").
 std::string bareversion(const std::string& version) {
@@ -242,13 +220,6 @@ std::string hypervisorname(const SysRoot& root) {
     return name;
 }
 
-std::uint64_t installedmemory(const SysRoot& root) {
-    std::uint64_t total = memtotal(root);
-    std::uint64_t blocks = onlineblocks(root);
-    if (blocks > 0 && blocks >= total) return blocks;
-    return installedfromtotal(total);
-}
-
 std::vector<Section> hardwaresections(const Context& context) {
     const SysRoot& root = context.root;
     std::string dir = dmidir(root);
@@ -271,7 +242,7 @@ std::vector<Section> hardwaresections(const Context& context) {
     overview.add("Total Number of Cores", coretext(cpu));
     overview.addquantity(cpu.l2.key, cpu.l2.value);
     overview.addquantity(cpu.l3.key, cpu.l3.value);
-    if (std::uint64_t memory = installedmemory(root))
+    if (std::uint64_t memory = mdx::installedmemory(root.fullpath("")))
         overview.add("Memory", memorysizetext(memory));
     overview.add("System Firmware Version", firmwareversion(root, dir));
     overview.add("SMC Version (system)", dmivalue(root, dir, "ec_firmware_release"));

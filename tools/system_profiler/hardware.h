@@ -38,10 +38,6 @@ ModelNames modelnames(const DmiFacts& dmi, const std::string& treemodel,
 // clock sources of KVM and Hyper-V, and on the live system the processor's hypervisor leaf.
 std::string hypervisorname(const SysRoot& root);
 
-// Installed memory in bytes: the online memory blocks, else MemTotal rounded up to a size that
-// memory is sold in, by the rule the report uses too (base/memory_size.h). 0 when unknown.
-std::uint64_t installedmemory(const SysRoot& root);
-
 std::vector<Section> hardwaresections(const Context& context);
 
 } // namespace mdx::sysprof

@@ -3,9 +3,11 @@
 #include <algorithm>
 #include <arpa/inet.h>
 #include <cstring>
+#include <functional>
 #include <ifaddrs.h>
 #include <iterator>
 #include <net/if.h>
+#include <unordered_set>
 
 #include "tools/system_profiler/text_util.h"
 
@@ -20,6 +22,8 @@ constexpr unsigned InterfaceUp = 0x1;
 constexpr unsigned InterfaceLoopback = 0x8;
 constexpr int TypeEthernet = 1;
 constexpr int TypeLoopback = 772;
+// The route, neighbour and fib_trie lists are read up to this size.
+constexpr std::size_t ListLimit = 4 * 1024 * 1024;
 
 std::optional<Ipv4> routeaddress(const std::string& hex) {
     if (hex.size() != 8) return {};
@@ -118,7 +122,7 @@ std::map<std::string, std::vector<Ipv4>> liveaddresses() {
 std::map<std::string, std::vector<Ipv4>> interfaceaddresses(const SysRoot& root,
                                                             const std::vector<Route>& routes) {
     if (root.islive()) return liveaddresses();
-    auto trie = root.read("/proc/net/fib_trie", 4 * 1024 * 1024);
+    auto trie = root.read("/proc/net/fib_trie", ListLimit);
     return addressesbyinterface(trie ? parsefibtrie(*trie) : std::vector<Ipv4>{}, routes);
 }
 
@@ -129,28 +133,18 @@ std::string joinaddresses(const std::vector<Ipv4>& addresses) {
     return text;
 }
 
-// The on-link route (of the interface, when one is named) that holds the address, the longest
-// prefix winning; null when none does.
-const Route* holdingroute(Ipv4 address, const std::vector<Route>& routes,
-                          const std::string* interface) {
-    const Route* best = nullptr;
-    for (const Route& route : routes) {
-        bool onlink = (route.flags & RouteGateway) == 0 && route.mask != 0;
-        bool holds = (address & route.mask) == (route.destination & route.mask);
-        bool named = interface == nullptr || route.interface == *interface;
-        if (onlink && holds && named && (best == nullptr || route.mask > best->mask)) best = &route;
-    }
-    return best;
+bool isprefixmask(Ipv4 mask) {
+    return mask != 0 && (~mask & (~mask + 1)) == 0; // the zeros below the ones, nothing else
 }
 
 // The masks of the addresses, in their order; empty unless every address has one.
 std::string joinmasks(const std::vector<Ipv4>& addresses, const std::string& interface,
-                      const std::vector<Route>& routes) {
+                      const OnLinkRoutes& onlink) {
     std::vector<Ipv4> masks;
     for (Ipv4 address : addresses) {
-        auto mask = subnetmask(address, interface, routes);
-        if (!mask) return {};
-        masks.push_back(*mask);
+        const Route* route = onlink.holding(address, &interface);
+        if (route == nullptr) return {};
+        masks.push_back(route->mask);
     }
     return joinaddresses(masks);
 }
@@ -165,21 +159,27 @@ std::optional<Route> interfacerouter(const std::vector<Route>& routes, const std
 
 // The IPv4 group of a service: its addresses and masks, its router and whether the router
 // answers in the neighbour table.
-Section ipv4group(const SysRoot& root, const std::string& name, const std::vector<Ipv4>& own,
-                  const std::vector<Route>& routes) {
+// What the sections of all interfaces look up in: the tables are read once, not per interface.
+struct NetworkTables {
+    std::vector<Route> routes;
+    OnLinkRoutes onlink{routes};
+    std::vector<Neighbour> neighbours;
+};
+
+Section ipv4group(const std::string& name, const std::vector<Ipv4>& own,
+                  const NetworkTables& tables) {
     Section group("IPv4");
-    std::optional<Route> router = interfacerouter(routes, name);
+    std::optional<Route> router = interfacerouter(tables.routes, name);
     if (own.empty() && !router) return group;
     group.add("Addresses", joinaddresses(own));
-    auto arp = router ? root.read("/proc/net/arp", 4 * 1024 * 1024) : std::nullopt;
-    if (arp)
-        if (auto neighbour = resolvedneighbour(parsearp(*arp), router->gateway, name)) {
+    if (router)
+        if (auto neighbour = resolvedneighbour(tables.neighbours, router->gateway, name)) {
             group.add("ARPResolvedHardwareAddress", neighbour->hardware);
             group.add("ARPResolvedIPAddress", ipv4text(neighbour->address));
         }
     group.add("Interface Name", name);
     if (router) group.add("Router", ipv4text(router->gateway));
-    group.add("Subnet Masks", joinmasks(own, name, routes));
+    group.add("Subnet Masks", joinmasks(own, name, tables.onlink));
     return group;
 }
 
@@ -254,8 +254,34 @@ std::optional<Neighbour> resolvedneighbour(const std::vector<Neighbour>& table, 
     return {};
 }
 
+OnLinkRoutes::OnLinkRoutes(const std::vector<Route>& routes) {
+    for (const Route& route : routes) {
+        if ((route.flags & RouteGateway) != 0 || !isprefixmask(route.mask)) continue;
+        const Ipv4 network = route.destination & route.mask;
+        bynetwork_.emplace(std::pair(route.mask, network), &route);
+        byinterface_.emplace(std::tuple(route.mask, network, route.interface), &route);
+        if (std::find(masks_.begin(), masks_.end(), route.mask) == masks_.end())
+            masks_.push_back(route.mask);
+    }
+    std::sort(masks_.begin(), masks_.end(), std::greater<>());
+}
+
+const Route* OnLinkRoutes::holding(Ipv4 address, const std::string* interface) const {
+    for (Ipv4 mask : masks_) {
+        if (interface == nullptr) {
+            auto found = bynetwork_.find(std::pair(mask, address & mask));
+            if (found != bynetwork_.end()) return found->second;
+        } else {
+            auto found = byinterface_.find(std::tuple(mask, address & mask, *interface));
+            if (found != byinterface_.end()) return found->second;
+        }
+    }
+    return nullptr;
+}
+
 std::vector<Ipv4> parsefibtrie(const std::string& text) {
     std::vector<Ipv4> locals;
+    std::unordered_set<Ipv4> seen;
     std::optional<Ipv4> current;
     for (const std::string& line : splitlines(text)) {
         std::string clean = trim(line);
@@ -263,8 +289,7 @@ std::vector<Ipv4> parsefibtrie(const std::string& text) {
             current = parseipv4(clean.substr(4));
         } else if (current && startswith(clean, "/32 host LOCAL")) {
             bool loopback = (*current >> 24) == 127;
-            if (!loopback && std::find(locals.begin(), locals.end(), *current) == locals.end())
-                locals.push_back(*current);
+            if (!loopback && seen.insert(*current).second) locals.push_back(*current);
         }
     }
     return locals;
@@ -273,25 +298,28 @@ std::vector<Ipv4> parsefibtrie(const std::string& text) {
 std::map<std::string, std::vector<Ipv4>> addressesbyinterface(const std::vector<Ipv4>& locals,
                                                               const std::vector<Route>& routes) {
     std::map<std::string, std::vector<Ipv4>> byinterface;
+    const OnLinkRoutes onlink(routes);
     for (Ipv4 address : locals)
-        if (const Route* best = holdingroute(address, routes, nullptr))
+        if (const Route* best = onlink.holding(address))
             byinterface[best->interface].push_back(address);
     return byinterface;
 }
 
 std::optional<Ipv4> subnetmask(Ipv4 address, const std::string& interface,
                                const std::vector<Route>& routes) {
-    const Route* best = holdingroute(address, routes, &interface);
+    const Route* best = OnLinkRoutes(routes).holding(address, &interface);
     if (best == nullptr) return {};
     return best->mask;
 }
 
 std::vector<Section> networksections(const Context& context) {
     const SysRoot& root = context.root;
-    auto routetext = root.read("/proc/net/route", 4 * 1024 * 1024);
-    std::vector<Route> routes = routetext ? parseroutes(*routetext) : std::vector<Route>{};
-    std::optional<Route> router = defaultroute(routes);
-    auto addresses = interfaceaddresses(root, routes);
+    NetworkTables tables;
+    if (auto text = root.read("/proc/net/route", ListLimit)) tables.routes = parseroutes(*text);
+    tables.onlink = OnLinkRoutes(tables.routes);
+    if (auto text = root.read("/proc/net/arp", ListLimit)) tables.neighbours = parsearp(*text);
+    std::optional<Route> router = defaultroute(tables.routes);
+    auto addresses = interfaceaddresses(root, tables.routes);
     std::vector<std::string> names = root.list("/sys/class/net");
     if (router) {
         auto found = std::find(names.begin(), names.end(), router->interface);
@@ -307,7 +335,7 @@ std::vector<Section> networksections(const Context& context) {
         section.add("Hardware", interface.hardware);
         section.add("BSD Device Name", name);
         section.add("IPv4 Addresses", joinaddresses(own));
-        section.groups.push_back(ipv4group(root, name, own, routes));
+        section.groups.push_back(ipv4group(name, own, tables));
         Section ethernet("Ethernet");
         ethernet.add("MAC Address", interface.mac);
         section.groups.push_back(ethernet);

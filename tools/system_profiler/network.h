@@ -6,6 +6,8 @@
 #include <map>
 #include <optional>
 #include <string>
+#include <tuple>
+#include <utility>
 #include <vector>
 
 #include "tools/system_profiler/devices.h"
@@ -43,6 +45,23 @@ std::vector<Neighbour> parsearp(const std::string& text);
 // The neighbour entry of an address on an interface when it is complete.
 std::optional<Neighbour> resolvedneighbour(const std::vector<Neighbour>& table, Ipv4 address,
                                            const std::string& interface);
+
+// The on-link routes (no gateway, a network mask) of a route table, indexed by prefix so that
+// finding the one that holds an address does not walk the whole table: a table of thousands
+// of routes with thousands of addresses stays quick. Masks that are no prefix (which the
+// kernel never writes) hold nothing. The routes must outlive the index.
+class OnLinkRoutes {
+  public:
+    explicit OnLinkRoutes(const std::vector<Route>& routes);
+    // The route that holds the address (of the interface, when one is named), the longest
+    // prefix winning and the first in the table among equals; null when none does.
+    const Route* holding(Ipv4 address, const std::string* interface = nullptr) const;
+
+  private:
+    std::vector<Ipv4> masks_; // the masks in use, longest first
+    std::map<std::pair<Ipv4, Ipv4>, const Route*> bynetwork_;
+    std::map<std::tuple<Ipv4, Ipv4, std::string>, const Route*> byinterface_;
+};
 
 // The local addresses that /proc/net/fib_trie lists ("/32 host LOCAL"), loopback left out.
 std::vector<Ipv4> parsefibtrie(const std::string& text);

@@ -1,6 +1,7 @@
 #include "tools/system_profiler/output.h"
 
 #include <algorithm>
+#include <array>
 #include <map>
 
 #include "tools/system_profiler/number_locale.h"
@@ -58,8 +59,39 @@ bool identifying(const Field& field) {
            std::find(std::begin(keys), std::end(keys), field.key) != std::end(keys);
 }
 
+bool ishexdigit(char c) {
+    return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
+}
+
+// Interface names that the kernel's naming scheme makes of a MAC address ("enx00e04c680a1b",
+// "wlx..."): their prefixes and the address's length in hexadecimal digits.
+constexpr std::array<std::string_view, 4> MacNamePrefixes{"enx", "wlx", "wwx", "ibx"};
+constexpr std::size_t MacDigits = 12;
+
+bool iswordchar(char c) {
+    return ishexdigit(c) || (c >= 'g' && c <= 'z') || (c >= 'G' && c <= 'Z') || c == '_';
+}
+
+// The text with the address inside such names hidden: "enx************".
+std::string withoutmacnames(std::string text) {
+    for (std::string_view prefix : MacNamePrefixes)
+        for (std::size_t at = text.find(prefix); at != std::string::npos;
+             at = text.find(prefix, at + 1)) {
+            const std::size_t digits = at + prefix.size(), end = digits + MacDigits;
+            if (end > text.size() || (at > 0 && iswordchar(text[at - 1]))) continue;
+            if (end < text.size() && iswordchar(text[end])) continue;
+            if (std::all_of(text.begin() + static_cast<std::ptrdiff_t>(digits),
+                            text.begin() + static_cast<std::ptrdiff_t>(end), ishexdigit))
+                text.replace(digits, MacDigits, MacDigits, '*');
+        }
+    return text;
+}
+
 void leaveout(Section& section) {
     std::erase_if(section.fields, identifying);
+    section.name = withoutmacnames(section.name);
+    for (Field& field : section.fields)
+        field.value = withoutmacnames(field.value);
     for (Section& group : section.groups)
         leaveout(group);
     for (Section& entry : section.list)

@@ -53,7 +53,8 @@ std::string render(std::string_view title, const std::vector<Section>& sections,
 
 // For "-detailLevel mini", a report to share: leaves out of every section, group and list entry
 // the keys that identify this very machine or its network, namely serial numbers, GUIDs, the
-// port and node names of Fibre Channel, and MAC, IP and router addresses.
+// port and node names of Fibre Channel, and MAC, IP and router addresses; a MAC address inside
+// an interface name ("enx00e04c680a1b") is hidden as "enx************" wherever the name stands.
 void leaveoutidentifying(std::vector<Section>& sections);
 
 // Makes repeated names distinct by appending " 2", " 3" ... to the later ones.

@@ -10,6 +10,7 @@
 #include "tools/system_profiler/hardware.h"
 #include "tools/system_profiler/json_output.h"
 #include "tools/system_profiler/network.h"
+#include "tools/system_profiler/text_util.h"
 
 namespace mdx::sysprof {
 
@@ -46,23 +47,28 @@ const std::vector<DataType>& table() {
 }
 
 const char* const Usage =
-    "Usage: system_profiler [--root DIR] [-json] [-detailLevel mini|basic|full]\n"
-    "                       [-listDataTypes] [DATATYPE ...]\n"
+    "Aufruf: system_profiler [--root ORDNER] [-json] [-detailLevel mini|basic|full]\n"
+    "                        [-listDataTypes] [DATENTYP ...]\n"
     "\n"
-    "Prints the hardware facts that Linux tells without root, as indented\n"
-    "\"Key: Value\" sections, one data type after the other; without data types,\n"
-    "all of them. Data types without such hardware print nothing; values that\n"
-    "cannot be read are left out.\n"
+    "Schreibt die Hardware-Angaben, die Linux ohne Root-Rechte preisgibt, als\n"
+    "eingerückte Abschnitte aus Zeilen \"Schlüssel: Wert\", ein Datentyp nach dem\n"
+    "anderen; ohne Datentypen alle. Datentypen ohne solche Hardware geben nichts\n"
+    "aus; Werte, die sich nicht lesen lassen, fehlen.\n"
     "\n"
-    "  -json           prints one JSON object instead, with an array of sections\n"
-    "                  for each data type\n"
+    "  -json           schreibt stattdessen ein JSON-Objekt mit einer Liste von\n"
+    "                  Abschnitten je Datentyp\n"
     "  -detailLevel mini|basic|full\n"
-    "                  mini leaves out serial numbers and network addresses;\n"
-    "                  basic and full print everything (the default)\n"
-    "  -listDataTypes  lists the data types\n"
-    "  --root DIR      reads the /sys, /proc and /usr/share files below DIR instead\n"
-    "                  of / (also the environment variable MIRADEX_SYSROOT)\n"
-    "  -h, -help       prints this text\n";
+    "                  mini lässt Seriennummern und Netzwerkadressen weg;\n"
+    "                  basic und full schreiben alles (die Vorgabe)\n"
+    "  -listDataTypes  nennt die Datentypen\n"
+    "  --root ORDNER   liest die Dateien unter ORDNER/sys, ORDNER/proc und\n"
+    "                  ORDNER/usr/share statt unter / (auch die Umgebungsvariable\n"
+    "                  MIRADEX_SYSROOT)\n"
+    "  -h, -help       zeigt diesen Text\n";
+
+// Exit statuses: an unknown data type is a failed run, a wrong call a usage error.
+constexpr int StatusUnknownType = 1;
+constexpr int StatusUsage = 2;
 
 struct Options {
     std::string root;
@@ -78,8 +84,8 @@ void setdetaillevel(Options& options, const std::string& level) {
     if (level == "mini" || level == "basic" || level == "full")
         options.mini = level == "mini";
     else
-        options.error =
-            "unknown detail level " + (level.empty() ? "\"\"" : level) + " (mini, basic or full)";
+        options.error = "Unbekannte Detailstufe " + (level.empty() ? "\"\"" : level) +
+                        " (mini, basic oder full)";
 }
 
 Options parse(const std::vector<std::string>& arguments, const std::string& environmentroot) {
@@ -100,7 +106,7 @@ Options parse(const std::vector<std::string>& arguments, const std::string& envi
         else if (argument.rfind("--root=", 0) == 0)
             options.root = argument.substr(7);
         else if (!argument.empty() && argument[0] == '-')
-            options.error = "unknown option " + argument;
+            options.error = "Unbekannte Option " + argument;
         else
             options.types.push_back(argument);
     }
@@ -113,14 +119,20 @@ const DataType* findtype(std::string_view name) {
     return nullptr;
 }
 
-// The text or JSON form of the data types asked for; unknown ones are left out.
+// The first data type asked for that the command does not know; empty when it knows them all.
+std::string unknowntype(const Options& options) {
+    for (const std::string& name : options.types)
+        if (findtype(name) == nullptr) return name;
+    return {};
+}
+
+// The text or JSON form of the data types asked for, all of them known.
 std::string report(const Options& options, const Context& context) {
     const std::vector<std::string>& names = options.types.empty() ? datatypes() : options.types;
     std::string text;
     std::vector<TypeSections> gathered;
     for (const std::string& name : names) {
         const DataType* type = findtype(name);
-        if (type == nullptr) continue;
         std::vector<Section> sections = type->sections(context);
         if (options.mini) leaveoutidentifying(sections);
         if (options.json)
@@ -154,7 +166,7 @@ int runprofiler(const std::vector<std::string>& arguments, const std::string& en
     Options options = parse(arguments, environmentroot);
     if (!options.error.empty()) {
         err << "system_profiler: " << options.error << "\n" << Usage;
-        return 2;
+        return StatusUsage;
     }
     if (options.help) {
         out << Usage;
@@ -165,6 +177,13 @@ int runprofiler(const std::vector<std::string>& arguments, const std::string& en
         for (const std::string& name : datatypes())
             out << name << "\n";
         return 0;
+    }
+    if (const std::string unknown = unknowntype(options); !unknown.empty()) {
+        // A name with control bytes is not echoed to the terminal.
+        err << "system_profiler: Unbekannter Datentyp "
+            << (printable(unknown) ? unknown : std::string("(mit Steuerzeichen)"))
+            << " (system_profiler -listDataTypes nennt die bekannten)\n";
+        return StatusUnknownType;
     }
     Context context(options.root, decimalpoint);
     out << report(options, context);

@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <array>
 #include <cerrno>
+#include <cstdlib>
 #include <thread>
 
 #include "tools/system_profiler/text_util.h"
@@ -103,9 +104,35 @@ std::optional<std::string> runbounded(const std::string& path,
     return {};
 }
 
-std::string findcommand(const std::string& name) {
-    for (const char* dir : {"/usr/local/bin/", "/usr/bin/", "/bin/", "/usr/sbin/", "/sbin/"}) {
-        std::string path = dir + name;
+namespace {
+
+// The absolute folders of MIRADEX_COMMAND_PATH, each ending in "/"; relative ones would depend
+// on the current folder, which anyone may fill.
+std::vector<std::string> environmentfolders() {
+    std::vector<std::string> folders;
+    const char* value = std::getenv("MIRADEX_COMMAND_PATH");
+    if (value == nullptr) return folders;
+    const std::string list = value;
+    for (std::size_t start = 0; start <= list.size();) {
+        const std::size_t end = std::min(list.find(':', start), list.size());
+        std::string folder = list.substr(start, end - start);
+        start = end + 1;
+        if (folder.empty() || folder.front() != '/') continue;
+        if (folder.back() != '/') folder += '/';
+        folders.push_back(folder);
+    }
+    return folders;
+}
+
+} // namespace
+
+std::string findcommand(const std::string& name, bool systemfolders) {
+    std::vector<std::string> folders = environmentfolders();
+    if (systemfolders)
+        folders.insert(folders.end(),
+                       {"/usr/local/bin/", "/usr/bin/", "/bin/", "/usr/sbin/", "/sbin/"});
+    for (const std::string& folder : folders) {
+        std::string path = folder + name;
         if (access(path.c_str(), X_OK) == 0) return path;
     }
     return {};

@@ -19,9 +19,10 @@ std::optional<std::string> runbounded(const std::string& path,
                                       std::chrono::milliseconds timelimit,
                                       std::size_t limit = 1 << 20);
 
-// The first of the system's command folders (/usr/local/bin, /usr/bin, /bin, /usr/sbin, /sbin)
-// that holds an executable of this name; empty when none does.
-std::string findcommand(const std::string& name);
+// The first folder that holds an executable of this name: the absolute folders of
+// MIRADEX_COMMAND_PATH (colon-separated), then, unless systemfolders is false, the system's
+// command folders (/usr/local/bin, /usr/bin, /bin, /usr/sbin, /sbin). Empty when none does.
+std::string findcommand(const std::string& name, bool systemfolders = true);
 
 // Video memory of each NVIDIA graphics device in the order the vendor's tool lists them, from
 // its "--query-gpu=memory.total --format=csv,noheader,nounits" output (MiB, one line each),

@@ -14,8 +14,8 @@ namespace {
 
 using Json = nlohmann::ordered_json;
 const std::string Fixtures = SYSTEM_PROFILER_TESTS "/fixtures/";
-const char* const Trees[] = {"hybrid-laptop", "desktop-amd", "ryzen-desktop",
-                             "qemu-vm",       "micro-vm",    "arm-board"};
+const char* const Trees[] = {"hybrid-laptop", "desktop-amd", "ryzen-desktop", "qemu-vm",
+                             "micro-vm",      "arm-board",   "amd-laptop",    "riscv-board"};
 
 std::string run(const std::vector<std::string>& arguments, char point = '.') {
     std::ostringstream out, err;
@@ -57,7 +57,7 @@ TEST(SystemProfilerJson, SameFactsAndNestingAsTheTextForm) {
             }
         }
     }
-    EXPECT_EQ(run({"--root", Fixtures + "micro-vm", "-json", "SPMadeUpDataType", "SPUSBDataType"}),
+    EXPECT_EQ(run({"--root", Fixtures + "micro-vm", "-json", "SPUSBDataType"}),
               "{\n  \"SPUSBDataType\": []\n}\n");
 }
 
@@ -82,17 +82,35 @@ TEST(SystemProfilerDetailLevel, MiniLeavesOutSerialNumbersAndAddresses) {
         SCOPED_TRACE(name);
         const std::string root = Fixtures + name, full = run({"--root", root});
         const std::regex emptygroup("\n( {6}| {10})[^ ][^:\n]*:\n(?=\n)");
-        EXPECT_EQ(run({"--root", root, "-detailLevel", "mini"}),
-                  std::regex_replace(std::regex_replace(full, identifying, ""), emptygroup, "\n"));
+        const std::regex macname("enx[0-9a-f]{12}");
+        const std::string mini = run({"--root", root, "-detailLevel", "mini"});
+        const std::string kept = std::regex_replace(full, identifying, "");
+        EXPECT_EQ(mini, std::regex_replace(std::regex_replace(kept, emptygroup, "\n"), macname,
+                                           "enx************"));
+        EXPECT_EQ(mini, std::regex_replace(mini, macname, "enx************"));
         EXPECT_EQ(run({"--root", root, "-detailLevel", "basic"}), full);
         EXPECT_EQ(run({"-detailLevel", "full", "--root", root}), full);
         std::string lines;
         textlines(Json::parse(run({"--root", root, "-json", "-detailLevel", "mini"})), lines);
         EXPECT_FALSE(std::regex_search(lines, identifying)) << lines;
+        EXPECT_FALSE(std::regex_search(lines, macname)) << lines;
     }
     std::ostringstream out, err;
     EXPECT_EQ(runprofiler({"-detailLevel", "huge"}, "", out, err), 2);
-    EXPECT_NE(err.str().find("unknown detail level huge"), std::string::npos);
+    EXPECT_NE(err.str().find("Unbekannte Detailstufe huge"), std::string::npos);
+}
+
+// A MAC address inside an interface name ("enx00e04c680a1b" on the laptop's USB adapter) is
+// hidden in every field that names the interface, as a word of its own only.
+TEST(SystemProfilerDetailLevel, MiniHidesTheMacAddressInsideInterfaceNames) {
+    const std::string root = Fixtures + "hybrid-laptop";
+    const std::string full = run({"--root", root, "SPEthernetDataType"});
+    ASSERT_NE(full.find("Interface: enx00e04c680a1b\n"), std::string::npos) << full;
+    const std::string mini = run({"--root", root, "-detailLevel", "mini", "SPEthernetDataType"});
+    EXPECT_NE(mini.find("Interface: enx************\n"), std::string::npos) << mini;
+    const std::string json = run({"--root", root, "-json", "-detailLevel", "mini"});
+    EXPECT_EQ(json.find("00e04c680a1b"), std::string::npos);
+    EXPECT_NE(json.find("enx************"), std::string::npos);
 }
 
 } // namespace
