@@ -14,6 +14,7 @@
 #include "app/events.h"
 #include "app/menus.h"
 #include "app/program.h"
+#include "platform/qt/file_panels.h"
 #include "platform/qt/qt_window_layer.h"
 #include "platform/qt/selftest_trace.h"
 #include "runtime/state.h"
@@ -50,6 +51,7 @@ void queuestartevents(QtWindowLayer& layer, bool newReport, const std::vector<st
     }
     for (const std::string& file : files) {
         selftesttrace("file " + file);
+        rememberfile(file);
         t_PostFileEvent(file, 0);
     }
 }
