@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <system_error>
 
+#include "app/events.h"
 #include "platform/qt/geometry.h"
 #include "platform/qt/graphic_view.h"
 #include "platform/qt/layer_window.h"
@@ -174,6 +175,10 @@ LayerWindow* QtWindowLayer::addwindow(UInt8 number, const QString& title, QSize 
     auto* window = new LayerWindow(number, title);
     menus_.attach(window->menubar(), window);
     window->activated = [this](UInt8 n) { keyWindow_ = n; };
+    window->closing = [this](UInt8 n) {
+        withdrawing([n] { t_MouseEventPostCloseBoxClick(n); });
+        return false;
+    };
     windows_[number] = window;
     QRect geometry(QPoint(), content + QSize(0, window->titlebarheight()));
     geometry.moveCenter(screengeometry(*window).center());
@@ -421,7 +426,8 @@ void QtWindowLayer::center(Handle window) {
 UInt8 QtWindowLayer::frontWindow() {
     if (keyWindow_ < WindowCount && isVisible(window(keyWindow_))) return keyWindow_;
     for (LayerWindow* window : windows_)
-        if (window && window == QApplication::activeWindow()) return window->number();
+        if (window && window == QApplication::activeWindow() && shown(*window))
+            return window->number();
     return NoWindow;
 }
 

@@ -33,7 +33,7 @@ class MenuTest : public QtLayerTest {
             if (plain(action->text()) == itemTitle) return action;
         return nullptr;
     }
-    bool visible(UInt8 n) const { return layer->windowwidget(n)->isVisible(); }
+    bool visible(UInt8 n) const { return layer->isVisible(layer->window(n)); }
     std::vector<t_MenuEvent> events() const { return app().MenuEventQueue.contents(); }
 };
 
