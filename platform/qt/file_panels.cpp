@@ -145,10 +145,6 @@ void rememberfile(const std::string& path) {
     lastfolder() = file.absolutePath();
 }
 
-QString panelfolder() {
-    return lastfolder();
-}
-
 QStringList namefilters(const std::vector<std::string>& types) {
     QStringList patterns;
     for (const std::string& type : types)

@@ -14,10 +14,10 @@ class QWidget;
 
 namespace mdx::qt {
 
-// The panels start in the folder of the file opened or saved last (by a panel, the command line,
-// a drop or a later start); empty before the first.
+// The panels start in the folder of the file last opened or saved through a panel (not of one
+// named on the command line, dropped or handed over: the panel then stays where the program
+// started); empty before the first.
 void rememberfile(const std::string& path);
-QString panelfolder();
 
 // Name filters for the allowed extensions (without the dot), then "Alle Dateien"; only that
 // when there are none.

@@ -10,7 +10,6 @@
 #include <algorithm>
 
 #include "app/events.h"
-#include "platform/qt/file_panels.h"
 #include "platform/qt/geometry.h"
 
 namespace mdx::qt {
@@ -148,10 +147,8 @@ void LayerWindow::dragEnterEvent(QDragEnterEvent* event) {
 void LayerWindow::dropEvent(QDropEvent* event) {
     const std::vector<std::string> files = droppedfiles(event->mimeData());
     if (files.empty()) return;
-    for (const std::string& file : files) {
-        rememberfile(file);
+    for (const std::string& file : files)
         t_PostFileEvent(file, 0);
-    }
     event->acceptProposedAction();
 }
 

@@ -14,7 +14,6 @@
 #include "app/events.h"
 #include "app/menus.h"
 #include "app/program.h"
-#include "platform/qt/file_panels.h"
 #include "platform/qt/qt_window_layer.h"
 #include "platform/qt/selftest_trace.h"
 #include "runtime/state.h"
@@ -51,7 +50,6 @@ void queuestartevents(QtWindowLayer& layer, bool newReport, const std::vector<st
     }
     for (const std::string& file : files) {
         selftesttrace("file " + file);
-        rememberfile(file);
         t_PostFileEvent(file, 0);
     }
 }
