@@ -212,7 +212,8 @@ QString elidenames(const QString& message, const QFontMetrics& metrics, int widt
         const qsizetype close = open < 0 ? -1 : message.indexOf(u'“', open + 1);
         if (close < 0) break;
         shown += message.mid(from, open + 1 - from);
-        shown += metrics.elidedText(message.mid(open + 1, close - open - 1), Qt::ElideMiddle, width);
+        shown +=
+            metrics.elidedText(message.mid(open + 1, close - open - 1), Qt::ElideMiddle, width);
         from = close;
     }
     return shown + message.mid(from);

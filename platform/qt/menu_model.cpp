@@ -39,38 +39,38 @@ constexpr std::uint64_t Ctrl = ModifierControl;
 
 Menu applicationmenu() {
     return makemenu("&Miradex", {entry(Role::About, "&Über Miradex", 0, "", 0), separator(),
-                             choice("&Einstellungen…", 207, ",", Ctrl), separator(),
-                             entry(Role::Quit, "Miradex &beenden", 0, "q", Ctrl)});
+                                 choice("&Einstellungen…", 207, ",", Ctrl), separator(),
+                                 entry(Role::Quit, "Miradex &beenden", 0, "q", Ctrl)});
 }
 
 // Ctrl+S saves, as everywhere on this desktop; Ctrl+Shift+S, the key it had first, still does.
 Menu filemenu() {
     Menu file = makemenu("&Ablage", {choice("&Neu", 0, "n", Ctrl), choice("Ö&ffnen…", 0, "o", Ctrl),
-                                 separator(), choice("&Revarud Erur importieren…"), separator(),
-                                 choice("&Sichern unter…", 0, "s", Ctrl)});
+                                     separator(), choice("&Revarud Erur importieren…"), separator(),
+                                     choice("&Sichern unter…", 0, "s", Ctrl)});
     file.Entries.back().Also = QKeySequence("Ctrl+Shift+S");
     return file;
 }
 
 Menu editmenu() {
     return makemenu("&Bearbeiten",
-                {choice("&Bild kopieren", 110), choice("&Text kopieren", 111, "c", Ctrl),
-                 separator(), choice("&Drucker löschen", 112), choice("&Konsole löschen", 114),
-                 separator(), choice("Bearbeiten-&Aktion", 113)});
+                    {choice("&Bild kopieren", 110), choice("&Text kopieren", 111, "c", Ctrl),
+                     separator(), choice("&Drucker löschen", 112), choice("&Konsole löschen", 114),
+                     separator(), choice("Bearbeiten-&Aktion", 113)});
 }
 
 // Each window can be shown and hidden; the graphic windows by tags 213 + 2k and 214 + 2k. The
 // digit shows graphic window k; hiding it is reached with the arrow keys.
 Menu windowmenu() {
-    Menu window = makemenu(
-        "&Fenster",
-        {choice("&Alle Fenster ausblenden", 200),
-         choice("&Vorderstes Fenster ausblenden", 201, "w", Ctrl), separator(),
-         choice("&Hauptfenster zeigen", 205), choice("Hauptfenster a&usblenden", 206),
-         choice("&Einstellungen zeigen", 207), choice("E&instellungen ausblenden", 208),
-         choice("&Drucker zeigen", 209), choice("D&rucker ausblenden", 210),
-         choice("&Zwischenablage zeigen", 211), choice("Z&wischenablage ausblenden", 212),
-         choice("&Konsole zeigen", 229), choice("K&onsole ausblenden", 230), separator()});
+    Menu window =
+        makemenu("&Fenster",
+                 {choice("&Alle Fenster ausblenden", 200),
+                  choice("&Vorderstes Fenster ausblenden", 201, "w", Ctrl), separator(),
+                  choice("&Hauptfenster zeigen", 205), choice("Hauptfenster a&usblenden", 206),
+                  choice("&Einstellungen zeigen", 207), choice("E&instellungen ausblenden", 208),
+                  choice("&Drucker zeigen", 209), choice("D&rucker ausblenden", 210),
+                  choice("&Zwischenablage zeigen", 211), choice("Z&wischenablage ausblenden", 212),
+                  choice("&Konsole zeigen", 229), choice("K&onsole ausblenden", 230), separator()});
     for (Int k = 0; k < 8; ++k) {
         const std::string shown = "Grafikfenster &" + std::to_string(k) + " zeigen";
         const std::string hidden = "Grafikfenster " + std::to_string(k) + " ausblenden";

@@ -400,9 +400,9 @@ void QtWindowLayer::fitwindowzero() {
     const QSize border(int(record.BorderWidth), int(record.BorderHeight));
     const QRect room = screen->availableGeometry().marginsRemoved(ManagerFrameRoom);
     const int bar = window.titlebarheight();
-    const QSize picture = fittedpicture(QSize(int(record.Width), int(record.Height)),
-                                        room.size() - 2 * border - QSize(0, bar),
-                                        window.devicePixelRatioF());
+    const QSize picture =
+        fittedpicture(QSize(int(record.Width), int(record.Height)),
+                      room.size() - 2 * border - QSize(0, bar), window.devicePixelRatioF());
     if (picture.isEmpty()) return;
     QRect geometry(QPoint(), picture + 2 * border + QSize(0, bar));
     geometry.moveCenter(room.center());

@@ -147,7 +147,7 @@ class QtWindowLayer : public WindowLayer {
     UInt8 keyWindow_ = NoWindow;
     std::array<QString, 13> titles_{}; // as the runtime set them, without the held note
     bool outputHeld_ = false;
-    bool withdraw_ = false;      // hiding withdraws the window (the close box)
+    bool withdraw_ = false; // hiding withdraws the window (the close box)
     bool windowZeroFitted_ = false;
     bool alerted_ = false; // main thread only
 };

@@ -3,16 +3,16 @@
 #include <gtest/gtest.h>
 
 #include <QAbstractItemModel>
+#include <QApplication>
 #include <QCoreApplication>
 #include <QDialogButtonBox>
 #include <QDir>
 #include <QFileDialog>
-#include <QPushButton>
-#include <QTreeView>
-#include <QApplication>
 #include <QLabel>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QTimer>
+#include <QTreeView>
 
 #include <unistd.h>
 

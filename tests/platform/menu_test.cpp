@@ -104,9 +104,9 @@ TEST_F(MenuTest, MenusAndItemsHaveMnemonicsOfTheirOwn) {
         }
         const QString title = plain(top->text());
         const auto expected = withoutMnemonic.find(title);
-        EXPECT_EQ(std::pair(without, int(items.size())),
-                  std::pair(expected == withoutMnemonic.end() ? 0 : expected->second,
-                            choices - without))
+        EXPECT_EQ(
+            std::pair(without, int(items.size())),
+            std::pair(expected == withoutMnemonic.end() ? 0 : expected->second, choices - without))
             << title.toStdString();
     }
     EXPECT_TRUE(!menus.contains(QKeySequence()) && menus.size() == 4);

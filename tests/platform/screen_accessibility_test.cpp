@@ -100,9 +100,9 @@ TEST_F(ScreenAccessibilityTest, NewTitleIsHeardAsANewName) {
               "angehalten – eine Taste setzt fort – r.mirdx – Miradex");
     layer->setoutputheld(false);
     t_WindowTitle(0, "r.mirdx – Miradex"); // unchanged: nothing to hear
-    EXPECT_EQ(std::pair(screen()->text(QAccessible::Name).toStdString(),
-                        count(QAccessible::NameChanged)),
-              std::pair(std::string("r.mirdx – Miradex"), std::size_t{3}));
+    EXPECT_EQ(
+        std::pair(screen()->text(QAccessible::Name).toStdString(), count(QAccessible::NameChanged)),
+        std::pair(std::string("r.mirdx – Miradex"), std::size_t{3}));
 }
 
 TEST_F(ScreenAccessibilityTest, CaretFollowsTheCursor) {
