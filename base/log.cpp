@@ -9,6 +9,7 @@ struct LogSink {
     std::mutex lock;
     std::FILE* stream = stdout;
     std::function<void(std::string_view)> capture;
+    bool lineOpen = false; // text without a line end was written last (progress dots)
 };
 
 LogSink& sink() {
@@ -16,15 +17,19 @@ LogSink& sink() {
     return instance;
 }
 
-void write(std::string_view text) {
+// A line after text that left its line open (progress dots) starts a line of its own, so that
+// every line still begins with its routine's name.
+void write(std::string_view text, bool wholeLine) {
     LogSink& s = sink();
     std::lock_guard guard(s.lock);
     if (s.capture) {
         s.capture(text);
         return;
     }
+    if (wholeLine && s.lineOpen) std::fputc('\n', s.stream);
     std::fwrite(text.data(), 1, text.size(), s.stream);
     std::fflush(s.stream);
+    if (!text.empty()) s.lineOpen = text.back() != '\n';
 }
 
 constexpr unsigned char C1Lead = 0xC2; // UTF-8 of U+0080..U+009F: C2 followed by 80..9F
@@ -74,16 +79,17 @@ std::string escapedcontrols(std::string_view line) {
 void logline(std::string_view line) {
     std::string text = escapedcontrols(line);
     text.push_back('\n');
-    write(text);
+    write(text, true);
 }
 
 void logtext(std::string_view text) {
-    write(text);
+    write(text, false);
 }
 
 void setlogstream(std::FILE* stream) {
     std::lock_guard guard(sink().lock);
     sink().stream = stream;
+    sink().lineOpen = false;
 }
 
 void setlogcapture(std::function<void(std::string_view)> capture) {

@@ -4,6 +4,7 @@
 #include "runtime/readback.h"
 #include "runtime/state.h"
 #include "runtime/window_layer.h"
+#include "runtime/window_management.h"
 #include "text/cursor.h"
 #include "text/output.h"
 #include "text/scrolling.h"
@@ -15,6 +16,7 @@ constexpr UInt8 ReportWindow = 0;
 constexpr Int MessageLine = 12;
 constexpr Int ScreenColumns = 80;
 constexpr std::string_view ReportExtension = ".mirdx";
+constexpr const char* ProgramName = "Miradex";
 
 std::string choosesavepath() {
     WindowLayer::SavePanelRequest request;
@@ -121,6 +123,11 @@ OutsideTextGuard::~OutsideTextGuard() {
     markchanged(ReportWindow);
 }
 
+void showdocumenttitle(const std::string& path) {
+    t_WindowTitle(ReportWindow, path.empty() ? std::string(ProgramName)
+                                             : lastpathcomponent(path) + " – " + ProgramName);
+}
+
 void savereport() {
     const std::string text = reporttext();
     const std::string path = choosesavepath();
@@ -136,6 +143,8 @@ bool savereporttext(const std::string& path, const std::string& text) {
     if (error != 0)
         tellfailure("Der Bericht konnte nicht als " + quotedpath(path) + " gesichert werden.",
                     fileerrortext(error));
+    else
+        showdocumenttitle(path);
     return error == 0;
 }
 
@@ -154,9 +163,11 @@ void openreport(const std::string& path) {
     modelname() = name;
     if (!name.ends_with(ReportExtension)) {
         shownoinfofile();
+        showdocumenttitle("");
     } else {
         modelname() = name.substr(0, name.size() - ReportExtension.size());
         printreport(text);
+        showdocumenttitle(path);
     }
     preparereportscreen();
 }

@@ -33,6 +33,9 @@ void tellfailure(const std::string& message, const std::string& detail);
 // dots or spaces.
 std::string safefilename(const std::string& name);
 
+// Window 0's title names the document it shows ("bericht.mirdx – Miradex"); "" for none.
+void showdocumenttitle(const std::string& path);
+
 // Writes the report text to path, telling the user when that failed; whether it was saved.
 bool savereporttext(const std::string& path, const std::string& text);
 

@@ -6,6 +6,7 @@
 
 #include "app/program.h"
 #include "report/benchmark.h"
+#include "report/documents.h"
 #include "report/profiler.h"
 #include "report/report_hooks.h"
 #include "report/report_program.h"
@@ -401,6 +402,7 @@ void runreport() {
 
 void reportrun(ReportSources sources) {
     const ReportSources s = withdefaults(std::move(sources));
+    showdocumenttitle(""); // a new report is no saved document yet
     showwaitmessage();
     Gathered g = gather(s);
     g.Interfaces = shortenedinterfacelist(g.Interfaces);

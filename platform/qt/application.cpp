@@ -10,6 +10,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include "app/event_state.h"
 #include "app/events.h"
 #include "app/menus.h"
 #include "app/program.h"
@@ -22,6 +23,7 @@
 #include "platform/qt/startup.h"
 #include "report/report_hooks.h"
 #include "runtime/state.h"
+#include "runtime/upcalls.h"
 #include "runtime/window_management.h"
 
 namespace mdx::qt {
@@ -58,7 +60,7 @@ bool othershown(QtWindowLayer& layer, UInt8 closed) {
 bool acceptclose(QtWindowLayer& layer, UInt8 number) {
     if (quitting) return true;
     if (othershown(layer, number))
-        t_MouseEventPostCloseBoxClick(number);
+        layer.withdrawing([number] { t_MouseEventPostCloseBoxClick(number); });
     else
         QMetaObject::invokeMethod(qApp, quitprogram, Qt::QueuedConnection);
     return false;
@@ -108,6 +110,36 @@ void showabout(QtWindowLayer& layer) {
                            .arg(QApplication::applicationVersion()));
 }
 
+// The layer whose window 0 tells that the output is held.
+QtWindowLayer* heldOutputLayer = nullptr;
+
+bool outputwillhold(UInt8 code) {
+    const EventQueue<t_Event>& keys = app().KeyEventQueue;
+    if (!keys.pending() || windowlayer().isMainThread()) return false;
+    const std::optional<t_Event> last = keys.newest();
+    return last && last->Value == code;
+}
+
+void showoutputheld(bool held) {
+    if (QtWindowLayer* layer = heldOutputLayer)
+        layer->runOnMain([layer, held] { layer->setoutputheld(held); }, false);
+}
+
+// The output pause (Pause types code 19) as the frame has it, with window 0's title telling
+// that the output waits for a key, so that a held screen is not taken for a hung program.
+bool pauseandtell(UInt8 code, bool wait) {
+    if (!wait || !outputwillhold(code)) return t_KeyPause(code, wait);
+    showoutputheld(true);
+    const bool held = t_KeyPause(code, wait);
+    showoutputheld(false);
+    return held;
+}
+
+void tellheldoutput(QtWindowLayer& layer) {
+    heldOutputLayer = &layer;
+    upcalls().PauseOutput = pauseandtell;
+}
+
 void connectmenus(QtWindowLayer& layer) {
     layer.menus().about = [&layer] { showabout(layer); };
     layer.menus().quit = [] { quitprogram(); };
@@ -136,6 +168,7 @@ void receive(QtWindowLayer& layer, const HandOver& handOver) {
     QtWindowLayer layer;
     setwindowlayer(&layer);
     connectmenus(layer);
+    tellheldoutput(layer);
     followclosing(layer);
     followactivation();
     launchruntime(layer);

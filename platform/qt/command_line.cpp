@@ -32,8 +32,11 @@ bool isoption(const std::string& argument) {
 
 } // namespace
 
+// An unknown option is refused wherever it stands, also next to --help or --version, which win
+// over everything else (the first of them given).
 CommandLine parsecommandline(const std::vector<std::string>& arguments) {
     CommandLine result;
+    auto asked = CommandLine::Action::Run;
     bool optionsEnded = false;
     for (std::size_t i = 0; i < arguments.size(); ++i) {
         const std::string& argument = arguments[i];
@@ -42,11 +45,9 @@ CommandLine parsecommandline(const std::vector<std::string>& arguments) {
         } else if (argument == "--") {
             optionsEnded = true;
         } else if (argument == "--help" || argument == "-h") {
-            result.What = CommandLine::Action::Help;
-            return result;
+            if (asked == CommandLine::Action::Run) asked = CommandLine::Action::Help;
         } else if (argument == "--version") {
-            result.What = CommandLine::Action::Version;
-            return result;
+            if (asked == CommandLine::Action::Run) asked = CommandLine::Action::Version;
         } else if (argument == "--new") {
             result.NewReport = true;
         } else if (argument == "--batch") {
@@ -62,6 +63,10 @@ CommandLine parsecommandline(const std::vector<std::string>& arguments) {
         } else {
             return failed("Unbekannte Option " + quoted(argument) + ".");
         }
+    }
+    if (asked != CommandLine::Action::Run) {
+        result.What = asked;
+        return result;
     }
     if (!result.Batch && (!result.SavePath.empty() || !result.PngPath.empty()))
         return failed("„--save“ und „--png“ gelten nur zusammen mit „--batch“.");

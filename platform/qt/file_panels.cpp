@@ -15,6 +15,18 @@ namespace mdx::qt {
 namespace {
 
 constexpr const char* MessageName = "panelMessage";
+// The widest a name in an alert is shown, in average character widths; longer ones lose their
+// middle, where a path's folders are, and keep its start and its file name.
+constexpr int LongestNameCharacters = 60;
+
+// File names and other outside text are shown as they are: a name that looks like markup is not
+// drawn as markup, and a long one is shortened to fit.
+void showplain(QMessageBox& box) {
+    for (QLabel* label : box.findChildren<QLabel*>()) {
+        label->setTextFormat(Qt::PlainText);
+        label->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    }
+}
 
 // The save panel takes the name field as it stands: Qt's own reading splits a name at double
 // quotes (a list of names), and adds its default suffix only to names without a dot.
@@ -44,9 +56,11 @@ class SavePanel : public QFileDialog {
         const QString question =
             QString::fromUtf8("„%1“ ist bereits vorhanden. Soll die Datei ersetzt werden?")
                 .arg(QFileInfo(path).fileName());
-        return QMessageBox::warning(this, windowTitle(), question,
-                                    QMessageBox::Yes | QMessageBox::No,
-                                    QMessageBox::No) == QMessageBox::Yes;
+        QMessageBox box(QMessageBox::Warning, windowTitle(), question,
+                        QMessageBox::Yes | QMessageBox::No, this);
+        box.setDefaultButton(QMessageBox::No);
+        showplain(box);
+        return box.exec() == QMessageBox::Yes;
     }
 
     QString extension_;
@@ -86,9 +100,16 @@ void showmessage(QFileDialog& dialog, const std::string& message) {
     grid->addWidget(label, grid->rowCount(), 0, 1, grid->columnCount());
 }
 
-// The dialog of Qt itself, so that titles and labels show whatever the desktop.
+QString& lastfolder() {
+    static QString folder;
+    return folder;
+}
+
+// The dialog of Qt itself, so that titles and labels show whatever the desktop. It starts in the
+// folder of the file opened or saved last.
 void setupcommon(QFileDialog& dialog, const std::string& title, const std::string& message,
                  const std::vector<std::string>& types) {
+    if (!lastfolder().isEmpty()) dialog.setDirectory(lastfolder());
     dialog.setOption(QFileDialog::DontUseNativeDialog);
     dialog.setLocale(QLocale());
     dialog.setProxyModel(new GermanFileForms(&dialog));
@@ -119,12 +140,18 @@ QString firsttype(const std::vector<std::string>& types) {
 
 } // namespace
 
+void rememberfile(const std::string& path) {
+    const QFileInfo file(QFile::decodeName(QByteArray::fromStdString(path)));
+    lastfolder() = file.absolutePath();
+}
+
 QStringList namefilters(const std::vector<std::string>& types) {
     QStringList patterns;
     for (const std::string& type : types)
         if (!type.empty()) patterns << "*." + QString::fromStdString(type);
-    if (patterns.isEmpty()) return {QString::fromUtf8("Alle Dateien (*)")};
-    return {QString::fromUtf8("Dateien (%1)").arg(patterns.join(' '))};
+    const QString everything = QString::fromUtf8("Alle Dateien (*)");
+    if (patterns.isEmpty()) return {everything};
+    return {QString::fromUtf8("Dateien (%1)").arg(patterns.join(' ')), everything};
 }
 
 QString savepath(const QString& directory, const QString& typed, const QString& extension) {
@@ -163,20 +190,43 @@ std::vector<std::string> runopenpanel(const WindowLayer::OpenPanelRequest& reque
     QFileDialog dialog(parent);
     setupopendialog(dialog, request);
     if (dialog.exec() != QDialog::Accepted) return {};
-    return tostrings(dialog.selectedFiles());
+    std::vector<std::string> paths = tostrings(dialog.selectedFiles());
+    if (!paths.empty()) rememberfile(paths.back());
+    return paths;
 }
 
 std::string runsavepanel(const WindowLayer::SavePanelRequest& request, QWidget* parent) {
     SavePanel dialog(parent, firsttype(request.FileTypes));
     setupsavedialog(dialog, request);
     if (dialog.exec() != QDialog::Accepted || dialog.chosen().isEmpty()) return "";
-    return QFile::encodeName(dialog.chosen()).toStdString();
+    const std::string path = QFile::encodeName(dialog.chosen()).toStdString();
+    rememberfile(path);
+    return path;
+}
+
+QString elidenames(const QString& message, const QFontMetrics& metrics, int width) {
+    QString shown;
+    qsizetype from = 0;
+    for (;;) {
+        const qsizetype open = message.indexOf(u'„', from);
+        const qsizetype close = open < 0 ? -1 : message.indexOf(u'“', open + 1);
+        if (close < 0) break;
+        shown += message.mid(from, open + 1 - from);
+        shown +=
+            metrics.elidedText(message.mid(open + 1, close - open - 1), Qt::ElideMiddle, width);
+        from = close;
+    }
+    return shown + message.mid(from);
 }
 
 void showalert(const std::string& message, const std::string& detail, QWidget* parent) {
-    QMessageBox box(QMessageBox::Warning, QString::fromUtf8("Miradex – Fehler"),
-                    QString::fromStdString(message), QMessageBox::Ok, parent);
+    QMessageBox box(QMessageBox::Warning, QString::fromUtf8("Miradex – Fehler"), QString(),
+                    QMessageBox::Ok, parent);
+    const QFontMetrics metrics(box.font());
+    const QString text = QString::fromStdString(message);
+    box.setText(elidenames(text, metrics, metrics.averageCharWidth() * LongestNameCharacters));
     box.setInformativeText(QString::fromStdString(detail));
+    showplain(box);
     if (QAbstractButton* ok = box.button(QMessageBox::Ok)) ok->setText(QString::fromUtf8("OK"));
     box.exec();
 }

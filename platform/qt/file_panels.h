@@ -9,11 +9,18 @@
 #include "runtime/window_layer.h"
 
 class QFileDialog;
+class QFontMetrics;
 class QWidget;
 
 namespace mdx::qt {
 
-// Name filters for the allowed extensions (without the dot); none means any file.
+// The panels start in the folder of the file last opened or saved through a panel (not of one
+// named on the command line, dropped or handed over: the panel then stays where the program
+// started); empty before the first.
+void rememberfile(const std::string& path);
+
+// Name filters for the allowed extensions (without the dot), then "Alle Dateien"; only that
+// when there are none.
 QStringList namefilters(const std::vector<std::string>& types);
 
 // The path that the save panel's name field stands for: the name as typed, in the panel's
@@ -29,7 +36,11 @@ std::vector<std::string> runopenpanel(const WindowLayer::OpenPanelRequest& reque
                                       QWidget* parent);
 std::string runsavepanel(const WindowLayer::SavePanelRequest& request, QWidget* parent);
 
-// A modal warning with the message and, below it, why; one German "OK" button.
+// The message with each name between „ and “ shortened in its middle to at most width pixels.
+QString elidenames(const QString& message, const QFontMetrics& metrics, int width);
+
+// A modal warning with the message and, below it, why; one German "OK" button. Both are shown as
+// plain text.
 void showalert(const std::string& message, const std::string& detail, QWidget* parent);
 
 } // namespace mdx::qt

@@ -63,4 +63,20 @@ PicturePlace placepicture(QSize picture, QSize view, double devicePixelRatio) {
     return {QRectF(left / ratio, top / ratio, width / ratio, height / ratio), whole < 1};
 }
 
+QSize fittedpicture(QSize picture, QSize room, double devicePixelRatio) {
+    if (picture.isEmpty() || room.isEmpty() || !(devicePixelRatio > 0)) return {};
+    const double ratio = devicePixelRatio;
+    const double across = std::floor(room.width() * ratio) / picture.width();
+    const double down = std::floor(room.height() * ratio) / picture.height();
+    const double fit = std::min(across, down);
+    const double scale = fit >= 1 ? std::floor(fit) : fit;
+    // Whole logical pixels that hold at least the picture's device pixels.
+    const auto logical = [&](int length) {
+        return static_cast<int>(std::min(std::ceil(length * scale / ratio - 1e-9), 1e6));
+    };
+    const QSize size(std::min(logical(picture.width()), room.width()),
+                     std::min(logical(picture.height()), room.height()));
+    return size.width() > 0 && size.height() > 0 ? size : QSize();
+}
+
 } // namespace mdx::qt

@@ -35,4 +35,10 @@ struct PicturePlace {
 // shrunk evenly in both directions. Never stretched more one way than the other.
 PicturePlace placepicture(QSize picture, QSize view, double devicePixelRatio);
 
+// The largest size, in logical pixels, at which a picture fits into room on a screen of the given
+// device pixel ratio with its aspect kept: the largest whole multiple of its size in device pixels
+// where one fits, so that it stays sharp and a scale factor never makes it smaller than at
+// factor 1; below that, scaled down evenly. Empty when nothing fits.
+QSize fittedpicture(QSize picture, QSize room, double devicePixelRatio);
+
 } // namespace mdx::qt

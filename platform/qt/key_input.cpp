@@ -259,15 +259,30 @@ constexpr auto KeypadDigits = std::to_array<std::pair<Int, char>>({
 
 // What keys without text of their own deliver, as the key handler knows them: private-use
 // characters for cursor and function keys, 127 for the backspace key, 3 for Enter, 25 for
-// shift-tab.
+// shift-tab, and 19 for Pause, the key that holds the output (Ctrl+S saves on this desktop).
+constexpr char32_t PauseCharacter = 0x13;
+
 constexpr auto SpecialCharacters = std::to_array<std::pair<int, char32_t>>({
-    {Qt::Key_Up, 0xF700},       {Qt::Key_Down, 0xF701},   {Qt::Key_Left, 0xF702},
-    {Qt::Key_Right, 0xF703},    {Qt::Key_Insert, 0xF727}, {Qt::Key_Delete, 0xF728},
-    {Qt::Key_Home, 0xF729},     {Qt::Key_End, 0xF72B},    {Qt::Key_PageUp, 0xF72C},
-    {Qt::Key_PageDown, 0xF72D}, {Qt::Key_Print, 0xF72E},  {Qt::Key_ScrollLock, 0xF72F},
-    {Qt::Key_Pause, 0xF730},    {Qt::Key_SysReq, 0xF731}, {Qt::Key_Menu, 0xF735},
-    {Qt::Key_Clear, 0xF739},    {Qt::Key_Help, 0xF746},   {Qt::Key_Backspace, 0x7F},
-    {Qt::Key_Enter, 0x03},      {Qt::Key_Backtab, 0x19},
+    {Qt::Key_Up, 0xF700},
+    {Qt::Key_Down, 0xF701},
+    {Qt::Key_Left, 0xF702},
+    {Qt::Key_Right, 0xF703},
+    {Qt::Key_Insert, 0xF727},
+    {Qt::Key_Delete, 0xF728},
+    {Qt::Key_Home, 0xF729},
+    {Qt::Key_End, 0xF72B},
+    {Qt::Key_PageUp, 0xF72C},
+    {Qt::Key_PageDown, 0xF72D},
+    {Qt::Key_Print, 0xF72E},
+    {Qt::Key_ScrollLock, 0xF72F},
+    {Qt::Key_Pause, PauseCharacter},
+    {Qt::Key_SysReq, 0xF731},
+    {Qt::Key_Menu, 0xF735},
+    {Qt::Key_Clear, 0xF739},
+    {Qt::Key_Help, 0xF746},
+    {Qt::Key_Backspace, 0x7F},
+    {Qt::Key_Enter, 0x03},
+    {Qt::Key_Backtab, 0x19},
 });
 
 constexpr char32_t FirstFunctionKeyCharacter = 0xF704;
@@ -287,7 +302,7 @@ bool isfunctionkey(int qtKey) {
 bool carriesfunctionflag(int qtKey) {
     return isfunctionkey(qtKey) ||
            (qtKey != Qt::Key_Backspace && qtKey != Qt::Key_Enter && qtKey != Qt::Key_Backtab &&
-            find(SpecialCharacters, qtKey) != nullptr);
+            qtKey != Qt::Key_Pause && find(SpecialCharacters, qtKey) != nullptr);
 }
 
 Int bytable(int qtKey, Qt::KeyboardModifiers modifiers) {

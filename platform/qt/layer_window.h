@@ -70,7 +70,8 @@ class LayerWindow : public QWidget {
     // Called when the window becomes the active window.
     std::function<void(UInt8)> activated;
     // Asked when the window is to close (its close box, quitting, the end of the session); true
-    // lets it close, false keeps it. Without an answer the window is hidden by the runtime.
+    // lets it close, false keeps it. The layer answers by withdrawing the window through the
+    // runtime; without an answer the runtime hides it.
     std::function<bool(UInt8)> closing;
 
   protected:

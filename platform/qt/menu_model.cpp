@@ -11,53 +11,73 @@ namespace {
 
 using Role = MenuEntry::Role;
 
-MenuEntry choice(const char* title, Int tag = 0, std::string key = "", std::uint64_t mods = 0) {
-    return MenuEntry{Role::Choice, QString::fromUtf8(title), std::move(key), mods, tag};
+// A label marks its mnemonic with "&" ("&Neu": Alt+N in the bar, N in the open menu); the title,
+// which lookups and menu events use, is the label without it.
+QString titleof(const QString& label) {
+    return QString(label).remove(u'&');
+}
+
+MenuEntry entry(Role role, const char* label, Int tag, std::string key, std::uint64_t mods) {
+    const QString text = QString::fromUtf8(label);
+    return MenuEntry{role, titleof(text), std::move(key), mods, tag, text, {}};
+}
+
+MenuEntry choice(const char* label, Int tag = 0, std::string key = "", std::uint64_t mods = 0) {
+    return entry(Role::Choice, label, tag, std::move(key), mods);
 }
 
 MenuEntry separator() {
-    return MenuEntry{Role::Separator, QString(), "", 0, 0};
+    return MenuEntry{Role::Separator, QString(), "", 0, 0, QString(), {}};
+}
+
+Menu makemenu(const char* label, std::vector<MenuEntry> entries) {
+    const QString text = QString::fromUtf8(label);
+    return Menu{titleof(text), std::move(entries), text};
 }
 
 constexpr std::uint64_t Ctrl = ModifierControl;
 
 Menu applicationmenu() {
-    return Menu{"Miradex",
-                {MenuEntry{Role::About, QString::fromUtf8("Über Miradex"), "", 0, 0}, separator(),
-                 choice("Einstellungen…", 207, ",", Ctrl), separator(),
-                 MenuEntry{Role::Quit, "Miradex beenden", "q", Ctrl, 0}}};
+    return makemenu("&Miradex", {entry(Role::About, "&Über Miradex", 0, "", 0), separator(),
+                                 choice("&Einstellungen…", 207, ",", Ctrl), separator(),
+                                 entry(Role::Quit, "Miradex &beenden", 0, "q", Ctrl)});
 }
 
+// Ctrl+S saves, as everywhere on this desktop; Ctrl+Shift+S, the key it had first, still does.
 Menu filemenu() {
-    return Menu{"Ablage",
-                {choice("Neu", 0, "n", Ctrl), choice("Öffnen…", 0, "o", Ctrl), separator(),
-                 choice("Revarud Erur importieren…"), separator(),
-                 choice("Sichern unter…", 0, "s", Ctrl | ModifierShift)}};
+    Menu file = makemenu("&Ablage", {choice("&Neu", 0, "n", Ctrl), choice("Ö&ffnen…", 0, "o", Ctrl),
+                                     separator(), choice("&Revarud Erur importieren…"), separator(),
+                                     choice("&Sichern unter…", 0, "s", Ctrl)});
+    file.Entries.back().Also = QKeySequence("Ctrl+Shift+S");
+    return file;
 }
 
 Menu editmenu() {
-    return Menu{"Bearbeiten",
-                {choice("Bild kopieren", 110), choice("Text kopieren", 111, "c", Ctrl), separator(),
-                 choice("Drucker löschen", 112), choice("Konsole löschen", 114), separator(),
-                 choice("Bearbeiten-Aktion", 113)}};
+    return makemenu("&Bearbeiten",
+                    {choice("&Bild kopieren", 110), choice("&Text kopieren", 111, "c", Ctrl),
+                     separator(), choice("&Drucker löschen", 112), choice("&Konsole löschen", 114),
+                     separator(), choice("Bearbeiten-&Aktion", 113)});
 }
 
-// Each window can be shown and hidden; the graphic windows by tags 213 + 2k and 214 + 2k.
+// Each window can be shown and hidden; the graphic windows by tags 213 + 2k and 214 + 2k. The
+// digit shows graphic window k; hiding it is reached with the arrow keys.
 Menu windowmenu() {
-    Menu menu{"Fenster",
-              {choice("Alle Fenster ausblenden", 200),
-               choice("Vorderstes Fenster ausblenden", 201, "w", Ctrl), separator(),
-               choice("Hauptfenster zeigen", 205), choice("Hauptfenster ausblenden", 206),
-               choice("Einstellungen zeigen", 207), choice("Einstellungen ausblenden", 208),
-               choice("Drucker zeigen", 209), choice("Drucker ausblenden", 210),
-               choice("Zwischenablage zeigen", 211), choice("Zwischenablage ausblenden", 212),
-               choice("Konsole zeigen", 229), choice("Konsole ausblenden", 230), separator()}};
+    Menu window =
+        makemenu("&Fenster",
+                 {choice("&Alle Fenster ausblenden", 200),
+                  choice("&Vorderstes Fenster ausblenden", 201, "w", Ctrl), separator(),
+                  choice("&Hauptfenster zeigen", 205), choice("Hauptfenster a&usblenden", 206),
+                  choice("&Einstellungen zeigen", 207), choice("E&instellungen ausblenden", 208),
+                  choice("&Drucker zeigen", 209), choice("D&rucker ausblenden", 210),
+                  choice("&Zwischenablage zeigen", 211), choice("Z&wischenablage ausblenden", 212),
+                  choice("&Konsole zeigen", 229), choice("K&onsole ausblenden", 230), separator()});
     for (Int k = 0; k < 8; ++k) {
-        const QString name = QString("Grafikfenster %1 ").arg(k);
-        menu.Entries.push_back(MenuEntry{Role::Choice, name + "zeigen", "", 0, 213 + 2 * k});
-        menu.Entries.push_back(MenuEntry{Role::Choice, name + "ausblenden", "", 0, 214 + 2 * k});
+        const std::string shown = "Grafikfenster &" + std::to_string(k) + " zeigen";
+        const std::string hidden = "Grafikfenster " + std::to_string(k) + " ausblenden";
+        window.Entries.push_back(choice(shown.c_str(), 213 + 2 * k));
+        window.Entries.push_back(choice(hidden.c_str(), 214 + 2 * k));
     }
-    return menu;
+    return window;
 }
 
 bool inrange(const Menu& menu, Int position) {
@@ -66,8 +86,22 @@ bool inrange(const Menu& menu, Int position) {
 
 QMenu* menuinbar(QMenuBar* bar, const QString& title) {
     for (QAction* action : bar->actions())
-        if (action->menu() && action->text() == title) return action->menu();
+        if (action->menu() && titleof(action->text()) == title) return action->menu();
     return nullptr;
+}
+
+// F10 opens the bar's first menu, as on the other programs of this desktop; the arrow keys go on
+// from there. Qt's menu bar knows Alt and Alt+letter only.
+void openbarwithf10(QMenuBar* bar, QWidget* window) {
+    auto* opener = new QAction(window);
+    opener->setShortcut(QKeySequence(Qt::Key_F10));
+    opener->setShortcutContext(Qt::WindowShortcut);
+    window->addAction(opener);
+    QObject::connect(opener, &QAction::triggered, bar, [bar] {
+        if (!bar->isVisible() || bar->actions().isEmpty()) return;
+        bar->setFocus(Qt::MenuBarFocusReason);
+        bar->setActiveAction(bar->actions().first());
+    });
 }
 
 } // namespace
@@ -91,15 +125,19 @@ MenuModel::MenuModel(std::vector<Menu> menus) : menus_(std::move(menus)) {}
 
 void MenuModel::attach(QMenuBar* bar, QWidget* window) {
     bars_.emplace_back(bar);
+    openbarwithf10(bar, window);
     for (const Menu& menu : menus_) {
-        QMenu* qmenu = bar->addMenu(menu.Title);
+        QMenu* qmenu = bar->addMenu(menu.Label);
         for (const MenuEntry& entry : menu.Entries) {
             if (entry.Kind == Role::Separator) {
                 qmenu->addSeparator();
                 continue;
             }
-            QAction* action = qmenu->addAction(entry.Title);
-            action->setShortcut(shortcutof(entry));
+            QAction* action = qmenu->addAction(entry.Label);
+            QList<QKeySequence> keys;
+            for (const QKeySequence& key : {shortcutof(entry), entry.Also})
+                if (!key.isEmpty()) keys << key;
+            action->setShortcuts(keys);
             window->addAction(action);
             QObject::connect(action, &QAction::triggered,
                              [this, title = menu.Title, entry] { trigger(title, entry); });

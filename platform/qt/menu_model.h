@@ -26,11 +26,14 @@ struct MenuEntry {
     std::string KeyChar;       // the key equivalent's character, "" if none
     std::uint64_t KeyMods = 0; // its modifiers, in the bits of the modifier-flag word
     Int Tag = 0;
+    QString Label;     // the title as shown, "&" before its mnemonic
+    QKeySequence Also; // a second shortcut, none if empty
 };
 
 struct Menu {
     QString Title;
     std::vector<MenuEntry> Entries;
+    QString Label; // the title as shown, "&" before its mnemonic
 };
 
 // Miradex, Ablage, Bearbeiten and Fenster with their items, tags and key equivalents.
@@ -44,7 +47,7 @@ class MenuModel {
     explicit MenuModel(std::vector<Menu> menus = standardmenus());
 
     // Builds the menus into a window's menu bar; their key equivalents also work in that window
-    // while its bar is hidden.
+    // while its bar is hidden. Alt+letter opens a menu by its mnemonic, F10 the first menu.
     void attach(QMenuBar* bar, QWidget* window);
 
     // The number of items of the menu, -1 when there is no menu with that title.

@@ -1,6 +1,7 @@
 #include "platform/qt/qt_window_layer.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QScreen>
 #include <QThread>
 
@@ -12,17 +13,25 @@
 #include <cstdint>
 #include <system_error>
 
+#include "app/events.h"
 #include "platform/qt/geometry.h"
 #include "platform/qt/graphic_view.h"
 #include "platform/qt/layer_window.h"
 #include "platform/qt/screen_accessibility.h"
+#include "platform/qt/selftest_trace.h"
+#include "runtime/state.h"
 #include "runtime/window.h"
+#include "runtime/window_management.h"
 
 namespace mdx::qt {
 namespace {
 
 constexpr int WindowCount = 13;
 constexpr int Border = 16;
+constexpr const char* OutputHeldNote = "angehalten – eine Taste setzt fort";
+// Room left on the screen for the window manager's frame around window 0, which Qt knows only
+// once the window is shown: a title bar and thin edges.
+constexpr QMargins ManagerFrameRoom(4, 32, 4, 4);
 
 // The content of a graphic window before the runtime sizes it: the report screen (or the small
 // one) with its border.
@@ -134,6 +143,19 @@ void QtWindowLayer::build() {
     buildtextwindows();
     buildotherwindows();
     cascadewindows();
+    followclipboard();
+}
+
+// While the pasteboard window is shown, it shows what the clipboard holds now.
+void QtWindowLayer::followclipboard() {
+    QObject::connect(QGuiApplication::clipboard(), &QClipboard::dataChanged,
+                     mainThreadTarget_.get(), [this] {
+                         LayerWindow* pasteboard = windows_[PasteboardWindowNumber];
+                         if (!shown(*pasteboard)) return;
+                         const std::string text = pasteboardText();
+                         setText(PasteboardWindowNumber, text);
+                         selftesttrace("pasteboard " + text.substr(0, text.find('\n')));
+                     });
 }
 
 // Window 0 stays centred; the others, shown from the "Fenster" menu, are placed so that none
@@ -153,6 +175,10 @@ LayerWindow* QtWindowLayer::addwindow(UInt8 number, const QString& title, QSize 
     auto* window = new LayerWindow(number, title);
     menus_.attach(window->menubar(), window);
     window->activated = [this](UInt8 n) { keyWindow_ = n; };
+    window->closing = [this](UInt8 n) {
+        withdrawing([n] { t_MouseEventPostCloseBoxClick(n); });
+        return false;
+    };
     windows_[number] = window;
     QRect geometry(QPoint(), content + QSize(0, window->titlebarheight()));
     geometry.moveCenter(screengeometry(*window).center());
@@ -258,8 +284,27 @@ Size QtWindowLayer::screenSize(Handle window) {
 }
 
 void QtWindowLayer::setTitle(Handle window, const std::string& title) {
-    if (LayerWindow* widget = windowof(window))
-        widget->setWindowTitle(QString::fromStdString(title));
+    LayerWindow* widget = windowof(window);
+    if (!widget) return;
+    titles_[widget->number()] = QString::fromStdString(title);
+    showtitle(widget->number());
+}
+
+void QtWindowLayer::setoutputheld(bool held) {
+    outputHeld_ = held;
+    showtitle(0);
+}
+
+// The held note goes first, where a narrow title bar does not cut it off; a screen reader hears
+// the new title as the view's new name.
+void QtWindowLayer::showtitle(UInt8 number) {
+    LayerWindow* widget = windows_[number];
+    QString title = titles_[number].isEmpty() ? widget->windowTitle() : titles_[number];
+    if (number == 0 && outputHeld_)
+        title = QString::fromUtf8(OutputHeldNote) + QString::fromUtf8(" – ") + title;
+    if (title == widget->windowTitle()) return;
+    widget->setWindowTitle(title);
+    if (number < GraphicWindowCount) titlechanged(*views_[number]);
 }
 
 void QtWindowLayer::setTitleBarVisible(Handle window, bool visible) {
@@ -289,8 +334,13 @@ void QtWindowLayer::redrawLater(Handle view) {
 
 bool QtWindowLayer::isVisible(Handle window) {
     LayerWindow* widget = windowof(window);
-    if (!widget) return false;
-    return options_.Invisible ? shownInName_[widget->number()] : widget->isVisible();
+    return widget && shown(*widget);
+}
+
+// A minimised window counts as hidden: it is what hiding leaves.
+bool QtWindowLayer::shown(const LayerWindow& window) const {
+    if (options_.Invisible) return shownInName_[window.number()];
+    return window.isVisible() && !window.isMinimized();
 }
 
 void QtWindowLayer::show(LayerWindow& window, bool activate) {
@@ -300,7 +350,9 @@ void QtWindowLayer::show(LayerWindow& window, bool activate) {
         shownInName_[n] = true;
         return;
     }
+    if (n == 0) fitwindowzero();
     window.setAttribute(Qt::WA_ShowWithoutActivating, !activate);
+    if (window.isMinimized()) window.setWindowState(window.windowState() & ~Qt::WindowMinimized);
     window.show();
     window.raise();
     window.setAttribute(Qt::WA_ShowWithoutActivating, false);
@@ -318,10 +370,45 @@ void QtWindowLayer::makeKeyAndOrderFront(Handle window) {
 }
 
 void QtWindowLayer::orderOut(Handle window) {
-    LayerWindow* widget = windowof(window);
-    if (!widget) return;
-    shownInName_[widget->number()] = false;
-    if (!options_.Invisible) widget->hide();
+    if (LayerWindow* widget = windowof(window)) hide(*widget);
+}
+
+// Hiding minimises a shown window: it stays in the task bar, so that a program whose windows
+// are all hidden can still be reached. Only the close box withdraws a window whole.
+void QtWindowLayer::hide(LayerWindow& window) {
+    shownInName_[window.number()] = false;
+    if (options_.Invisible || !window.isVisible()) return;
+    if (withdraw_)
+        window.hide();
+    else if (!window.isMinimized())
+        window.showMinimized();
+}
+
+void QtWindowLayer::withdrawing(const std::function<void()>& work) {
+    withdraw_ = true;
+    work();
+    withdraw_ = false;
+}
+
+void QtWindowLayer::fitwindowzero() {
+    if (windowZeroFitted_) return;
+    windowZeroFitted_ = true;
+    LayerWindow& window = *windows_[0];
+    QScreen* screen = window.screen();
+    if (options_.Screen || !screen || !windowready(0)) return;
+    const t_Window& record = rt().WindowTable[0];
+    const QSize border(int(record.BorderWidth), int(record.BorderHeight));
+    const QRect room = screen->availableGeometry().marginsRemoved(ManagerFrameRoom);
+    const int bar = window.titlebarheight();
+    const QSize picture =
+        fittedpicture(QSize(int(record.Width), int(record.Height)),
+                      room.size() - 2 * border - QSize(0, bar), window.devicePixelRatioF());
+    if (picture.isEmpty()) return;
+    QRect geometry(QPoint(), picture + 2 * border + QSize(0, bar));
+    geometry.moveCenter(room.center());
+    window.setclientgeometry(geometry);
+    window.content()->place(views_[0], Rect{double(border.width()), double(border.height()),
+                                            double(picture.width()), double(picture.height())});
 }
 
 void QtWindowLayer::center(Handle window) {
@@ -339,7 +426,8 @@ void QtWindowLayer::center(Handle window) {
 UInt8 QtWindowLayer::frontWindow() {
     if (keyWindow_ < WindowCount && isVisible(window(keyWindow_))) return keyWindow_;
     for (LayerWindow* window : windows_)
-        if (window && window == QApplication::activeWindow()) return window->number();
+        if (window && window == QApplication::activeWindow() && shown(*window))
+            return window->number();
     return NoWindow;
 }
 

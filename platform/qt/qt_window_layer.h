@@ -96,6 +96,10 @@ class QtWindowLayer : public WindowLayer {
     MenuModel& menus() { return menus_; }
     // The height that the runtime counts as a window's title bar: the menu bar's.
     Int titlebarheight() const;
+    // While the output is held, window 0's title says so ahead of its own title.
+    void setoutputheld(bool held);
+    // Runs work (the close box) with hiding meaning withdrawing rather than minimising.
+    void withdrawing(const std::function<void()>& work);
     const Options& options() const { return options_; }
 
   private:
@@ -121,6 +125,12 @@ class QtWindowLayer : public WindowLayer {
     int flipheight(const LayerWindow& window) const;
     QRect screengeometry(const LayerWindow& window) const;
     void show(LayerWindow& window, bool activate);
+    void hide(LayerWindow& window);
+    bool shown(const LayerWindow& window) const;
+    void showtitle(UInt8 number);
+    // Window 0 at the largest size its screen's free area allows, once, before it is first shown.
+    void fitwindowzero();
+    void followclipboard();
 
     Options options_;
     std::unique_ptr<QObject> mainThreadTarget_; // lives on the main thread
@@ -135,6 +145,10 @@ class QtWindowLayer : public WindowLayer {
     std::array<TextWindowParts, 13> texts_{};
     std::array<bool, 13> shownInName_{}; // visibility of invisible windows
     UInt8 keyWindow_ = NoWindow;
+    std::array<QString, 13> titles_{}; // as the runtime set them, without the held note
+    bool outputHeld_ = false;
+    bool withdraw_ = false; // hiding withdraws the window (the close box)
+    bool windowZeroFitted_ = false;
     bool alerted_ = false; // main thread only
 };
 

@@ -292,4 +292,10 @@ void screenmaychange(GraphicView& view) {
     if (listening()) watchof(view).changed();
 }
 
+void titlechanged(GraphicView& view) {
+    if (!listening()) return;
+    QAccessibleEvent event(&view, QAccessible::NameChanged);
+    tell(event);
+}
+
 } // namespace mdx::qt

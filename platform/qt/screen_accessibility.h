@@ -62,4 +62,7 @@ void setscreeneventreceiver(ScreenEventReceiver standIn);
 // The view drew a new picture: its text may have changed.
 void screenmaychange(GraphicView& view);
 
+// The view's window has a new title, which is the view's name.
+void titlechanged(GraphicView& view);
+
 } // namespace mdx::qt

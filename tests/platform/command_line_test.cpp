@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 
@@ -45,7 +46,8 @@ std::string summary(const qt::CommandLine& line) {
 TEST(CommandLineTest, ArgumentsBecomeTheRunsSettings) {
     // clang-format off
     const std::pair<std::vector<std::string>, std::string> cases[] = {
-        {{"--new", "a.mirdx", "b c"}, "run new save= png= [a.mirdx] [b c]"}, {{"x", "--help", "--bogus"}, "help"},
+        {{"--new", "a.mirdx", "b c"}, "run new save= png= [a.mirdx] [b c]"}, {{"x", "--help", "--bogus"}, "error Unbekannte Option „--bogus“."},
+        {{"--version", "--help", "--png", "a.png"}, "version"}, {{"-h", "--version"}, "help"},
         {{"--batch", "--save", "r.mirdx", "--png=s.png", "f"}, "run batch save=r.mirdx png=s.png [f]"},
         {{"--", "--new", "-"}, "run save= png= [--new] [-]"}, {{"--batch", "--save"}, "error Option „--save“ braucht"},
         {{"--batch", "--png="}, "error Option „--png“ braucht"},
@@ -64,6 +66,21 @@ TEST(CommandLineTest, ArgumentsBecomeTheRunsSettings) {
     // blank lines are kept.
     EXPECT_EQ(qt::batchtext(""), "");
     EXPECT_EQ(qt::batchtext("A  \rB\r\nC\n\r  D  \r   "), "A\nB\nC\n\n  D\n\n");
+}
+
+// An unknown option ends the program with status 2 and nothing on standard output, also where
+// --version or --help would have answered.
+TEST(CommandLineTest, TheProgramRefusesUnknownOptionsNextToHelpAndVersion) {
+    const QStringList refused[] = {{"--version", "--bogus"}, {"--bogus", "--help"}, {"-x", "-h"}};
+    for (const QStringList& arguments : refused) {
+        QProcess program;
+        program.start(MIRADEX_PROGRAM, arguments);
+        ASSERT_TRUE(program.waitForFinished(30000)) << arguments.join(' ').toStdString();
+        EXPECT_EQ(std::tuple(program.exitCode(), program.readAllStandardOutput().isEmpty(),
+                             program.readAllStandardError().contains("Unbekannte Option")),
+                  std::tuple(2, true, true))
+            << arguments.join(' ').toStdString();
+    }
 }
 
 // Any path survives the wire; of whatever arrives, only whole records count (the hand-over

@@ -3,11 +3,15 @@
 #include <gtest/gtest.h>
 
 #include <QAbstractItemModel>
+#include <QApplication>
 #include <QCoreApplication>
 #include <QDialogButtonBox>
 #include <QDir>
 #include <QFileDialog>
+#include <QLabel>
+#include <QMessageBox>
 #include <QPushButton>
+#include <QTimer>
 #include <QTreeView>
 
 #include <unistd.h>
@@ -18,23 +22,57 @@
 namespace mdx::test {
 namespace {
 
-// Files, several files or folders; the filter made of the types, empty ones left out.
+// Files, several files or folders; the filter made of the types, empty ones left out, and any
+// file as the second choice. The panels start in the folder of the file opened last.
 TEST(FilePanelTest, OpenPanelsChooseWhatTheRequestAsksFor) {
+    const QString all = "Alle Dateien (*)";
     // clang-format off
-    const std::tuple<WindowLayer::OpenPanelRequest, QFileDialog::FileMode, bool, QString> cases[] = {
-        {{"A", "", {"mirdx"}, false, true, false}, QFileDialog::ExistingFile, false, "Dateien (*.mirdx)"},
-        {{"B", "", {}, true, true, false}, QFileDialog::ExistingFiles, false, "Alle Dateien (*)"},
-        {{"C", "", {"a", "", "b"}, false, false, true}, QFileDialog::Directory, true, "Dateien (*.a *.b)"},
+    const std::tuple<WindowLayer::OpenPanelRequest, QFileDialog::FileMode, bool, QStringList> cases[] = {
+        {{"A", "", {"mirdx"}, false, true, false}, QFileDialog::ExistingFile, false, {"Dateien (*.mirdx)", all}},
+        {{"B", "", {}, true, true, false}, QFileDialog::ExistingFiles, false, {all}},
+        {{"C", "", {"a", "", "b"}, false, false, true}, QFileDialog::Directory, true, {"Dateien (*.a *.b)", all}},
     };
     // clang-format on
-    for (const auto& [request, mode, directoriesOnly, filter] : cases) {
+    const QString folder = QDir(QDir::tempPath()).canonicalPath();
+    qt::rememberfile(QFile::encodeName(folder + "/zuletzt.mirdx").toStdString());
+    for (const auto& [request, mode, directoriesOnly, filters] : cases) {
         QFileDialog dialog;
         qt::setupopendialog(dialog, request);
         EXPECT_EQ(std::tuple(dialog.fileMode(), dialog.testOption(QFileDialog::ShowDirsOnly),
-                             dialog.nameFilters()),
-                  std::tuple(mode, directoriesOnly, QStringList{filter}))
+                             dialog.nameFilters(), dialog.directory().canonicalPath()),
+                  std::tuple(mode, directoriesOnly, filters, folder))
             << request.Title;
     }
+}
+
+// Names in alerts are plain text, long ones shortened in the middle: the start of the path and
+// the file's own name stay, markup in a name is shown as it is written.
+TEST(FilePanelTest, AlertsShowNamesAsPlainTextAndShortenLongOnes) {
+    const QString folders = QString("/ordner").repeated(40);
+    const QString marked = "<b>fett</b>.mirdx";
+    QString text, detail;
+    bool plain = false;
+    QTimer::singleShot(0, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        ASSERT_NE(box, nullptr);
+        plain = true;
+        for (QLabel* label : box->findChildren<QLabel*>())
+            if (!label->text().isEmpty()) plain = plain && label->textFormat() == Qt::PlainText;
+        text = box->text();
+        detail = box->informativeText();
+        box->accept();
+    });
+    qt::showalert(("„" + folders + "/" + marked + "“ konnte nicht geöffnet werden.").toStdString(),
+                  "<i>Grund</i>", nullptr);
+    EXPECT_TRUE(plain);
+    EXPECT_TRUE(text.startsWith("„/ordner/ordner") && text.contains(u'…') &&
+                text.endsWith(marked + "“ konnte nicht geöffnet werden.") &&
+                text.size() < folders.size())
+        << text.toStdString();
+    EXPECT_EQ(detail, "<i>Grund</i>");
+    // Short names and text outside the quotes stay whole.
+    const QFontMetrics metrics(QApplication::font());
+    EXPECT_EQ(qt::elidenames("„a.mirdx“ und „b“", metrics, 200), "„a.mirdx“ und „b“");
 }
 
 // A typed name ends in the extension once, dots and double quotes kept (the name field's

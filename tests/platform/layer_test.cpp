@@ -92,7 +92,8 @@ TEST_F(LayerTest, WindowsStartCascadedAndTheLastMadeKeyIsInFrontWhileShown) {
     layer->orderOut(layer->window(SystemConsoleWindowNumber));
     const UInt8 shown = front();
     const auto* active = dynamic_cast<qt::LayerWindow*>(QApplication::activeWindow());
-    EXPECT_EQ(shown, active && active->isVisible() ? active->number() : NoWindow);
+    const bool activeShown = active && active->isVisible() && !active->isMinimized();
+    EXPECT_EQ(shown, activeShown ? active->number() : NoWindow);
     EXPECT_NE(shown, SystemConsoleWindowNumber);
 }
 
@@ -139,6 +140,31 @@ TEST_F(LayerTest, TextWindowsAndThePasteboardLayOutTheirViewsAndShowPlainText) {
     // A picture with too few pixels is ignored (pictures copied: MenuTest's edit actions).
     layer->setPasteboardImage(WindowImage{4, 4, {0xFF000000}});
     EXPECT_TRUE(QGuiApplication::clipboard()->image().isNull());
+}
+
+// Hiding minimises a shown window, which then counts as hidden, and showing brings it back; the
+// close box withdraws it. The pasteboard window follows the clipboard while it is shown.
+TEST_F(LayerTest, HidingMinimisesAndTheShownPasteboardFollowsTheClipboard) {
+    qt::LayerWindow* printer = layer->windowwidget(VirtualPrinterWindowNumber);
+    const Handle handle = layer->window(VirtualPrinterWindowNumber);
+    const auto state = [&] {
+        return std::tuple(printer->isVisible(), printer->isMinimized(), layer->isVisible(handle));
+    };
+    t_WindowVisible(VirtualPrinterWindowNumber, true);
+    t_WindowVisible(VirtualPrinterWindowNumber, false);
+    EXPECT_EQ(state(), std::tuple(true, true, false));
+    t_WindowFront(VirtualPrinterWindowNumber);
+    EXPECT_EQ(state(), std::tuple(true, false, true));
+    layer->withdrawing([] { t_WindowVisible(VirtualPrinterWindowNumber, false); });
+    EXPECT_EQ(state(), std::tuple(false, false, false));
+
+    t_WindowVisible(PasteboardWindowNumber, true);
+    QGuiApplication::clipboard()->setText("neu kopiert");
+    EXPECT_TRUE(pumpuntil([&] { return layer->text(PasteboardWindowNumber) == "neu kopiert"; }));
+    t_WindowVisible(PasteboardWindowNumber, false);
+    QGuiApplication::clipboard()->setText("später");
+    pumpuntil([] { return false; }, 100);
+    EXPECT_EQ(layer->text(PasteboardWindowNumber), "neu kopiert");
 }
 
 // Work from another thread runs on the main thread in order; a waiting caller returns after its

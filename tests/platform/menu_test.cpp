@@ -6,6 +6,9 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QSet>
+
+#include <map>
 
 #include "app/events.h"
 #include "app/menus.h"
@@ -18,23 +21,27 @@ namespace {
 
 class MenuTest : public QtLayerTest {
   protected:
+    static QString plain(QString label) { return label.remove(u'&'); }
     // The menu with that title in the bar of window n.
     QMenu* menu(UInt8 n, const QString& title) const {
         for (QAction* action : layer->windowwidget(n)->menubar()->actions())
-            if (action->menu() && action->text() == title) return action->menu();
+            if (action->menu() && plain(action->text()) == title) return action->menu();
         return nullptr;
     }
     QAction* item(UInt8 n, const QString& menuTitle, const QString& itemTitle) const {
         for (QAction* action : menu(n, menuTitle)->actions())
-            if (action->text() == itemTitle) return action;
+            if (plain(action->text()) == itemTitle) return action;
         return nullptr;
     }
-    bool visible(UInt8 n) const { return layer->windowwidget(n)->isVisible(); }
+    bool visible(UInt8 n) const { return layer->isVisible(layer->window(n)); }
     std::vector<t_MenuEvent> events() const { return app().MenuEventQueue.contents(); }
 };
 
 TEST_F(MenuTest, FileMenuChoicesAreQueuedWithTheirKeyEquivalents) {
     EXPECT_EQ(item(7, "Ablage", "Neu")->shortcut(), QKeySequence("Ctrl+N"));
+    // Ctrl+S saves; Ctrl+Shift+S still does.
+    EXPECT_EQ(item(0, "Ablage", "Sichern unter…")->shortcuts(),
+              (QList<QKeySequence>{QKeySequence("Ctrl+S"), QKeySequence("Ctrl+Shift+S")}));
     item(7, "Ablage", "Neu")->trigger();
     item(12, "Ablage", "Sichern unter…")->trigger();
     const std::vector<t_MenuEvent> q = events();
@@ -42,7 +49,7 @@ TEST_F(MenuTest, FileMenuChoicesAreQueuedWithTheirKeyEquivalents) {
     EXPECT_EQ(std::tuple(q[0].MenuTitle, q[0].ItemKeyChar, q[0].ItemKeyMods, q[0].ItemKeyAsc),
               std::tuple("Ablage", "n", ModifierControl, 'n'));
     EXPECT_EQ(std::tuple(q[1].ItemTitle, q[1].ItemKeyMods),
-              std::tuple("Sichern unter…", ModifierControl | ModifierShift));
+              std::tuple("Sichern unter…", ModifierControl));
 
     // The main window's buttons choose from the file menu.
     app().MenuEventQueue.clear();
@@ -75,6 +82,34 @@ TEST_F(MenuTest, WindowMenuShowsAndHidesTheWindows) {
     item(0, "Fenster", "Grafikfenster 4 zeigen")->trigger();
     EXPECT_FALSE(visible(4));
     EXPECT_TRUE(log.contains("t_MenuEventHandler: Window #4 not initialized."));
+}
+
+// Alt and a letter open each menu, a letter chooses in the open menu: every menu and every item
+// has a mnemonic of its own there, except the hiding of the graphic windows (reached by arrows).
+TEST_F(MenuTest, MenusAndItemsHaveMnemonicsOfTheirOwn) {
+    const std::map<QString, int> withoutMnemonic = {{"Fenster", 8}};
+    QSet<QKeySequence> menus;
+    for (QAction* top : layer->windowwidget(0)->menubar()->actions()) {
+        menus.insert(QKeySequence::mnemonic(top->text()));
+        QSet<QKeySequence> items;
+        int without = 0, choices = 0;
+        for (QAction* action : top->menu()->actions()) {
+            if (action->isSeparator()) continue;
+            ++choices;
+            const QKeySequence key = QKeySequence::mnemonic(action->text());
+            if (key.isEmpty())
+                ++without;
+            else
+                items.insert(key);
+        }
+        const QString title = plain(top->text());
+        const auto expected = withoutMnemonic.find(title);
+        EXPECT_EQ(
+            std::pair(without, int(items.size())),
+            std::pair(expected == withoutMnemonic.end() ? 0 : expected->second, choices - without))
+            << title.toStdString();
+    }
+    EXPECT_TRUE(!menus.contains(QKeySequence()) && menus.size() == 4);
 }
 
 TEST_F(MenuTest, DeletingByTitleReachesEveryMenuBar) {

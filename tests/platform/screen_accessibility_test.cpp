@@ -11,6 +11,7 @@
 #include "qt_fixture.h"
 #include "runtime/state.h"
 #include "runtime/update.h"
+#include "runtime/window_management.h"
 #include "text/cursor.h"
 #include "text/output.h"
 #include "text/scrolling.h"
@@ -88,6 +89,20 @@ TEST_F(ScreenAccessibilityTest, ViewIsAReadOnlyTextOfTheScreenNamedAfterItsWindo
     EXPECT_EQ(std::tuple(p.topLeft() - layer->viewwidget(0)->mapToGlobal(QPoint()), p.size()),
               std::tuple(QPoint(2 * 16, 32), QSize(16, 32)));
     EXPECT_EQ(screentext().offsetAtPoint(p.center()), second + 2);
+}
+
+// A new title is heard as the view's new name: the document's, and the note of held output
+// ahead of it while the output waits for a key.
+TEST_F(ScreenAccessibilityTest, NewTitleIsHeardAsANewName) {
+    t_WindowTitle(0, "r.mirdx – Miradex");
+    layer->setoutputheld(true);
+    EXPECT_EQ(screen()->text(QAccessible::Name).toStdString(),
+              "angehalten – eine Taste setzt fort – r.mirdx – Miradex");
+    layer->setoutputheld(false);
+    t_WindowTitle(0, "r.mirdx – Miradex"); // unchanged: nothing to hear
+    EXPECT_EQ(
+        std::pair(screen()->text(QAccessible::Name).toStdString(), count(QAccessible::NameChanged)),
+        std::pair(std::string("r.mirdx – Miradex"), std::size_t{3}));
 }
 
 TEST_F(ScreenAccessibilityTest, CaretFollowsTheCursor) {

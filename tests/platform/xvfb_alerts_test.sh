@@ -18,7 +18,7 @@ failcontext() { ls -la "$work/out"; for w in $(xdotool search --onlyvisible --na
 named() { xdotool search --onlyvisible --name "$1" | head -n 1; }
 showing() { [ -n "$(named "$1")" ]; }
 gone() { [ -z "$(named "$1")" ]; }
-window0() { xdotool search --onlyvisible --pid "$1" --name '^Miradex-Grafik' | head -n 1; }
+window0() { xdotool search --onlyvisible --pid "$1" --name 'Miradex(-Grafik)?$' | head -n 1; }
 haswindow0() { [ -n "$(window0 "$1")" ]; }
 # Without a window manager nobody gives a dialog the keyboard, so the test does.
 press() { xdotool windowfocus --sync "$(named "$1")" key "${@:2}"; }

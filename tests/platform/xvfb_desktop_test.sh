@@ -19,7 +19,7 @@ shown() { xdotool search --onlyvisible --pid "$1" >/dev/null 2>&1; }
 hidden() { ! shown "$1"; }
 ended() { ! kill -0 "$1" 2>/dev/null; }
 traced() { grep -c "$1" "$work/trace" | grep -qx "$2"; }
-window0() { xdotool search --onlyvisible --pid "$1" --name '^Miradex-Grafik' | head -n 1; }
+window0() { xdotool search --onlyvisible --pid "$1" --name 'Miradex(-Grafik)?$' | head -n 1; }
 haswindow0() { [ -n "$(window0 "$1")" ]; }
 dialog() { xdotool search --onlyvisible --name '^Miradex sichern$' | head -n 1; }
 showndialog() { [ -n "$(dialog)" ]; }
@@ -105,10 +105,8 @@ saved="$work/out/Modell 15\" 2.5 GHz.mirdx"
 waitfor "Bericht gesichert: $(ls "$work/out")" test -s "$saved"
 "$program" --batch "$saved" 2>/dev/null | grep -q 'Bericht mit Punkt' || fail "gesicherter Bericht"
 
-# --- Hidden from the menu, the program comes back with the next start.
-xdotool key alt
-xdotool key Right Right Right Down Return
-waitfor "alle Fenster ausgeblendet" hidden "$first"
+# --- A second start shows the program again (hiding minimises, which takes a window manager:
+# xvfb_keyboard_test.sh's).
 start log2
 waitfor "zweiter Start übergibt und endet" ended "${pids[1]}"
 wait "${pids[1]}" || fail "zweiter Start endet mit Fehler"

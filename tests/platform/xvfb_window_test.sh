@@ -16,7 +16,7 @@ startwork
 unset QT_QPA_PLATFORM QT_SCALE_FACTOR
 export MIRADEX_PUBLIC_IP_HOST= MIRADEX_MODEL_HOST=
 
-window0() { xdotool search --onlyvisible --pid "$1" --name '^Miradex-Grafik' 2>/dev/null | head -n 1; }
+window0() { xdotool search --onlyvisible --pid "$1" --name 'Miradex(-Grafik)?$' 2>/dev/null | head -n 1; }
 haswindow0() { [ -n "$(window0 "$1")" ]; }
 nowindow0() { [ -z "$(window0 "$1")" ]; }
 geometry() { xwininfo -id "$1" | grep -E "Absolute|Width|Height" | tr -s ' \n' ' '; }
@@ -31,9 +31,10 @@ for i in $(seq 1 24); do printf 'Zeile %02d: Miradex-Bericht %s\r' "$i" "$(print
     >"$work/bericht.mirdx"
 printf 'Blau\033p\r' >"$work/blau.mirdx"
 
-# --- A scale factor: the picture at 2 x 2 device pixels per pixel at factor 2, at 1 x 1 at 1.5
-# (no whole multiple larger than 1 fits there), found pixel for pixel on the grabbed screen.
-for pair in 2:2 1.5:1; do
+# --- A scale factor: the picture at 2 x 2 device pixels per pixel at factor 2 and at 1.5 (window 0
+# takes the largest whole multiple the screen has room for), found pixel for pixel on the grabbed
+# screen.
+for pair in 2:2 1.5:2; do
     factor=${pair%:*} multiple=${pair#*:}
     QT_SCALE_FACTOR=$factor MIRADEX_SELFTEST_GRAB="$work/scale$factor" timeout 60 \
         "$program" "$work/bericht.mirdx" >"$work/log-scale$factor" 2>&1 || fail "Selbsttest bei Faktor $factor"
@@ -63,7 +64,7 @@ bordergrey() { [ "$(border)" = "84,84,84" ]; }
 sleep 1
 waitfor "Rand grau: $(border)" bordergrey
 
-# Asked to maximise, window 0 keeps its size, and the report is on the screen pixel for pixel
+# Asked to maximise, window 0 keeps its size, and the report is on the screen, each pixel 2 x 2
 # (up to the cursor's cell).
 before=$(geometry "$wid")
 wmctrl -i -r "$wid" -b add,maximized_vert,maximized_horz
@@ -75,7 +76,7 @@ QT_QPA_PLATFORM=offscreen "$program" --batch --png "$work/bericht.png" "$work/be
     >/dev/null 2>&1 || fail "Bild des Berichts"
 start log2 "$work/bericht.mirdx"
 waitfor "Übergabe endet" ended "${pids[-1]}"
-reportshown() { "$tool" grab "$work/max.png" && "$tool" find "$work/max.png" "$work/bericht.png" 1 512 >/dev/null; }
+reportshown() { "$tool" grab "$work/max.png" && "$tool" find "$work/max.png" "$work/bericht.png" 2 512 >/dev/null; }
 waitfor "Bericht vollständig sichtbar" reportshown
 
 # A minimised window 0 comes back with the next start's documents.
