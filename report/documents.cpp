@@ -1,6 +1,6 @@
 #include "report/documents.h"
 
-#include "report/report_hooks.h"
+#include "report/report.h"
 #include "runtime/readback.h"
 #include "runtime/state.h"
 #include "runtime/window_layer.h"
@@ -11,8 +11,7 @@
 namespace mdx {
 namespace {
 
-constexpr UInt8 ReportWindow = 0;
-constexpr Int MessageLine = 12;
+constexpr Int RefusalLine = 12; // where a file that is no report is refused
 constexpr Int ScreenColumns = 80;
 constexpr std::string_view ReportExtension = ".mirdx";
 
@@ -52,7 +51,7 @@ void tellopenfailure(const std::string& path, int error) {
     tellfailure(quotedpath(path) + " konnte nicht geöffnet werden.", fileerrortext(error));
 }
 
-void printreport(const std::string& text) {
+void printdocument(const std::string& text) {
     const OutsideTextGuard guard;
     t_Print(ReportWindow, text);
 }
@@ -88,7 +87,7 @@ void tellfailure(const std::string& message, const std::string& detail) {
 void shownoinfofile() {
     t_CursorHome(ReportWindow);
     t_ClearEndOfWindow(ReportWindow);
-    t_Vtab(ReportWindow, MessageLine);
+    t_Vtab(ReportWindow, RefusalLine);
     t_Print(ReportWindow, centertext("Diese Datei ist keine Info-Datei", ScreenColumns));
 }
 
@@ -156,7 +155,7 @@ void openreport(const std::string& path) {
         shownoinfofile();
     } else {
         modelname() = name.substr(0, name.size() - ReportExtension.size());
-        printreport(text);
+        printdocument(text);
     }
     preparereportscreen();
 }

@@ -12,6 +12,14 @@ namespace mdx {
 // printing it would keep the program busy for minutes.
 inline constexpr std::size_t LargestReportFile = 262144;
 
+// Shows a saved report document, or tells that the file is none.
+void openreport(const std::string& path);
+// Saves the report screen through a save panel.
+void savereport();
+// Saves the report screen as "Sichern unter…" saves it, to the given path without a panel (the
+// batch mode's --save). False when nothing was written.
+bool savereportto(const std::string& path);
+
 // The screen text of window 0, lines ended by carriage returns, graphic characters made plain.
 std::string reporttext();
 // The name the save panel offers: the model name with its first "-inch" written as '"', made

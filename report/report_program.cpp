@@ -4,7 +4,10 @@
 
 #include <vector>
 
-#include "report/report_hooks.h"
+#include "app/program.h"
+#include "report/documents.h"
+#include "report/report.h"
+#include "report/revarud.h"
 #include "runtime/font.h"
 #include "runtime/state.h"
 #include "runtime/video_memory.h"
@@ -31,7 +34,7 @@ void fillin(Function& entry, const Function& fallback) {
 }
 
 ReportRoutines withdefaults(ReportRoutines e) {
-    fillin(e.RunReport, Step(runreport));
+    fillin(e.RunReport, Step([] { runreport(); }));
     fillin(e.OpenReport, PathStep(openreport));
     fillin(e.ImportRevarud, PathStep(importrevarud));
     fillin(e.ImportRevarud6400, PathStep(importrevarud6400));
@@ -93,7 +96,7 @@ void programmenudispatch(const ReportRoutines& entries, const t_MenuEvent& event
 }
 
 // Window 0 is shown as well: a hidden window's picture is never drawn.
-void programinit() {
+void setupwindows() {
     const t_Font font = t_LoadFontResource("MenloRegular 16x32.font");
     t_InitWindow(0, 24, true, ScreenWidth, ScreenHeight, 16, 16, font, true);
     fittoscreen();
@@ -106,11 +109,16 @@ void programinit() {
 
 } // namespace
 
+void installprogram() {
+    installapplicationsteps();
+    setprogramwork(std::make_shared<ReportProgram>());
+}
+
 ReportProgram::ReportProgram(ReportRoutines routines)
     : entries_(withdefaults(std::move(routines))) {}
 
 void ReportProgram::start() {
-    programinit();
+    setupwindows();
 }
 
 void ReportProgram::choose(const t_MenuEvent& event) {

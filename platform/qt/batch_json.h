@@ -10,8 +10,9 @@
 
 namespace mdx::qt {
 
-// The JSON text, ending with a line feed, of a screen text as the batch prints it; nothing when
-// the screen shows no report line (a failed run, a file that is no report).
+// The JSON text, ending with a line feed, of the report on the screen: the record of the run
+// that made it, else the facts read from the screen text as the batch prints it (an opened
+// report). Nothing when the screen shows no report line (a failed run, a file that is no report).
 std::optional<std::string> batchjson(const std::string& screentext);
 
 } // namespace mdx::qt

@@ -13,7 +13,7 @@
 #include "platform/qt/batch_json.h"
 #include "platform/qt/qt_window_layer.h"
 #include "platform/qt/startup.h"
-#include "report/report_hooks.h"
+#include "report/documents.h"
 #include "runtime/image.h"
 #include "runtime/readback.h"
 #include "runtime/state.h"

@@ -7,7 +7,7 @@
 #include <sys/stat.h>
 
 #include "report/documents.h"
-#include "report/report_lines.h"
+#include "report/report_facts.h"
 #include "report_screen.h"
 #include "text/output.h"
 
@@ -152,13 +152,13 @@ TEST_F(DocumentTest, ProposedNamesAreBareNames) {
 // The report's lines read back from a screen text (a whole report's are tests/e2e's E2eJson):
 // a value wrapped at the screen's edge, an empty value, lines without a label; and the
 // benchmark figures, which are numbers only in the report's own form.
-TEST(ReportLines, WrappedEmptyAndOtherLinesAndFigures) {
+TEST(ReportFacts, WrappedEmptyAndOtherLinesAndFigures) {
     const std::string wide = "Grafikkarte        = " + std::string(60, 'x') + "ä";
     std::string read;
-    for (const ReportLine& line :
-         reportlines("Fehler\n" + wide + "\nö\nInternet-Adresse   =\n" +
-                     "Taktfrequenz       = 2,9 GHz\nfremd\n" + "Hostnamen          = nein\n"))
-        read += line.Label + "=" + line.Value + ";";
+    for (const ReportFact& fact :
+         factsofscreen("Fehler\n" + wide + "\nö\nInternet-Adresse   =\n" +
+                       "Taktfrequenz       = 2,9 GHz\nfremd\n" + "Hostnamen          = nein\n"))
+        read += labelwords(fact.Label) + "=" + fact.Value + ";";
     EXPECT_EQ(read,
               "Grafikkarte=" + std::string(60, 'x') + "äö;Internet-Adresse=;Taktfrequenz=2,9 GHz;");
     EXPECT_EQ(gflopsfigure("1.234.567,89 GFLOPs"), 1234567.89);

@@ -41,7 +41,7 @@ class ReportRunTest : public ReportScreenTest {
     Lines run(const std::string& text) {
         hardware = text;
         lookedup.clear();
-        reportrun(sources());
+        runreport(sources());
         return screen();
     }
     std::uint64_t memory = 17179869184ULL;
@@ -124,7 +124,7 @@ TEST_F(ReportRunTest, ProgressLinesAndOutsideTextAsUnicodeCutWhenHuge) {
         seen = screen();
         return std::string("USB");
     };
-    reportrun(s);
+    runreport(s);
     EXPECT_EQ(seen, (Lines{"", "", "", "", "", "", "", "", "", "",
                            "                        Informationen werden gesammelt,",
                            "                          bitte einen Moment warten...", "",
@@ -200,6 +200,19 @@ TEST(ReportValues, GraphicsDisplayCoresAndInterfaceLines) {
         {std::string(60, 'x'), std::string(59, 'x')}};
     for (const auto& [list, shown] : lists)
         EXPECT_EQ(shortenedinterfacelist(list), shown) << list;
+}
+
+// The run keeps its facts as the screen shows them, also a value whose wrap at the screen's edge
+// falls on a blank (the screen read back loses the blank and the rest); a document replaces them.
+TEST_F(ReportRunTest, RecordKeepsWhatTheScreenShowsUntilADocumentReplacesIt) {
+    const std::string wrapped = std::string(60, 'x') + " Ende\xE2\x84\xA2";
+    run(replacestring(IntelHardware, "Dual-Core Intel Core i5", wrapped, false));
+    const std::optional<ReportFacts> facts = shownreportfacts();
+    ASSERT_TRUE(facts);
+    EXPECT_EQ(facts->at(2), (ReportFact{ReportLabel::Processor, std::string(60, 'x') + " Ende?"}));
+    EXPECT_EQ(facts->back(), (ReportFact{ReportLabel::MultiCore, "32,04 GFLOPs"}));
+    choosefromablage("Öffnen…", writefile("bericht.mirdx", "Hostname           = da\r"));
+    EXPECT_EQ(shownreportfacts(), std::nullopt);
 }
 
 // A document's control codes change the window only while it is printed: its border colour
