@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <map>
 #include <utility>
 
 #include "app/program.h"
@@ -28,6 +29,13 @@ constexpr Int NoticeLine = 11; // the first line of the wait and failure notices
 constexpr Int BenchmarkColumn = 22;
 constexpr Int InterfaceListWidth = 59;
 constexpr Int GiB = 1073741824;
+constexpr Int MiB = 1048576;
+constexpr std::size_t ScreenColumns = 82; // window 0 is 1312 pixels wide, 16 a character
+constexpr std::size_t ScreenLines = 25;
+constexpr std::size_t BenchmarkLines = 2;
+constexpr std::string_view ItemSeparator = ", ";
+// Where a value is cut to fit the screen; the screen has no cell for U+2026.
+constexpr std::string_view Ellipsis = "...";
 // Outside text is printed up to this many bytes a value: a profiler or a service that answers
 // with megabytes on one line would otherwise scroll the report for minutes.
 constexpr std::size_t ValueLimit = 240;
@@ -190,6 +198,13 @@ bool namemodel(const ReportSources& s, const Gathered& g) {
     return true;
 }
 
+// Whole GB as the report always showed them; a machine with less than 1 GiB in MB, where whole
+// GB would say "0 GB".
+std::string memorytext(std::uint64_t bytes) {
+    if (bytes < static_cast<std::uint64_t>(GiB)) return std::to_string(bytes / MiB) + " MB";
+    return std::to_string(bytes / GiB) + " GB";
+}
+
 // The "Hardware" fact; true for a virtual machine of the Parallels kind.
 bool addhardware(FactList& facts, const std::string& identifier) {
     const bool parallels = identifier.size() > 8 && identifier.compare(0, 9, "Parallels") == 0;
@@ -229,8 +244,7 @@ void addmemory(FactList& facts, const Gathered& g) {
                        value(g.Hardware, "L2 Cache (per Processor): "));
     facts.addifpresent(ReportLabel::L2Cache, value(g.Hardware, "L2 Cache: "));
     facts.addifpresent(ReportLabel::L3Cache, value(g.Hardware, "L3 Cache: "));
-    const auto gib = static_cast<Int>(g.Machine.PhysicalMemory / GiB);
-    facts.add(ReportLabel::Memory, std::to_string(gib) + " GB");
+    facts.add(ReportLabel::Memory, memorytext(g.Machine.PhysicalMemory));
 }
 
 void addfirmware(FactList& facts, const Text& hardware) {
@@ -285,6 +299,106 @@ void keepfacts(std::optional<ReportFacts> facts) {
 
 std::string gflops(double value) {
     return formatreal(32, 1, 2, true, value) + " GFLOPs";
+}
+
+std::size_t charactercount(std::string_view text) {
+    return static_cast<std::size_t>(std::count_if(text.begin(), text.end(), [](char byte) {
+        return (static_cast<UInt8>(byte) & 0xC0) != 0x80;
+    }));
+}
+
+// The screen lines a fact takes: a line that fills the width exactly leaves the cursor on the
+// next line, so its line end adds an empty one.
+std::size_t linesof(const ReportFact& fact) {
+    const std::size_t cells =
+        charactercount(printedlabel(fact.Label)) + charactercount(screenform(fact.Value));
+    return cells / ScreenColumns + 1;
+}
+
+std::size_t screenlinesof(const ReportFacts& facts) {
+    std::size_t lines = BenchmarkLines;
+    for (const ReportFact& fact : facts)
+        lines += linesof(fact);
+    return lines;
+}
+
+bool islist(ReportLabel label) {
+    return label == ReportLabel::LocalAddress || label == ReportLabel::Interfaces ||
+           label == ReportLabel::Display;
+}
+
+std::vector<std::string> itemsof(const std::string& list) {
+    std::vector<std::string> items;
+    for (std::size_t start = 0;;) {
+        const std::size_t end = list.find(ItemSeparator, start);
+        items.push_back(list.substr(start, end - start));
+        if (end == std::string::npos) return items;
+        start = end + ItemSeparator.size();
+    }
+}
+
+// The first `kept` items and how many more there are: "a, b ... und 9 weitere".
+std::string shortenedlist(const std::vector<std::string>& items, std::size_t kept) {
+    std::string text;
+    for (std::size_t k = 0; k < kept; ++k)
+        text += (k == 0 ? "" : std::string(ItemSeparator)) + items[k];
+    return text + " " + std::string(Ellipsis) + " und " + std::to_string(items.size() - kept) +
+           " weitere";
+}
+
+// The longest fact that takes more than one line and that `canshorten` accepts; null for none.
+ReportFact* longestwrapped(ReportFacts& facts, bool (*canshorten)(const ReportFact&)) {
+    ReportFact* longest = nullptr;
+    for (ReportFact& fact : facts)
+        if (linesof(fact) > 1 && canshorten(fact) &&
+            (!longest || charactercount(fact.Value) > charactercount(longest->Value)))
+            longest = &fact;
+    return longest;
+}
+
+// Drops list items from the longest wrapped lists until the report fits.
+void shortenlists(ReportFacts& facts) {
+    std::vector<std::pair<ReportFact*, std::vector<std::string>>> lists;
+    for (ReportFact& fact : facts)
+        if (islist(fact.Label)) lists.emplace_back(&fact, itemsof(fact.Value));
+    const auto shortenable = [](const ReportFact& fact) {
+        return islist(fact.Label) && fact.Value.find(ItemSeparator) != std::string::npos;
+    };
+    std::map<ReportFact*, std::size_t> kept;
+    while (screenlinesof(facts) > ScreenLines) {
+        ReportFact* longest = longestwrapped(facts, shortenable);
+        if (!longest) return;
+        const auto list = std::find_if(lists.begin(), lists.end(),
+                                       [&](const auto& entry) { return entry.first == longest; });
+        const std::size_t count = kept.emplace(longest, list->second.size()).first->second - 1;
+        kept[longest] = count;
+        longest->Value = shortenedlist(list->second, count);
+    }
+}
+
+// A value cut to the first screen line, ending with the ellipsis.
+void cuttooneline(ReportFact& fact) {
+    const std::size_t room =
+        ScreenColumns - 1 - charactercount(printedlabel(fact.Label)) - Ellipsis.size();
+    std::string& value = fact.Value;
+    std::size_t end = 0;
+    for (std::size_t characters = 0; end < value.size() && characters < room; ++characters)
+        do
+            ++end;
+        while (end < value.size() && (static_cast<UInt8>(value[end]) & 0xC0) == 0x80);
+    value = value.substr(0, end) + std::string(Ellipsis);
+}
+
+// The report fits window 0 without scrolling its first lines away: the longest lists lose
+// items first, then the longest other wrapped values are cut to one line.
+ReportFacts fittedtoscreen(ReportFacts facts) {
+    shortenlists(facts);
+    while (screenlinesof(facts) > ScreenLines) {
+        ReportFact* longest = longestwrapped(facts, [](const ReportFact&) { return true; });
+        if (!longest) break;
+        cuttooneline(*longest);
+    }
+    return facts;
 }
 
 // Shows "(wird berechnet)" while the measurement runs, then its result in its place.
@@ -438,7 +552,7 @@ void runreport(ReportSources sources) {
         return;
     }
     const bool named = namemodel(s, g);
-    printreport(s, describedfacts(g, named), g.Machine.ProcessorCount);
+    printreport(s, fittedtoscreen(describedfacts(g, named)), g.Machine.ProcessorCount);
 }
 
 std::string shortenedinterfacelist(const std::string& list) {

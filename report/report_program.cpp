@@ -57,10 +57,11 @@ Int regularfilesize(const std::string& path) {
     return static_cast<Int>(info.st_size);
 }
 
-// Documents of the two Revarud Erur sizes are imports whatever their names; everything else
-// goes to the report opener, which also tells files that are no report documents.
+// A report's name sends it to the report opener whatever its size; other documents of the two
+// Revarud Erur sizes are imports; everything else goes to the report opener, which also tells
+// files that are no report documents.
 void openfile(const ReportRoutines& entries, const std::string& path) {
-    const Int size = regularfilesize(path);
+    const Int size = path.ends_with(ReportExtension) ? -1 : regularfilesize(path);
     if (size == RevarudSystemFileSize)
         entries.ImportRevarud6400(path);
     else if (size == RevarudScsiFileSize)

@@ -317,7 +317,7 @@ void showrevarudfile(const std::string& path) {
     else if (file.size() == RevarudScsiSize)
         showscsifile(file, path);
     else
-        shownoinfofile();
+        refusenoinfofile(path, "Eine Revarud-Erur-Datei hat 6.400 oder 8.192 Bytes.");
     preparereportscreen();
 }
 

@@ -6,9 +6,24 @@
 #include "report/report.h"
 
 namespace mdx::qt {
+namespace {
+
+using Json = nlohmann::ordered_json;
+
+// A label that comes again (two displays, two graphics lines) keeps every value, in an array.
+void keep(Json& report, const std::string& label, const std::string& value) {
+    if (!report.contains(label)) {
+        report[label] = value;
+        return;
+    }
+    Json& kept = report[label];
+    if (!kept.is_array()) kept = Json::array({kept});
+    kept.push_back(value);
+}
+
+} // namespace
 
 std::optional<std::string> batchjson(const std::string& screentext) {
-    using Json = nlohmann::ordered_json;
     const std::optional<ReportFacts> made = shownreportfacts();
     const ReportFacts facts = made ? *made : factsofscreen(screentext);
     if (facts.empty()) return std::nullopt;
@@ -16,7 +31,7 @@ std::optional<std::string> batchjson(const std::string& screentext) {
     Json figures = Json::object();
     for (const ReportFact& fact : facts) {
         const std::string label = labelwords(fact.Label);
-        report[label] = fact.Value;
+        keep(report, label, fact.Value);
         if (fact.Label != ReportLabel::SingleCore && fact.Label != ReportLabel::MultiCore) continue;
         if (const std::optional<double> figure = gflopsfigure(fact.Value)) figures[label] = *figure;
     }

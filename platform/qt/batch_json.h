@@ -1,5 +1,6 @@
 // The batch run's JSON form ("--batch --json"): the report's lines keyed by their German labels
-// in screen order, values as the screen shows them, and the two benchmark figures as numbers.
+// in screen order, values as the screen shows them (an array for a label that comes more than
+// once), and the two benchmark figures as numbers.
 //
 //   {"Hardware": "MacBook Pro", ..., "Multi-Core": "12,34 GFLOPs",
 //    "GFLOPs": {"Single-Core": 3.21, "Multi-Core": 12.34}}
