@@ -12,7 +12,7 @@
 #include "base/log.h"
 #include "fuzz_window.h"
 #include "report/documents.h"
-#include "report/report_hooks.h"
+#include "report/report.h"
 #include "runtime/font.h"
 #include "runtime/video_memory.h"
 #include "scratch.h"

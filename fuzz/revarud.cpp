@@ -11,7 +11,6 @@
 
 #include "base/log.h"
 #include "fuzz_window.h"
-#include "report/report_hooks.h"
 #include "report/revarud.h"
 #include "runtime/font.h"
 #include "runtime/video_memory.h"

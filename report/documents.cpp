@@ -1,6 +1,6 @@
 #include "report/documents.h"
 
-#include "report/report_hooks.h"
+#include "report/report.h"
 #include "runtime/readback.h"
 #include "runtime/state.h"
 #include "runtime/window_layer.h"
@@ -12,11 +12,10 @@
 namespace mdx {
 namespace {
 
-constexpr UInt8 ReportWindow = 0;
-constexpr Int MessageLine = 12;
+constexpr Int RefusalLine = 12; // where a file that is no report is refused
 constexpr Int ScreenColumns = 80;
-constexpr std::string_view ReportExtension = ".mirdx";
 constexpr const char* ProgramName = "Miradex";
+constexpr const char* EmptyScreen = "Das Fenster ist leer, es gibt nichts zu sichern.";
 
 std::string choosesavepath() {
     WindowLayer::SavePanelRequest request;
@@ -54,7 +53,7 @@ void tellopenfailure(const std::string& path, int error) {
     tellfailure(quotedpath(path) + " konnte nicht geöffnet werden.", fileerrortext(error));
 }
 
-void printreport(const std::string& text) {
+void printdocument(const std::string& text) {
     const OutsideTextGuard guard;
     t_Print(ReportWindow, text);
 }
@@ -87,11 +86,22 @@ void tellfailure(const std::string& message, const std::string& detail) {
     onMainThread([&] { windowlayer().alert(message, detail); });
 }
 
-void shownoinfofile() {
+void refusenoinfofile(const std::string& path, const std::string& reason) {
     t_CursorHome(ReportWindow);
     t_ClearEndOfWindow(ReportWindow);
-    t_Vtab(ReportWindow, MessageLine);
+    t_Vtab(ReportWindow, RefusalLine);
     t_Print(ReportWindow, centertext("Diese Datei ist keine Info-Datei", ScreenColumns));
+    tellfailure(quotedpath(path) + " ist keine Info-Datei.", reason);
+}
+
+std::string withreportlineends(std::string text) {
+    for (std::size_t at = text.find('\r'); at != std::string::npos; at = text.find('\r', at + 1))
+        if (at + 1 == text.size() || text[at + 1] != '\n') return text;
+    std::string ends;
+    ends.reserve(text.size());
+    for (std::size_t at = 0; at < text.size(); ++at)
+        if (text[at] != '\r') ends += text[at] == '\n' ? '\r' : text[at];
+    return ends;
 }
 
 int readoutsidefile(const std::string& path, std::size_t limit, Bytes& bytes) {
@@ -130,6 +140,10 @@ void showdocumenttitle(const std::string& path) {
 
 void savereport() {
     const std::string text = reporttext();
+    if (text.empty()) {
+        tellfailure("Der Bericht konnte nicht gesichert werden.", EmptyScreen);
+        return;
+    }
     const std::string path = choosesavepath();
     if (!path.empty()) savereporttext(path, text);
 }
@@ -138,7 +152,13 @@ bool savereportto(const std::string& path) {
     return savereporttext(path, reporttext());
 }
 
+// An empty screen would make a file that opens as no report: nothing is written.
 bool savereporttext(const std::string& path, const std::string& text) {
+    if (text.empty()) {
+        tellfailure("Der Bericht konnte nicht als " + quotedpath(path) + " gesichert werden.",
+                    EmptyScreen);
+        return false;
+    }
     const int error = savestringtofile(path, text);
     if (error != 0)
         tellfailure("Der Bericht konnte nicht als " + quotedpath(path) + " gesichert werden.",
@@ -162,11 +182,12 @@ void openreport(const std::string& path) {
     const std::string name = lastpathcomponent(path);
     modelname() = name;
     if (!name.ends_with(ReportExtension)) {
-        shownoinfofile();
+        refusenoinfofile(path,
+                         "Gesicherte Berichte haben Namen, die auf \u201E.mirdx\u201C enden.");
         showdocumenttitle("");
     } else {
         modelname() = name.substr(0, name.size() - ReportExtension.size());
-        printreport(text);
+        printdocument(withreportlineends(text));
         showdocumenttitle(path);
     }
     preparereportscreen();

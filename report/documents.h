@@ -3,14 +3,25 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 #include "base/kwtools.h"
 
 namespace mdx {
 
+inline constexpr std::string_view ReportExtension = ".mirdx";
+
 // A saved report holds one screen, a few kilobytes; anything far larger is no saved report, and
 // printing it would keep the program busy for minutes.
 inline constexpr std::size_t LargestReportFile = 262144;
+
+// Shows a saved report document, or tells that the file is none.
+void openreport(const std::string& path);
+// Saves the report screen through a save panel.
+void savereport();
+// Saves the report screen as "Sichern unter…" saves it, to the given path without a panel (the
+// batch mode's --save). False when nothing was written.
+bool savereportto(const std::string& path);
 
 // The screen text of window 0, lines ended by carriage returns, graphic characters made plain.
 std::string reporttext();
@@ -18,8 +29,14 @@ std::string reporttext();
 // safe as a file name.
 std::string defaultreportname(const std::string& model);
 
-// "Diese Datei ist keine Info-Datei" centred on line 12 of the cleared report window.
-void shownoinfofile();
+// "Diese Datei ist keine Info-Datei" centred on line 12 of the cleared report window, and the
+// failure told with the file's name and `reason` (a batch run ends with status 1).
+void refusenoinfofile(const std::string& path, const std::string& reason);
+
+// A report file's text with the line ends Linux tools make (LF or CRLF) as the report's own
+// carriage returns. A text with a lone carriage return is left as it is: it is a saved report
+// whose line feeds mean a line down.
+std::string withreportlineends(std::string text);
 
 // Reads a file from outside (a document, an import) of at most limit bytes without ever
 // waiting on a pipe or device: 0 and its bytes, or the error number (see readfilefromoutside).

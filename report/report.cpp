@@ -2,13 +2,14 @@
 
 #include <algorithm>
 #include <cmath>
+#include <map>
 #include <utility>
 
 #include "app/program.h"
 #include "report/benchmark.h"
 #include "report/documents.h"
 #include "report/profiler.h"
-#include "report/report_hooks.h"
+#include "report/report_facts.h"
 #include "report/report_program.h"
 #include "report/report_state.h"
 #include "runtime/readback.h"
@@ -22,14 +23,20 @@
 namespace mdx {
 namespace {
 
-constexpr UInt8 ReportWindow = 0;
 constexpr UInt8 LineEnd = 13;
 constexpr UInt8 ClearLine = 26; // back to column 1 and clear the line
 constexpr Int CentreWidth = 80;
-constexpr Int MessageLine = 11;
+constexpr Int NoticeLine = 11; // the first line of the wait and failure notices
 constexpr Int BenchmarkColumn = 22;
 constexpr Int InterfaceListWidth = 59;
 constexpr Int GiB = 1073741824;
+constexpr Int MiB = 1048576;
+constexpr std::size_t ScreenColumns = 82; // window 0 is 1312 pixels wide, 16 a character
+constexpr std::size_t ScreenLines = 25;
+constexpr std::size_t BenchmarkLines = 2;
+constexpr std::string_view ItemSeparator = ", ";
+// Where a value is cut to fit the screen; the screen has no cell for U+2026.
+constexpr std::string_view Ellipsis = "...";
 // Outside text is printed up to this many bytes a value: a profiler or a service that answers
 // with megabytes on one line would otherwise scroll the report for minutes.
 constexpr std::size_t ValueLimit = 240;
@@ -93,14 +100,23 @@ void print(const std::string& text) {
     t_Print(ReportWindow, text);
 }
 
-void printline(const char* label, const std::string& text) {
-    print(label);
-    print(text);
-    t_Cr(ReportWindow);
-}
+// The facts of a run in screen order, each value kept as the screen will show it.
+class FactList {
+  public:
+    void add(ReportLabel label, const std::string& value) { facts_.push_back({label, value}); }
+    void addifpresent(ReportLabel label, const std::string& value) {
+        if (!value.empty()) add(label, value);
+    }
+    ReportFacts& facts() { return facts_; }
 
-void printlineifpresent(const char* label, const std::string& text) {
-    if (!text.empty()) printline(label, text);
+  private:
+    ReportFacts facts_;
+};
+
+void printfact(const ReportFact& fact) {
+    print(std::string(printedlabel(fact.Label)));
+    print(fact.Value);
+    t_Cr(ReportWindow);
 }
 
 void progress(const std::string& message) {
@@ -127,7 +143,7 @@ ReportSources withdefaults(ReportSources s) {
 void showwaitmessage() {
     t_WindowAutoUpdate(ReportWindow, false);
     clearreportwindow();
-    t_Vtab(ReportWindow, MessageLine);
+    t_Vtab(ReportWindow, NoticeLine);
     print(centertext("Informationen werden gesammelt,", CentreWidth));
     t_Cr(ReportWindow);
     print(centertext("bitte einen Moment warten...", CentreWidth));
@@ -157,7 +173,7 @@ Gathered gather(const ReportSources& s) {
 
 void showfailure() {
     clearreportwindow();
-    t_Vtab(ReportWindow, MessageLine);
+    t_Vtab(ReportWindow, NoticeLine);
     print(centertext("Hardware konnte nicht identifiziert werden.", CentreWidth));
     t_Cr(ReportWindow);
     t_Cr(ReportWindow);
@@ -183,106 +199,235 @@ bool namemodel(const ReportSources& s, const Gathered& g) {
     return true;
 }
 
-// The "Hardware" line; true for a virtual machine of the Parallels kind.
-bool printhardwareline(const std::string& identifier) {
-    print("Hardware           = ");
+// Whole GB as the report always showed them; a machine with less than 1 GiB in MB, where whole
+// GB would say "0 GB".
+std::string memorytext(std::uint64_t bytes) {
+    if (bytes < static_cast<std::uint64_t>(GiB)) return std::to_string(bytes / MiB) + " MB";
+    return std::to_string(bytes / GiB) + " GB";
+}
+
+// The "Hardware" fact; true for a virtual machine of the Parallels kind.
+bool addhardware(FactList& facts, const std::string& identifier) {
     const bool parallels = identifier.size() > 8 && identifier.compare(0, 9, "Parallels") == 0;
     if (parallels) {
         const std::string rest = identifier.substr(9);
-        print("Parallels " + rest.substr(0, rest.find(',')) + " auf " + modelname());
+        facts.add(ReportLabel::Hardware,
+                  "Parallels " + rest.substr(0, rest.find(',')) + " auf " + modelname());
     } else {
-        print(modelname());
+        facts.add(ReportLabel::Hardware, modelname());
     }
-    t_Cr(ReportWindow);
     return parallels;
 }
 
-void printprocessorlines(const Text& hardware) {
+void addprocessor(FactList& facts, const Text& hardware) {
     const std::string processor = value(hardware, "Processor Name: ");
-    printlineifpresent("Prozessor          = ",
+    facts.addifpresent(ReportLabel::Processor,
                        processor.empty() ? value(hardware, "Chip: ") : processor);
-    printlineifpresent("Taktfrequenz       = ", value(hardware, "Processor Speed: "));
+    facts.addifpresent(ReportLabel::ClockSpeed, value(hardware, "Processor Speed: "));
     const std::string processors = value(hardware, "Number of Processors: ");
-    printline("Anzahl Prozessoren = ", processors.empty() ? "1" : processors);
+    facts.add(ReportLabel::ProcessorCount, processors.empty() ? "1" : processors);
 }
 
-void printcoreslines(const Gathered& g) {
+void addcores(FactList& facts, const Gathered& g) {
     const Text cores = keyvalue(g.Hardware, totext("Total Number of Cores: "), LineEnd, 1).Value;
     if (!cores.Elements.empty()) {
-        printline("Anzahl Kerne       = ", limited(coresvalue(cores)));
+        facts.add(ReportLabel::Cores, limited(coresvalue(cores)));
         if (!contains(cores, "performance") || !contains(cores, "efficiency"))
             modelname() += " " + std::to_string(leadinginteger(cores)) + " x " +
                            value(g.Hardware, "Processor Speed: ");
     }
-    printline("Anzahl Threads     = ", std::to_string(g.Machine.ProcessorCount));
+    facts.add(ReportLabel::Threads, std::to_string(g.Machine.ProcessorCount));
 }
 
-void printmemorylines(const Gathered& g) {
-    printlineifpresent("L2-Cache pro Kern  = ", value(g.Hardware, "L2 Cache (per Core): "));
-    printlineifpresent("L2-Cache pro CPU   = ", value(g.Hardware, "L2 Cache (per Processor): "));
-    printlineifpresent("L2-Cache           = ", value(g.Hardware, "L2 Cache: "));
-    printlineifpresent("L3-Cache           = ", value(g.Hardware, "L3 Cache: "));
-    const auto gib = static_cast<Int>(g.Machine.PhysicalMemory / GiB);
-    printline("RAM Speicher       = ", std::to_string(gib) + " GB");
+void addmemory(FactList& facts, const Gathered& g) {
+    facts.addifpresent(ReportLabel::L2CachePerCore, value(g.Hardware, "L2 Cache (per Core): "));
+    facts.addifpresent(ReportLabel::L2CachePerProcessor,
+                       value(g.Hardware, "L2 Cache (per Processor): "));
+    facts.addifpresent(ReportLabel::L2Cache, value(g.Hardware, "L2 Cache: "));
+    facts.addifpresent(ReportLabel::L3Cache, value(g.Hardware, "L3 Cache: "));
+    facts.add(ReportLabel::Memory, memorytext(g.Machine.PhysicalMemory));
 }
 
-void printfirmwarelines(const Text& hardware) {
+void addfirmware(FactList& facts, const Text& hardware) {
     const std::string bootrom = value(hardware, "Boot ROM Version: ");
     if (!bootrom.empty())
-        printline("Boot ROM Version   = ", bootrom);
+        facts.add(ReportLabel::BootRom, bootrom);
     else
-        printlineifpresent("System Firmware    = ", value(hardware, "System Firmware Version: "));
-    printlineifpresent("SMC Version        = ", value(hardware, "SMC Version (system): "));
+        facts.addifpresent(ReportLabel::SystemFirmware,
+                           value(hardware, "System Firmware Version: "));
+    facts.addifpresent(ReportLabel::Smc, value(hardware, "SMC Version (system): "));
 }
 
-void printnetworklines(const Gathered& g) {
-    printline("Seriennummer       = ", g.Serial);
-    printline("Hostname           = ", limited(g.Machine.HostName));
-    printlineifpresent("Computer-Adresse   = ", value(g.Network, "IPv4 Addresses: "));
+void addnetwork(FactList& facts, const Gathered& g) {
+    facts.add(ReportLabel::SerialNumber, g.Serial);
+    facts.add(ReportLabel::HostName, limited(g.Machine.HostName));
+    facts.addifpresent(ReportLabel::LocalAddress, value(g.Network, "IPv4 Addresses: "));
     std::string router = value(g.Network, "ARPResolvedIPAddress: ");
     if (router.empty()) router = value(g.Network, "ARP Resolved IP Address: ");
-    printlineifpresent("Router-Adresse     = ", router);
-    printline("Internet-Adresse   = ", g.PublicAddress);
+    facts.addifpresent(ReportLabel::RouterAddress, router);
+    facts.add(ReportLabel::PublicAddress, g.PublicAddress);
 }
 
-void printsystemlines(const Gathered& g) {
-    printline(SystemVersionLabel, limited(reststring(g.Machine.VersionString, 9)));
-    printline("Eingeschaltet seit = ", uptimetext(g.Machine.Uptime).Text);
+void addsystem(FactList& facts, const Gathered& g) {
+    facts.add(SystemVersion, limited(reststring(g.Machine.VersionString, 9)));
+    facts.add(ReportLabel::Uptime, uptimetext(g.Machine.Uptime).Text);
+}
+
+// The facts up to the benchmarks, which are measured while the report stands on the screen.
+ReportFacts describedfacts(const Gathered& g, bool named) {
+    FactList facts;
+    const std::string identifier = value(g.Hardware, "Model Identifier: ");
+    const bool parallels = named && addhardware(facts, identifier);
+    facts.addifpresent(ReportLabel::ModelIdentifier, identifier);
+    addprocessor(facts, g.Hardware);
+    addcores(facts, g);
+    addmemory(facts, g);
+    addfirmware(facts, g.Hardware);
+    facts.add(ReportLabel::Interfaces, g.Interfaces);
+    facts.addifpresent(ReportLabel::Graphics, graphicsvalue(g.Displays, parallels));
+    facts.addifpresent(ReportLabel::Display, displayvalue(g.Displays, parallels));
+    addnetwork(facts, g);
+    addsystem(facts, g);
+    return std::move(facts.facts());
+}
+
+// The record of the report on the screen; nothing when the screen shows something else.
+void keepfacts(std::optional<ReportFacts> facts) {
+    ReportState& state = reportstate();
+    const std::lock_guard<std::mutex> guard(state.FactsLock);
+    state.Facts = std::move(facts);
 }
 
 std::string gflops(double value) {
     return formatreal(32, 1, 2, true, value) + " GFLOPs";
 }
 
+std::size_t charactercount(std::string_view text) {
+    return static_cast<std::size_t>(std::count_if(text.begin(), text.end(), [](char byte) {
+        return (static_cast<UInt8>(byte) & 0xC0) != 0x80;
+    }));
+}
+
+// The screen lines a fact takes: a line that fills the width exactly leaves the cursor on the
+// next line, so its line end adds an empty one.
+std::size_t linesof(const ReportFact& fact) {
+    const std::size_t cells =
+        charactercount(printedlabel(fact.Label)) + charactercount(screenform(fact.Value));
+    return cells / ScreenColumns + 1;
+}
+
+std::size_t screenlinesof(const ReportFacts& facts) {
+    std::size_t lines = BenchmarkLines;
+    for (const ReportFact& fact : facts)
+        lines += linesof(fact);
+    return lines;
+}
+
+bool islist(ReportLabel label) {
+    return label == ReportLabel::LocalAddress || label == ReportLabel::Interfaces ||
+           label == ReportLabel::Display;
+}
+
+std::vector<std::string> itemsof(const std::string& list) {
+    std::vector<std::string> items;
+    for (std::size_t start = 0;;) {
+        const std::size_t end = list.find(ItemSeparator, start);
+        items.push_back(list.substr(start, end - start));
+        if (end == std::string::npos) return items;
+        start = end + ItemSeparator.size();
+    }
+}
+
+// The first `kept` items and how many more there are: "a, b ... und 9 weitere".
+std::string shortenedlist(const std::vector<std::string>& items, std::size_t kept) {
+    std::string text;
+    for (std::size_t k = 0; k < kept; ++k)
+        text += (k == 0 ? "" : std::string(ItemSeparator)) + items[k];
+    return text + " " + std::string(Ellipsis) + " und " + std::to_string(items.size() - kept) +
+           " weitere";
+}
+
+// The longest fact that takes more than one line and that `canshorten` accepts; null for none.
+ReportFact* longestwrapped(ReportFacts& facts, bool (*canshorten)(const ReportFact&)) {
+    ReportFact* longest = nullptr;
+    for (ReportFact& fact : facts)
+        if (linesof(fact) > 1 && canshorten(fact) &&
+            (!longest || charactercount(fact.Value) > charactercount(longest->Value)))
+            longest = &fact;
+    return longest;
+}
+
+// Drops list items from the longest wrapped lists until the report fits.
+void shortenlists(ReportFacts& facts) {
+    std::vector<std::pair<ReportFact*, std::vector<std::string>>> lists;
+    for (ReportFact& fact : facts)
+        if (islist(fact.Label)) lists.emplace_back(&fact, itemsof(fact.Value));
+    const auto shortenable = [](const ReportFact& fact) {
+        return islist(fact.Label) && fact.Value.find(ItemSeparator) != std::string::npos;
+    };
+    std::map<ReportFact*, std::size_t> kept;
+    while (screenlinesof(facts) > ScreenLines) {
+        ReportFact* longest = longestwrapped(facts, shortenable);
+        if (!longest) return;
+        const auto list = std::find_if(lists.begin(), lists.end(),
+                                       [&](const auto& entry) { return entry.first == longest; });
+        const std::size_t count = kept.emplace(longest, list->second.size()).first->second - 1;
+        kept[longest] = count;
+        longest->Value = shortenedlist(list->second, count);
+    }
+}
+
+// A value cut to the first screen line, ending with the ellipsis.
+void cuttooneline(ReportFact& fact) {
+    const std::size_t room =
+        ScreenColumns - 1 - charactercount(printedlabel(fact.Label)) - Ellipsis.size();
+    std::string& value = fact.Value;
+    std::size_t end = 0;
+    for (std::size_t characters = 0; end < value.size() && characters < room; ++characters)
+        do
+            ++end;
+        while (end < value.size() && (static_cast<UInt8>(value[end]) & 0xC0) == 0x80);
+    value = value.substr(0, end) + std::string(Ellipsis);
+}
+
+// The report fits window 0 without scrolling its first lines away: the longest lists lose
+// items first, then the longest other wrapped values are cut to one line.
+ReportFacts fittedtoscreen(ReportFacts facts) {
+    shortenlists(facts);
+    while (screenlinesof(facts) > ScreenLines) {
+        ReportFact* longest = longestwrapped(facts, [](const ReportFact&) { return true; });
+        if (!longest) break;
+        cuttooneline(*longest);
+    }
+    return facts;
+}
+
 // Shows "(wird berechnet)" while the measurement runs, then its result in its place.
-void printbenchmarkline(const char* label, const std::function<double()>& measure) {
-    print(std::string(label) + "(wird berechnet)");
+ReportFact measuredfact(ReportLabel label, const std::function<double()>& measure) {
+    print(std::string(printedlabel(label)) + "(wird berechnet)");
     refreshreportscreen();
     t_Htab(ReportWindow, BenchmarkColumn);
     const double result = measure();
     t_ClearEndOfLine(ReportWindow);
-    print(gflops(result));
+    const std::string shown = gflops(result);
+    print(shown);
+    return {label, shown};
 }
 
-void printreport(const ReportSources& s, const Gathered& g, bool named) {
+// Prints the facts and measures the benchmarks below them; the record of the whole report is
+// kept for the batch run's JSON.
+void printreport(const ReportSources& s, ReportFacts facts, Int processors) {
     clearreportwindow();
-    const std::string identifier = value(g.Hardware, "Model Identifier: ");
-    const bool parallels = named && printhardwareline(identifier);
-    printlineifpresent("Modellbezeichnung  = ", identifier);
-    printprocessorlines(g.Hardware);
-    printcoreslines(g);
-    printmemorylines(g);
-    printfirmwarelines(g.Hardware);
-    printline("Schnittstellen     = ", g.Interfaces);
-    printlineifpresent("Grafikkarte        = ", graphicsvalue(g.Displays, parallels));
-    printlineifpresent("Bildschirm         = ", displayvalue(g.Displays, parallels));
-    printnetworklines(g);
-    printsystemlines(g);
-    printbenchmarkline("Single-Core        = ", s.SingleCore);
+    for (const ReportFact& fact : facts)
+        printfact(fact);
+    facts.push_back(measuredfact(ReportLabel::SingleCore, s.SingleCore));
     t_Cr(ReportWindow);
-    const Int processors = g.Machine.ProcessorCount;
-    printbenchmarkline("Multi-Core         = ", [&] { return s.MultiCore(processors) + 0.005; });
+    facts.push_back(
+        measuredfact(ReportLabel::MultiCore, [&] { return s.MultiCore(processors) + 0.005; }));
     refreshreportscreen();
+    for (ReportFact& fact : facts)
+        fact.Value = screenform(fact.Value);
+    keepfacts(std::move(facts));
     t_WindowAutoUpdate(ReportWindow, true);
 }
 
@@ -385,22 +530,20 @@ void refreshreportscreen() {
 }
 
 void preparereportscreen() {
+    keepfacts(std::nullopt);
     t_WindowCenter(ReportWindow);
     t_WindowFront(ReportWindow);
     t_WindowUpdate(ReportWindow, false);
     p_SetPrinter(t_GetScreen(ReportWindow, "\r"));
 }
 
-void installprogram() {
-    installapplicationsteps();
-    setprogramwork(std::make_shared<ReportProgram>());
+std::optional<ReportFacts> shownreportfacts() {
+    ReportState& state = reportstate();
+    const std::lock_guard<std::mutex> guard(state.FactsLock);
+    return state.Facts;
 }
 
-void runreport() {
-    reportrun();
-}
-
-void reportrun(ReportSources sources) {
+void runreport(ReportSources sources) {
     const ReportSources s = withdefaults(std::move(sources));
     showdocumenttitle(""); // a new report is no saved document yet
     showwaitmessage();
@@ -411,7 +554,7 @@ void reportrun(ReportSources sources) {
         return;
     }
     const bool named = namemodel(s, g);
-    printreport(s, g, named);
+    printreport(s, fittedtoscreen(describedfacts(g, named)), g.Machine.ProcessorCount);
 }
 
 std::string shortenedinterfacelist(const std::string& list) {

@@ -3,10 +3,12 @@
 #pragma once
 
 #include <functional>
+#include <optional>
 #include <string>
 
 #include "base/kwtools.h"
 #include "report/machine.h"
+#include "report/report_facts.h"
 
 namespace mdx {
 
@@ -23,19 +25,26 @@ struct ReportSources {
     std::function<double(Int)> MultiCore;
 };
 
-// The report run on the program thread (runreport of report_hooks.h runs it with the machine's
-// own sources).
-void reportrun(ReportSources sources = {});
+// The window that shows the report, the opened documents and the imports.
+inline constexpr UInt8 ReportWindow = 0;
+
+// Runs the hardware report in window 0 on the program thread, with the machine's own sources
+// unless given others.
+void runreport(ReportSources sources = {});
+
+// The record of the report that window 0 shows, as the run made it; nothing when the screen shows
+// anything else (a document, an import, the failure notice) or no run finished yet.
+std::optional<ReportFacts> shownreportfacts();
 
 // Updates window 0 and copies its text to the virtual printer.
 void refreshreportscreen();
+// Centres window 0, brings it to the front, updates it and copies its text to the virtual
+// printer; ends every report, import and opening. The screen shows no report record from then on.
+void preparereportscreen();
 
-// The label of the operating-system line: it names the system the program runs on.
-#if defined(__APPLE__)
-inline constexpr const char* SystemVersionLabel = "macOS Version      = ";
-#else
-inline constexpr const char* SystemVersionLabel = "Linux Version      = ";
-#endif
+// The model name of the current report: set by the report run and by the imports and openings,
+// offered as the file name when saving. Used on the program thread only.
+std::string& modelname();
 
 // The pieces of the report that depend on the facts alone.
 // The model name of an identifier in the model table, "" when it is not listed.

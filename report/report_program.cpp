@@ -4,7 +4,10 @@
 
 #include <vector>
 
-#include "report/report_hooks.h"
+#include "app/program.h"
+#include "report/documents.h"
+#include "report/report.h"
+#include "report/revarud.h"
 #include "runtime/font.h"
 #include "runtime/state.h"
 #include "runtime/video_memory.h"
@@ -31,7 +34,7 @@ void fillin(Function& entry, const Function& fallback) {
 }
 
 ReportRoutines withdefaults(ReportRoutines e) {
-    fillin(e.RunReport, Step(runreport));
+    fillin(e.RunReport, Step([] { runreport(); }));
     fillin(e.OpenReport, PathStep(openreport));
     fillin(e.ImportRevarud, PathStep(importrevarud));
     fillin(e.ImportRevarud6400, PathStep(importrevarud6400));
@@ -55,10 +58,11 @@ Int regularfilesize(const std::string& path) {
     return static_cast<Int>(info.st_size);
 }
 
-// Documents of the two Revarud Erur sizes are imports whatever their names; everything else
-// goes to the report opener, which also tells files that are no report documents.
+// A report's name sends it to the report opener whatever its size; other documents of the two
+// Revarud Erur sizes are imports; everything else goes to the report opener, which also tells
+// files that are no report documents.
 void openfile(const ReportRoutines& entries, const std::string& path) {
-    const Int size = regularfilesize(path);
+    const Int size = path.ends_with(ReportExtension) ? -1 : regularfilesize(path);
     if (size == RevarudSystemFileSize)
         entries.ImportRevarud6400(path);
     else if (size == RevarudScsiFileSize)
@@ -94,7 +98,7 @@ void programmenudispatch(const ReportRoutines& entries, const t_MenuEvent& event
 }
 
 // Window 0 is shown as well: a hidden window's picture is never drawn.
-void programinit() {
+void setupwindows() {
     const t_Font font = t_LoadFontResource("MenloRegular 16x32.font");
     t_InitWindow(0, 24, true, ScreenWidth, ScreenHeight, 16, 16, font, true);
     fittoscreen();
@@ -107,11 +111,16 @@ void programinit() {
 
 } // namespace
 
+void installprogram() {
+    installapplicationsteps();
+    setprogramwork(std::make_shared<ReportProgram>());
+}
+
 ReportProgram::ReportProgram(ReportRoutines routines)
     : entries_(withdefaults(std::move(routines))) {}
 
 void ReportProgram::start() {
-    programinit();
+    setupwindows();
 }
 
 void ReportProgram::choose(const t_MenuEvent& event) {

@@ -11,7 +11,7 @@
 namespace mdx {
 
 // The report's routines as the program reaches them. Members left empty stand for the report's
-// own (report_hooks.h); tests record instead.
+// own (report.h, documents.h, revarud.h); tests record instead.
 struct ReportRoutines {
     std::function<void()> RunReport;
     std::function<void(const std::string&)> OpenReport;
@@ -20,6 +20,11 @@ struct ReportRoutines {
     std::function<void(const std::string&)> ImportRevarud8192;
     std::function<void()> SaveReport;
 };
+
+// Wires the program together in the current runtime at start-up (and tests after each fresh
+// runtime): the application frame's steps in the table of upcalls, and the report program behind
+// the frame's door.
+void installprogram();
 
 class ReportProgram : public ProgramWork {
   public:

@@ -5,7 +5,7 @@
 
 #include "base/log.h"
 #include "report/documents.h"
-#include "report/report_hooks.h"
+#include "report/report.h"
 #include "text/cursor.h"
 #include "text/display.h"
 #include "text/output.h"
@@ -14,7 +14,6 @@
 namespace mdx {
 namespace {
 
-constexpr UInt8 ReportWindow = 0;
 constexpr std::size_t ScsiEntrySize = 1024;
 constexpr Int LastSystemSlot = 24;
 constexpr Int ScsiRowMode = 4; // control codes in a field are drawn, not carried out
@@ -318,7 +317,7 @@ void showrevarudfile(const std::string& path) {
     else if (file.size() == RevarudScsiSize)
         showscsifile(file, path);
     else
-        shownoinfofile();
+        refusenoinfofile(path, "Eine Revarud-Erur-Datei hat 6.400 oder 8.192 Bytes.");
     preparereportscreen();
 }
 

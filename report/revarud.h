@@ -41,5 +41,10 @@ std::string latin1toutf8(const Text& text);
 // Shows the file in the report window: a system file, a SCSI file, or for any other size the
 // message that the file is none.
 void showrevarudfile(const std::string& path);
+// Imports a Revarud Erur file chosen in the import panel, whatever its size.
+void importrevarud(const std::string& path);
+// The imports of the two Revarud Erur file sizes, for documents handed to the program.
+void importrevarud6400(const std::string& path);
+void importrevarud8192(const std::string& path);
 
 } // namespace mdx

@@ -1,7 +1,7 @@
 // The calls that an upper layer installs in a lower one, in one table that each runtime owns: a
 // lower layer never names the code above it, it calls what was installed here. A fresh runtime
 // has an empty table, so that it starts as a fresh program; the program fills it at start-up
-// (installprogram of report/report_hooks.h, through installapplicationsteps of app/program.h).
+// (installprogram of report/report_program.h, through installapplicationsteps of app/program.h).
 //
 // The application frame hands the report program its work through one door of its own,
 // ProgramWork in app/program_work.h, kept with the frame's state (app/event_state.h).

@@ -21,7 +21,7 @@
 #include "platform/qt/qt_window_layer.h"
 #include "platform/qt/selftest_grab.h"
 #include "platform/qt/startup.h"
-#include "report/report_hooks.h"
+#include "report/report_program.h"
 #include "runtime/state.h"
 #include "runtime/upcalls.h"
 #include "runtime/window_management.h"

@@ -15,7 +15,6 @@
 #include "platform/qt/qt_window_layer.h"
 #include "platform/qt/startup.h"
 #include "report/documents.h"
-#include "report/report_hooks.h"
 #include "runtime/image.h"
 #include "runtime/readback.h"
 #include "runtime/state.h"

@@ -38,11 +38,39 @@ TEST(E2eJson, ValuesAreTheScreenLinesOfTheSameRun) {
         EXPECT_EQ(json.at("GFLOPs").at(benchmark),
                   std::stod(replacestring(replacestring(json.at(benchmark), ".", "", true), ",",
                                           ".", true)));
+    // A label that comes twice keeps both values.
+    std::ofstream(dir.file("zwei.mirdx")) << "Bildschirm         = A\rBildschirm         = B\r";
+    EXPECT_EQ(
+        Json::parse(runprogram({"--batch", "--json", dir.file("zwei.mirdx")}, environment).Output)
+            .at("Bildschirm"),
+        Json::array({"A", "B"}));
     // A screen without a report gives an empty object and status 1; no JSON without "--batch".
     std::ofstream(dir.file("leer.txt")) << "Hardware           = kein Bericht\r";
     const ProgramRun refused = runprogram({"--batch", "--json", dir.file("leer.txt")}, environment);
     EXPECT_EQ(std::pair(refused.Status, refused.Output), std::pair(1, std::string("{}\n")));
     EXPECT_EQ(runprogram({"--json"}, environment).Status, 2);
+}
+
+// Thirteen local addresses would push the report past window 0's last line: the screen, the
+// saved file and the JSON all still begin with "Hardware", the list ends with how many more.
+TEST(E2eJson, ACrowdedReportKeepsItsFirstLineEverywhere) {
+    const std::string profiles = MIRADEX_SOURCE_DIR "/tests/e2e/profiles";
+    const Environment environment = {
+        {"MIRADEX_COMMAND_PATH", profiles},
+        {"E2E_PROFILES",
+         profiles + "/common.txt " + profiles + "/crowded.txt " + profiles + "/intel.txt"},
+        {"MIRADEX_PUBLIC_IP_HOST", ""},
+        {"MIRADEX_MODEL_HOST", ""}};
+    test::TempDir dir;
+    const ProgramRun json =
+        runprogram({"--batch", "--new", "--json", "--save", dir.file("r")}, environment);
+    const ProgramRun screen = runprogram({"--batch", "--new"}, environment);
+    ASSERT_EQ(std::pair(json.Status, screen.Status), std::pair(0, 0)) << json.Errors;
+    const Json report = Json::parse(json.Output);
+    EXPECT_EQ(report.begin().key(), "Hardware");
+    EXPECT_TRUE(std::string(report.at("Computer-Adresse")).ends_with(" ... und 6 weitere"));
+    EXPECT_TRUE(getstringfromfile(dir.file("r")).starts_with("Hardware           = "));
+    EXPECT_TRUE(screen.Output.starts_with("Hardware           = ")) << screen.Output;
 }
 
 } // namespace

@@ -24,7 +24,7 @@ TEST(ProgramTest, CommandLineErrorsAndInformation) {
 
 // Every document given goes to the report opener, in order, whatever its name; the log goes to
 // standard error. The last document is no saved report, so its refusal is the screen left (had
-// the saved report come last, its text would be).
+// the saved report come last, its text would be), and the run fails naming it.
 TEST(ProgramTest, BatchOpensEachDocumentInOrderAndPrintsTheScreen) {
     TempDir home;
     std::ofstream(home.file("bericht.mirdx")) << "Miradex-Bericht\r";
@@ -32,7 +32,10 @@ TEST(ProgramTest, BatchOpensEachDocumentInOrderAndPrintsTheScreen) {
     const ProgramRun run =
         runprogram({"--batch", home.file("bericht.mirdx"), home.file("notiz.txt")},
                    {{"XDG_RUNTIME_DIR", home.path()}});
-    EXPECT_EQ(run.Status, 0) << run.Errors;
+    EXPECT_TRUE(e2e::failedsaying(run, "miradex: \u201E" + home.file("notiz.txt") +
+                                           "\u201C ist keine Info-Datei. Gesicherte Berichte "
+                                           "haben Namen, die auf \u201E.mirdx\u201C enden.\n"))
+        << run.Errors;
     EXPECT_EQ(run.Output,
               std::string(11, '\n') + std::string(24, ' ') + "Diese Datei ist keine Info-Datei\n");
     EXPECT_NE(run.Errors.find("applicationDidFinishLaunching: End."), std::string::npos);

@@ -4,14 +4,15 @@
 #include "support/runtime_fixture.h"
 
 #include <arpa/inet.h>
+#include <fcntl.h>
 #include <netinet/in.h>
 #include <poll.h>
+#include <spawn.h>
 #include <sys/resource.h>
 #include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <cstdlib>
 #include <sstream>
 #include <stdexcept>
 
@@ -47,21 +48,19 @@ std::string requestpath(int connection) {
     return second == std::string::npos ? "" : head.substr(first + 1, second - first - 1);
 }
 
-std::string quoted(const std::string& word) {
-    return "'" + replacestring(word, "'", "'\\''", true) + "'";
-}
-
 // A cross build's tests run the program through an emulator, and so must go the bundled profiler
 // that the program starts: without a binfmt entry the kernel starts no foreign program. Gives
 // the words before the program (none natively); the fault shim goes to the emulated program
 // alone, not to the emulator, and the bundle's Helpers become a folder of emulated helpers.
-std::string emulatorwords(Environment& environment) {
-    const std::string emulator = MIRADEX_TEST_EMULATOR;
-    if (emulator.empty()) return {};
-    std::string words = emulator + " ";
+std::vector<std::string> emulatorwords(Environment& environment) {
+    std::vector<std::string> words;
+    std::istringstream emulator(MIRADEX_TEST_EMULATOR);
+    for (std::string word; emulator >> word;)
+        words.push_back(word);
+    if (words.empty()) return words;
     if (auto preload = environment.find("LD_PRELOAD");
         preload != environment.end() && preload->second) {
-        words += "-E " + quoted("LD_PRELOAD=" + *preload->second) + " ";
+        words.insert(words.end(), {"-E", "LD_PRELOAD=" + *preload->second});
         environment.erase(preload);
     }
     auto& commands = environment["MIRADEX_COMMAND_PATH"];
@@ -113,6 +112,48 @@ std::string closedhost() {
     return "127.0.0.1:" + std::to_string(port);
 }
 
+namespace {
+
+// The test's environment with the run's entries replaced, added or removed.
+std::vector<std::string> childenvironment(const Environment& changes) {
+    std::vector<std::string> entries;
+    for (char** entry = environ; *entry; ++entry) {
+        const std::string text = *entry;
+        if (!changes.contains(text.substr(0, text.find('=')))) entries.push_back(text);
+    }
+    for (const auto& [name, value] : changes)
+        if (value) entries.push_back(name + "=" + *value);
+    return entries;
+}
+
+std::vector<char*> pointers(std::vector<std::string>& words) {
+    std::vector<char*> list;
+    for (std::string& word : words)
+        list.push_back(word.data());
+    list.push_back(nullptr);
+    return list;
+}
+
+// Starts the program under timeout(1) without a shell: the arguments go over as a list, so no
+// word is ever read as shell syntax. The status, or -1 when it could not be started.
+int spawnandwait(std::vector<std::string> arguments, std::vector<std::string> environment,
+                 const std::string& output, const std::string& errors) {
+    posix_spawn_file_actions_t files;
+    posix_spawn_file_actions_init(&files);
+    posix_spawn_file_actions_addopen(&files, 0, "/dev/null", O_RDONLY, 0);
+    posix_spawn_file_actions_addopen(&files, 1, output.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    posix_spawn_file_actions_addopen(&files, 2, errors.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    std::vector<char*> argv = pointers(arguments), envp = pointers(environment);
+    pid_t child = 0;
+    const int failed = posix_spawn(&child, argv[0], &files, nullptr, argv.data(), envp.data());
+    posix_spawn_file_actions_destroy(&files);
+    int status = 0;
+    if (failed != 0 || waitpid(child, &status, 0) != child) return -1;
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+} // namespace
+
 ProgramRun runprogram(const std::vector<std::string>& arguments, Environment environment) {
     // A short benchmark on the offscreen platform, and no proxy between curl and the servers.
     // clang-format off
@@ -120,24 +161,18 @@ ProgramRun runprogram(const std::vector<std::string>& arguments, Environment env
                         {"no_proxy", "127.0.0.1"}, {"http_proxy", std::nullopt},
                         {"HTTP_PROXY", std::nullopt}, {"all_proxy", std::nullopt}, {"ALL_PROXY", std::nullopt}});
     // clang-format on
-    const std::string emulator = emulatorwords(environment);
-    std::string command = "exec /usr/bin/env";
-    for (const auto& [name, value] : environment)
-        if (!value) command += " -u " + name;
-    for (const auto& [name, value] : environment)
-        if (value) command += " " + quoted(name + "=" + *value);
-    command += " timeout -s KILL 60 " + emulator + quoted(MIRADEX_PROGRAM);
-    for (const std::string& argument : arguments)
-        command += " " + quoted(argument);
+    std::vector<std::string> command = {"/usr/bin/timeout", "-s", "KILL", "60"};
+    const std::vector<std::string> emulator = emulatorwords(environment);
+    command.insert(command.end(), emulator.begin(), emulator.end());
+    command.push_back(MIRADEX_PROGRAM);
+    command.insert(command.end(), arguments.begin(), arguments.end());
     // The peak is that of the largest run so far: a run is measured against the ones before it.
     test::TempDir capture;
     const std::string output = capture.file("out"), errors = capture.file("err");
-    const int status =
-        std::system((command + " </dev/null >" + quoted(output) + " 2>" + quoted(errors)).c_str());
+    ProgramRun run;
+    run.Status = spawnandwait(std::move(command), childenvironment(environment), output, errors);
     rusage usage{};
     getrusage(RUSAGE_CHILDREN, &usage);
-    ProgramRun run;
-    run.Status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     run.Ended = run.Status != 137 && run.Status != -1;
     run.PeakKilobytes = usage.ru_maxrss;
     run.Output = contents(output);

@@ -6,7 +6,7 @@
 #include <future>
 
 #include "base/kwtools.h"
-#include "report/report_hooks.h"
+#include "report/report_program.h"
 #include "runtime/font.h"
 #include "runtime/state.h"
 #include "runtime/video_memory.h"

@@ -7,12 +7,14 @@
 #include <sys/stat.h>
 
 #include "report/documents.h"
-#include "report/report_lines.h"
+#include "report/report_facts.h"
 #include "report_screen.h"
 #include "text/output.h"
 
 namespace mdx::test {
 namespace {
+
+const std::string EmptyScreen = "Das Fenster ist leer, es gibt nichts zu sichern.";
 
 class DocumentTest : public ReportScreenTest {
   protected:
@@ -62,7 +64,11 @@ TEST_F(DocumentTest, AnyContentIsPrintedOrRefusedNeverMore) {
         // Not UTF-8, or cut inside a character: Mac OS Roman.
         {"roman.mirdx", "Ger\x8Ate \xA5 \xFF", {"Geräte ? ?"}, "roman"},
         {"abgeschnitten.mirdx", "ab\xC3", {"ab?"}, "abgeschnitten"},
-        {"zeilenende.mirdx", "eins\ntwo\r\ndrei", {"eins", "    two", "", "drei"}, "zeilenende"},
+        // Line ends of Linux tools are the report's own; beside a lone CR a line feed goes down.
+        {"lf.mirdx", "eins\nzwei\n", {"eins", "zwei"}, "lf"},
+        {"crlf.mirdx", "eins\r\nzwei\r\n", {"eins", "zwei"}, "crlf"},
+        {"gemischt.mirdx", "eins\ntwo\r\ndrei", {"eins", "two", "drei"}, "gemischt"},
+        {"cr-lf.mirdx", "eins\rzwei\ndrei", {"eins", "zwei", "    drei"}, "cr-lf"},
         {"steuer.mirdx", std::string("a\0b\x1B", 4), {"ab"}, "steuer"},
         // Without line ends the text wraps; the last full line leaves the cursor on a new one.
         {"lang.mirdx", std::string(82 * 30, 'x'), std::vector(24, std::string(82, 'x')), "lang"}};
@@ -73,6 +79,29 @@ TEST_F(DocumentTest, AnyContentIsPrintedOrRefusedNeverMore) {
                   std::tuple(c.Screen, c.Model, 0))
             << c.Name;
     }
+}
+
+// A report of a classic file's size handed over is still opened as a report; an empty screen is
+// not saved, by the panel or to a path, and nothing is written.
+TEST_F(DocumentTest, ClassicSizedReportsOpenAndEmptyScreensAreNotSaved) {
+    for (const std::size_t size : {6400u, 8192u}) {
+        std::string report = "Hardware           = Test\r";
+        report.resize(size, '\0');
+        t_PostFileEvent(writefile("gross.mirdx", report), 0);
+        runallevents();
+        EXPECT_EQ(screen(), std::vector<std::string>{"Hardware           = Test"}) << size;
+    }
+    t_Print(0, "\x0C");
+    choosefromablage("Sichern unter…", "");
+    EXPECT_FALSE(savereportto(dir.file("leer.mirdx")));
+    EXPECT_EQ(std::tuple(layer.savePanelRequests().size(), layer.alerts(),
+                         std::filesystem::exists(dir.file("leer.mirdx"))),
+              std::tuple(0u,
+                         std::vector<std::string>{
+                             "Der Bericht konnte nicht gesichert werden. " + EmptyScreen,
+                             "Der Bericht konnte nicht als \u201E" + dir.file("leer.mirdx") +
+                                 "\u201C gesichert werden. " + EmptyScreen},
+                         false));
 }
 
 // A file that cannot be opened or imported leaves the screen and the name that a save proposes
@@ -152,13 +181,13 @@ TEST_F(DocumentTest, ProposedNamesAreBareNames) {
 // The report's lines read back from a screen text (a whole report's are tests/e2e's E2eJson):
 // a value wrapped at the screen's edge, an empty value, lines without a label; and the
 // benchmark figures, which are numbers only in the report's own form.
-TEST(ReportLines, WrappedEmptyAndOtherLinesAndFigures) {
+TEST(ReportFacts, WrappedEmptyAndOtherLinesAndFigures) {
     const std::string wide = "Grafikkarte        = " + std::string(60, 'x') + "ä";
     std::string read;
-    for (const ReportLine& line :
-         reportlines("Fehler\n" + wide + "\nö\nInternet-Adresse   =\n" +
-                     "Taktfrequenz       = 2,9 GHz\nfremd\n" + "Hostnamen          = nein\n"))
-        read += line.Label + "=" + line.Value + ";";
+    for (const ReportFact& fact :
+         factsofscreen("Fehler\n" + wide + "\nö\nInternet-Adresse   =\n" +
+                       "Taktfrequenz       = 2,9 GHz\nfremd\n" + "Hostnamen          = nein\n"))
+        read += labelwords(fact.Label) + "=" + fact.Value + ";";
     EXPECT_EQ(read,
               "Grafikkarte=" + std::string(60, 'x') + "äö;Internet-Adresse=;Taktfrequenz=2,9 GHz;");
     EXPECT_EQ(gflopsfigure("1.234.567,89 GFLOPs"), 1234567.89);

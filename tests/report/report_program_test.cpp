@@ -7,7 +7,6 @@
 #include "app/events.h"
 #include "app/menus.h"
 #include "app/program.h"
-#include "report/report_hooks.h"
 #include "report/report_program.h"
 #include "runtime/window_management.h"
 #include "support/runtime_fixture.h"

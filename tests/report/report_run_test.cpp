@@ -26,7 +26,10 @@ class ReportRunTest : public ReportScreenTest {
                                 "Version Debian GNU/Linux 12 (bookworm) (Kernel 6.1.0)", 93784};
         };
         s.Profiler = [this](const std::string& type) {
-            return type == "SPHardwareDataType" ? totext(hardware) : Text{};
+            return totext(type == "SPHardwareDataType"   ? hardware
+                          : type == "SPNetworkDataType"  ? network
+                          : type == "SPDisplaysDataType" ? displays
+                                                         : "");
         };
         s.PublicAddress = [this] { return address; };
         s.Interfaces = [this] { return interfaces; };
@@ -41,11 +44,11 @@ class ReportRunTest : public ReportScreenTest {
     Lines run(const std::string& text) {
         hardware = text;
         lookedup.clear();
-        reportrun(sources());
+        runreport(sources());
         return screen();
     }
     std::uint64_t memory = 17179869184ULL;
-    std::string hardware, address = "203.0.113.7", onlinename;
+    std::string hardware, network, displays, address = "203.0.113.7", onlinename;
     std::string interfaces = "Audio, BlueTooth, Camera, USB, EtherNet";
     Lines lookedup;
 };
@@ -89,7 +92,7 @@ TEST_F(ReportRunTest, ModelNameComesOnlineThenFromTheTableThenFromTheProfiler) {
 
 // Hardware that cannot be named shows the failure screen and keeps the name; sparse hardware
 // leaves out lines but keeps the fixed ones, with the memory in whole GiB, cut: one byte short of
-// 8 GiB is 7 GB.
+// 8 GiB is 7 GB; below 1 GiB in whole MB.
 TEST_F(ReportRunTest, NoOverviewShowsTheFailureAndSparseHardwareKeepsTheFixedLines) {
     // Nothing, no overview, and bytes that only nearly say "Hardware Overview" (the failing
     // profiler's whole screen is tests/e2e's "failure").
@@ -100,11 +103,13 @@ TEST_F(ReportRunTest, NoOverviewShowsTheFailureAndSparseHardwareKeepsTheFixedLin
     }
     address = interfaces = "";
     for (const auto& [bytes, ram] :
-         {std::pair(8589934591ULL, "7"), std::pair(8589934592ULL, "8")}) {
+         {std::pair(8589934591ULL, "7 GB"), std::pair(8589934592ULL, "8 GB"),
+          std::pair(1073741824ULL, "1 GB"), std::pair(1073741823ULL, "1023 MB"),
+          std::pair(402653184ULL, "384 MB")}) {
         memory = bytes;
         // clang-format off
         EXPECT_EQ(run("Hardware Overview:\r"), (Lines{"Anzahl Prozessoren = 1",
-            "Anzahl Threads     = 8", "RAM Speicher       = " + std::string(ram) + " GB",
+            "Anzahl Threads     = 8", "RAM Speicher       = " + std::string(ram),
             "Schnittstellen     =", "Seriennummer       =", "Hostname           = werkbank",
             "Internet-Adresse   =",
             "Linux Version      = Debian GNU/Linux 12 (bookworm) (Kernel 6.1.0)",
@@ -124,7 +129,7 @@ TEST_F(ReportRunTest, ProgressLinesAndOutsideTextAsUnicodeCutWhenHuge) {
         seen = screen();
         return std::string("USB");
     };
-    reportrun(s);
+    runreport(s);
     EXPECT_EQ(seen, (Lines{"", "", "", "", "", "", "", "", "", "",
                            "                        Informationen werden gesammelt,",
                            "                          bitte einen Moment warten...", "",
@@ -200,6 +205,55 @@ TEST(ReportValues, GraphicsDisplayCoresAndInterfaceLines) {
         {std::string(60, 'x'), std::string(59, 'x')}};
     for (const auto& [list, shown] : lists)
         EXPECT_EQ(shortenedinterfacelist(list), shown) << list;
+}
+
+// The run keeps its facts as the screen shows them, also a value whose wrap at the screen's edge
+// falls on a blank (the screen read back loses the blank and the rest); a document replaces them.
+TEST_F(ReportRunTest, RecordKeepsWhatTheScreenShowsUntilADocumentReplacesIt) {
+    const std::string wrapped = std::string(60, 'x') + " Ende\xE2\x84\xA2";
+    run(replacestring(IntelHardware, "Dual-Core Intel Core i5", wrapped, false));
+    const std::optional<ReportFacts> facts = shownreportfacts();
+    ASSERT_TRUE(facts);
+    EXPECT_EQ(facts->at(2), (ReportFact{ReportLabel::Processor, std::string(60, 'x') + " Ende?"}));
+    EXPECT_EQ(facts->back(), (ReportFact{ReportLabel::MultiCore, "32,04 GFLOPs"}));
+    choosefromablage("Öffnen…", writefile("bericht.mirdx", "Hostname           = da\r"));
+    EXPECT_EQ(shownreportfacts(), std::nullopt);
+}
+
+// A report that would pass window 0's last line keeps its first: the longest lists lose items,
+// then the longest other values are cut to one line; the record holds what the screen shows.
+TEST_F(ReportRunTest, ACrowdedReportFitsTheWindow) {
+    std::vector<std::string> thirteen;
+    for (int k = 101; k <= 113; ++k)
+        thirteen.push_back("192.168.178." + std::to_string(k));
+    const auto first = [&](std::size_t count) {
+        std::string list = thirteen[0];
+        for (std::size_t k = 1; k < count; ++k)
+            list += ", " + thirteen[k];
+        return list;
+    };
+    const std::string p200(200, 'p'), cut = std::string(57, 'p') + "...";
+    // clang-format off
+    const std::tuple<std::string, std::string, std::size_t, std::string, std::string> cases[] = {
+        {first(13), "Intel", 25, first(7) + " ... und 6 weitere", "Intel"},
+        {first(13), p200, 24, first(2) + " ... und 11 weitere", cut},
+        {first(1), p200 + p200, 24, first(1), cut}};
+    // clang-format on
+    displays = "Chipset Model: GPU\r  Displays:\r    LG:\r      Resolution: 2560 x 1440\r";
+    for (const auto& [addresses, processor, count, shownaddress, shownprocessor] : cases) {
+        network = "IPv4 Addresses: " + addresses + "\rARPResolvedIPAddress: 10.0.0.254\r";
+        const Lines lines =
+            run(replacestring(IntelHardware, "Dual-Core Intel Core i5", processor, false) +
+                "L2 Cache (per Core): 256 KB\rL3 Cache: 4 MB\rBoot ROM Version: 1\r"
+                "SMC Version (system): 2\r");
+        EXPECT_EQ(std::tuple(lines.size(), lines.front().substr(0, 8), lines.back().substr(0, 10)),
+                  std::tuple(count, "Hardware", "Multi-Core"));
+        std::map<ReportLabel, std::string> record;
+        for (const ReportFact& fact : shownreportfacts().value_or(ReportFacts{}))
+            record[fact.Label] = fact.Value;
+        EXPECT_EQ(std::pair(record[ReportLabel::LocalAddress], record[ReportLabel::Processor]),
+                  std::pair(shownaddress, shownprocessor));
+    }
 }
 
 // A document's control codes change the window only while it is printed: its border colour

@@ -3,7 +3,7 @@
 #include "support/testing.h"
 
 #include "base/kwtools.h"
-#include "report/report_hooks.h"
+#include "report/report_program.h"
 #include "runtime/window_layer.h"
 
 namespace mdx::test {
