@@ -11,6 +11,7 @@
 #include "app/menus.h"
 #include "platform/qt/layer_window.h"
 #include "qt_fixture.h"
+#include "runtime/image.h"
 #include "runtime/state.h"
 
 namespace mdx::test {
