@@ -8,6 +8,7 @@
 #include "base/kwtools.h"
 #include "base/log.h"
 #include "base/threads.h"
+#include "runtime/checked_window.h"
 #include "runtime/state.h"
 #include "runtime/window_layer.h"
 #include "runtime/window_management.h"
@@ -69,15 +70,14 @@ void starthook(Hook Upcalls::*hook, const char* threadName) {
 // initialised (logged) or it ignores events.
 bool windowtakesevents(const char* routine, UInt8 window) {
     Runtime& r = rt();
-    if (!r.MemoryInitialized || r.WindowTable.size() != GraphicWindowCount) return false;
-    if (window >= GraphicWindowCount) return false;
-    const t_Window& w = r.WindowTable[window];
-    if (!w.Initialized) {
+    const t_Window* w = windowrecord(r, window);
+    if (!r.MemoryInitialized || !w) return false;
+    if (!w->Initialized) {
         logline(std::string(routine) + ": Graphic window (" + std::to_string(window) +
                 ") not initialized.");
         return false;
     }
-    return !w.IgnoreEvents;
+    return !w->IgnoreEvents;
 }
 
 // Position in a drawing area of `size` points: -1 before it, -2 beyond it.
@@ -210,8 +210,9 @@ void viewFlagsChanged(std::uint64_t modifierFlags) {
 
 void t_MouseEventHandler(UInt8 window, const MouseInput& mouse) {
     Runtime& r = rt();
-    if (window >= GraphicWindowCount || r.WindowTable.size() != GraphicWindowCount) return;
-    const t_Window& w = r.WindowTable[window];
+    const t_Window* record = windowrecord(r, window);
+    if (!record) return;
+    const t_Window& w = *record;
     t_Event e;
     e.Kind = EventKind::Mouse;
     e.Index = mouse.PressedButtons;

@@ -56,7 +56,6 @@ std::string repeatstring(const std::string& s, Int n);
 std::string centertext(const std::string& s, Int width);
 std::vector<Text> splittext(const Text& text, UInt8 separator);
 Text jointext(const std::vector<Text>& pieces, UInt8 separator);
-std::uint32_t bigendian32(const Bytes& bytes, std::size_t offset);
 
 // Numbers.
 std::string formatinteger(Int n, UInt8 fillcode, Int width, bool grouping);

@@ -121,12 +121,4 @@ Text jointext(const std::vector<Text>& pieces, UInt8 separator) {
     return joined;
 }
 
-std::uint32_t bigendian32(const Bytes& bytes, std::size_t offset) {
-    if (offset > bytes.size() || bytes.size() - offset < 4) return 0;
-    std::uint32_t value = 0;
-    for (std::size_t i = 0; i < 4; ++i)
-        value = (value << 8) | bytes[offset + i];
-    return value;
-}
-
 } // namespace mdx

@@ -1,6 +1,7 @@
 #include "runtime/colours.h"
 
 #include "base/log.h"
+#include "runtime/checked_window.h"
 #include "runtime/state.h"
 #include "runtime/window_layer.h"
 
@@ -15,7 +16,7 @@ void t_ColorBorder(UInt8 window, Int color) {
         lognotinitialized("t_ColorBorder", window);
         return;
     }
-    t_Window& w = rt().WindowTable[window];
+    t_Window& w = *windowrecord(rt(), window);
     w.RGBColorBorder = t_ColorIndexToRGB(colourindex(color));
     Handle object = w.Window;
     t_RGBColor border = w.RGBColorBorder;

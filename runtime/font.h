@@ -8,8 +8,11 @@
 
 namespace mdx {
 
+// The header's length in bytes.
+inline constexpr Int FontHeaderSize = 16;
+
 struct t_Font {
-    Int HeaderSize = 16;
+    Int HeaderSize = FontHeaderSize;
     Bytes Identifier{'k', 'w', 'f', 'n'};
     Int Format = 0;
     Int Size = 0;

@@ -9,6 +9,7 @@
 
 #include "base/clock.h"
 #include "base/log.h"
+#include "runtime/checked_window.h"
 #include "runtime/pixels.h"
 #include "runtime/state.h"
 #include "runtime/window.h"
@@ -95,7 +96,7 @@ std::optional<WindowImage> t_WindowImage(UInt8 window) {
         lognotgraphic("t_WindowImage");
         return std::nullopt;
     }
-    t_Window& w = runtime->WindowTable[window];
+    t_Window& w = *windowrecord(*runtime, window);
     if (!w.Initialized) {
         logline("t_WindowImage: Graphic window #" + std::to_string(window) + " not initialized.");
         return std::nullopt;
@@ -119,7 +120,7 @@ std::optional<WindowPicture> t_WindowPicture(UInt8 window) {
 
 std::optional<WindowImage> viewimage(UInt8 window) {
     const std::shared_ptr<Runtime> runtime = currentruntime();
-    t_Window* blanking = window == 0 && memoryready(*runtime) ? &runtime->WindowTable[0] : nullptr;
+    t_Window* blanking = window == 0 && memoryready(*runtime) ? windowrecord(*runtime, 0) : nullptr;
     if (blanking) blanking->VerticalBlank = false;
     std::optional<WindowImage> image = t_WindowImage(window);
     if (blanking) blanking->VerticalBlank = true;

@@ -1,22 +1,12 @@
 // The picture of a graphic window: its video memory turned into 32-bit pixels.
 #pragma once
 
-#include <cstdint>
 #include <optional>
-#include <vector>
 
 #include "base/types.h"
+#include "runtime/window_image.h"
 
 namespace mdx {
-
-// Width x Height pixels, rows from the top, each pixel 0xFFRRGGBB in a 32-bit word (alpha in the
-// most significant byte). Written out big-endian these are the bytes 255, red, green, blue; a
-// toolkit image in 32-bit RGB format can wrap Pixels without copying.
-struct WindowImage {
-    Int Width;
-    Int Height;
-    std::vector<std::uint32_t> Pixels;
-};
 
 // The picture of an initialised, visible graphic window; nothing when the runtime is not ready,
 // the window is not initialised, hidden or not a graphic window, or its depth is unknown.

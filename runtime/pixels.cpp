@@ -8,7 +8,6 @@
 #include <utility>
 
 #include "runtime/state.h"
-#include "runtime/video_memory.h"
 
 namespace mdx {
 namespace {

@@ -55,4 +55,17 @@ void drawGlyph(Runtime& r, const t_Window& w, UInt8 symbol, int fore, int back, 
 // of the depth writes.
 void copyPixels(Int depth, const UInt8* from, UInt8* to, Int first, Int last);
 
+// Bytes per picture line at a bit depth, 0 for depths the runtime does not know.
+constexpr Int bytesperline(Int bitDepth, Int width) {
+    switch (bitDepth) {
+    case 1: return width / 8;
+    case 4: return width / 2;
+    case 8: return width;
+    case 16: return 2 * width;
+    case 24: return 3 * width;
+    case 32: return 4 * width;
+    default: return 0;
+    }
+}
+
 } // namespace mdx

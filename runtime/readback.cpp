@@ -7,6 +7,7 @@
 
 #include "base/kwtools.h"
 #include "base/log.h"
+#include "runtime/checked_window.h"
 #include "runtime/state.h"
 
 namespace mdx {
@@ -24,7 +25,7 @@ struct CharacterPlane {
 // The plane, or nothing when the window has no text block that holds its grid.
 bool findplane(const Runtime& r, UInt8 window, CharacterPlane& plane) {
     if (!r.MemoryInitialized || r.WindowTable.size() != GraphicWindowCount) return false;
-    const t_Window& w = r.WindowTable[window];
+    const t_Window& w = *windowrecord(r, window);
     if (!w.Initialized || w.TextMemoryStart < 0 || w.TextWidth < 1 || w.TextHeight < 1)
         return false;
     const Int end = std::min<Int>(w.TextMemoryEnd, static_cast<Int>(r.VideoMemory.size()) - 1);

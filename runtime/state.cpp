@@ -1,4 +1,5 @@
 #include "runtime/state.h"
+#include "runtime/checked_window.h"
 
 #include <atomic>
 #include <mutex>
@@ -85,8 +86,8 @@ namespace {
 // Changes to a window without automatic redraws are no reason to wake the refresh thread;
 // switching them on wakes it instead.
 bool autoupdated(const Runtime& runtime, UInt8 window) {
-    return runtime.MemoryInitialized && runtime.WindowTable.size() == GraphicWindowCount &&
-           runtime.WindowTable[window].AutoUpdate;
+    const t_Window* w = windowrecord(runtime, window);
+    return runtime.MemoryInitialized && w && w->AutoUpdate;
 }
 
 } // namespace
@@ -120,9 +121,7 @@ Upcalls& upcalls() {
 }
 
 bool windowready(UInt8 window) {
-    Runtime& r = rt();
-    return window < GraphicWindowCount && r.MemoryInitialized &&
-           r.WindowTable.size() == GraphicWindowCount && r.WindowTable[window].Initialized;
+    return readywindow(rt(), window, WindowNeeds::Initialised) != nullptr;
 }
 
 } // namespace mdx

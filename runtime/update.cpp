@@ -10,6 +10,7 @@
 #include "base/clock.h"
 #include "base/log.h"
 #include "base/threads.h"
+#include "runtime/checked_window.h"
 #include "runtime/window_layer.h"
 
 namespace mdx {
@@ -59,7 +60,7 @@ Int msuntildue(const t_Window& w) {
 
 // An auto-updated window whose shown contents changed since its last redraw request.
 bool wantsredraw(const Runtime& r, UInt8 n, const SeenChanges& seen) {
-    const t_Window& w = r.WindowTable[n];
+    const t_Window& w = *windowrecord(r, n);
     return w.Initialized && w.AutoUpdate && w.RefreshRate > 0 &&
            r.WindowChanges[n].load() != seen[n];
 }
@@ -73,7 +74,7 @@ void forgetfuturestamp(t_Window& w) {
 // Asks the view of window n to redraw if it changed and is due. Returns the milliseconds until
 // the window needs another look, or -1 when it waits for nothing.
 Int refreshwindow(Runtime& r, UInt8 n, SeenChanges& seen) {
-    t_Window& w = r.WindowTable[n];
+    t_Window& w = *windowrecord(r, n);
     forgetfuturestamp(w);
     if (!w.Initialized || !w.AutoUpdate || w.RefreshRate <= 0) return -1;
     const std::uint64_t changes = r.WindowChanges[n].load();
@@ -151,7 +152,7 @@ void t_WindowAutoUpdate(UInt8 window, bool on) {
         return;
     }
     if (windowready(window)) {
-        rt().WindowTable[window].AutoUpdate = on;
+        windowrecord(rt(), window)->AutoUpdate = on;
         rt().RefreshWake.signal(); // changes made meanwhile are drawn now
     } else
         lognotinitialized("t_WindowAutoUpdate", window);

@@ -11,7 +11,9 @@
 #include "base/kwtools.h"
 #include "base/log.h"
 #include "base/threads.h"
+#include "runtime/checked_window.h"
 #include "runtime/colours.h"
+#include "runtime/pixels.h"
 #include "runtime/state.h"
 #include "runtime/update.h"
 #include "runtime/window_management.h"
@@ -82,12 +84,13 @@ void moveblocksbelow(const std::string& p, Int top, Int size) {
     Runtime& r = rt();
     std::vector<UInt8> below;
     for (UInt8 v = 0; v < GraphicWindowCount; ++v)
-        if (r.WindowTable[v].Initialized && r.WindowTable[v].MemoryStart < top) below.push_back(v);
+        if (windowrecord(r, v)->Initialized && windowrecord(r, v)->MemoryStart < top)
+            below.push_back(v);
     std::sort(below.begin(), below.end(), [&](UInt8 a, UInt8 b) {
-        return r.WindowTable[a].MemoryStart > r.WindowTable[b].MemoryStart;
+        return windowrecord(r, a)->MemoryStart > windowrecord(r, b)->MemoryStart;
     });
     for (UInt8 v : below) {
-        t_Window& w = r.WindowTable[v];
+        t_Window& w = *windowrecord(r, v);
         const GeometryChange moving(w);
         logline(p + " moving graphic block for win #" + std::to_string(v) + "$" +
                 hex8(w.MemoryStart) + "..." + hex8(w.MemoryEnd) + " to" +
@@ -110,7 +113,7 @@ void moveblocksbelow(const std::string& p, Int top, Int size) {
 // Gives the blocks of a window that is initialised again back to the free memory.
 void giveblocksback(UInt8 window) {
     Runtime& r = rt();
-    t_Window& w = r.WindowTable[window];
+    t_Window& w = *windowrecord(r, window);
     std::string p = prefix(window);
     w.Initialized = false;
     Int size = w.MemoryEnd - w.MemoryStart + 1;
@@ -220,18 +223,6 @@ void clearblocks(Runtime& r, UInt8 window);
 
 } // namespace
 
-Int bytesperline(Int bitDepth, Int width) {
-    switch (bitDepth) {
-    case 1: return width / 8;
-    case 4: return width / 2;
-    case 8: return width;
-    case 16: return 2 * width;
-    case 24: return 3 * width;
-    case 32: return 4 * width;
-    default: return 0;
-    }
-}
-
 void t_InitMemory() {
     Runtime& r = rt();
     if (r.MemoryInitStarted.exchange(true)) return;
@@ -260,7 +251,7 @@ void t_InitWindow(UInt8 window, Int bitDepth, bool autoUpdate, Int width, Int he
     Runtime& r = rt();
     if (r.DefaultWindow == NoWindow) r.DefaultWindow = window;
     if (!r.AutoUpdateRunning) startautoupdate(currentruntime());
-    t_Window& w = r.WindowTable[window];
+    t_Window& w = *windowrecord(r, window);
     // Ends before the window layer is called: the main thread must not find the geometry
     // changing while the program thread waits for it.
     std::optional<GeometryChange> changing(std::in_place, w);
@@ -352,7 +343,7 @@ namespace {
 
 // Fills the picture with black (opaque at depth 32) and the text cells with spaces.
 void clearblocks(Runtime& r, UInt8 window) {
-    const t_Window& w = r.WindowTable[window];
+    const t_Window& w = *windowrecord(r, window);
     UInt8* memory = r.VideoMemory.data();
     const Int pictureBytes = bytesperline(w.BitDepth, w.Width) * w.Height;
     if (w.BitDepth == 32) {

@@ -18,7 +18,4 @@ void t_InitWindow(UInt8 window, Int bitDepth, bool autoUpdate, Int width, Int he
 // Clears the picture to black and the text grid to spaces in the window's text colour.
 void t_ClearWindowMemory(UInt8 window);
 
-// Bytes per picture line at a bit depth, 0 for depths the runtime does not know.
-Int bytesperline(Int bitDepth, Int width);
-
 } // namespace mdx

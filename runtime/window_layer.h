@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "base/types.h"
-#include "runtime/image.h"
+#include "runtime/window_image.h"
 
 namespace mdx {
 

@@ -1,6 +1,7 @@
 #include "runtime/window_management.h"
 
 #include "base/log.h"
+#include "runtime/checked_window.h"
 #include "runtime/state.h"
 #include "runtime/window_layer.h"
 
@@ -43,7 +44,7 @@ void showtextwindow(UInt8 window, Handle object) {
 void markvisible(UInt8 window, bool visible) {
     Runtime& r = rt();
     if (!isgraphic(window) || !r.MemoryInitialized) return;
-    t_Window& w = r.WindowTable[window];
+    t_Window& w = *windowrecord(r, window);
     w.Visible = visible;
     if (!visible) w.UpdateDuration = 0;
     markchanged(r, window);
@@ -73,7 +74,7 @@ FrameMeasures framemeasures(UInt8 window, Handle object) {
     Runtime& r = rt();
     FrameMeasures g;
     if (isgraphic(window) && r.MemoryInitialized) {
-        const t_Window& w = r.WindowTable[window];
+        const t_Window& w = *windowrecord(r, window);
         g.BorderWidth = w.BorderWidth;
         g.BorderHeight = w.BorderHeight;
         g.TitleHeight = w.TitleHeight;
@@ -95,7 +96,7 @@ Int textitem(UInt8 window, WindowItem item, const FrameMeasures& g) {
     using enum WindowItem;
     if (isgraphic(window)) {
         if (!g.FromRecord) return 0;
-        const t_Window& w = rt().WindowTable[window];
+        const t_Window& w = *windowrecord(rt(), window);
         switch (item) {
         case TextFirstColumn: return w.TextFirstColumn;
         case TextFirstLine: return w.TextFirstLine;
@@ -184,7 +185,7 @@ void t_WindowSize(UInt8 window, Int x, Int y, Int width, Int height) {
 
     auto d = [](Int v) { return static_cast<double>(v); };
     if (isgraphic(window)) {
-        const t_Window& w = rt().WindowTable[window];
+        const t_Window& w = *windowrecord(rt(), window);
         Rect frame{d(x), d(y), d(width + 2 * w.BorderWidth),
                    d(height + 2 * w.BorderHeight + w.TitleHeight)};
         Rect viewFrame{d(w.BorderWidth), d(w.BorderHeight), d(width), d(height)};
@@ -261,7 +262,7 @@ void t_WindowTitleVisible(UInt8 window, bool visible) {
     }
     Runtime& r = rt();
     if (isgraphic(window) && r.MemoryInitialized)
-        r.WindowTable[window].TitleHeight = visible ? r.TitleBarHeight.load() : 0;
+        windowrecord(r, window)->TitleHeight = visible ? r.TitleBarHeight.load() : 0;
     onMainThread([&] { windowlayer().setTitleBarVisible(object, visible); });
 }
 

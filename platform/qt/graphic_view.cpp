@@ -14,6 +14,7 @@
 #include "platform/qt/geometry.h"
 #include "platform/qt/screen_accessibility.h"
 #include "platform/qt/selftest_trace.h"
+#include "runtime/image.h"
 
 namespace mdx::qt {
 namespace {

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "base/kwtools.h"
+#include "support/big_endian.h"
 #include "support/log_capture.h"
 
 namespace mdx {
@@ -80,9 +81,9 @@ TEST(SplitAndJoin, PiecesBetweenSeparators) {
 
 TEST(BigEndian32, ReadsFourBytesOrGivesZero) {
     const Bytes bytes = {0x12, 0x34, 0x56, 0x78, 0x9A};
-    EXPECT_EQ(
-        std::tuple(bigendian32(bytes, 1), bigendian32(bytes, 2), bigendian32(bytes, SIZE_MAX)),
-        std::tuple(0x3456789Au, 0u, 0u));
+    EXPECT_EQ(std::tuple(test::bigendian32(bytes, 1), test::bigendian32(bytes, 2),
+                         test::bigendian32(bytes, SIZE_MAX)),
+              std::tuple(0x3456789Au, 0u, 0u));
 }
 
 } // namespace

@@ -20,6 +20,16 @@ grep -q 'runtime/window.cpp' <<<"$out" || { echo "wrong report: $out"; exit 1; }
 
 echo '#include "runtime/window.h"' >"$work/runtime/window.cpp"
 "$check" "$work" >/dev/null || { echo "a clean tree was refused"; exit 1; }
+
+# tools/ stands beside the program: base/, runtime/ and itself, nothing of app/.
+mkdir -p "$work/tools/fontgen"
+echo '#include "runtime/window.h"' >"$work/tools/fontgen/fontgen.cpp"
+"$check" "$work" >/dev/null || { echo "a tools/ include of runtime/ was refused"; exit 1; }
+echo '#include "app/events.h"' >"$work/tools/fontgen/fontgen.cpp"
+if out=$("$check" "$work"); then echo "a tools/ include of app/ was not found"; exit 1; fi
+grep -q 'tools/fontgen/fontgen.cpp' <<<"$out" || { echo "wrong report: $out"; exit 1; }
+rm -r "$work/tools"
+
 echo '#include <QString>' >"$work/app/events.h"
 if "$check" "$work" >/dev/null; then echo "a Qt header in app/ was not found"; exit 1; fi
 echo "layer check: 1 passed, 0 failed"

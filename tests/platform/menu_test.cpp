@@ -14,6 +14,7 @@
 #include "app/menus.h"
 #include "platform/qt/layer_window.h"
 #include "qt_fixture.h"
+#include "runtime/image.h"
 #include "runtime/state.h"
 
 namespace mdx::test {

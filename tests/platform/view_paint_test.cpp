@@ -7,6 +7,7 @@
 #include "platform/qt/layer_window.h"
 #include "qt_fixture.h"
 #include "runtime/colours.h"
+#include "runtime/image.h"
 #include "runtime/state.h"
 #include "runtime/window_management.h"
 

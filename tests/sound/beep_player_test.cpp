@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include "platform/sound/beep_player.h"
+#include "support/big_endian.h"
 
 namespace mdx {
 namespace {
@@ -57,8 +58,7 @@ TEST(GeneratedBeep, IsAShortQuietlyEndingMonoToneAt880HzThatNoCutOfItGives) {
     ASSERT_TRUE(sound);
     EXPECT_EQ(std::tuple(sound->channels, sound->samplerate, sound->frames(), file.size()),
               std::tuple(1, 22050, std::size_t{3308}, std::size_t{12 + 26 + 16 + 2 * 3308}));
-    EXPECT_EQ(std::size_t((file[4] << 24) | (file[5] << 16) | (file[6] << 8) | file[7]),
-              file.size() - 8);
+    EXPECT_EQ(std::size_t{test::bigendian32(file, 4)}, file.size() - 8);
 
     const std::vector<std::int16_t>& s = sound->samples;
     int crossings = 0; // from below zero to zero or above, and back

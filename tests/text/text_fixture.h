@@ -4,6 +4,7 @@
 
 #include "support/testing.h"
 
+#include "runtime/pixels.h"
 #include "runtime/state.h"
 #include "runtime/video_memory.h"
 #include "support/runtime_fixture.h"

@@ -6,6 +6,7 @@
 
 #include <png.h>
 
+#include "runtime/font.h"
 #include "runtime/lzw.h"
 #include "tools/fontgen/graphic_glyphs.h"
 #include "tools/fontgen/text_glyphs.h"
@@ -13,9 +14,6 @@
 namespace mdx::fontgen {
 
 namespace {
-
-constexpr UInt8 HeaderSize = 16;
-constexpr UInt8 GreyLzwFormat = 102;
 
 // The sheet: every cell enlarged this many times, with grid lines of this width around it.
 constexpr int SheetScale = 2;
@@ -56,7 +54,7 @@ Bytes makeglyphtable(const std::string& ttfpath) {
 
 Bytes makefontfile(const Bytes& glyphtable) {
     LzwStream stream = lzwencode(glyphtable);
-    Bytes file = {HeaderSize, 'k', 'w', 'f', 'n', GreyLzwFormat};
+    Bytes file = {FontHeaderSize, 'k', 'w', 'f', 'n', FontFormatGreyLZW};
     appendbigendian32(file, static_cast<std::uint32_t>(glyphtable.size()));
     file.push_back(0);   // first code: the symbols 0..31 are shown too
     file.push_back(255); // last code
