@@ -71,7 +71,7 @@ std::string jsonform(const std::string& text, bool& ok) {
     bool ok = true;
     if (!commandLine.SavePath.empty()) ok = savereportto(commandLine.SavePath) && ok;
     if (!commandLine.PngPath.empty()) ok = writepng(commandLine.PngPath) && ok;
-    std::string text = batchtext(plainscreentext(t_GetScreen(0, "\r")));
+    std::string text = batchtext(reporttext());
     if (commandLine.Json) text = jsonform(text, ok);
     std::fwrite(text.data(), 1, text.size(), stdout);
     applicationWillTerminate();
