@@ -1,17 +1,30 @@
 #include "report/documents.h"
 
+#include <optional>
+#include <vector>
+
 #include "report/report.h"
 #include "runtime/readback.h"
 #include "runtime/state.h"
 #include "runtime/window_layer.h"
 #include "runtime/window_management.h"
 #include "text/cursor.h"
+#include "text/display.h"
 #include "text/output.h"
 #include "text/scrolling.h"
 
 namespace mdx {
 namespace {
 
+constexpr Int TextWidthItem = 6; // t_WindowPos: the text block's width in cells
+// A cell holding control code c is written as U+2400 + c, "\xE2\x90" and 0x80 + c in UTF-8.
+constexpr std::string_view ControlPictureLead = "\xE2\x90";
+constexpr UInt8 FirstControlPictureByte = 0x80;
+constexpr UInt8 ControlCodeCount = 32;
+// Display mode 2 stores the character code - 64 for the codes 64 to 95: the control codes.
+constexpr Int ControlCellMode = 2;
+constexpr UInt8 ControlCellOffset = 64;
+constexpr Int PlainMode = 0;
 constexpr Int RefusalLine = 12; // where a file that is no report is refused
 constexpr Int ScreenColumns = 80;
 constexpr const char* ProgramName = "Miradex";
@@ -53,15 +66,79 @@ void tellopenfailure(const std::string& path, int error) {
     tellfailure(quotedpath(path) + " konnte nicht geöffnet werden.", fileerrortext(error));
 }
 
-void printdocument(const std::string& text) {
+// A cell with a control code in it, as display mode 2 makes one; the mode is plain afterwards,
+// as it is all through a saved report.
+void printcontrolcell(UInt8 code) {
+    t_DisplayMode(ReportWindow, ControlCellMode);
+    t_PrintChar(ReportWindow, static_cast<UInt8>(code + ControlCellOffset));
+    t_DisplayMode(ReportWindow, PlainMode);
+}
+
+// The control code whose picture starts at `at`, or nothing.
+std::optional<UInt8> controlpictureat(std::string_view text, std::size_t at) {
+    if (at + ControlPictureLead.size() >= text.size()) return std::nullopt;
+    const auto last = static_cast<UInt8>(text[at + ControlPictureLead.size()]);
+    if (last < FirstControlPictureByte || last >= FirstControlPictureByte + ControlCodeCount)
+        return std::nullopt;
+    return static_cast<UInt8>(last - FirstControlPictureByte);
+}
+
+// A control picture that a save wrote for a cell becomes that cell again, so that a saved
+// report reopens as the screen it was saved from.
+void printdocument(std::string_view text) {
     const OutsideTextGuard guard;
-    t_Print(ReportWindow, text);
+    std::size_t start = 0;
+    for (std::size_t at = text.find(ControlPictureLead); at != std::string_view::npos;
+         at = text.find(ControlPictureLead, at + 1)) {
+        const std::optional<UInt8> code = controlpictureat(text, at);
+        if (!code) continue;
+        t_Print(ReportWindow, text.substr(start, at - start));
+        printcontrolcell(*code);
+        start = at + ControlPictureLead.size() + 1;
+    }
+    t_Print(ReportWindow, text.substr(start));
+}
+
+void appendcontrolpicture(std::string& line, UInt8 code) {
+    line += ControlPictureLead;
+    line += static_cast<char>(FirstControlPictureByte + code);
+}
+
+// Window 0's cells line by line, each cell one character (a byte, or two for the codes from
+// 128 on), a control code as its picture.
+std::vector<std::string> screenlines() {
+    const std::string grid = t_GetScreen(ReportWindow, "");
+    const Int columns = t_WindowPos(ReportWindow, TextWidthItem);
+    std::vector<std::string> lines(1);
+    Int column = 0;
+    for (std::size_t at = 0; at < grid.size() && columns > 0; ++column) {
+        if (column == columns) {
+            lines.emplace_back();
+            column = 0;
+        }
+        const auto byte = static_cast<UInt8>(grid[at]);
+        const std::size_t length = byte >= 0xC0 ? 2 : 1;
+        if (byte < ControlCodeCount)
+            appendcontrolpicture(lines.back(), byte);
+        else
+            lines.back().append(grid, at, length);
+        at += length;
+    }
+    return lines;
 }
 
 } // namespace
 
 std::string reporttext() {
-    return plainscreentext(t_GetScreen(ReportWindow, "\r"));
+    std::vector<std::string> lines = screenlines();
+    for (std::string& line : lines)
+        line.erase(line.find_last_not_of(' ') + 1);
+    while (!lines.empty() && lines.back().empty())
+        lines.pop_back();
+    std::string text;
+    for (std::size_t k = 0; k < lines.size(); ++k)
+        text += (k == 0 ? "" : "\r") + lines[k];
+    return plainscreentext(text);
 }
 
 std::string defaultreportname(const std::string& model) {

@@ -23,7 +23,9 @@ void savereport();
 // batch mode's --save). False when nothing was written.
 bool savereportto(const std::string& path);
 
-// The screen text of window 0, lines ended by carriage returns, graphic characters made plain.
+// The screen text of window 0 as files and standard output get it: lines separated by carriage
+// returns without trailing blanks, graphic characters made plain, and a cell that holds a control
+// code written as its control picture (U+2400 + code), never as the control byte itself.
 std::string reporttext();
 // The name the save panel offers: the model name with its first "-inch" written as '"', made
 // safe as a file name.

@@ -359,21 +359,24 @@ ReportFact* longestwrapped(ReportFacts& facts, bool (*canshorten)(const ReportFa
 
 // Drops list items from the longest wrapped lists until the report fits.
 void shortenlists(ReportFacts& facts) {
-    std::vector<std::pair<ReportFact*, std::vector<std::string>>> lists;
-    for (ReportFact& fact : facts)
-        if (islist(fact.Label)) lists.emplace_back(&fact, itemsof(fact.Value));
+    struct Items {
+        std::vector<std::string> All;
+        std::size_t Kept;
+    };
+    std::map<const ReportFact*, Items> lists;
+    for (const ReportFact& fact : facts)
+        if (islist(fact.Label)) {
+            std::vector<std::string> all = itemsof(fact.Value);
+            lists[&fact] = {all, all.size()};
+        }
     const auto shortenable = [](const ReportFact& fact) {
         return islist(fact.Label) && fact.Value.find(ItemSeparator) != std::string::npos;
     };
-    std::map<ReportFact*, std::size_t> kept;
     while (screenlinesof(facts) > ScreenLines) {
         ReportFact* longest = longestwrapped(facts, shortenable);
         if (!longest) return;
-        const auto list = std::find_if(lists.begin(), lists.end(),
-                                       [&](const auto& entry) { return entry.first == longest; });
-        const std::size_t count = kept.emplace(longest, list->second.size()).first->second - 1;
-        kept[longest] = count;
-        longest->Value = shortenedlist(list->second, count);
+        Items& list = lists.at(longest);
+        longest->Value = shortenedlist(list.All, --list.Kept);
     }
 }
 

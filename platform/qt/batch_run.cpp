@@ -104,7 +104,7 @@ std::string jsonform(const std::string& text, bool& ok) {
     if (!commandLine.SavePath.empty()) ok = writereport(commandLine.SavePath) && ok;
     if (!commandLine.PngPath.empty()) ok = writepng(commandLine.PngPath) && ok;
     if (commandLine.SavePath != StandardOutput && commandLine.PngPath != StandardOutput) {
-        std::string text = batchtext(plainscreentext(t_GetScreen(0, "\r")));
+        std::string text = batchtext(reporttext());
         if (commandLine.Json) text = jsonform(text, ok);
         std::fwrite(text.data(), 1, text.size(), stdout);
     }

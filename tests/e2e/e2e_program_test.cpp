@@ -41,6 +41,28 @@ TEST(ProgramTest, BatchOpensEachDocumentInOrderAndPrintsTheScreen) {
     EXPECT_NE(run.Errors.find("applicationDidFinishLaunching: End."), std::string::npos);
 }
 
+// Display mode 2 stores control codes in cells (a document's "ESC [2J" and window-title bytes):
+// standard output and the saved copy carry them as control pictures, never as control bytes,
+// and the copy reopens as the same screen.
+TEST(ProgramTest, ControlCodesInCellsReachNoTerminalAndNoFile) {
+    TempDir home;
+    std::ofstream(home.file("steuer.mirdx")) << "Titel \x1F[[2J]0;fremd\x07\x13 Ende\r";
+    const auto controls = [](const std::string& text, char lineend) {
+        return std::count_if(text.begin(), text.end(), [&](char c) {
+            return static_cast<unsigned char>(c) < 0x20 && c != lineend;
+        });
+    };
+    const Environment own{{"XDG_RUNTIME_DIR", home.path()}};
+    const ProgramRun run =
+        runprogram({"--batch", home.file("steuer.mirdx"), "--save", home.file("kopie.mirdx")}, own);
+    const std::string copy = contents(home.file("kopie.mirdx"));
+    EXPECT_EQ(std::tuple(run.Status, controls(run.Output, '\n'), controls(copy, '\r')),
+              std::tuple(0, 0, 0));
+    EXPECT_NE(run.Output.find("Titel \u241B\u241B2\u240A\u241D0;"), std::string::npos)
+        << run.Output;
+    EXPECT_EQ(runprogram({"--batch", home.file("kopie.mirdx")}, own).Output, run.Output);
+}
+
 // Started without a display it can reach, the desktop program says so in German and ends with
 // status 1, instead of Qt's English text and an abort.
 TEST(NoDisplayTest, EndsWithTheGermanLineAndStatusOne) {
