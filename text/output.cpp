@@ -24,7 +24,7 @@ namespace mdx {
 namespace {
 
 // One load and one test per printed line while nothing is installed.
-bool outputpause(UInt8 code, bool wait) {
+bool outputPause(UInt8 code, bool wait) {
     const OutputPause pause = upcalls().PauseOutput.load(std::memory_order_relaxed);
     return pause && pause(code, wait);
 }
@@ -82,7 +82,7 @@ void printUnit(const CheckedWindow& checked, std::uint32_t unit) {
         w.TextDisplayMode <= static_cast<Int>(DisplayMode::GraphicHalf)) {
         // control-S holds the output before a new line
         if (unit == static_cast<std::uint32_t>(ControlCode::Return))
-            outputpause(PauseKeyCode, true);
+            outputPause(PauseKeyCode, true);
         t_PrintControl(window, static_cast<UInt8>(unit));
         return;
     }
@@ -214,7 +214,7 @@ void t_Print(UInt8 window, std::string_view text) {
     if (!w) return;
     for (std::size_t pos = 0; pos < text.size();)
         printUnit(w, nextScalar(text, pos));
-    outputpause(PauseKeyCode, true);
+    outputPause(PauseKeyCode, true);
 }
 
 void t_Print(UInt8 window, const std::string& text) {
@@ -230,7 +230,7 @@ void t_Print(UInt8 window, const Text& text) {
     if (!w) return;
     for (UInt8 byte : text.Elements)
         printUnit(w, byte);
-    outputpause(PauseKeyCode, true);
+    outputPause(PauseKeyCode, true);
 }
 
 DisplayTranslation t_ApplyDisplayMode(UInt8 window, Int code) {

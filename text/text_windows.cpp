@@ -16,7 +16,7 @@ namespace {
 constexpr Int PrinterInterval = 101; // ms between two transfers at least
 constexpr Int PrinterRulerColumns = 160;
 
-bool printerviewpresent() {
+bool printerViewPresent() {
     bool present = false;
     onMainThread([&] { present = windowlayer().hasTextView(VirtualPrinterWindowNumber); });
     return present;
@@ -24,13 +24,13 @@ bool printerviewpresent() {
 
 // Logs "<routine>: Virtual printer window is nil, resource undefined." when the printer's text
 // view is missing; true when it is there.
-bool printerready(const char* routine) {
-    if (printerviewpresent()) return true;
+bool printerReady(const char* routine) {
+    if (printerViewPresent()) return true;
     logline(std::string(routine) + ": Virtual printer window is nil, resource undefined.");
     return false;
 }
 
-void appendutf8(std::string& out, std::uint32_t code) {
+void appendUtf8(std::string& out, std::uint32_t code) {
     if (code < 0x80) {
         out += static_cast<char>(code);
     } else if (code < 0x800) {
@@ -45,7 +45,7 @@ void appendutf8(std::string& out, std::uint32_t code) {
 
 // The code point of ESC, four hexadecimal digits, GS at `at`; -1 when the bytes there are not
 // such a sequence or name a surrogate, which no text can hold.
-Int escapedcode(const std::string& bytes, std::size_t at) {
+Int escapedCode(const std::string& bytes, std::size_t at) {
     if (at + 6 > bytes.size() || bytes[at] != 27 || bytes[at + 5] != 29) return -1;
     Int code = 0;
     for (std::size_t i = at + 1; i < at + 5; ++i) {
@@ -59,7 +59,7 @@ Int escapedcode(const std::string& bytes, std::size_t at) {
 // Shows the buffer when it changed and the last transfer is at least 101 ms old. Returns the
 // milliseconds until the next look: the rest of the interval while a change waits, else a long
 // while, since the change itself wakes the thread.
-Int transferprinter(Runtime& r) {
+Int transferPrinter(Runtime& r) {
     const Int now = absolutetimems();
     if (!r.PrinterChanged) return IdleLookMs;
     if (const Int since = now - r.PrinterLastUpdate; since >= 0 && since < PrinterInterval)
@@ -76,22 +76,22 @@ Int transferprinter(Runtime& r) {
 }
 
 // The body of the printer thread on its runtime, until that runtime's flag is cleared.
-void printerloop(Runtime& r) {
+void printerLoop(Runtime& r) {
     const Int number = t_ThreadNumber();
     logline("p_PrinterAutoUpdateProcess: Start as thread #" + std::to_string(number));
     if (number > 2) setthreadname("p_PrinterAutoUpdate");
     while (r.PrinterUpdateRunning)
-        r.PrinterWake.waitfor(std::chrono::milliseconds(transferprinter(r)));
+        r.PrinterWake.waitfor(std::chrono::milliseconds(transferPrinter(r)));
     logline("p_PrinterAutoUpdateProcess: End.");
 }
 
 // The flag is set before the thread starts, so that a second start cannot slip in meanwhile and
 // a runtime reset that comes early is not undone by the thread.
-void startprinterthread(const std::shared_ptr<Runtime>& runtime) {
+void startPrinterThread(const std::shared_ptr<Runtime>& runtime) {
     if (runtime->PrinterUpdateRunning.exchange(true)) return;
     auto ticket = std::make_shared<ThreadTicket>(runtime, &Runtime::PrinterThreads);
     // Without a thread the printer window is not filled; the next initialisation tries again.
-    if (!startprocess([ticket] { printerloop(ticket->runtime()); }, WorkerStackSize))
+    if (!startprocess([ticket] { printerLoop(ticket->runtime()); }, WorkerStackSize))
         runtime->PrinterUpdateRunning = false;
 }
 
@@ -101,11 +101,11 @@ std::string printerfallbacktext(const std::string& bytes) {
     std::string text;
     text.reserve(bytes.size() * 2);
     for (std::size_t at = 0; at < bytes.size();) {
-        if (Int code = escapedcode(bytes, at); code >= 0) {
-            appendutf8(text, static_cast<std::uint32_t>(code));
+        if (Int code = escapedCode(bytes, at); code >= 0) {
+            appendUtf8(text, static_cast<std::uint32_t>(code));
             at += 6;
         } else {
-            appendutf8(text, static_cast<UInt8>(bytes[at]));
+            appendUtf8(text, static_cast<UInt8>(bytes[at]));
             ++at;
         }
     }
@@ -113,7 +113,7 @@ std::string printerfallbacktext(const std::string& bytes) {
 }
 
 void p_InitPrinter() {
-    if (!printerready("p_InitPrinter")) return;
+    if (!printerReady("p_InitPrinter")) return;
     Runtime& r = rt();
     onMainThread([] {
         p_SetRuler(p_RulerText(PrinterRulerColumns));
@@ -124,17 +124,17 @@ void p_InitPrinter() {
         std::lock_guard guard(r.PrinterLock);
         r.PrinterBuffer.clear();
     }
-    startprinterthread(currentruntime());
+    startPrinterThread(currentruntime());
 }
 
 void p_SetPrinter(const std::string& text) {
-    if (!printerready("p_SetPrinter")) return;
+    if (!printerReady("p_SetPrinter")) return;
     onMainThread([&] { windowlayer().setText(VirtualPrinterWindowNumber, text); });
 }
 
 // A missing ruler field is no fault: the text simply has nowhere to go.
 void p_SetRuler(const std::string& text) {
-    if (!printerready("p_SetRuler")) return;
+    if (!printerReady("p_SetRuler")) return;
     onMainThread([&] {
         WindowLayer& layer = windowlayer();
         if (layer.hasRuler(VirtualPrinterWindowNumber))
@@ -168,7 +168,7 @@ void p_PrinterAutoUpdateProcess() {
     std::shared_ptr<Runtime> runtime = currentruntime();
     ThreadTicket ticket(runtime, &Runtime::PrinterThreads);
     runtime->PrinterUpdateRunning = true;
-    printerloop(*runtime);
+    printerLoop(*runtime);
 }
 
 void p_AppendPrinter(const std::string& bytes) {
