@@ -22,7 +22,8 @@ set(ENV{PKG_CONFIG_PATH} "")
 set(QT_HOST_PATH /usr)
 set(QT_HOST_PATH_CMAKE_DIR /usr/lib/x86_64-linux-gnu/cmake)
 
-# The arm64 loader and C library of the cross toolchain; qemu falls back to the host's folders
-# for everything else, where the multiarch libraries are.
-set(MIRADEX_CROSS_SYSROOT /usr/${MIRADEX_CROSS_TRIPLET})
-set(CMAKE_CROSSCOMPILING_EMULATOR qemu-aarch64 -L ${MIRADEX_CROSS_SYSROOT})
+# The programs run with the multiarch C library (libc6:arm64, whose loader is
+# /lib/ld-linux-aarch64.so.1) and not with `-L /usr/aarch64-linux-gnu`: that folder holds the
+# cross toolchain's own copy of the C library, of another Debian revision than libc6:arm64, and a
+# loader of the one with the libc.so.6 of the other hangs at the first thread start.
+set(CMAKE_CROSSCOMPILING_EMULATOR qemu-aarch64)
