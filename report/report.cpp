@@ -199,11 +199,12 @@ bool namemodel(const ReportSources& s, const Gathered& g) {
     return true;
 }
 
-// Whole GB as the report always showed them; a machine with less than 1 GiB in MB, where whole
-// GB would say "0 GB".
+// Whole GB, rounded to the nearest, so that a guest given 3,840 MB shows the 4 GB its profiler
+// shows and not 3; a machine with less than 1 GiB in MB, where whole GB would say "0 GB".
 std::string memorytext(std::uint64_t bytes) {
-    if (bytes < static_cast<std::uint64_t>(GiB)) return std::to_string(bytes / MiB) + " MB";
-    return std::to_string(bytes / GiB) + " GB";
+    const auto gib = static_cast<std::uint64_t>(GiB);
+    if (bytes < gib) return std::to_string(bytes / MiB) + " MB";
+    return std::to_string(bytes / gib + (bytes % gib >= gib / 2 ? 1 : 0)) + " GB";
 }
 
 // The "Hardware" fact; true for a virtual machine of the Parallels kind.

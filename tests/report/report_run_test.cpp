@@ -91,8 +91,8 @@ TEST_F(ReportRunTest, ModelNameComesOnlineThenFromTheTableThenFromTheProfiler) {
 }
 
 // Hardware that cannot be named shows the failure screen and keeps the name; sparse hardware
-// leaves out lines but keeps the fixed ones, with the memory in whole GiB, cut: one byte short of
-// 8 GiB is 7 GB; below 1 GiB in whole MB.
+// leaves out lines but keeps the fixed ones, with the memory in whole GiB, rounded: one byte short
+// of 7.5 GiB is 7 GB, 7.5 GiB and 3,840 MiB round up; below 1 GiB in whole MB.
 TEST_F(ReportRunTest, NoOverviewShowsTheFailureAndSparseHardwareKeepsTheFixedLines) {
     // Nothing, no overview, and bytes that only nearly say "Hardware Overview" (the failing
     // profiler's whole screen is tests/e2e's "failure").
@@ -103,7 +103,8 @@ TEST_F(ReportRunTest, NoOverviewShowsTheFailureAndSparseHardwareKeepsTheFixedLin
     }
     address = interfaces = "";
     for (const auto& [bytes, ram] :
-         {std::pair(8589934591ULL, "7 GB"), std::pair(8589934592ULL, "8 GB"),
+         {std::pair(8053063679ULL, "7 GB"), std::pair(8053063680ULL, "8 GB"),
+          std::pair(4026531840ULL, "4 GB"), std::pair(8589934592ULL, "8 GB"),
           std::pair(1073741824ULL, "1 GB"), std::pair(1073741823ULL, "1023 MB"),
           std::pair(402653184ULL, "384 MB")}) {
         memory = bytes;
