@@ -312,12 +312,15 @@ void showrevarudfile(const std::string& path) {
                     fileerrortext(error));
         return;
     }
+    const bool classic = file.size() == RevarudSystemSize || file.size() == RevarudScsiSize;
     if (file.size() == RevarudSystemSize)
         showsystemfile(file, path);
     else if (file.size() == RevarudScsiSize)
         showscsifile(file, path);
     else
         refusenoinfofile(path, "Eine Revarud-Erur-Datei hat 6.400 oder 8.192 Bytes.");
+    // The title names the file window 0 now shows, not a report opened before.
+    showdocumenttitle(classic ? path : "");
     preparereportscreen();
 }
 
