@@ -37,7 +37,9 @@ scripts/deps.sh arm64
 cmake --preset arm64 >/dev/null
 cmake --build --preset arm64 -j "$jobs"
 for program in MacOS/miradex Helpers/system_profiler; do
-    file "build-arm64/Miradex.app/Contents/$program" | tee /dev/stderr | grep -q "ARM aarch64"
+    description=$(file "build-arm64/Miradex.app/Contents/$program")
+    echo "$description"
+    [[ "$description" == *"ARM aarch64"* ]]
 done
 # Left out (named in the preset's description): the desktop under an X server or Wayland
 # compositor, whose scripts start the arm64 program directly and drive it by timed keys; two
