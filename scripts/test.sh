@@ -42,7 +42,9 @@ for program in MacOS/miradex Helpers/system_profiler; do
     [[ "$description" == *"ARM aarch64"* ]]
 done
 # Left out (named in the preset's description): the desktop under an X server or Wayland
-# compositor, whose scripts start the arm64 program directly and drive it by timed keys; two
+# compositor, whose scripts start the arm64 program directly and drive it by timed keys; the
+# batch safety scripts, which start it directly as another user under a thread limit; the
+# command-line test that starts it through QProcess, whose clone the emulator refuses; two
 # command-start checks that need a failed exec reported to the parent, which qemu-user (fork
 # instead of vfork) cannot do; the peak-memory bound, which would measure the emulator. No
 # benchmarks are built.

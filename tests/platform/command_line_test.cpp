@@ -75,7 +75,8 @@ TEST(CommandLineTest, TheProgramRefusesUnknownOptionsNextToHelpAndVersion) {
     for (const QStringList& arguments : refused) {
         QProcess program;
         program.start(MIRADEX_PROGRAM, arguments);
-        ASSERT_TRUE(program.waitForFinished(30000)) << arguments.join(' ').toStdString();
+        ASSERT_TRUE(program.waitForFinished(30000))
+            << arguments.join(' ').toStdString() << program.errorString().toStdString();
         EXPECT_EQ(std::tuple(program.exitCode(), program.readAllStandardOutput().isEmpty(),
                              program.readAllStandardError().contains("Unbekannte Option")),
                   std::tuple(2, true, true))
