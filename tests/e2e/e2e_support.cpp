@@ -102,12 +102,6 @@ ProgramRun runprogram(const std::vector<std::string>& arguments, Environment env
     return run;
 }
 
-std::string contents(const std::string& path) {
-    std::ostringstream out;
-    out << std::ifstream(path, std::ios::binary).rdbuf();
-    return out.str();
-}
-
 std::vector<std::string> splitlines(const std::string& text) {
     std::vector<std::string> lines;
     std::istringstream in(text);

@@ -2,6 +2,7 @@
 // server is support/http_server.h).
 #pragma once
 
+#include "support/files.h"
 #include "support/http_server.h"
 
 namespace mdx::e2e {
@@ -34,7 +35,9 @@ inline ProgramRun runbatch(Environment environment) {
 }
 
 // A file's bytes as they are.
-std::string contents(const std::string& path);
+inline std::string contents(const std::string& path) {
+    return test::readfile(path);
+}
 
 // The lines of a text, without their line ends.
 std::vector<std::string> splitlines(const std::string& text);

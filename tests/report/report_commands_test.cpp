@@ -6,9 +6,10 @@
 
 #include "base/kwtools.h"
 #include "report/commands.h"
-#include "report_fakes.h"
 #include "support/eventually.h"
+#include "support/files.h"
 #include "support/runtime_fixture.h"
+#include "support/scoped_env.h"
 
 namespace mdx::test {
 namespace {

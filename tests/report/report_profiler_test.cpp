@@ -4,9 +4,10 @@
 
 #include "report/commands.h"
 #include "report/profiler.h"
-#include "report_fakes.h"
+#include "support/files.h"
 #include "support/http_server.h"
 #include "support/runtime_fixture.h"
+#include "support/scoped_env.h"
 
 namespace mdx::test {
 namespace {

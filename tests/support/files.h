@@ -1,14 +1,14 @@
-// Helpers of the report tests: fake commands written into a temporary directory.
+// Files for the tests to read and write: whole, as bytes, folders made on the way.
 #pragma once
 
-#include "support/scoped_env.h"
-#include "support/testing.h"
-
 #include <sys/stat.h>
+
+#include "support/testing.h"
 
 namespace mdx::test {
 
 inline void writefile(const std::string& path, const std::string& content) {
+    std::filesystem::create_directories(std::filesystem::path(path).parent_path());
     std::ofstream(path, std::ios::binary) << content;
 }
 
