@@ -15,6 +15,7 @@
 #include <future>
 
 #include "base/kwtools.h"
+#include "support/files.h"
 #include "support/log_capture.h"
 #include "support/runtime_fixture.h"
 
@@ -22,6 +23,7 @@ namespace mdx {
 namespace {
 
 namespace fs = std::filesystem;
+using test::whatstands;
 
 class FileTest : public ::testing::Test {
   protected:
@@ -164,14 +166,6 @@ TEST_F(FileTest, ReadsRefusePipesAndDevicesAtOnce) {
         FAIL() << "reading a pipe waited for a writer";
     }
     EXPECT_EQ(reading.get(), std::pair(NotRegularFile, NotRegularFile));
-}
-
-// What stands at a path, without following a link: its type and, for a link, where it points.
-std::pair<mode_t, std::string> whatstands(const std::string& path) {
-    struct stat info {};
-    if (lstat(path.c_str(), &info) != 0) return {0, ""};
-    std::error_code ignored;
-    return {info.st_mode & S_IFMT, fs::read_symlink(path, ignored).string()};
 }
 
 bool makesocket(const std::string& path) {
