@@ -24,14 +24,13 @@ inline void writescript(const std::string& path, const std::string& body) {
     chmod(path.c_str(), 0755);
 }
 
-// What stands at a path, without following a link: its type, its device numbers and, for a
-// link, where it points.
+// What stands at a path, without following a link: its type and mode, its device numbers and,
+// for a link, where it points.
 inline std::tuple<mode_t, dev_t, std::string> whatstands(const std::string& path) {
     struct stat info {};
     if (lstat(path.c_str(), &info) != 0) return {0, 0, ""};
     std::error_code ignored;
-    return {info.st_mode & S_IFMT, info.st_rdev,
-            std::filesystem::read_symlink(path, ignored).string()};
+    return {info.st_mode, info.st_rdev, std::filesystem::read_symlink(path, ignored).string()};
 }
 
 } // namespace mdx::test
