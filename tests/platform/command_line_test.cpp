@@ -188,10 +188,10 @@ TEST(InstanceLinkTest, AListenerOfAnotherUserReceivesNothing) {
     address.sun_family = AF_UNIX;
     ASSERT_LT(static_cast<std::size_t>(name.size()), sizeof address.sun_path);
     std::memcpy(address.sun_path, name.constData(), static_cast<std::size_t>(name.size()));
-    int ready[2], result[2];
-    ASSERT_EQ(pipe(ready) | pipe(result), 0);
+    int ready[2];
+    ASSERT_EQ(pipe(ready), 0);
     const pid_t child = fork();
-    if (child == 0) { // only async-signal-safe calls from here on
+    if (child == 0) { // only async-signal-safe calls from here on; the status tells what came
         alarm(10);
         const int listener = socket(AF_UNIX, SOCK_STREAM, 0);
         if (bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
@@ -202,21 +202,15 @@ TEST(InstanceLinkTest, AListenerOfAnotherUserReceivesNothing) {
         if (write(ready[1], &byte, 1) != 1) _exit(3);
         const int connection = accept(listener, nullptr, nullptr);
         char received[256];
-        const ssize_t count = connection < 0 ? -1 : read(connection, received, sizeof received);
-        const char got = count > 0 ? 'y' : 'n';
-        _exit(write(result[1], &got, 1) == 1 ? 0 : 4);
+        _exit(connection >= 0 && read(connection, received, sizeof received) > 0 ? 1 : 0);
     }
     char byte = 0;
     ASSERT_EQ(read(ready[0], &byte, 1), 1);
     EXPECT_FALSE(qt::handtorunninginstance({true, {"/geheim/bericht.mirdx"}}));
-    char got = '?';
-    EXPECT_EQ(read(result[0], &got, 1), 1);
-    EXPECT_EQ(got, 'n');
     int status = 0;
     waitpid(child, &status, 0);
-    EXPECT_EQ(WEXITSTATUS(status), 0);
-    for (int fd : {ready[0], ready[1], result[0], result[1]})
-        close(fd);
+    EXPECT_EQ(std::pair(WIFEXITED(status), WEXITSTATUS(status)), std::pair(true, 0));
+    close(ready[0]), close(ready[1]);
 }
 
 } // namespace
