@@ -15,6 +15,7 @@
 #include <future>
 
 #include "base/kwtools.h"
+#include "support/files.h"
 #include "support/log_capture.h"
 #include "support/runtime_fixture.h"
 
@@ -22,6 +23,7 @@ namespace mdx {
 namespace {
 
 namespace fs = std::filesystem;
+using test::whatstands;
 
 class FileTest : public ::testing::Test {
   protected:
@@ -130,22 +132,6 @@ TEST_F(FileTest, FailedSavesLeaveNoTraceAndKeepTheOldFile) {
               std::tuple("alt", true, 2u));
 }
 
-// A write-protected file, and one of another user (where the test may give one away), are not
-// replaced even where the folder would allow it; root is refused the same way.
-TEST_F(FileTest, SavesRefuseFilesTheUserMayNotWrite) {
-    const std::string locked = write("locked.mirdx", totext("geschützt").Elements);
-    chmod(locked.c_str(), 0444);
-    const std::string foreign = write("foreign.mirdx", totext("fremd").Elements);
-    const bool given = geteuid() == 0 && chown(foreign.c_str(), 65534, 65534) == 0;
-    for (const std::string& path : {locked, foreign}) {
-        if (path == foreign && !given) continue;
-        EXPECT_EQ(savestringtofile(path, "neu"), EACCES) << path;
-        EXPECT_NE(getstringfromfile(path), "neu") << path;
-    }
-    EXPECT_EQ(std::pair(fs::status(locked).permissions(), entries()),
-              std::pair(fs::perms(0444), std::size_t{2}));
-}
-
 // Pipes and devices are refused as soon as they are opened, whatever a look before had found:
 // nothing waits for a writer that never comes.
 TEST_F(FileTest, ReadsRefusePipesAndDevicesAtOnce) {
@@ -166,14 +152,6 @@ TEST_F(FileTest, ReadsRefusePipesAndDevicesAtOnce) {
     EXPECT_EQ(reading.get(), std::pair(NotRegularFile, NotRegularFile));
 }
 
-// What stands at a path, without following a link: its type and, for a link, where it points.
-std::pair<mode_t, std::string> whatstands(const std::string& path) {
-    struct stat info {};
-    if (lstat(path.c_str(), &info) != 0) return {0, ""};
-    std::error_code ignored;
-    return {info.st_mode & S_IFMT, fs::read_symlink(path, ignored).string()};
-}
-
 bool makesocket(const std::string& path) {
     const int fd = socket(AF_UNIX, SOCK_STREAM, 0);
     sockaddr_un address{};
@@ -185,8 +163,10 @@ bool makesocket(const std::string& path) {
 }
 
 // A save writes a regular file or a new name and nothing else: whatever else stands there, or
-// is reached through a link, is refused and stays what it was, and no temporary file is left.
-TEST_F(FileTest, SavesRefuseWhatIsNoRegularFileAndLeaveItAsItWas) {
+// is reached through a link, is refused and stays what it was, and no temporary file is left. A
+// write-protected file, and one of another user (where the test may give one away), are not
+// replaced even where the folder would allow it; root is refused the same way.
+TEST_F(FileTest, SavesRefuseWhatIsNoRegularFileOrNotTheUsersToWrite) {
     ASSERT_EQ(mkfifo(dir.file("pipe").c_str(), 0600), 0);
     ASSERT_TRUE(makesocket(dir.file("socket")));
     fs::create_directory(dir.file("folder"));
@@ -195,15 +175,23 @@ TEST_F(FileTest, SavesRefuseWhatIsNoRegularFileAndLeaveItAsItWas) {
     // A device of the test's own (never one of the system's, which a faulty save would destroy).
     const bool root = mknod(dir.file("device").c_str(), S_IFCHR | 0600, makedev(1, 3)) == 0;
     fs::create_symlink(dir.file("device"), dir.file("device-link"));
+    chmod(write("locked", totext("geschützt").Elements).c_str(), 0444);
+    const bool given = geteuid() == 0 &&
+                       chown(write("foreign", totext("fremd").Elements).c_str(), 65534, 65534) == 0;
+    // clang-format off
     const std::pair<std::string, int> cases[] = {
         {"pipe", NotRegularFile},        {"socket", NotRegularFile}, {"pipe-link", NotRegularFile},
-        {"device-link", NotRegularFile}, {"folder-link", EISDIR},    {"device", NotRegularFile}};
+        {"device-link", NotRegularFile}, {"folder-link", EISDIR},    {"device", NotRegularFile},
+        {"locked", EACCES},              {"foreign", EACCES}};
+    // clang-format on
     const std::size_t before = entries();
     for (const auto& [name, refusal] : cases) {
         if (name.starts_with("device") && !root) continue; // mknod needs root
+        if (name == "foreign" && !given) continue;
         const auto was = whatstands(dir.file(name));
         EXPECT_EQ(savestringtofile(dir.file(name), "neu"), refusal) << name;
         EXPECT_EQ(whatstands(dir.file(name)), was) << name;
+        EXPECT_TRUE(refusal != EACCES || getstringfromfile(dir.file(name)) != "neu") << name;
     }
     EXPECT_EQ(entries(), before);
 }

@@ -4,6 +4,7 @@
 #include "support/testing.h"
 
 #include "base/memory_size.h"
+#include "support/files.h"
 #include "support/runtime_fixture.h"
 
 namespace mdx {
@@ -21,20 +22,17 @@ struct Machine {
     std::uint64_t installed;
 };
 
-void write(const std::string& path, const std::string& text) {
-    std::filesystem::create_directories(std::filesystem::path(path).parent_path());
-    std::ofstream(path, std::ios::binary) << text;
-}
-
 void maketree(const test::TempDir& dir, const Machine& machine) {
     const std::string memory = dir.file("sys/devices/system/memory/");
-    if (machine.blocksize != nullptr) write(memory + "block_size_bytes", machine.blocksize);
+    if (machine.blocksize != nullptr)
+        test::writefile(memory + "block_size_bytes", machine.blocksize);
     for (int block = 0; block < machine.online + machine.offline; ++block)
-        write(memory + "memory" + std::to_string(block) + "/online",
-              block < machine.online ? "1\n" : "0\n");
+        test::writefile(memory + "memory" + std::to_string(block) + "/online",
+                        block < machine.online ? "1\n" : "0\n");
     if (machine.totalkib > 0)
-        write(dir.file("proc/meminfo"),
-              "MemTotal:       " + std::to_string(machine.totalkib) + " kB\nMemFree: 1 kB\n");
+        test::writefile(dir.file("proc/meminfo"),
+                        "MemTotal:       " + std::to_string(machine.totalkib) +
+                            " kB\nMemFree: 1 kB\n");
 }
 
 TEST(InstalledMemory, BlocksElseTheKernelTotalRoundedToWhatIsSold) {

@@ -97,8 +97,7 @@ TEST(E2eFailures, SavesAndPicturesThatFailKeepTheOldFiles) {
 TEST(E2eFailures, AHugeAddressAnswerIsAFailedLookupAndCostsNoMemory) {
     TempDir dir;
     auto answer = [&](const std::string& command) {
-        std::ofstream(dir.file("curl")) << "#!/bin/sh\n" << command << "\n";
-        chmod(dir.file("curl").c_str(), 0755);
+        test::writescript(dir.file("curl"), command + "\n");
         return runbatch(
             {{"MIRADEX_COMMAND_PATH", dir.path() + ":" + Source + "profiles"},
              {"E2E_PROFILES", Source + "profiles/common.txt " + Source + "profiles/intel.txt"},

@@ -13,31 +13,46 @@ namespace {
 
 using Json = nlohmann::ordered_json;
 
+const std::string Profiles = MIRADEX_SOURCE_DIR "/tests/e2e/profiles";
+
+Environment machine(const std::string& profiles) {
+    return {{"MIRADEX_COMMAND_PATH", Profiles},
+            {"E2E_PROFILES", Profiles + "/common.txt " + profiles + Profiles + "/intel.txt"},
+            {"MIRADEX_PUBLIC_IP_HOST", ""},
+            {"MIRADEX_MODEL_HOST", ""}};
+}
+
+// Also where thirteen local addresses would push the report past window 0's last line: the saved
+// screen and the JSON still begin with "Hardware", the list ends with how many more.
 TEST(E2eJson, ValuesAreTheScreenLinesOfTheSameRun) {
-    const std::string profiles = MIRADEX_SOURCE_DIR "/tests/e2e/profiles";
-    const std::map<std::string, std::optional<std::string>> environment = {
-        {"MIRADEX_COMMAND_PATH", profiles},
-        {"E2E_PROFILES", profiles + "/common.txt " + profiles + "/intel.txt"},
-        {"MIRADEX_PUBLIC_IP_HOST", ""},
-        {"MIRADEX_MODEL_HOST", ""}};
     test::TempDir dir;
-    const ProgramRun run =
-        runprogram({"--batch", "--new", "--json", "--save", dir.file("r")}, environment);
-    ASSERT_EQ(run.Status, 0);
-    const Json json = Json::parse(run.Output);
-    std::vector<std::string> fromjson, screen;
-    for (const auto& [label, value] : json.items()) {
-        const std::string line = label + std::string(18 - label.size(), ' ') + " = " +
-                                 (value.is_string() ? std::string(value) : "");
-        if (value.is_string()) fromjson.push_back(line.substr(0, line.find_last_not_of(' ') + 1));
+    for (const std::string& crowded : {std::string(), Profiles + "/crowded.txt "}) {
+        SCOPED_TRACE(crowded);
+        const ProgramRun run =
+            runprogram({"--batch", "--new", "--json", "--save", dir.file("r")}, machine(crowded));
+        ASSERT_EQ(run.Status, 0) << run.Errors;
+        const Json json = Json::parse(run.Output);
+        std::vector<std::string> fromjson, screen;
+        for (const auto& [label, value] : json.items()) {
+            const std::string line = label + std::string(18 - label.size(), ' ') + " = " +
+                                     (value.is_string() ? std::string(value) : "");
+            if (value.is_string())
+                fromjson.push_back(line.substr(0, line.find_last_not_of(' ') + 1));
+        }
+        for (const Text& line : splittext(totext(getstringfromfile(dir.file("r"))), '\r'))
+            if (!line.Elements.empty()) screen.push_back(tostring(line));
+        // The crowded list wraps on the screen: there the first lines alone are compared.
+        if (!crowded.empty()) fromjson.resize(1), screen.resize(1);
+        EXPECT_EQ(fromjson, screen);
+        EXPECT_EQ(json.begin().key(), "Hardware");
+        EXPECT_EQ(std::string(json.at("Computer-Adresse")).ends_with(" ... und 6 weitere"),
+                  !crowded.empty());
+        for (const char* benchmark : {"Single-Core", "Multi-Core"})
+            EXPECT_EQ(json.at("GFLOPs").at(benchmark),
+                      std::stod(replacestring(replacestring(json.at(benchmark), ".", "", true), ",",
+                                              ".", true)));
     }
-    for (const Text& line : splittext(totext(getstringfromfile(dir.file("r"))), '\r'))
-        if (!line.Elements.empty()) screen.push_back(tostring(line));
-    EXPECT_EQ(fromjson, screen);
-    for (const char* benchmark : {"Single-Core", "Multi-Core"})
-        EXPECT_EQ(json.at("GFLOPs").at(benchmark),
-                  std::stod(replacestring(replacestring(json.at(benchmark), ".", "", true), ",",
-                                          ".", true)));
+    const Environment environment = machine("");
     // A label that comes twice keeps both values.
     std::ofstream(dir.file("zwei.mirdx")) << "Bildschirm         = A\rBildschirm         = B\r";
     EXPECT_EQ(
@@ -49,28 +64,6 @@ TEST(E2eJson, ValuesAreTheScreenLinesOfTheSameRun) {
     const ProgramRun refused = runprogram({"--batch", "--json", dir.file("leer.txt")}, environment);
     EXPECT_EQ(std::pair(refused.Status, refused.Output), std::pair(1, std::string("{}\n")));
     EXPECT_EQ(runprogram({"--json"}, environment).Status, 2);
-}
-
-// Thirteen local addresses would push the report past window 0's last line: the screen, the
-// saved file and the JSON all still begin with "Hardware", the list ends with how many more.
-TEST(E2eJson, ACrowdedReportKeepsItsFirstLineEverywhere) {
-    const std::string profiles = MIRADEX_SOURCE_DIR "/tests/e2e/profiles";
-    const Environment environment = {
-        {"MIRADEX_COMMAND_PATH", profiles},
-        {"E2E_PROFILES",
-         profiles + "/common.txt " + profiles + "/crowded.txt " + profiles + "/intel.txt"},
-        {"MIRADEX_PUBLIC_IP_HOST", ""},
-        {"MIRADEX_MODEL_HOST", ""}};
-    test::TempDir dir;
-    const ProgramRun json =
-        runprogram({"--batch", "--new", "--json", "--save", dir.file("r")}, environment);
-    const ProgramRun screen = runprogram({"--batch", "--new"}, environment);
-    ASSERT_EQ(std::pair(json.Status, screen.Status), std::pair(0, 0)) << json.Errors;
-    const Json report = Json::parse(json.Output);
-    EXPECT_EQ(report.begin().key(), "Hardware");
-    EXPECT_TRUE(std::string(report.at("Computer-Adresse")).ends_with(" ... und 6 weitere"));
-    EXPECT_TRUE(getstringfromfile(dir.file("r")).starts_with("Hardware           = "));
-    EXPECT_TRUE(screen.Output.starts_with("Hardware           = ")) << screen.Output;
 }
 
 } // namespace

@@ -1,6 +1,6 @@
-// The program as a whole from its command line: errors and information, documents opened in
-// order, and a start without any display (the desktop under a real X server is
-// xvfb_desktop_test.sh).
+// The program as a whole from its command line (its errors and information are
+// tests/platform/command_line_test.cpp's): documents opened in order, and a start without any
+// display (the desktop under a real X server is xvfb_desktop_test.sh).
 #include "support/testing.h"
 
 #include "e2e_support.h"
@@ -10,17 +10,6 @@ namespace mdx::e2e {
 namespace {
 
 using test::TempDir;
-
-TEST(ProgramTest, CommandLineErrorsAndInformation) {
-    TempDir home;
-    const Environment own{{"XDG_RUNTIME_DIR", home.path()}};
-    const ProgramRun bogus = runprogram({"--bogus"}, own);
-    EXPECT_EQ(std::tie(bogus.Status, bogus.Output), std::tuple(2, ""));
-    EXPECT_NE(bogus.Errors.find("Unbekannte Option „--bogus“"), std::string::npos);
-    const ProgramRun version = runprogram({"--version"}, own);
-    EXPECT_EQ(std::tuple(version.Status, version.Output.substr(0, 8)), std::tuple(0, "Miradex "));
-    EXPECT_NE(runprogram({"--help"}, own).Output.find("--batch"), std::string::npos);
-}
 
 // Every document given goes to the report opener, in order, whatever its name; the log goes to
 // standard error. The last document is no saved report, so its refusal is the screen left (had

@@ -15,16 +15,7 @@ namespace mdx::e2e {
 namespace {
 
 using test::TempDir;
-
-// What stands at a path, without following a link: its type, its device numbers and, for a
-// link, where it points.
-std::tuple<mode_t, dev_t, std::string> whatstands(const std::string& path) {
-    struct stat info {};
-    if (lstat(path.c_str(), &info) != 0) return {0, 0, ""};
-    std::error_code ignored;
-    return {info.st_mode & S_IFMT, info.st_rdev,
-            std::filesystem::read_symlink(path, ignored).string()};
-}
+using test::whatstands;
 
 std::string reportfile(const TempDir& dir) {
     std::ofstream(dir.file("bericht.mirdx")) << "Prozessor          = Test\r";

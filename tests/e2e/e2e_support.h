@@ -1,37 +1,14 @@
-// Helpers of the end-to-end tests: a small HTTP server on 127.0.0.1 and a batch run of the
-// program with its own environment.
+// Helpers of the end-to-end tests: a batch run of the program with its own environment (the HTTP
+// server is support/http_server.h).
 #pragma once
 
-#include "support/testing.h"
+#include "support/files.h"
+#include "support/http_server.h"
 
 namespace mdx::e2e {
 
-// Answers every GET with the body that the handler gives for its path (with the query), or
-// with no answer at all when silent: the system takes the connection, nobody reads it.
-class HttpServer {
-  public:
-    using Handler = std::function<std::string(const std::string& path)>;
-    explicit HttpServer(Handler handler, bool silent = false);
-    ~HttpServer();
-
-    // "127.0.0.1:<port>", as the program's host variables take it.
-    std::string host() const { return "127.0.0.1:" + std::to_string(port_); }
-    std::vector<std::string> requests() const;
-
-  private:
-    void serve();
-
-    Handler handler_;
-    int listener_ = -1;
-    int port_ = 0;
-    std::atomic<bool> stopping_{false};
-    mutable std::mutex lock_;
-    std::vector<std::string> requests_;
-    std::thread thread_;
-};
-
-// A port on 127.0.0.1 where nothing listens.
-std::string closedhost();
+using test::closedhost;
+using test::HttpServer;
 
 struct ProgramRun {
     bool Ended = false; // false when it had to be stopped after a minute
@@ -58,7 +35,9 @@ inline ProgramRun runbatch(Environment environment) {
 }
 
 // A file's bytes as they are.
-std::string contents(const std::string& path);
+inline std::string contents(const std::string& path) {
+    return test::readfile(path);
+}
 
 // The lines of a text, without their line ends.
 std::vector<std::string> splitlines(const std::string& text);

@@ -11,10 +11,9 @@
 #include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <QTreeView>
-
-#include <unistd.h>
 
 #include "platform/qt/file_panels.h"
 #include "platform/qt/startup.h"
@@ -93,14 +92,13 @@ TEST(FilePanelTest, SavePathEndsInTheExtensionOnce) {
 // panel stands for both).
 TEST(FilePanelTest, PanelsAreGermanThroughout) {
     qt::speakgerman();
-    const QString folder = QDir::tempPath() + "/miradex-panel-" + QString::number(getpid());
-    ASSERT_TRUE(QDir().mkpath(folder));
-    QFile file(folder + "/sechs.mirdx");
+    const QTemporaryDir folder;
+    QFile file(folder.filePath("sechs.mirdx"));
     ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write("123456") == 6);
     file.close();
     QFileDialog save;
     qt::setupsavedialog(save, {"Bericht", "Sichern", "Bericht sichern", {"mirdx"}});
-    save.setDirectory(folder);
+    save.setDirectory(folder.path());
     const auto* view = save.findChild<QTreeView*>("treeView");
     ASSERT_NE(view, nullptr);
     QStringList columns, buttons;
@@ -123,7 +121,6 @@ TEST(FilePanelTest, PanelsAreGermanThroughout) {
     EXPECT_EQ(std::pair(row.siblingAtColumn(1).data().toString().toStdString(),
                         row.siblingAtColumn(3).data().toString().toStdString()),
               std::pair(std::string("6 Bytes"), date.toStdString()));
-    QDir(folder).removeRecursively();
 }
 
 } // namespace

@@ -6,9 +6,10 @@
 
 #include "base/kwtools.h"
 #include "report/commands.h"
-#include "report_fakes.h"
 #include "support/eventually.h"
+#include "support/files.h"
 #include "support/runtime_fixture.h"
+#include "support/scoped_env.h"
 
 namespace mdx::test {
 namespace {
@@ -71,7 +72,8 @@ class CommandSearch : public RuntimeTest {
 };
 
 // The environment's directories come first, the bundle last; the first existing entry wins,
-// absolute paths are not searched, and what is missing or cannot run is not found.
+// absolute paths are not searched, and what is missing or cannot run is not found. The current
+// folder is never searched: a program of the name there is not found and never run.
 TEST_F(CommandSearch, OrderOfTheDirectoriesAndWhatIsFound) {
     EXPECT_EQ(commandsearchpath(),
               (std::vector<std::string>{first.path() + "/", second.path() + "/", "/usr/local/bin/",
@@ -99,20 +101,14 @@ TEST_F(CommandSearch, OrderOfTheDirectoriesAndWhatIsFound) {
     EXPECT_EQ(runcommand("miradex-helfer", "", {}).Output, "helper\n");
     std::filesystem::remove(first.file("sh")), std::filesystem::remove(second.file("sh"));
     EXPECT_EQ(runcommand("sh", "", {"-c", "echo system"}).Output, "system\n");
-}
-
-// A command found in no folder of the search path is not found, even when the current folder
-// holds a program of that name: that program is never run.
-TEST_F(CommandSearch, TheCurrentFolderIsNeverSearched) {
-    TempDir here;
-    writescript(here.file("miradex-nur-hier"), "touch \"$(dirname \"$0\")/lief\"\n");
+    writescript(bundle.file("miradex-nur-hier"), "touch \"$(dirname \"$0\")/lief\"\n");
     const std::filesystem::path before = std::filesystem::current_path();
-    std::filesystem::current_path(here.path());
+    std::filesystem::current_path(bundle.path());
     const CommandResult result = runcommand("miradex-nur-hier", "", {});
     std::filesystem::current_path(before);
     EXPECT_EQ(std::pair(result.Code, resolvecommand("miradex-nur-hier")),
               std::pair(CommandNotFound, std::string()));
-    EXPECT_FALSE(std::filesystem::exists(here.file("lief")));
+    EXPECT_FALSE(std::filesystem::exists(bundle.file("lief")));
 }
 
 // The time limit ends the whole process group: the command, a child it started that hangs with

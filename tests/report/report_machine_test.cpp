@@ -14,8 +14,9 @@
 #include "base/memory_size.h"
 #include "report/benchmark.h"
 #include "report/machine.h"
-#include "report_fakes.h"
+#include "support/files.h"
 #include "support/runtime_fixture.h"
+#include "support/scoped_env.h"
 
 namespace mdx::test {
 namespace {

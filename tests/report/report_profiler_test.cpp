@@ -2,18 +2,12 @@
 // commands found through MIRADEX_COMMAND_PATH.
 #include "support/testing.h"
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <poll.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
-#include <thread>
-
 #include "report/commands.h"
 #include "report/profiler.h"
-#include "report_fakes.h"
+#include "support/files.h"
+#include "support/http_server.h"
 #include "support/runtime_fixture.h"
+#include "support/scoped_env.h"
 
 namespace mdx::test {
 namespace {
@@ -110,52 +104,6 @@ TEST_F(ProfilerTest, OutputBeyondItsBoundIsAFailedRun) {
     }
 }
 
-// A one-shot HTTP server on 127.0.0.1: its first connection gets the canned response. It waits
-// ten seconds at most for it.
-class CannedServer {
-  public:
-    explicit CannedServer(const std::string& response) {
-        sockaddr_in address{};
-        address.sin_family = AF_INET;
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        socklen_t length = sizeof address;
-        listener_ = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-        auto* name = reinterpret_cast<sockaddr*>(&address);
-        if (bind(listener_, name, length) != 0 || listen(listener_, 1) != 0 ||
-            getsockname(listener_, name, &length) != 0)
-            return;
-        port_ = ntohs(address.sin_port);
-        thread_ = std::thread([this, response] {
-            pollfd waiting{listener_, POLLIN, 0};
-            if (poll(&waiting, 1, 10000) != 1) return;
-            const int connection = accept(listener_, nullptr, nullptr);
-            char request[4096]; // the request's head comes in one piece
-            const bool asked = read(connection, request, sizeof request) > 0;
-            if (asked && write(connection, response.data(), response.size()) < 0)
-                ADD_FAILURE() << "no answer sent";
-            close(connection);
-        });
-    }
-    ~CannedServer() {
-        shutdown(listener_, SHUT_RDWR);
-        if (thread_.joinable()) thread_.join();
-        close(listener_);
-    }
-    std::string host() const { return "127.0.0.1:" + std::to_string(port_); }
-
-  private:
-    int listener_ = -1;
-    int port_ = 0;
-    std::thread thread_;
-};
-
-std::string httpresponse(const std::string& status, const std::string& body,
-                         const std::string& headers = "") {
-    return "HTTP/1.1 " + status +
-           "\r\nContent-Type: text/plain\r\nContent-Length: " + std::to_string(body.size()) +
-           "\r\nConnection: close\r\n" + headers + "\r\n" + body;
-}
-
 // With the real curl against 127.0.0.1: only a successful status gives an answer. An error page
 // or a redirect whose body reads like an address or holds a model name gives nothing.
 TEST(ProfilerLookups, OnlyASuccessfulStatusGivesAnAnswer) {
@@ -169,8 +117,9 @@ TEST(ProfilerLookups, OnlyASuccessfulStatusGivesAnAnswer) {
         {"302 Found", "", ""}};
     for (const auto& [status, address, name] : cases) {
         const std::string headers = status.starts_with("302") ? "Location: /anders\r\n" : "";
-        CannedServer addressServer(httpresponse(status, "203.0.113.9\n", headers));
-        CannedServer modelServer(httpresponse(status, model, headers));
+        HttpServer addressServer(
+            [&](auto&) { return httpresponse(status, "203.0.113.9\n", headers); });
+        HttpServer modelServer([&](auto&) { return httpresponse(status, model, headers); });
         const ScopedEnv addressHost{"MIRADEX_PUBLIC_IP_HOST", addressServer.host()};
         const ScopedEnv modelHost{"MIRADEX_MODEL_HOST", modelServer.host()};
         EXPECT_EQ(std::pair(publicaddress(), lookupmodelname("C07XK1ABJYVW")),

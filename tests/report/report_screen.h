@@ -12,12 +12,13 @@
 #include "report/report.h"
 #include "report/report_program.h"
 #include "report/revarud.h"
-#include "report_fakes.h"
 #include "runtime/font.h"
 #include "runtime/readback.h"
 #include "runtime/state.h"
 #include "runtime/video_memory.h"
+#include "support/files.h"
 #include "support/runtime_fixture.h"
+#include "support/scoped_env.h"
 
 namespace mdx::test {
 

@@ -8,6 +8,7 @@
 #include <regex>
 #include <set>
 
+#include "support/files.h"
 #include "support/runtime_fixture.h"
 #include "tools/system_profiler/profiler.h"
 
@@ -23,11 +24,7 @@ const char* const Trees[] = {
     "aspeed-server", "nvidia-workstation", "old-kernel-server", "vmware-guest",
     "xen-guest",     "amd-laptop",         "riscv-board",       "riscv-cpuinfo"};
 
-std::string readfile(const std::string& path) {
-    std::ostringstream out;
-    out << std::ifstream(path, std::ios::binary).rdbuf();
-    return out.str();
-}
+using test::readfile;
 
 struct Result {
     int status;

@@ -4,6 +4,7 @@
 // that CMakeLists.txt sets on this test.
 #include "support/testing.h"
 
+#include "support/files.h"
 #include "support/runtime_fixture.h"
 #include "tools/system_profiler/network.h"
 #include "tools/system_profiler/profiler.h"
@@ -11,13 +12,10 @@
 namespace mdx::sysprof {
 namespace {
 
+using test::writefile;
+
 constexpr int Networks = 1 << 16;      // 10.a.b.0/24, one route each: 3 MB of route lines
 constexpr int AddressesPerNetwork = 2; // .1 and .2 of each: 3.7 MB of fib_trie lines
-
-void writefile(const std::string& path, const std::string& text) {
-    std::filesystem::create_directories(std::filesystem::path(path).parent_path());
-    std::ofstream(path, std::ios::binary) << text;
-}
 
 std::string routehex(Ipv4 address) { // the kernel's native-order number of the four bytes
     char text[9];

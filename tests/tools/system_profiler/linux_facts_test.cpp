@@ -3,14 +3,15 @@
 // named from whatever the kernel tells of them.
 #include "support/testing.h"
 
-#include <sys/stat.h>
-
+#include "support/files.h"
 #include "support/runtime_fixture.h"
 #include "support/scoped_env.h"
 #include "tools/system_profiler/profiler.h"
 
 namespace mdx::sysprof {
 namespace {
+
+using test::writefile;
 
 const std::string Fixtures = SYSTEM_PROFILER_TESTS "/fixtures/";
 
@@ -31,11 +32,6 @@ std::string section(const std::string& text, const std::string& name) {
     return text.substr(start + 1, end == std::string::npos ? end : end - start);
 }
 
-void writefile(const std::string& path, const std::string& text) {
-    std::filesystem::create_directories(std::filesystem::path(path).parent_path());
-    std::ofstream(path, std::ios::binary) << text;
-}
-
 // The vendor's tool lists its cards in PCI address order: its first line belongs to the first
 // card of its driver, not to the first graphics device of the machine (the processor's own here).
 // A copied tree is never answered by this machine's tool, only by a stand-in put in
@@ -46,8 +42,7 @@ TEST(ProfilerGraphics, NvidiaToolLinesGoToTheCardsOfItsDriver) {
     EXPECT_EQ(before.find("VRAM"), std::string::npos) << before;
 
     test::TempDir bin;
-    writefile(bin.file("nvidia-smi"), "#!/bin/sh\nprintf '8188\\n24564\\n'\n");
-    chmod(bin.file("nvidia-smi").c_str(), 0755);
+    test::writescript(bin.file("nvidia-smi"), "printf '8188\\n24564\\n'\n");
     test::ScopedEnv path{"MIRADEX_COMMAND_PATH", bin.path()};
     const std::string after = profile(tree, "SPDisplaysDataType");
     const std::string first = section(after, "NVIDIA GeForce RTX 4090");
