@@ -107,8 +107,12 @@ class WindowLayer {
     virtual void alert(const std::string& message, const std::string& detail) = 0;
 };
 
-// The window layer in use. Until one is installed, a headless layer stands in.
+// The window layer in use. Whoever runs the system installs one first (the Qt layer for the
+// program and batch runs, the headless layer for tests of the lower layers, fuzz targets and
+// benchmarks); asking before that ends the program with a line on standard error.
 WindowLayer& windowlayer();
+bool haswindowlayer();
+// Installs layer (not owned; it must outlive its use), or none with nullptr.
 void setwindowlayer(WindowLayer* layer);
 
 // Runs work on the main thread and waits for it; on the main thread it runs directly, so that a

@@ -8,6 +8,7 @@
 #include "runtime/state.h"
 #include "runtime/update.h"
 #include "runtime/video_memory.h"
+#include "runtime/window_layer.h"
 #include "runtime/window_management.h"
 #include "support/runtime_fixture.h"
 #include "text/cursor.h"
@@ -123,6 +124,12 @@ TEST_F(WindowManagementTest, EveryRoutineReportsWindowsItCannotUse) {
     }
     EXPECT_EQ(layer.calls(), std::vector<std::string>(3, "beep"));
     EXPECT_FALSE(rt().WindowTable[3].AutoUpdate);
+}
+
+// Nothing stands in for a missing window layer: the fault is told, not hidden behind a fallback.
+TEST(WindowLayerSeam, AskingBeforeALayerIsInstalledEndsWithALine) {
+    ASSERT_FALSE(haswindowlayer());
+    EXPECT_DEATH(windowlayer(), "windowlayer: keine Fensterschicht installiert");
 }
 
 } // namespace
