@@ -6,6 +6,7 @@
 #include "base/kwtools.h"
 #include "base/log.h"
 #include "base/threads.h"
+#include "runtime/checked_window.h"
 #include "runtime/image.h"
 #include "runtime/readback.h"
 #include "runtime/state.h"

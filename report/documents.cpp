@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "report/report.h"
+#include "runtime/checked_window.h"
 #include "runtime/readback.h"
 #include "runtime/state.h"
 #include "runtime/window_layer.h"

@@ -44,9 +44,7 @@ CheckedWindow checkwindow(std::string_view routine, UInt8 window,
 // The same checks without a line: the record, or nullptr.
 t_Window* readywindow(Runtime& runtime, UInt8 window, WindowNeeds needs = WindowNeeds::TextBlock);
 
-// The record of graphic window `window` whatever its state; nullptr for a number above the
-// graphic windows or before the window table exists.
-t_Window* windowrecord(Runtime& runtime, UInt8 window);
-const t_Window* windowrecord(const Runtime& runtime, UInt8 window);
+// True when the window table exists and `window` is an initialised graphic window.
+bool windowready(UInt8 window);
 
 } // namespace mdx

@@ -1,8 +1,8 @@
 #include "runtime/state.h"
-#include "runtime/checked_window.h"
 
 #include <atomic>
 #include <mutex>
+#include <utility>
 
 namespace mdx {
 namespace {
@@ -81,6 +81,16 @@ void resetruntime() {
     old->ProgramThreads.waituntilnone();
 }
 
+const t_Window* windowrecord(const Runtime& runtime, UInt8 window) {
+    if (window >= GraphicWindowCount || runtime.WindowTable.size() != GraphicWindowCount)
+        return nullptr;
+    return &runtime.WindowTable[window];
+}
+
+t_Window* windowrecord(Runtime& runtime, UInt8 window) {
+    return const_cast<t_Window*>(windowrecord(std::as_const(runtime), window));
+}
+
 namespace {
 
 // Changes to a window without automatic redraws are no reason to wake the refresh thread;
@@ -118,10 +128,6 @@ Upcalls& upcalls(Runtime& runtime) {
 
 Upcalls& upcalls() {
     return rt().Calls;
-}
-
-bool windowready(UInt8 window) {
-    return readywindow(rt(), window, WindowNeeds::Initialised) != nullptr;
 }
 
 } // namespace mdx

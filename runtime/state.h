@@ -136,7 +136,9 @@ void markchanged(UInt8 window);
 // A change to the video memory at addresses that may belong to any window.
 void markallchanged(Runtime& runtime);
 
-// True when the window table exists and `window` is an initialised graphic window.
-bool windowready(UInt8 window);
+// The record of graphic window `window` whatever its state; nullptr for a number above the
+// graphic windows or before the window table exists.
+t_Window* windowrecord(Runtime& runtime, UInt8 window);
+const t_Window* windowrecord(const Runtime& runtime, UInt8 window);
 
 } // namespace mdx

@@ -147,15 +147,10 @@ void t_WindowUpdate(UInt8 window, bool later) {
 }
 
 void t_WindowAutoUpdate(UInt8 window, bool on) {
-    if (window >= GraphicWindowCount) {
-        lognotgraphic("t_WindowAutoUpdate");
-        return;
-    }
-    if (windowready(window)) {
-        windowrecord(rt(), window)->AutoUpdate = on;
-        rt().RefreshWake.signal(); // changes made meanwhile are drawn now
-    } else
-        lognotinitialized("t_WindowAutoUpdate", window);
+    const CheckedWindow w = checkwindow("t_WindowAutoUpdate", window, WindowNeeds::Initialised);
+    if (!w) return;
+    w->AutoUpdate = on;
+    rt().RefreshWake.signal(); // changes made meanwhile are drawn now
 }
 
 void startautoupdate(const std::shared_ptr<Runtime>& runtime) {

@@ -22,6 +22,7 @@
 #include "platform/qt/selftest_grab.h"
 #include "platform/qt/startup.h"
 #include "report/report_program.h"
+#include "runtime/checked_window.h"
 #include "runtime/state.h"
 #include "runtime/upcalls.h"
 #include "runtime/window_management.h"

@@ -15,6 +15,7 @@
 #include "platform/qt/qt_window_layer.h"
 #include "platform/qt/startup.h"
 #include "report/documents.h"
+#include "runtime/checked_window.h"
 #include "runtime/image.h"
 #include "runtime/readback.h"
 #include "runtime/state.h"

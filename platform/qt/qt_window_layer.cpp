@@ -19,6 +19,7 @@
 #include "platform/qt/layer_window.h"
 #include "platform/qt/screen_accessibility.h"
 #include "platform/qt/selftest_trace.h"
+#include "runtime/checked_window.h"
 #include "runtime/state.h"
 #include "runtime/window.h"
 #include "runtime/window_management.h"

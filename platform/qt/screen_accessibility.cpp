@@ -11,6 +11,7 @@
 #include <utility>
 
 #include "platform/qt/graphic_view.h"
+#include "runtime/checked_window.h"
 #include "runtime/readback.h"
 #include "runtime/state.h"
 

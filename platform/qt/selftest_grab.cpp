@@ -18,6 +18,7 @@
 #include "platform/qt/graphic_view.h"
 #include "platform/qt/layer_window.h"
 #include "platform/qt/qt_window_layer.h"
+#include "runtime/checked_window.h"
 #include "runtime/image.h"
 #include "runtime/state.h"
 

@@ -16,6 +16,7 @@
 #include "app/program.h"
 #include "platform/qt/qt_window_layer.h"
 #include "platform/qt/selftest_trace.h"
+#include "runtime/checked_window.h"
 #include "runtime/state.h"
 #include "runtime/window_management.h"
 

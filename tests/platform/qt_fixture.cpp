@@ -7,6 +7,7 @@
 
 #include "base/kwtools.h"
 #include "report/report_program.h"
+#include "runtime/checked_window.h"
 #include "runtime/font.h"
 #include "runtime/state.h"
 #include "runtime/video_memory.h"

@@ -8,6 +8,7 @@
 #include "app/menus.h"
 #include "app/program.h"
 #include "report/report_program.h"
+#include "runtime/checked_window.h"
 #include "runtime/window_management.h"
 #include "support/runtime_fixture.h"
 
