@@ -9,7 +9,9 @@
 #   tools/     build-time tools and the profiler command: beside the rest, not above it
 # A source file may include its own layer and the layers below it; tools/ only itself, base/ and
 # runtime/ (fontgen writes the runtime's font format). Tests, benchmarks and fuzz targets may
-# include any layer. Qt headers stand in platform/qt/ alone.
+# include any layer. Qt headers stand in platform/qt/ alone. Within base/ and runtime/ no unit (a
+# header with its source file) reaches itself again through includes, so that each can be read,
+# tested and replaced on its own.
 # Usage: scripts/check-layers.sh [DIR]   (DIR: the tree to check, the repository by default)
 set -euo pipefail
 cd "${1:-$(dirname "$0")/..}"
@@ -53,4 +55,20 @@ while IFS= read -r file; do
             fi ;;
     esac
 done < <(find "${layers[@]}" -type f \( -name '*.h' -o -name '*.cpp' \) 2>/dev/null | sort)
+
+# "unit included-unit" pairs of base/ and runtime/, for tsort, which names the units of a loop.
+lowerincludes() {
+    local file unit target
+    while IFS= read -r file; do
+        unit=${file%.*}
+        echo "$unit $unit"
+        while IFS= read -r target; do
+            echo "$unit ${target%.*}"
+        done < <(grep -oE '^\s*#\s*include\s*"(base|runtime)/[^"]+"' "$file" | sed -E 's/.*"(.+)"/\1/')
+    done < <(find base runtime -type f \( -name '*.h' -o -name '*.cpp' \) 2>/dev/null | sort)
+}
+if ! loops=$(lowerincludes | tsort 2>&1 >/dev/null); then
+    echo "Include-Schleife: $(grep -v 'contains a loop' <<<"$loops" | sed 's/^tsort: //' | sort -u | xargs)"
+    status=1
+fi
 exit "$status"

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # The layer check passes on the repository and fails on a tree with one planted upward include,
-# and on a Qt header outside platform/qt/.
+# on a Qt header outside platform/qt/, and on an include loop in the lowest layers.
 set -euo pipefail
 source_dir=$1
 check="$source_dir/scripts/check-layers.sh"
@@ -29,6 +29,14 @@ echo '#include "app/events.h"' >"$work/tools/fontgen/fontgen.cpp"
 if out=$("$check" "$work"); then echo "a tools/ include of app/ was not found"; exit 1; fi
 grep -q 'tools/fontgen/fontgen.cpp' <<<"$out" || { echo "wrong report: $out"; exit 1; }
 rm -r "$work/tools"
+
+# A loop between two units of runtime/ is named by its units.
+echo '#include "runtime/cells.h"' >"$work/runtime/window.cpp"
+echo '#include "runtime/window.h"' >"$work/runtime/cells.h"
+if out=$("$check" "$work"); then echo "the include loop in runtime/ was not found"; exit 1; fi
+[ "$out" = "Include-Schleife: runtime/cells runtime/window" ] || { echo "wrong report: $out"; exit 1; }
+rm "$work/runtime/cells.h"
+echo '#include "runtime/window.h"' >"$work/runtime/window.cpp"
 
 echo '#include <QString>' >"$work/app/events.h"
 if "$check" "$work" >/dev/null; then echo "a Qt header in app/ was not found"; exit 1; fi
