@@ -31,10 +31,9 @@ TEST_F(ViewPaintTest, ViewShowsTheWindowPictureOneToOneAndScaledAndKeepsTheLast)
     initwindow(0, 64, 48, 8);
     qt::ContentArea* content = layer->windowwidget(0)->content();
     ASSERT_EQ(content->size(), QSize(64 + 2 * 8, 48 + 2 * 8));
-    QImage shot = content->grab().toImage(); // palette colour 5, the first border, at two corners
-    EXPECT_EQ(std::pair(shot.pixel(0, 0), shot.pixel(79, 63)), std::pair(0xFF545454u, 0xFF545454u));
-    t_ColorBorder(0, 1);
-    EXPECT_EQ(content->grab().toImage().pixel(2, 2), 0xFFFF0000u);
+    t_ColorBorder(0, 1); // the first border's grey is xvfb_window_test.sh's
+    const QImage shot = content->grab().toImage();
+    EXPECT_EQ(std::pair(shot.pixel(0, 0), shot.pixel(79, 63)), std::pair(0xFFFF0000u, 0xFFFF0000u));
     paintpattern(0);
     const std::optional<WindowImage> picture = t_WindowImage(0);
     ASSERT_TRUE(picture);
