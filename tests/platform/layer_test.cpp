@@ -143,9 +143,8 @@ TEST_F(LayerTest, TextWindowsAndThePasteboardLayOutTheirViewsAndShowPlainText) {
 }
 
 // Hiding minimises a shown window, which then counts as hidden, and showing brings it back (the
-// close box, which withdraws it: InputTest; the shown pasteboard window following the
-// clipboard: xvfb_keyboard_test.sh).
-TEST_F(LayerTest, HidingMinimisesAShownWindow) {
+// close box, which withdraws it: InputTest). The shown pasteboard window follows the clipboard.
+TEST_F(LayerTest, HidingMinimisesAndTheShownPasteboardFollowsTheClipboard) {
     qt::LayerWindow* printer = layer->windowwidget(VirtualPrinterWindowNumber);
     const Handle handle = layer->window(VirtualPrinterWindowNumber);
     const auto state = [&] {
@@ -156,6 +155,10 @@ TEST_F(LayerTest, HidingMinimisesAShownWindow) {
     EXPECT_EQ(state(), std::tuple(true, true, false));
     t_WindowFront(VirtualPrinterWindowNumber);
     EXPECT_EQ(state(), std::tuple(true, false, true));
+
+    t_WindowVisible(PasteboardWindowNumber, true);
+    QGuiApplication::clipboard()->setText("neu kopiert");
+    EXPECT_TRUE(pumpuntil([&] { return layer->text(PasteboardWindowNumber) == "neu kopiert"; }));
 }
 
 // Work from another thread runs on the main thread in order; a waiting caller returns after its
