@@ -111,7 +111,7 @@ TEST(ProfilerCpu, CacheCoreAndArmCoreNamesOutsideTheTrees) {
     facts.cores = 14, facts.performancecores = 6, facts.efficiencycores = 7;
     EXPECT_EQ(coretext(facts), "14");
     // Parts not in the list, a part number known only from another maker, makers not in the list
-    // (the copied trees name Arm, HiSilicon and Ampere cores).
+    // (the copied trees name Arm and HiSilicon cores).
     // clang-format off
     const std::tuple<std::uint64_t, std::uint64_t, std::string> cases[] = {
         {0x48, 0xd03, "HiSilicon Part 0xd03"}, {0x61, 0x023, "Apple M1 Firestorm"},
