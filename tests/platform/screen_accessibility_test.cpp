@@ -74,13 +74,12 @@ class ScreenAccessibilityTest : public QtLayerTest {
     }
 };
 
+// (A text role named after the window, as a screen reader finds it: xvfb_accessibility_test.py.)
 TEST_F(ScreenAccessibilityTest, ViewIsAReadOnlyTextOfTheScreenNamedAfterItsWindow) {
     show("Hardware           = Testrechner   \rProzessor          = Kern\r\r\x7F Ende");
     QAccessibleInterface* s = screen();
     ASSERT_TRUE(s && s->textInterface());
-    EXPECT_TRUE(s->role() == QAccessible::EditableText && s->state().readOnly &&
-                s->state().multiLine);
-    EXPECT_EQ(s->text(QAccessible::Name), layer->windowwidget(0)->windowTitle());
+    EXPECT_TRUE(s->state().readOnly && s->state().multiLine);
     // As the copy action reads it: trailing spaces and empty lines gone, graphic characters plain.
     EXPECT_EQ(text(), "Hardware           = Testrechner\nProzessor          = Kern\n\n# Ende");
     // Each cell of the 82 x 25 grid covers 16 x 32 pixels of the picture, shown one to one.
@@ -91,18 +90,14 @@ TEST_F(ScreenAccessibilityTest, ViewIsAReadOnlyTextOfTheScreenNamedAfterItsWindo
     EXPECT_EQ(screentext().offsetAtPoint(p.center()), second + 2);
 }
 
-// A new title is heard as the view's new name: the document's, and the note of held output
-// ahead of it while the output waits for a key.
+// A new title is heard as the view's new name, an unchanged one is not (the note of held output
+// ahead of the title: xvfb_keyboard_test.sh).
 TEST_F(ScreenAccessibilityTest, NewTitleIsHeardAsANewName) {
     t_WindowTitle(0, "r.mirdx – Miradex");
-    layer->setoutputheld(true);
-    EXPECT_EQ(screen()->text(QAccessible::Name).toStdString(),
-              "angehalten – eine Taste setzt fort – r.mirdx – Miradex");
-    layer->setoutputheld(false);
     t_WindowTitle(0, "r.mirdx – Miradex"); // unchanged: nothing to hear
     EXPECT_EQ(
         std::pair(screen()->text(QAccessible::Name).toStdString(), count(QAccessible::NameChanged)),
-        std::pair(std::string("r.mirdx – Miradex"), std::size_t{3}));
+        std::pair(std::string("r.mirdx – Miradex"), std::size_t{1}));
 }
 
 TEST_F(ScreenAccessibilityTest, CaretFollowsTheCursor) {
@@ -140,7 +135,8 @@ TEST_F(ScreenAccessibilityTest, BusHearsOnceOfTheChangesOfOneRefreshAndOnlyOfRea
 }
 
 // A report run holds back the window's automatic redraws until its screen is complete: only
-// then, once it rests, is the screen announced, and only once.
+// then, once it rests, is the screen announced, and only once (what a finished report's
+// announcement says: xvfb_accessibility_test.py).
 TEST_F(ScreenAccessibilityTest, RestingScreenIsAnnouncedOnceWhenTheProgramNoLongerHoldsIt) {
     ASSERT_FALSE(rt().WindowTable[0].AutoUpdate);
     text();
@@ -152,7 +148,6 @@ TEST_F(ScreenAccessibilityTest, RestingScreenIsAnnouncedOnceWhenTheProgramNoLong
     t_Print(0, " 2");
     draw();
     ASSERT_TRUE(pumpuntil([] { return count(QAccessible::DescriptionChanged) == 1; }));
-    EXPECT_EQ(screen()->text(QAccessible::Description), "Hardware = Testrechner");
     draw();
     idle(900);
     EXPECT_EQ(count(QAccessible::DescriptionChanged), 1u);

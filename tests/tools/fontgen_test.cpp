@@ -44,12 +44,10 @@ std::string inkruns(const std::vector<UInt8>& edge) {
 
 class FontgenBuiltFont : public test::RuntimeTest {};
 
-// The bundle holds exactly this generator's output: the header (format, table size 131072, codes
-// 0 to 255, cells of 16 x 32) and the compressed table, which the runtime reads back.
+// The bundle holds exactly this generator's output, which the runtime reads back (the header's
+// fields: the runtime's font tests; its cells of 16 x 32: the golden pictures drawn with it).
 TEST_F(FontgenBuiltFont, BundleHoldsTheGeneratorsFontAndTheRuntimeReadsItsTable) {
     const Bytes file = makefontfile(table());
-    EXPECT_EQ(Bytes(file.begin(), file.begin() + 16),
-              (Bytes{16, 'k', 'w', 'f', 'n', 102, 0, 2, 0, 0, 0, 255, 16, 32, 0, 0}));
     EXPECT_LT(file.size(), table().size() / 2) << "the compression should pay for itself";
     const std::string name = "MenloRegular 16x32.font";
     EXPECT_TRUE(

@@ -61,7 +61,8 @@ TEST(SystemProfilerFixture, WholeOutputMatchesExpectedAndIsMadeOfTheTypesAlone) 
 }
 
 // Data types in the order asked; an unknown one refused on standard error with status 1 and
-// nothing written; the root from the environment; the German help; a wrong option.
+// nothing written; the German help; a wrong option (the root from the environment: the
+// end-to-end report of each copied tree).
 TEST(SystemProfilerCommand, ArgumentsAndEnvironment) {
     const std::string laptop = Fixtures + "hybrid-laptop";
     const Result hardware = run({"--root", laptop, "SPHardwareDataType"});
@@ -74,7 +75,6 @@ TEST(SystemProfilerCommand, ArgumentsAndEnvironment) {
               std::tuple(1, "",
                          "system_profiler: Unbekannter Datentyp SPNoSuchDataType "
                          "(system_profiler -listDataTypes nennt die bekannten)\n"));
-    EXPECT_EQ(run({"SPHardwareDataType"}, laptop).out, hardware.out);
     EXPECT_EQ(run({"--help"}).out.rfind("Aufruf: system_profiler", 0), 0u);
     const Result wrong = run({"--frobnicate"});
     EXPECT_TRUE(wrong.status == 2 && wrong.out.empty() &&

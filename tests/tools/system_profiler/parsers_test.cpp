@@ -110,13 +110,11 @@ TEST(ProfilerCpu, CacheCoreAndArmCoreNamesOutsideTheTrees) {
     CpuFacts facts;
     facts.cores = 14, facts.performancecores = 6, facts.efficiencycores = 7;
     EXPECT_EQ(coretext(facts), "14");
-    // Arm cores of every kind of maker, parts not in the list and makers not in the list.
+    // Parts not in the list, a part number known only from another maker, makers not in the list
+    // (the copied trees name Arm and HiSilicon cores).
     // clang-format off
     const std::tuple<std::uint64_t, std::uint64_t, std::string> cases[] = {
-        {0x41, 0xd08, "ARM Cortex-A72"}, {0x41, 0xd85, "ARM Cortex-X925"},
-        {0x48, 0xd01, "HiSilicon Kunpeng 920"}, {0x48, 0xd03, "HiSilicon Part 0xd03"},
-        {0xc0, 0xac3, "AmpereOne"}, {0x61, 0x023, "Apple M1 Firestorm"},
-        {0x51, 0x001, "Qualcomm Oryon"}, {0x4e, 0x004, "NVIDIA Carmel"},
+        {0x48, 0xd03, "HiSilicon Part 0xd03"}, {0x61, 0x023, "Apple M1 Firestorm"},
         {0x61, 0xd08, "Apple Part 0xd08"}, {0x99, 0x001, "Implementer 0x99 Part 0x001"}};
     // clang-format on
     for (const auto& [implementer, part, name] : cases)
@@ -124,21 +122,18 @@ TEST(ProfilerCpu, CacheCoreAndArmCoreNamesOutsideTheTrees) {
 }
 
 // The vendor before a device or model name once: not again where the name begins with the short
-// or the full vendor name, whatever the case.
+// or the full vendor name, whatever the case (the copied trees' cards: the short vendor name
+// already in front, the bracketed short name of AMD, the bracketed model of NVIDIA).
 TEST(ProfilerNames, VendorNamesPciIdsAndModes) {
     // clang-format off
     const std::tuple<const char*, const char*, const char*> cases[] = {
-        {"ASPEED Technology, Inc.", "ASPEED Graphics Family", "ASPEED Graphics Family"},
         {"NVIDIA Corporation", "NVIDIA Corporation Device 2e12", "NVIDIA Corporation Device 2e12"},
         {"NVIDIA", "nvidia GB10", "nvidia GB10"}, {"", "Virtio 1.0 GPU", "Virtio 1.0 GPU"},
         {"nvidia corporation", "NVIDIA RTX A4000", "NVIDIA RTX A4000"}, {"Intel Corporation", "", ""},
-        {"NVIDIA Corporation", "RTX A4000", "NVIDIA RTX A4000"},
-        {"Matrox Electronics Systems Ltd.", "G200eR2", "Matrox G200eR2"},
-        {"Advanced Micro Devices, Inc. [AMD/ATI]", "Radeon RX 7900 XT", "AMD Radeon RX 7900 XT"}};
+        {"Matrox Electronics Systems Ltd.", "G200eR2", "Matrox G200eR2"}};
     // clang-format on
     for (const auto& [vendor, name, shown] : cases)
         EXPECT_EQ(withvendor(vendor, name), shown) << vendor << " | " << name;
-    EXPECT_EQ(gpuname("NVIDIA Corporation", "GA104GL [RTX A4000]"), "NVIDIA RTX A4000");
     // Comments inside a vendor's block, subsystem lines, a class without the subclass, a device
     // without a name; interlaced and double-scan modes, no refresh without a clock.
     PciIds ids("# comment\n"
