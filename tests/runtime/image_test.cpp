@@ -10,20 +10,13 @@
 #include "runtime/readback.h"
 #include "runtime/state.h"
 #include "runtime/video_memory.h"
-#include "support/runtime_fixture.h"
+#include "text/text_fixture.h"
 
 namespace mdx::test {
 namespace {
 
-class ImageTest : public RuntimeTest {
+class ImageTest : public TextTest {
   protected:
-    // A visible window; the log starts empty afterwards.
-    t_Window& initwindow(UInt8 n, Int depth, Int width, Int height, const t_Font& font = {}) {
-        t_InitWindow(n, depth, false, width, height, 0, 0, font, true);
-        rt().WindowTable[n].Visible = true;
-        log.clear();
-        return rt().WindowTable[n];
-    }
     void poke(Int address, const std::string& bytes) {
         std::memcpy(rt().VideoMemory.data() + address, bytes.data(), bytes.size());
     }
@@ -34,7 +27,7 @@ class ImageTest : public RuntimeTest {
 // no image and reads nothing.
 TEST_F(ImageTest, NoImageWithoutAReadyVisibleWindowAndBlankingWhileWindowZeroDraws) {
     EXPECT_FALSE(t_WindowImage(0));
-    t_Window& w = initwindow(0, 24, 64, 32);
+    t_Window& w = openwindow(0, 24, 64, 32);
     const t_Window good = w;
     // A picture past the memory; more lines than the block; no width. (A depth
     // without a layout is refused below.)
@@ -54,8 +47,8 @@ TEST_F(ImageTest, NoImageWithoutAReadyVisibleWindowAndBlankingWhileWindowZeroDra
     // refresh thread asks for no redraw meanwhile, and sets it again afterwards, even when there is
     // nothing to show; other windows leave it alone. The conversion is watched through the line
     // that an illegal depth logs while it runs.
-    t_Window& w0 = initwindow(0, 24, 64, 32);
-    initwindow(1, 24, 64, 32);
+    t_Window& w0 = openwindow(0, 24, 64, 32);
+    openwindow(1, 24, 64, 32);
     ASSERT_TRUE(viewimage(0));
     EXPECT_TRUE(w0.VerticalBlank);
     std::vector<bool> blanking;
@@ -107,7 +100,7 @@ TEST_F(ImageTest, ImagesStayWholeWhileTheWindowIsInitialisedAgain) {
 // before them, and only the very end loses its spaces.
 TEST_F(ImageTest, ScreenTextDropsTrailingBlanksAndGraphicCharactersBecomePlain) {
     // The program's 82 x 25 character grid, cleared to spaces, from its first cell.
-    const Int grid = initwindow(0, 24, 1312, 800, cellfont(16, 32)).TextMemoryStart;
+    const Int grid = openwindow(0, 24, 1312, 800, cellfont(16, 32)).TextMemoryStart;
     EXPECT_EQ(t_GetScreen(0, "\r"), ""); // all blank: one empty line, no separator
     poke(grid, "ab");
     std::string crlf = "ab"; // lines 2 to 25 lose their blanks, not the line feed before them

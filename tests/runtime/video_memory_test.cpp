@@ -4,23 +4,13 @@
 
 #include "runtime/state.h"
 #include "runtime/video_memory.h"
-#include "support/runtime_fixture.h"
+#include "text/text_fixture.h"
 
 namespace mdx::test {
 namespace {
 
-class VideoMemoryTest : public RuntimeTest {
+class VideoMemoryTest : public TextTest {
   protected:
-    t_Window& win(UInt8 n) { return rt().WindowTable[n]; }
-    UInt8 byte(Int address) { return rt().VideoMemory[static_cast<std::size_t>(address)]; }
-    // The log without the refresh thread's start, which comes whenever that
-    // thread gets to it.
-    std::string initlog() const {
-        std::string text;
-        for (auto& line : log.lines())
-            if (!line.starts_with("t_WindowAutoUpdateProcess:")) text += line + "\n";
-        return text;
-    }
     void initprogramwindow(UInt8 n = 0, const t_Font& font = cellfont(16, 32)) {
         t_InitWindow(n, 24, true, 1312, 800, 16, 16, font, true);
     }
@@ -78,7 +68,6 @@ TEST_F(VideoMemoryTest, SizesAreCorrectedAndWindowsThatCannotBeMadeTakeNoMemory)
         {8, 8193, 64, 0, 1280, 64, window + "cannot display 8193 horizontal pixel."},
         {8, 64, 31, 0, 64, 800, window + "cannot display 31 vertical pixel."},
         {2, 64, 64, 0, 0, 0, window + "unsupported 2 bit depth."},
-        {64, 64, 64, 0, 0, 0, window + "unsupported 64 bit depth."},
         {32, 8192, 8192, 0, 0, 0,
          window + "has not enough graphic-video-memory (16319K available).\n" + display +
              "8192 x 8192 pixel x 32 bit needs 262.144,00K video-memory."},
@@ -89,7 +78,7 @@ TEST_F(VideoMemoryTest, SizesAreCorrectedAndWindowsThatCannotBeMadeTakeNoMemory)
         {8, 8192, 1100, 1, 0, 0, window + "has not enough text-video-memory (16319K available)."}};
     for (const auto& [depth, width, height, cell, madeWidth, madeHeight, lines] : cases) {
         const t_Window& w = initfresh(depth, width, height, cell ? cellfont(cell, 1) : t_Font{});
-        EXPECT_NE(initlog().find(lines + "\n"), std::string::npos) << lines;
+        EXPECT_NE(textoutput().find(lines + "\n"), std::string::npos) << lines;
         if (madeWidth == 0) {
             EXPECT_EQ(std::pair(w.Initialized.load(), rt().HighMemory.load()),
                       std::pair(false, VideoMemoryTop));
@@ -184,7 +173,7 @@ TEST_F(VideoMemoryTest, MemoryIsCreatedOnceWhateverTheNumberOfCallers) {
             threads.emplace_back([] { t_InitMemory(); });
     }
     t_InitMemory();
-    EXPECT_EQ(initlog(), "t_InitMemory: Start.\nt_InitMemory: End.\n");
+    EXPECT_EQ(textoutput(), "t_InitMemory: Start.\nt_InitMemory: End.\n");
     ASSERT_EQ(rt().WindowTable.size(), 8u);
     EXPECT_EQ(rt().WindowTable[4].MemoryStart, -1);
     t_InitWindow(5, 2, false, 64, 64, 0, 0, t_Font{}, true);

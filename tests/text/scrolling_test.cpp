@@ -80,26 +80,6 @@ TEST_F(ScrollingTest, ScrollingEqualsDrawingTheMovedTextAfresh) {
             }
 }
 
-// Scrolling is no output: with the characters sent to standard output (2) or dropped (0), the
-// scroll routines and the cursor moves that scroll write nothing there.
-TEST_F(ScrollingTest, ScrollingWritesNothingUnderRedirection) {
-    for (Int target : {0, 2})
-        for (const Region& r : {Region{1, 16, 1, 5}, Region{3, 10, 2, 4}}) {
-            SCOPED_TRACE(testing::Message() << target << " from column " << r.firstColumn);
-            resetruntime();
-            open(Layouts[4]);
-            setregion(r);
-            setcursor(r.firstColumn, r.lastLine);
-            t_RedirectOutput(0, target);
-            t_ScrollUp(0);
-            t_ScrollDown(0);
-            t_Cr(0);
-            setcursor(r.firstColumn, r.firstLine);
-            t_CursorUp(0);
-            EXPECT_EQ(textoutput(), "");
-        }
-}
-
 // Clearing draws one line glyph by glyph and copies it to the others; the result must be what
 // blanking each cell from the cursor to the region's end gives, including the bytes that the
 // glyph blitter keeps (the first byte of 16- and 32-bit pixels, pixels beyond the grid), and the

@@ -1,5 +1,5 @@
-// Shared helpers of the text engine tests: small fonts built in memory, a window to print into,
-// and readers for the two text planes and the picture bytes.
+// Shared helpers of the text engine and runtime tests: small fonts built in memory, a window to
+// print into, and readers for the two text planes and the picture bytes.
 #pragma once
 
 #include "support/testing.h"
@@ -38,12 +38,15 @@ class TextTest : public RuntimeTest {
   protected:
     static constexpr const char* RefreshThreadPrefix = "t_WindowAutoUpdateProcess:";
 
-    // Window `n` at `depth` with the pattern font; picture width x height pixels.
-    void openwindow(UInt8 n, Int depth, Int width, Int height, const t_Font& font = patternfont()) {
+    // Window `n` at `depth`, visible, with the pattern font; picture width x height pixels. The
+    // log and the layer's calls start empty afterwards.
+    t_Window& openwindow(UInt8 n, Int depth, Int width, Int height,
+                         const t_Font& font = patternfont()) {
         t_InitWindow(n, depth, false, width, height, 0, 0, font, true);
         win(n).Visible = true;
         log.clear();
         layer.clearCalls();
+        return win(n);
     }
     t_Window& win(UInt8 n = 0) { return rt().WindowTable[n]; }
     UInt8& byte(Int address) { return rt().VideoMemory[static_cast<std::size_t>(address)]; }
