@@ -14,8 +14,7 @@ struct ProgramRun {
     bool Ended = false; // false when it had to be stopped after a minute
     int Status = -1;
     std::string Output;
-    std::string Errors;     // standard error: the log lines and the failure messages
-    long PeakKilobytes = 0; // the largest resident size of any run so far and what it ran
+    std::string Errors; // standard error: the log lines and the failure messages
 };
 
 // Environment entries replace or add to the test's own; one without a value removes it.
