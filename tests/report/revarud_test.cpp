@@ -96,8 +96,6 @@ TEST(RevarudScsiRow, KnownDevicesAndCodedScannersShowTheirNames) {
     // clang-format off
     const std::pair<std::array<std::string, 3>, std::string> cases[] = {
         {{"SyQuest Technology", "  SQ5200C", ""}, "SyQuest Techn200 MB Wechselplatte (SQ5200C)"},
-        {{"CANON", "IX-03035B", ""}, "CANON        Apple Color OneScanner 600/27"},
-        {{"SONY", "CD-ROM CDU-8003A", ""}, "SONY         AppleCD 300 Caddy [A]"},
         // A listed product under another vendor, and a vendor that does not begin with a
         // listed name exactly, stay as they are.
         {{"SONY", "SQ555", ""}, "SONY         SQ555"},
