@@ -42,7 +42,7 @@ TEST(E2eFailures, SavesAndPicturesThatFailKeepTheOldFiles) {
     run = runprogram({"--batch", report, "--save", dir.file("neu.mirdx")}, withfault("dirsync"));
     EXPECT_TRUE(failedsaying(run, "gesichert werden. Beim Lesen oder Schreiben trat ein Ein-/"))
         << run.Errors;
-    EXPECT_EQ(std::pair(contents(dir.file("alt.mirdx")), contents(dir.file("alt.png"))),
+    EXPECT_EQ(std::pair(test::readfile(dir.file("alt.mirdx")), test::readfile(dir.file("alt.png"))),
               std::pair(std::string("alter Bericht"), std::string("altes Bild")));
 }
 

@@ -48,7 +48,7 @@ TEST(ProgramTest, ControlCodesInCellsReachNoTerminalAndNoFile) {
     const Environment own{{"XDG_RUNTIME_DIR", home.path()}};
     const ProgramRun run =
         runprogram({"--batch", home.file("steuer.mirdx"), "--save", home.file("kopie.mirdx")}, own);
-    const std::string copy = contents(home.file("kopie.mirdx"));
+    const std::string copy = test::readfile(home.file("kopie.mirdx"));
     EXPECT_EQ(std::tuple(run.Status, controls(run.Output, '\n'), controls(copy, '\r')),
               std::tuple(0, 0, 0));
     EXPECT_NE(run.Output.find("Titel \u241B\u241B2\u240A\u241D0;"), std::string::npos)

@@ -43,7 +43,8 @@ TEST(E2eSaves, ADashWritesToStandardOutput) {
         ProgramRun run = runprogram({"--batch", report, option, dir.file("kopie")}, {});
         EXPECT_EQ(run.Status, 0) << run.Errors;
         run = runprogram({"--batch", report, option, "-"}, {});
-        EXPECT_EQ(std::pair(run.Status, run.Output), std::pair(0, contents(dir.file("kopie"))));
+        EXPECT_EQ(std::pair(run.Status, run.Output),
+                  std::pair(0, test::readfile(dir.file("kopie"))));
     }
     const WindowImage picture = test::readpng(dir.file("kopie")).value_or(WindowImage{});
     EXPECT_EQ(std::pair(picture.Width, picture.Height), (std::pair<Int, Int>(1312, 800)));

@@ -92,8 +92,8 @@ ProgramRun runprogram(const std::vector<std::string>& arguments, Environment env
     ProgramRun run;
     run.Status = spawnandwait(std::move(command), childenvironment(environment), output, errors);
     run.Ended = run.Status != 137 && run.Status != -1;
-    run.Output = contents(output);
-    run.Errors = contents(errors);
+    run.Output = test::readfile(output);
+    run.Errors = test::readfile(errors);
     return run;
 }
 

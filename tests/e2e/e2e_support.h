@@ -33,11 +33,6 @@ inline ProgramRun runbatch(Environment environment) {
     return runprogram({"--batch", "--new"}, std::move(environment));
 }
 
-// A file's bytes as they are.
-inline std::string contents(const std::string& path) {
-    return test::readfile(path);
-}
-
 // The lines of a text, without their line ends.
 std::vector<std::string> splitlines(const std::string& text);
 
