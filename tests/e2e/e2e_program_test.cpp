@@ -12,18 +12,22 @@ namespace {
 using test::TempDir;
 
 // Every document given goes to the report opener, in order, whatever its name; the log goes to
-// standard error. The last document is no saved report, so its refusal is the screen left (had
-// the saved report come last, its text would be), and the run fails naming it.
+// standard error. The saved report is shown, the next is no saved report and its refusal is the
+// screen left, and a missing last one keeps that screen: the run fails naming both (the reasons
+// of every failed open are DocumentTest.FailedOpensKeepTheScreenAndTellWhy's).
 TEST(ProgramTest, BatchOpensEachDocumentInOrderAndPrintsTheScreen) {
     TempDir home;
     std::ofstream(home.file("bericht.mirdx")) << "Miradex-Bericht\r";
     std::ofstream(home.file("notiz.txt")) << "keine Info-Datei";
-    const ProgramRun run =
-        runprogram({"--batch", home.file("bericht.mirdx"), home.file("notiz.txt")},
-                   {{"XDG_RUNTIME_DIR", home.path()}});
+    const ProgramRun run = runprogram(
+        {"--batch", home.file("bericht.mirdx"), home.file("notiz.txt"), home.file("fehlt.mirdx")},
+        {{"XDG_RUNTIME_DIR", home.path()}});
     EXPECT_TRUE(e2e::failedsaying(run, "miradex: \u201E" + home.file("notiz.txt") +
                                            "\u201C ist keine Info-Datei. Gesicherte Berichte "
-                                           "haben Namen, die auf \u201E.mirdx\u201C enden.\n"))
+                                           "haben Namen, die auf \u201E.mirdx\u201C enden.\n") &&
+                run.Errors.find("miradex: \u201E" + home.file("fehlt.mirdx") +
+                                "\u201C konnte nicht geöffnet werden. Die Datei oder ihr Ordner "
+                                "wurde nicht gefunden.\n") != std::string::npos)
         << run.Errors;
     EXPECT_EQ(run.Output,
               std::string(11, '\n') + std::string(24, ' ') + "Diese Datei ist keine Info-Datei\n");
@@ -44,7 +48,7 @@ TEST(ProgramTest, ControlCodesInCellsReachNoTerminalAndNoFile) {
     const Environment own{{"XDG_RUNTIME_DIR", home.path()}};
     const ProgramRun run =
         runprogram({"--batch", home.file("steuer.mirdx"), "--save", home.file("kopie.mirdx")}, own);
-    const std::string copy = contents(home.file("kopie.mirdx"));
+    const std::string copy = test::readfile(home.file("kopie.mirdx"));
     EXPECT_EQ(std::tuple(run.Status, controls(run.Output, '\n'), controls(copy, '\r')),
               std::tuple(0, 0, 0));
     EXPECT_NE(run.Output.find("Titel \u241B\u241B2\u240A\u241D0;"), std::string::npos)

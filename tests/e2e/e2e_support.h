@@ -14,8 +14,7 @@ struct ProgramRun {
     bool Ended = false; // false when it had to be stopped after a minute
     int Status = -1;
     std::string Output;
-    std::string Errors;     // standard error: the log lines and the failure messages
-    long PeakKilobytes = 0; // the largest resident size of any run so far and what it ran
+    std::string Errors; // standard error: the log lines and the failure messages
 };
 
 // Environment entries replace or add to the test's own; one without a value removes it.
@@ -32,11 +31,6 @@ inline bool failedsaying(const ProgramRun& run, const std::string& message) {
 // "miradex --batch --new".
 inline ProgramRun runbatch(Environment environment) {
     return runprogram({"--batch", "--new"}, std::move(environment));
-}
-
-// A file's bytes as they are.
-inline std::string contents(const std::string& path) {
-    return test::readfile(path);
 }
 
 // The lines of a text, without their line ends.

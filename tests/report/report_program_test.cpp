@@ -4,20 +4,16 @@
 // tests/report/revarud_test.cpp hands files of every size to the real routines.
 #include "support/testing.h"
 
-#include "app/events.h"
-#include "app/menus.h"
-#include "app/program.h"
-#include "report/report_program.h"
+#include "report_screen.h"
 #include "runtime/checked_window.h"
 #include "runtime/window_management.h"
-#include "support/runtime_fixture.h"
 
 namespace mdx::test {
 namespace {
 
 // Puts recorders in place of the report's routines: each call leaves a line such as
 // "open /tmp/x" or "run".
-class ProgramTest : public RuntimeTest {
+class ProgramTest : public ReportScreenTest {
   protected:
     void SetUp() override {
         auto note = [this](const std::string& what) { calls.push_back(what); };
@@ -31,13 +27,8 @@ class ProgramTest : public RuntimeTest {
     static void ablage(const std::string& item) {
         t_MenuEventHandler(MenuItemInfo{true, "Ablage", item, "", 0, 0});
     }
-    static void runallevents() {
-        while (programpass()) {
-        }
-    }
 
     std::vector<std::string> calls; // all on this thread, which runs programpass
-    TempDir dir_;
 };
 
 // "Öffnen…" and the import ask through their panels (a cancelled panel does nothing); other
@@ -45,7 +36,7 @@ class ProgramTest : public RuntimeTest {
 TEST_F(ProgramTest, MenuChoicesGoBeforeDocumentsInTheirOrderAndIdleWaitsForThem) {
     EXPECT_FALSE(programidle());
     app().ProgramStarted = true;
-    const std::string document = dir_.file("bericht.mirdx");
+    const std::string document = dir.file("bericht.mirdx");
     std::ofstream(document) << "Bericht";
     t_PostFileEvent(document, 0);
     for (const auto& chosen :
