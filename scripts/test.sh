@@ -46,8 +46,7 @@ done
 # batch safety scripts, which start it directly as another user under a thread limit; the
 # command-line test that starts it through QProcess, whose clone the emulator refuses; two
 # command-start checks that need a failed exec reported to the parent, which qemu-user (fork
-# instead of vfork) cannot do; the peak-memory bound, which would measure the emulator. No
-# benchmarks are built.
+# instead of vfork) cannot do. No benchmarks are built.
 ctest --preset arm64 -j "$jobs"
 scripts/package-check.sh build-arm64
 echo "arm64: $((SECONDS - arm64_start)) s"
