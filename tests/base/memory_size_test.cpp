@@ -39,8 +39,6 @@ TEST(InstalledMemory, BlocksElseTheKernelTotalRoundedToWhatIsSold) {
     constexpr const char* Blocks128MiB = "8000000\n";
     // clang-format off
     const Machine machines[] = {
-        {"384 MiB of blocks", Blocks128MiB, 3, 0, 367004, 384 * MiB},
-        {"Xen guest, MemTotal only", nullptr, 0, 0, 3734040, 3840 * MiB},
         {"3,840 MiB of blocks", Blocks128MiB, 30, 0, 3734040, 3840 * MiB},
         {"15.5 GiB of blocks beside a smaller total", Blocks128MiB, 124, 4, 15226880, 16 * GiB},
         {"offline blocks do not count", Blocks128MiB, 4, 60, 8000000, 512 * MiB},
