@@ -15,7 +15,7 @@ namespace mdx::test {
 class AppTest : public RuntimeTest {
   protected:
     // Window 0 at the program's size with the bundle's font, shown.
-    void initscreen() {
+    void SetUp() override {
         rt().TitleBarHeight = 28;
         t_InitWindow(0, 24, false, 1312, 800, 16, 16, t_LoadFontResource("MenloRegular 16x32.font"),
                      true);

@@ -47,14 +47,11 @@ TEST(FormatReal, ShortestFormTruncatedGroupedAndFilled) {
 
 TEST(Uptime, DaysOnlyWhenPresent) {
     // clang-format off
-    const std::pair<Int, const char*> cases[] = {{59, "00:00:59"}, {90061, "1#01:01:01"}, {86399, "23:59:59"},
+    const std::pair<Int, const char*> cases[] = {{59, "00:00:59"}, {93784, "1#02:03:04"}, {86399, "23:59:59"},
                                                  {-5, "00:00:00"}, {106617600, "1.234#00:00:00"}};
     // clang-format on
     for (const auto& [seconds, text] : cases)
         EXPECT_EQ(uptimetext(seconds).Text, text) << seconds;
-    const Uptime up = uptimetext(90061 + 3600);
-    EXPECT_EQ((std::array<Int, 4>{up.Days, up.Hours, up.Minutes, up.Seconds}),
-              (std::array<Int, 4>{1, 2, 1, 1}));
 }
 
 } // namespace

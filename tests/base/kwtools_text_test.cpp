@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include "base/kwtools.h"
-#include "support/big_endian.h"
 #include "support/log_capture.h"
 
 namespace mdx {
@@ -77,13 +76,6 @@ TEST(SplitAndJoin, PiecesBetweenSeparators) {
         EXPECT_EQ(std::to_string(split.size()) + ":" + tostring(jointext(split, '|')), pieces);
     }
     EXPECT_EQ(tostring(jointext(splittext(t("a\r\rb"), 13), 13)), "a\r\rb");
-}
-
-TEST(BigEndian32, ReadsFourBytesOrGivesZero) {
-    const Bytes bytes = {0x12, 0x34, 0x56, 0x78, 0x9A};
-    EXPECT_EQ(std::tuple(test::bigendian32(bytes, 1), test::bigendian32(bytes, 2),
-                         test::bigendian32(bytes, SIZE_MAX)),
-              std::tuple(0x3456789Au, 0u, 0u));
 }
 
 } // namespace

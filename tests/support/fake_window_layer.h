@@ -53,10 +53,8 @@ class FakeWindowLayer : public HeadlessWindowLayer {
     }
     int count(const std::string& prefix) const {
         std::lock_guard guard(callLock_);
-        int n = 0;
-        for (const auto& c : calls_)
-            n += c.starts_with(prefix);
-        return n;
+        return static_cast<int>(std::ranges::count_if(
+            calls_, [&prefix](const std::string& c) { return c.starts_with(prefix); }));
     }
     void clearCalls() {
         std::lock_guard guard(callLock_);
@@ -72,13 +70,8 @@ class FakeWindowLayer : public HeadlessWindowLayer {
   private:
     // Records "call window" (and " detail") and hands the window on to the headless layer.
     template <class Window>
-    Window noted(const std::string& call, Window w) {
-        record(call + " " + number(w));
-        return w;
-    }
-    template <class Window>
-    Window noted(const std::string& call, Window w, const std::string& detail) {
-        record(call + " " + number(w) + " " + detail);
+    Window noted(const std::string& call, Window w, const std::string& detail = "") {
+        record(call + " " + number(w) + (detail.empty() ? "" : " " + detail));
         return w;
     }
     static std::string whole(double v) { return std::to_string(static_cast<long long>(v)); }

@@ -33,10 +33,7 @@ class LogCapture {
         std::lock_guard guard(lock_);
         return text_;
     }
-    bool contains(const std::string& line) const {
-        const auto all = lines();
-        return std::find(all.begin(), all.end(), line) != all.end();
-    }
+    bool contains(const std::string& line) const { return std::ranges::count(lines(), line) > 0; }
     void clear() {
         std::lock_guard guard(lock_);
         text_.clear();
